@@ -1,0 +1,122 @@
+#include "formats/ffc_in.h"
+
+#include "formats/record_formats.h"
+
+namespace {
+int HexValue(int c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+int Upper(int c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
+} // namespace
+
+OFFCIn::OFFCIn(InStream& stream, std::string_view key)
+    : stream_(stream), source_(&stream), keyFormat_(FormatFromKey(key))
+{
+    active_ = DetectFormat();
+    ResetReadingState();
+    source_ = &stream_;
+}
+
+void OFFCIn::ResetReadingState()
+{
+    flags_ = 0;
+    address_ = 0;
+    recordLength_ = 0;
+    recordPos_ = 0;
+    recordAddress_ = 0;
+    addressBase_ = 0;
+    expectAddress_ = true;
+}
+
+FileFormat OFFCIn::DetectFormat()
+{
+    if (keyFormat_ != ffUnknown && TryFormat(keyFormat_))
+        return keyFormat_;
+    for (FileFormat f : {ffMotorola, ffIntel, ffAsciiHex, ffTektronix, ffSignetics, ffRca, ffPlainHex})
+        if (TryFormat(f))
+            return f;
+    return ffBinary;
+}
+
+bool OFFCIn::TryFormat(FileFormat format)
+{
+    std::unique_ptr<InStream> fresh = stream_.Reopen();
+    if (!fresh)
+        return format == ffBinary;
+    source_ = fresh.get();
+    flags_ = 0;
+    recordLength_ = 0;
+    recordPos_ = 0;
+    recordAddress_ = 0;
+    addressBase_ = 0;
+    expectAddress_ = true;
+    active_ = format;
+    bool ok = true;
+    for (int i = 0; i < 10 && ok; ++i) {
+        ReadRecord();
+        ok = (flags_ & ffcTrialFailMask) == 0;
+    }
+    source_ = &stream_;
+    return ok;
+}
+
+void OFFCIn::ReadRecord()
+{
+    recordPos_ = 0;
+    if (flags_ & ffcEndOfData)
+        return;
+    switch (active_) {
+    case ffMotorola: ReadMotorolaRecord(*this); break;
+    case ffIntel: ReadIntelRecord(*this); break;
+    case ffAsciiHex: ReadAsciiHexRecord(*this); break;
+    case ffTektronix: ReadTektronixRecord(*this); break;
+    case ffSignetics: ReadSigneticsRecord(*this); break;
+    case ffRca: ReadRcaRecord(*this); break;
+    case ffPlainHex: ReadPlainHexRecord(*this); break;
+    case ffBinary:
+    case ffUnknown: ReadBinaryRecord(*this); break;
+    }
+    // A reader never hands out more than the record holds.
+    if (recordLength_ < 0 || recordLength_ > kRecordCapacity)
+        recordLength_ = 0;
+    if (recordAddress_ != address_) {
+        flags_ |= ffcAddressChange;
+        address_ = recordAddress_;
+    }
+}
+
+bool OFFCIn::ExpectChar(char expected)
+{
+    if (Upper(Get()) == Upper(static_cast<unsigned char>(expected)))
+        return true;
+    flags_ |= ffcFormatError;
+    return false;
+}
+
+uint8_t OFFCIn::ReadHexByte()
+{
+    int high = HexValue(Upper(Get()));
+    int low = HexValue(Upper(Get()));
+    if (high < 0 || low < 0) {
+        flags_ |= ffcReadError;
+        return 0;
+    }
+    return static_cast<uint8_t>(high * 16 + low);
+}
+
+void OFFCIn::SkipLine()
+{
+    for (;;) {
+        int c = Get();
+        if (c == '\n' || c < 0)
+            break;
+    }
+    if (Peek() == '\r')
+        Get();
+}

@@ -1,0 +1,103 @@
+#pragma once
+// The reading converter: recognises a file's format by trial parsing and
+// hands out its bytes one at a time with the addresses where they belong.
+
+#include "formats/file_format.h"
+#include "formats/streams.h"
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+class OFFCIn {
+public:
+    static constexpr int32_t kRecordCapacity = 256;
+
+    // Recognition runs here, on fresh streams; reading then starts at the
+    // first character of `stream`, which the caller keeps alive and owns.
+    OFFCIn(InStream& stream, std::string_view key);
+    OFFCIn(const OFFCIn&) = delete;
+    OFFCIn& operator=(const OFFCIn&) = delete;
+
+    // True when a byte is ready for NextByte; reads records as needed.
+    bool MoreData()
+    {
+        while (recordPos_ >= recordLength_) {
+            if (flags_ & (ffcEndOfData | ffcFormatError))
+                return false;
+            ReadRecord();
+        }
+        return true;
+    }
+
+    uint8_t NextByte()
+    {
+        while (recordPos_ >= recordLength_) {
+            if (flags_ & ffcEndOfData)
+                return 0;
+            ReadRecord();
+        }
+        ++address_;
+        return record_[recordPos_++];
+    }
+
+    uint32_t GetFlags() const { return flags_; }
+    void ClearFlags(uint32_t mask) { flags_ &= ~mask; }
+    int32_t GetAddress() const { return address_; }
+
+    FileFormat KeyFormat() const { return keyFormat_; }
+    FileFormat ActiveFormat() const { return active_; }
+
+    // --- Interface of the record readers (one per format family) ---
+
+    // Reads the next record of the active format into the record fields.
+    void ReadRecord();
+
+    int Get() { return source_->Get(); }
+    int Peek() { return source_->Peek(); }
+    // Reads one character and compares it, upper-cased, with `expected`;
+    // sets ffcFormatError on a mismatch or at the end.
+    bool ExpectChar(char expected);
+    // Reads two characters as a hex byte; sets ffcReadError when either is
+    // not a hex digit (both are consumed) and returns 0 then.
+    uint8_t ReadHexByte();
+    // Reads through the next line feed, then a carriage return right after it.
+    void SkipLine();
+
+    void SetFlag(uint32_t flag) { flags_ |= flag; }
+    bool HasFlag(uint32_t flag) const { return (flags_ & flag) != 0; }
+
+    uint8_t* RecordData() { return record_; }
+    void SetRecord(int32_t address, int32_t length)
+    {
+        recordAddress_ = address;
+        recordLength_ = length;
+    }
+    void SetRecordLength(int32_t length) { recordLength_ = length; }
+    void SetRecordAddress(int32_t address) { recordAddress_ = address; }
+    int32_t RecordLength() const { return recordLength_; }
+    int32_t RecordAddress() const { return recordAddress_; }
+
+    int32_t AddressBase() const { return addressBase_; }
+    void SetAddressBase(int32_t base) { addressBase_ = base; }
+    bool ExpectAddress() const { return expectAddress_; }
+    void SetExpectAddress(bool value) { expectAddress_ = value; }
+
+private:
+    FileFormat DetectFormat();
+    bool TryFormat(FileFormat format);
+    void ResetReadingState();
+
+    InStream& stream_;
+    InStream* source_;
+    uint32_t flags_ = 0;
+    FileFormat keyFormat_;
+    FileFormat active_ = ffBinary;
+    int32_t address_ = 0;
+    int32_t recordLength_ = 0;
+    int32_t recordPos_ = 0;
+    uint8_t record_[kRecordCapacity] = {};
+    int32_t recordAddress_ = 0;
+    int32_t addressBase_ = 0;
+    bool expectAddress_ = true;
+};

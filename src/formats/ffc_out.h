@@ -1,0 +1,98 @@
+#pragma once
+// The writing converter: takes bytes with their addresses and writes them as
+// the records of one format.
+
+#include "formats/file_format.h"
+#include "formats/streams.h"
+
+#include <cstdint>
+#include <string_view>
+
+class OFFCOut {
+public:
+    static constexpr int32_t kDefaultRecordLimit = 32;
+
+    // Unknown keys write binary. The caller owns the stream.
+    OFFCOut(OutStream& stream, std::string_view key);
+    OFFCOut(const OFFCOut&) = delete;
+    OFFCOut& operator=(const OFFCOut&) = delete;
+
+    // Writes the pending record and makes `address` the next byte's address.
+    void SetAddress(int32_t address)
+    {
+        FlushRecord();
+        address_ = address;
+    }
+
+    void PutByte(uint8_t byte)
+    {
+        pending_[pendingCount_++] = byte;
+        if (pendingCount_ >= recordLimit_)
+            FlushRecord();
+    }
+
+    // Writes the pending record and the format's end record, then flushes
+    // the stream; a stream that failed sets ffcWriteError.
+    void Finish();
+
+    uint32_t GetFlags() const { return flags_; }
+    void ClearFlags(uint32_t mask) { flags_ &= ~mask; }
+    FileFormat Format() const { return format_; }
+
+    // --- Interface of the record writers (one per format family) ---
+
+    void FlushRecord();
+
+    OutStream& Stream() { return stream_; }
+    void PutChar(char c) { stream_.Put(c); }
+    void PutText(std::string_view text) { stream_.Write(text); }
+    // Two upper-case hex digits, high nibble first; notes a failed stream.
+    void WriteHexByte(uint8_t byte)
+    {
+        static constexpr char digits[] = "0123456789ABCDEF";
+        stream_.Put(digits[byte >> 4]);
+        stream_.Put(digits[byte & 0x0F]);
+        if (stream_.Failed())
+            flags_ |= ffcWriteError;
+    }
+    // WriteHexByte that also feeds the record's checksum.
+    void WriteHexByte(uint8_t byte, RecordChecksum& sum)
+    {
+        WriteHexByte(byte);
+        sum.Add(byte);
+    }
+    // A big-endian field of `bytes` bytes, each fed to the checksum.
+    void WriteHexField(uint32_t value, int bytes, RecordChecksum& sum)
+    {
+        for (int i = bytes - 1; i >= 0; --i)
+            WriteHexByte(static_cast<uint8_t>(value >> (8 * i)), sum);
+    }
+
+    void SetFlag(uint32_t flag) { flags_ |= flag; }
+
+    // Address of the first pending byte.
+    int32_t Address() const { return address_; }
+    // Byte count of the record being written (set by FlushRecord).
+    int32_t RecordLimit() const { return recordLimit_; }
+    const uint8_t* PendingData() const { return pending_; }
+    int32_t WrittenTo() const { return writtenTo_; }
+    void SetWrittenTo(int32_t address) { writtenTo_ = address; }
+    uint32_t AnnouncedUpper() const { return announcedUpper_; }
+    void SetAnnouncedUpper(uint32_t upper) { announcedUpper_ = upper; }
+    bool Ending() const { return ending_; }
+    bool FirstRecord() const { return firstRecord_; }
+    void SetFirstRecord(bool value) { firstRecord_ = value; }
+
+private:
+    OutStream& stream_;
+    uint32_t flags_ = 0;
+    FileFormat format_;
+    int32_t address_ = 0;
+    int32_t writtenTo_ = 0;
+    int32_t recordLimit_ = kDefaultRecordLimit;
+    int32_t pendingCount_ = 0;
+    uint8_t pending_[256] = {};
+    uint32_t announcedUpper_ = 0;
+    bool ending_ = false;
+    bool firstRecord_ = true;
+};

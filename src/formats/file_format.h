@@ -1,0 +1,69 @@
+#pragma once
+// Format numbers, converter flags and the format key table shared by the
+// reading and writing converters.
+
+#include <cstdint>
+#include <string_view>
+
+enum FileFormat : int32_t {
+    ffMotorola = 0,
+    ffIntel = 1,
+    ffAsciiHex = 2,
+    ffTektronix = 3,
+    ffSignetics = 4,
+    ffRca = 5,
+    ffPlainHex = 6,
+    ffBinary = 7,
+    ffUnknown = 8,
+};
+
+enum : uint32_t {
+    ffcAddressChange = 0x01,
+    ffcReadError = 0x02,
+    ffcWriteError = 0x04,
+    ffcEndOfData = 0x08,
+    ffcFormatError = 0x10,
+    ffcChecksumError = 0x20,
+};
+
+// The reading loop stops on any of these.
+constexpr uint32_t ffcStopMask = ffcEndOfData | ffcFormatError | ffcChecksumError;
+// A trial parse fails on any of these.
+constexpr uint32_t ffcTrialFailMask = ffcReadError | ffcFormatError | ffcChecksumError;
+
+// Maps a format key (a template's default extension) to its format,
+// ignoring case. Unknown keys, the empty one included, give ffUnknown.
+FileFormat FormatFromKey(std::string_view key);
+
+// Names of the set bits, for messages and diagnostics ("format error, checksum error").
+const char* FlagName(uint32_t singleFlag);
+
+// Running checksum of a record in one of the styles the formats use.
+class RecordChecksum {
+public:
+    enum Style { ByteSum, DigitSum, XorRotate };
+    explicit RecordChecksum(Style style) : style_(style) {}
+
+    void Add(uint8_t byte)
+    {
+        switch (style_) {
+        case ByteSum:
+            value_ += byte;
+            break;
+        case DigitSum:
+            value_ += (byte >> 4) + (byte & 0x0F);
+            break;
+        case XorRotate: {
+            uint8_t v = static_cast<uint8_t>(value_) ^ byte;
+            value_ = static_cast<uint8_t>((v << 1) | (v >> 7));
+            break;
+        }
+        }
+    }
+    uint32_t Value() const { return value_; }
+    void Reset(uint32_t value = 0) { value_ = value; }
+
+private:
+    Style style_;
+    uint32_t value_ = 0;
+};

@@ -1,0 +1,103 @@
+// Plain hex and binary images: bytes without addresses, the first at
+// address 0. The writers fill gaps with the erased value 0xFF.
+
+#include "formats/ffc_in.h"
+#include "formats/ffc_out.h"
+#include "formats/record_formats.h"
+
+#include <algorithm>
+
+void ReadPlainHexRecord(OFFCIn& in)
+{
+    const int32_t base = in.AddressBase();
+    uint8_t* data = in.RecordData();
+    int32_t count = 0;
+    auto endLine = [&] {
+        in.SetRecord(base, count);
+        in.SetAddressBase(base + count);
+    };
+    for (;;) {
+        int c = in.Peek();
+        if (c == '\n') {
+            endLine();
+            in.SkipLine();
+            return;
+        }
+        if (count == OFFCIn::kRecordCapacity) {
+            // The line is too long: deliver what fits and go on with the
+            // rest of the line as the next record.
+            in.SetFlag(ffcReadError);
+            endLine();
+            return;
+        }
+        if (c == '\r') {
+            in.Get();
+            endLine();
+            in.SkipLine();
+            return;
+        }
+        if (c < 0) {
+            if (count == 0)
+                in.SetFlag(ffcEndOfData);
+            endLine();
+            return;
+        }
+        data[count++] = in.ReadHexByte();
+    }
+}
+
+void WritePlainHexRecord(OFFCOut& out)
+{
+    if (out.Ending())
+        return;
+    int32_t written = out.WrittenTo();
+    int pairs = 0;
+    while (written < out.Address()) {
+        out.PutText("FF");
+        ++written;
+        if (++pairs % 40 == 0)
+            out.PutText("\r\n");
+    }
+    const uint8_t* data = out.PendingData();
+    for (int32_t i = 0; i < out.RecordLimit(); ++i)
+        out.WriteHexByte(data[i]);
+    out.SetWrittenTo(written + out.RecordLimit());
+    out.PutText("\r\n");
+}
+
+void ReadBinaryRecord(OFFCIn& in)
+{
+    const int32_t base = in.AddressBase();
+    uint8_t* data = in.RecordData();
+    int32_t count = 0;
+    while (count < OFFCIn::kRecordCapacity) {
+        int c = in.Get();
+        if (c < 0)
+            break;
+        data[count++] = static_cast<uint8_t>(c);
+    }
+    if (count == 0)
+        in.SetFlag(ffcEndOfData);
+    in.SetRecord(base, count);
+    in.SetAddressBase(base + count);
+}
+
+void WriteBinaryRecord(OFFCOut& out)
+{
+    if (out.Ending())
+        return;
+    static constexpr char erased[256] = {
+#define F16 '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', \
+            '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF'
+        F16, F16, F16, F16, F16, F16, F16, F16, F16, F16, F16, F16, F16, F16, F16, F16
+#undef F16
+    };
+    int32_t written = out.WrittenTo();
+    while (written < out.Address()) {
+        int32_t n = std::min<int32_t>(out.Address() - written, sizeof erased);
+        out.Stream().WriteBlock(erased, static_cast<size_t>(n));
+        written += n;
+    }
+    out.Stream().WriteBlock(out.PendingData(), static_cast<size_t>(out.RecordLimit()));
+    out.SetWrittenTo(written + out.RecordLimit());
+}

@@ -1,0 +1,152 @@
+#pragma once
+// Byte streams under the converters. Reading and writing go through small
+// inline accessors over a buffer; only refilling and draining the buffer is
+// virtual, so the per-byte path stays visible to the compiler.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class InStream {
+public:
+    virtual ~InStream() = default;
+
+    // Next character as 0..255, or -1 at the end of the stream.
+    int Get() { return pos_ < end_ ? *pos_++ : GetSlow(); }
+    // Next character without consuming it, or -1 at the end.
+    int Peek() { return pos_ < end_ ? *pos_ : PeekSlow(); }
+
+    // A fresh stream over the same bytes, positioned at their start; null when
+    // the source cannot be opened again. Recognition runs its trials on these.
+    virtual std::unique_ptr<InStream> Reopen() const = 0;
+
+    // True once the source reported an error other than its end.
+    bool Failed() const { return failed_; }
+
+protected:
+    // Makes [pos_, end_) the next run of bytes; false at the end or on error.
+    virtual bool Refill() = 0;
+
+    const unsigned char* pos_ = nullptr;
+    const unsigned char* end_ = nullptr;
+    bool failed_ = false;
+
+private:
+    int GetSlow() { return Refill() ? *pos_++ : -1; }
+    int PeekSlow() { return Refill() ? *pos_ : -1; }
+};
+
+// Reads a file through a 64 KiB buffer; never holds the whole file.
+class FileInStream final : public InStream {
+public:
+    explicit FileInStream(std::string path);
+    ~FileInStream() override;
+    FileInStream(const FileInStream&) = delete;
+    FileInStream& operator=(const FileInStream&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    // The system's reason when the file could not be opened.
+    const std::string& ErrorText() const { return error_; }
+    const std::string& Path() const { return path_; }
+
+    std::unique_ptr<InStream> Reopen() const override;
+
+protected:
+    bool Refill() override;
+
+private:
+    std::string path_;
+    std::string error_;
+    int fd_ = -1;
+    std::unique_ptr<unsigned char[]> buffer_;
+};
+
+// Reads from bytes held in memory (tests, clipboard, fuzzing).
+class StringInStream final : public InStream {
+public:
+    explicit StringInStream(std::string data);
+    std::unique_ptr<InStream> Reopen() const override;
+
+protected:
+    bool Refill() override;
+
+private:
+    std::shared_ptr<const std::string> data_;
+    bool delivered_ = false;
+};
+
+class OutStream {
+public:
+    virtual ~OutStream() = default;
+
+    void Put(char c)
+    {
+        if (pos_ == kBufferSize)
+            Drain();
+        buffer_[pos_++] = c;
+    }
+    void Write(std::string_view text);
+    void WriteBlock(const void* data, size_t size);
+
+    // Hands every buffered byte to the sink; false when the sink failed.
+    bool Flush();
+    // True once the sink reported an error; stays set.
+    bool Failed() const { return failed_; }
+
+protected:
+    // Writes the bytes out; false on error.
+    virtual bool Sink(const char* data, size_t size) = 0;
+    void MarkFailed() { failed_ = true; }
+
+private:
+    static constexpr size_t kBufferSize = 64 * 1024;
+    void Drain();
+
+    char buffer_[kBufferSize];
+    size_t pos_ = 0;
+    bool failed_ = false;
+};
+
+// Writes a file, creating or truncating it. Close() flushes and reports
+// whether every byte reached the file.
+class FileOutStream final : public OutStream {
+public:
+    explicit FileOutStream(std::string path);
+    ~FileOutStream() override;
+    FileOutStream(const FileOutStream&) = delete;
+    FileOutStream& operator=(const FileOutStream&) = delete;
+
+    bool IsOpen() const { return fd_ >= 0; }
+    const std::string& ErrorText() const { return error_; }
+    bool Close();
+
+protected:
+    bool Sink(const char* data, size_t size) override;
+
+private:
+    std::string path_;
+    std::string error_;
+    int fd_ = -1;
+};
+
+// Collects the output in memory.
+class StringOutStream final : public OutStream {
+public:
+    // Returns everything written so far.
+    const std::string& Text()
+    {
+        Flush();
+        return text_;
+    }
+    // Makes every later write fail, to exercise write-error handling.
+    void FailWrites() { fail_ = true; }
+
+protected:
+    bool Sink(const char* data, size_t size) override;
+
+private:
+    std::string text_;
+    bool fail_ = false;
+};
