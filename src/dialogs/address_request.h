@@ -1,0 +1,42 @@
+#pragma once
+// The record the address and fill dialogs take and return. The caller fills
+// in the title, the labels, the limits and the initial values; after a run
+// that ended with OK the dialog has stored the entered values back, with a
+// size already turned into the last address of the range.
+
+#include <cstdint>
+#include <string>
+
+struct AddressRequest {
+    // Texts hold at most this many bytes including their terminating zero;
+    // the dialogs show no more than TextCapacity - 1 bytes of them.
+    static constexpr int TextCapacity = 255;
+
+    int32_t lowerLimit = 0;          // smallest value accepted in either field
+    int32_t upperLimit = 0xFFFFFF;   // largest value accepted in either field
+    std::string title = "Enter values";
+    int32_t start = 0;               // first value, always an address
+    std::string startLabel = "Start address";
+    uint8_t startShown = 1;          // 0 hides the first field
+    int32_t last = 0;                // returned as the inclusive last address
+    std::string lastLabel = "Stop address";
+    uint8_t lastShown = 1;           // 0 hides the second field and shortens the dialog
+};
+
+// The fill dialog's record: the address request followed by the byte to fill with.
+struct FillRequest : AddressRequest {
+    uint8_t fillValue = 0xFF;
+};
+
+// Title of the prompt for a new document's range; a cancelled prompt gives a
+// 512-byte buffer, which the text tells the user.
+inline constexpr const char* NewBufferTitle =
+    "Enter desired buffer size (cancel creates buffer of 512 bytes)";
+
+// The request the new-document prompt shows: defaults with the title above.
+inline AddressRequest NewBufferRequest()
+{
+    AddressRequest request;
+    request.title = NewBufferTitle;
+    return request;
+}
