@@ -8,8 +8,7 @@
 #include <string>
 
 struct AddressRequest {
-    // Texts hold at most this many bytes including their terminating zero;
-    // the dialogs show no more than TextCapacity - 1 bytes of them.
+    // Texts are meant to fit this many bytes including a terminating zero.
     static constexpr int TextCapacity = 255;
 
     int32_t lowerLimit = 0;          // smallest value accepted in either field

@@ -1,0 +1,120 @@
+#include "dialogs/address_check.h"
+
+#include "dialogs/number_parser.h"
+
+namespace {
+
+AddressCheck Refuse(std::string text, std::string caption, AddressField field)
+{
+    AddressCheck check;
+    check.text = std::move(text);
+    check.caption = std::move(caption);
+    check.field = field;
+    return check;
+}
+
+// Reads one address field and checks it against the limits; on success
+// `value` holds it and the result is accepted.
+AddressCheck CheckField(const AddressRequest& request, const std::string& text, bool hex,
+                        const std::string& label, AddressField field, int32_t& value)
+{
+    value = ParseNumber(text, hex ? 16 : 10);
+    if (value < 0)
+        return Refuse(InvalidInputText, label, field);
+    if (value < request.lowerLimit)
+        return Refuse(ValueTooSmallText, label, field);
+    if (value > request.upperLimit)
+        return Refuse(ValueTooLargeText, label, field);
+    AddressCheck check;
+    check.accepted = true;
+    return check;
+}
+
+} // namespace
+
+AddressInput InitialAddressInput(const AddressRequest& request)
+{
+    AddressInput input;
+    input.first = FormatHex(request.start);
+    input.second = FormatHex(request.last);
+    return input;
+}
+
+AddressInput InitialFillInput(const FillRequest& request)
+{
+    AddressInput input = InitialAddressInput(request);
+    input.fill = FormatHex(request.fillValue);
+    return input;
+}
+
+AddressCheck CheckAddressInput(const AddressRequest& request, const AddressInput& input)
+{
+    int32_t first = request.start;
+    if (request.startShown) {
+        AddressCheck check = CheckField(request, input.first, input.firstHex, request.startLabel,
+                                        AddressField::First, first);
+        if (!check.accepted)
+            return check;
+    }
+
+    int32_t second = request.last;
+    bool isSize = false;
+    if (request.lastShown) {
+        AddressCheck check = CheckField(request, input.second, input.secondHex,
+                                        request.lastLabel, AddressField::Second, second);
+        if (!check.accepted)
+            return check;
+        isSize = input.valueIsSize;
+    }
+
+    // Both values are at most 0x7FFFFFFF, so the sum cannot overflow here.
+    int64_t last = isSize ? int64_t{first} + second - 1 : int64_t{second};
+    if (request.startShown && request.lastShown && last < first)
+        return Refuse(NegativeRangeText, NegativeRangeCaption, AddressField::Second);
+    // A size may be within the limits while the range it gives runs past them.
+    if (isSize && last > request.upperLimit)
+        return Refuse(ValueTooLargeText, request.lastLabel, AddressField::Second);
+
+    AddressCheck check;
+    check.accepted = true;
+    check.start = first;
+    check.last = static_cast<int32_t>(last);
+    return check;
+}
+
+AddressCheck CheckFillInput(const AddressRequest& request, const AddressInput& input)
+{
+    int32_t fill = 0;
+    switch (input.fillMode) {
+    case FillMode::Hex:
+        fill = ParseNumber(input.fill, 16);
+        break;
+    case FillMode::Dec:
+        fill = ParseNumber(input.fill, 10);
+        break;
+    case FillMode::Ascii:
+        // The first byte as a signed character: anything beyond ASCII,
+        // including the lead byte of any multi-byte character, is refused.
+        fill = input.fill.empty() ? 0 : static_cast<int8_t>(input.fill.front());
+        break;
+    }
+    if (fill < 0 || fill > 255)
+        return Refuse(InvalidInputText, FillValueCaption, AddressField::Fill);
+
+    AddressCheck check = CheckAddressInput(request, input);
+    if (check.accepted)
+        check.fillValue = static_cast<uint8_t>(fill);
+    return check;
+}
+
+void StoreAddressCheck(AddressRequest& request, const AddressCheck& check)
+{
+    request.start = check.start;
+    request.last = check.last;
+}
+
+void StoreFillCheck(FillRequest& request, const AddressCheck& check)
+{
+    StoreAddressCheck(request, check);
+    request.fillValue = check.fillValue;
+}
