@@ -1,0 +1,28 @@
+#pragma once
+// The document templates: one per file type, in the order of every file
+// dialog's type list and of name matching. A template's default extension is
+// the format key its documents are read and written with.
+
+#include <cstddef>
+#include <string_view>
+
+struct DocTemplateInfo {
+    const char* description;
+    const char* filter;            // patterns separated by ";"
+    const char* defaultExtension;  // the format key; "" for All files
+};
+
+constexpr size_t kDocTemplateCount = 9;
+extern const DocTemplateInfo kDocTemplates[kDocTemplateCount];
+
+// True when any ";"-separated pattern of `filter` matches the last path
+// component of `fileName` (name part and extension each, ignoring case; "*"
+// takes the rest of its part, "?" exactly one character).
+bool FilterMatches(std::string_view filter, std::string_view fileName);
+
+// Index of the first template whose filter matches `fileName`; -1 when none
+// does (a name without a last component).
+int MatchTemplate(std::string_view fileName);
+
+// Index of the template with this default extension (ignoring case); -1 when none.
+int TemplateForKey(std::string_view key);

@@ -1,0 +1,161 @@
+#pragma once
+// One open PROM data file: the only place where file contents enter and
+// leave a buffer. Loads, inserts and saves through the converters, reports
+// their errors, keeps the sum check, the undo journal and the busy count, and
+// renders the row texts views and printing draw. Views read and change the
+// bytes only through the operations here.
+
+#include "document/document_host.h"
+#include "document/undo_journal.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class ODataBuffer;
+class OFFCIn;
+
+class OBufferDocument {
+public:
+    static constexpr const char* kBusyText = "Please wait while the buffer is being processed...";
+    static constexpr const char* kNewBufferTitle =
+        "Enter desired buffer size (cancel creates buffer of 512 bytes)";
+    static constexpr int32_t kBytesPerRow = 16;
+    // Room a caller gives HexRow and AsciiRow, terminating zero included.
+    static constexpr int32_t kHexRowSize = 3 * kBytesPerRow + 1;
+    static constexpr int32_t kAsciiRowSize = kBytesPerRow + 1;
+    // Operations on more than this many bytes run as long operations.
+    static constexpr int32_t kLongOperation = 1024;
+
+    // `settingsPath` is the ini file whose section "Settings" holds "sumcheck"
+    // and "undo"; `formatKey` is the default extension of the document's
+    // template, which names the format of every read and write.
+    OBufferDocument(DocumentHost& host, std::string settingsPath, std::string formatKey);
+    ~OBufferDocument();
+    OBufferDocument(const OBufferDocument&) = delete;
+    OBufferDocument& operator=(const OBufferDocument&) = delete;
+
+    // --- Document identity (what a file document of the shell holds) ---
+    DocumentHost& Host() { return host_; }
+    const std::string& Path() const { return path_; }
+    void SetPath(std::string path);
+    // The file name part of the path unless the shell set another title.
+    const std::string& Title() const { return title_; }
+    void SetTitle(std::string title) { title_ = std::move(title); }
+    // Save As another file type gives the document that template's key.
+    const std::string& FormatKey() const { return key_; }
+    void SetFormatKey(std::string key) { key_ = std::move(key); }
+    const std::string& SettingsPath() const { return settingsPath_; }
+    bool IsDirty() const { return dirty_; }
+    void SetDirty(bool dirty) { dirty_ = dirty; }
+
+    void AddObserver(DocumentObserver* observer);
+    void RemoveObserver(DocumentObserver* observer);
+
+    // --- Loading, inserting, saving ---
+
+    // With a path (or a path set before): loads the file over the buffer.
+    // Without any path: asks the host for the range of a new buffer (512
+    // bytes at 0 when cancelled). False when the file cannot be opened, which
+    // is reported with its name and the system's reason.
+    bool Open(std::string_view path = {});
+    bool Close();
+    // Saves the window to Path() in FormatKey()'s format, replacing the file
+    // only once the whole new file was written. False when nothing was saved.
+    bool Commit(bool force = false);
+    // Forgets the changes; unless `clear`, reads the file again.
+    bool Revert(bool clear = false);
+    bool IsOpen() const;
+    // Refuses while busy; a changed document asks whether to save it first
+    // (the shell must not ask again).
+    bool CanClose();
+
+    // Asks the host for a file and reads it into the buffer at `address`.
+    void Insert(int32_t address);
+    // Reads `path` into the buffer at `address` (Insert without the dialog).
+    void InsertFile(int32_t address, const std::string& path);
+
+    // --- Bytes and edits ---
+    uint8_t ReadByte(int32_t address);
+    void WriteByte(uint8_t value, int32_t address);
+    void WriteBlock(const uint8_t* bytes, int32_t address, int32_t length);
+    // first..last inclusive, plus one spare zero byte at the end; none when
+    // the memory cannot be had (reported to the user).
+    std::optional<std::vector<uint8_t>> CopyBlock(int32_t first, int32_t last);
+    void Fill(int32_t first, int32_t last, uint8_t value);
+    void Resize(int32_t newStart, int32_t newLast);
+    // Undoes the newest entry: where the change was, or -1.
+    int32_t Undo();
+    bool CanUndo();
+    // Pattern search within the window: downwards the first match at or after
+    // `from`, with `up` the last one ending at or before `from`; a match at
+    // `from` itself is passed over. -1 when none.
+    int32_t Find(const uint8_t* pattern, int32_t length, bool exact, bool up, bool wholeWords,
+                 int32_t from);
+
+    // --- Window, sum, rows ---
+    int32_t Start() const;
+    int32_t Size() const;
+    int32_t End() const;
+    uint32_t Sum() const { return sum_; }
+    int32_t BytesPerRow() const { return kBytesPerRow; }
+    int32_t OutsideCount() const { return outsideCount_; }
+    // Row `row` covers addresses row*16 .. row*16+15. Writes the text into
+    // `text` (kHexRowSize / kAsciiRowSize chars). The result is the text's
+    // length, negative when the row begins before Start; then OutsideCount()
+    // leading columns are left as the caller had them.
+    int32_t HexRow(char* text, int32_t row);
+    int32_t AsciiRow(char* text, int32_t row);
+
+    // --- Busy state and settings ---
+    bool IsBusy() const { return busy_ != 0; }
+    void SetBusy(bool on);
+    void SizeChanged(int32_t newSize);
+    void ReloadSettings();
+    // The options as the settings file says now.
+    bool SumCheckOption() const;
+    bool UndoOption() const;
+
+    // Entries in the undo journal (for views' and tests' inspection).
+    const OUndoJournal& Journal() const { return journal_; }
+
+private:
+    // Pending user-interface events are handled every kEventStride bytes of a
+    // load, insert or save; the host decides whether enough time has passed.
+    static constexpr int32_t kEventStride = 256;
+
+    // Streams the converter's bytes into the buffer from `origin` on.
+    uint32_t LoadFrom(OFFCIn& in, int64_t origin);
+    void ReportLoadFlags(uint32_t flags, bool inserting);
+    bool SaveTo(const std::string& target);
+    void RecomputeSum(int32_t count, bool alwaysPump);
+    void Notify(int notification, int32_t argument);
+    void Message(std::string_view text, std::string_view caption, int style = mbIconStop);
+    void PumpEvery100(int64_t index) { if (index % 100 == 0) host_.ProcessPendingEvents(); }
+    void RecordBlock(int32_t first, int32_t last);
+    void RecordWindow(int32_t start, int32_t size, uint32_t marker);
+    int32_t UndoStep(bool sumCheck);
+    // Reads the settings once per operation; notices a sum check switched on
+    // behind the document's back and sums the window afresh.
+    bool CurrentSumCheck();
+
+    DocumentHost& host_;
+    std::string settingsPath_;
+    std::string key_;
+    std::string path_;
+    std::string title_;
+    bool dirty_ = false;
+    std::vector<DocumentObserver*> observers_;
+
+    std::unique_ptr<ODataBuffer> buffer_;
+    bool busyWindowShown_ = false;
+    int32_t outsideCount_ = 0;
+    // The sum-check option as last seen, to notice it being switched on.
+    bool sumCheckSeen_ = false;
+    int32_t busy_ = 0;
+    uint32_t sum_ = 0;
+    OUndoJournal journal_;
+};

@@ -1,0 +1,89 @@
+#pragma once
+// What a buffer document needs from the user interface, and how it tells its
+// views about changes. The editor implements DocumentHost with widgets;
+// dravel-conv and the tests implement it without a window.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class OBufferDocument;
+
+// Message box styles: one icon, optionally or-ed with a button set.
+enum MessageStyle : int {
+    mbOk = 0x00,
+    mbYesNoCancel = 0x03,
+    mbIconStop = 0x10,         // 16
+    mbIconQuestion = 0x20,     // 32
+    mbIconExclamation = 0x30,  // 48
+    mbIconInformation = 0x40,  // 64
+};
+
+// The button a message box was closed with.
+enum MessageResult : int {
+    idOk = 1,
+    idCancel = 2,
+    idYes = 6,
+    idNo = 7,
+};
+
+// The range a new buffer gets. Mirrors the fields of the dialogs' address
+// request that the new-buffer prompt uses; the host copies them into and out
+// of its own dialog.
+struct NewBufferRequest {
+    int32_t lowerLimit = 0;
+    int32_t upperLimit = 0xFFFFFF;
+    std::string title;
+    int32_t start = 0;
+    // Last address of the range, inclusive (the dialog turns a size into it).
+    int32_t last = 0;
+};
+
+class DocumentHost {
+public:
+    virtual ~DocumentHost() = default;
+
+    // Shows a modal message box owned by the active window. `style` is an
+    // icon or-ed with a button set; returns the button (idOk for mbOk).
+    virtual int MessageBox(std::string_view text, std::string_view caption, int style) = 0;
+
+    // Wait cursor on the main window while on; the arrow cursor when off.
+    virtual void SetWaitCursor(bool on) = 0;
+
+    // The modeless please-wait window (text OBufferDocument::kBusyText),
+    // captioned with the document's title, shown disabled: it takes no input.
+    virtual void ShowBusyWindow(std::string_view text, std::string_view caption) = 0;
+    virtual void HideBusyWindow() = 0;
+
+    // Lets the user interface handle what is pending. Long loops call this
+    // often (after every few hundred bytes); the host keeps it cheap by doing
+    // real work only when some milliseconds have passed since the last time.
+    virtual void ProcessPendingEvents() = 0;
+
+    // Asks for the address range of a new buffer; true when confirmed, and
+    // only then does `request` hold the entered range.
+    virtual bool RequestNewBufferRange(NewBufferRequest& request) = 0;
+
+    // The open-file dialog over all templates, for Insert. True when the user
+    // chose a file that matches a template: `path` is the file, `key` that
+    // template's default extension.
+    virtual bool ChooseFileToInsert(std::string& path, std::string& key) = 0;
+
+    // The save dialog for a document without a file, when closing asks to
+    // save it. True when confirmed; `path` and `key` as for Insert.
+    virtual bool ChooseSaveTarget(std::string& path, std::string& key) = 0;
+};
+
+// Notifications from a document to its views.
+enum ViewNotification : int {
+    vnRevert = 6,        // argument: 1 when the revert clears the document
+    vnBufferSize = 100,  // argument: the new size
+    vnSettings = 101,    // argument: 0
+    vnBusy = 102,        // argument: 0; the busy state left or returned to 0
+};
+
+class DocumentObserver {
+public:
+    virtual ~DocumentObserver() = default;
+    virtual void DocumentNotify(OBufferDocument& document, int notification, int32_t argument) = 0;
+};

@@ -1,0 +1,53 @@
+#pragma once
+// The undo journal of a document: a last-in-first-out list of entries, each
+// telling how to put back what one step of an edit changed.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+enum UndoKind : int32_t {
+    ukByte = 0,
+    ukBlock = 1,
+    ukWindow = 2,
+    ukPlaceholder = 3,
+};
+
+// Window entries carry one of these: a window widened by an edit sits right
+// on that edit's own entry; a resize sits on its two erasing steps.
+constexpr uint32_t kWindowByEdit = 0x0BED;
+constexpr uint32_t kWindowByResize = 0xABBA;
+
+struct OUndoEntry {
+    UndoKind kind = ukPlaceholder;
+    // Byte: its address; block: first address; window: start before the edit.
+    int32_t address = 0;
+    // Byte: previous value; block: byte count; window: size before the edit.
+    int32_t size = 0;
+    // Window entries only.
+    uint32_t marker = 0;
+    // Block entries: the saved bytes (plus a spare zero byte), none when the
+    // copy could not be made.
+    std::optional<std::vector<uint8_t>> copy;
+};
+
+class OUndoJournal {
+public:
+    bool Empty() const { return entries_.empty(); }
+    int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
+    const OUndoEntry& At(int32_t index) const { return entries_[static_cast<size_t>(index)]; }
+    const OUndoEntry& Newest() const { return entries_.back(); }
+
+    void Push(OUndoEntry entry) { entries_.push_back(std::move(entry)); }
+    OUndoEntry Pop()
+    {
+        OUndoEntry entry = std::move(entries_.back());
+        entries_.pop_back();
+        return entry;
+    }
+    void Clear() { entries_.clear(); }
+
+private:
+    std::vector<OUndoEntry> entries_;
+};
