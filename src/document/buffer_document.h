@@ -21,8 +21,6 @@ class OFFCIn;
 class OBufferDocument {
 public:
     static constexpr const char* kBusyText = "Please wait while the buffer is being processed...";
-    static constexpr const char* kNewBufferTitle =
-        "Enter desired buffer size (cancel creates buffer of 512 bytes)";
     static constexpr int32_t kBytesPerRow = 16;
     // Room a caller gives HexRow and AsciiRow, terminating zero included.
     static constexpr int32_t kHexRowSize = 3 * kBytesPerRow + 1;

@@ -3,6 +3,8 @@
 // views about changes. The editor implements DocumentHost with widgets;
 // dravel-conv and the tests implement it without a window.
 
+#include "dialogs/address_request.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,18 +29,6 @@ enum MessageResult : int {
     idNo = 7,
 };
 
-// The range a new buffer gets. Mirrors the fields of the dialogs' address
-// request that the new-buffer prompt uses; the host copies them into and out
-// of its own dialog.
-struct NewBufferRequest {
-    int32_t lowerLimit = 0;
-    int32_t upperLimit = 0xFFFFFF;
-    std::string title;
-    int32_t start = 0;
-    // Last address of the range, inclusive (the dialog turns a size into it).
-    int32_t last = 0;
-};
-
 class DocumentHost {
 public:
     virtual ~DocumentHost() = default;
@@ -60,9 +50,10 @@ public:
     // real work only when some milliseconds have passed since the last time.
     virtual void ProcessPendingEvents() = 0;
 
-    // Asks for the address range of a new buffer; true when confirmed, and
-    // only then does `request` hold the entered range.
-    virtual bool RequestNewBufferRange(NewBufferRequest& request) = 0;
+    // Runs the address dialog (the new-buffer prompt, NewBufferRequest() of
+    // the dialogs); true when confirmed with OK, and only then does `request`
+    // hold the entered range (start .. last inclusive).
+    virtual bool RequestNewBufferRange(AddressRequest& request) = 0;
 
     // The open-file dialog over all templates, for Insert. True when the user
     // chose a file that matches a template: `path` is the file, `key` that
