@@ -3,6 +3,10 @@
 // can hold a byte, never-written bytes read 0xFF, and memory is taken in
 // blocks of 32,767 bytes only for the regions that are touched. On top of it
 // sit the address window (start, size) and a position for sequential access.
+//
+// The window always lies inside the address space (0 <= start <= End <=
+// AddressLimit) and the position stays within 0..AddressLimit, so no
+// arithmetic on them can overflow whatever the callers pass.
 
 #include <cstdint>
 #include <memory>
@@ -24,18 +28,60 @@ public:
     int32_t End() const { return start_ + size_; }
     int32_t Position() const { return position_; }
 
-    // Moves the position, widening the window to reach it; false for
-    // addresses at or above AddressLimit.
+    // Moves the position, widening the window to reach it; false (and no
+    // change at all) for addresses outside 0..AddressLimit-1.
     bool SetPosition(int32_t address);
     // Sets the window to first..last inclusive; data and position untouched.
+    // Values outside the address space are clipped to it.
     void SetWindow(int32_t first, int32_t last);
 
-    uint8_t Get();
-    void Read(uint8_t& byte);
-    void Put(uint8_t byte);
+    // The per-byte accessors below are what loading, saving and sum checks
+    // run on, byte after byte; the common case (address in the block used
+    // last) stays inline and everything else goes to the out-of-line path.
+
+    uint8_t Get()
+    {
+        uint32_t offset = uint32_t(position_) - uint32_t(currentBase_);
+        if (offset < currentLength_) {
+            ++position_;
+            return current_[offset];
+        }
+        return GetSlow();
+    }
+
+    void Read(uint8_t& byte)
+    {
+        uint32_t offset = uint32_t(position_) - uint32_t(currentBase_);
+        if (offset < currentLength_) {
+            byte = current_[offset];
+            ++position_;
+            return;
+        }
+        ReadSlow(byte);
+    }
+
+    void Put(uint8_t byte)
+    {
+        uint32_t offset = uint32_t(position_) - uint32_t(currentBase_);
+        if (offset < currentLength_) {
+            current_[offset] = byte;
+            ++position_;
+            if (position_ - start_ > size_)
+                size_ = position_ - start_;
+            return;
+        }
+        PutSlow(byte);
+    }
+
     // The byte at `address`, widening the window to include it; a spare
     // byte when the address cannot be reached. Valid until the next access.
-    uint8_t& At(int32_t address);
+    uint8_t& At(int32_t address)
+    {
+        uint32_t offset = uint32_t(address) - uint32_t(currentBase_);
+        if (offset < currentLength_ && address >= start_ && address < start_ + size_)
+            return current_[offset];
+        return AtSlow(address);
+    }
 
     // Lowest match at or above `from` that ends within the window; -1 if none.
     int32_t FindForward(int32_t from, const uint8_t* pattern, bool exact, int32_t length);
@@ -43,8 +89,43 @@ public:
     int32_t FindBackward(int32_t from, const uint8_t* pattern, bool exact, int32_t length);
 
     // Number of blocks obtained so far (memory in use is this times BlockSize).
-    int32_t BlockCount() const;
+    int32_t BlockCount() const { return blockCount_; }
 
 private:
-    // ... implementation fields
+    struct Matcher;
+
+    uint8_t GetSlow();
+    void ReadSlow(uint8_t& byte);
+    void PutSlow(uint8_t byte);
+    uint8_t& AtSlow(int32_t address);
+
+    // Makes the address's block current (obtaining it when needed) and
+    // returns the byte's location, or null when the address is unreachable.
+    uint8_t* Select(int32_t address);
+    void DropCurrent();
+
+    // Bytes of a block for reading: the stored block, or a shared erased
+    // block when it was never obtained, so searching allocates nothing.
+    const uint8_t* BlockBytes(int32_t index) const;
+    // Copies `count` bytes starting at `address` (all inside the address
+    // space) into `out`, crossing blocks as needed.
+    void CopyOut(int32_t address, int32_t count, uint8_t* out) const;
+
+    int32_t FindFlat(int32_t first, int32_t last, const Matcher& matcher, bool forward) const;
+
+    std::unique_ptr<uint8_t[]> blocks_[MaxBlocks];
+    int32_t blockCount_ = 0;
+
+    // The block used last. currentLength_ is 0 when there is none and is
+    // shorter than BlockSize for the last block, whose tail lies beyond
+    // AddressLimit, so one unsigned compare covers every test.
+    int32_t currentBlock_ = -1;
+    uint8_t* current_ = nullptr;
+    int32_t currentBase_ = 0;
+    uint32_t currentLength_ = 0;
+
+    uint8_t spare_ = FillValue;
+    int32_t size_ = 0;
+    int32_t position_ = 0;
+    int32_t start_ = 0;
 };

@@ -1,0 +1,398 @@
+#include "buffer/data_buffer.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// What every never-written block holds; searches read it instead of
+// obtaining memory for regions nobody touched.
+constexpr auto kErasedBlock = [] {
+    std::array<uint8_t, ODataBuffer::BlockSize> bytes{};
+    bytes.fill(ODataBuffer::FillValue);
+    return bytes;
+}();
+
+// Patterns up to this length are searched in place, block by block, with
+// only the seams copied. Longer ones are rare (the find dialog makes at most
+// a few hundred bytes) and go through a flat copy and a linear-time search,
+// so no pattern can make a search quadratic in the buffer size.
+constexpr int32_t kInPlaceLimit = 64;
+
+uint8_t fold(uint8_t c)
+{
+    return uint8_t(c - 'A') < 26 ? uint8_t(c | 0x20) : c;
+}
+
+// First byte in s[0..n) whose value ORed with `mask` equals `value`. With
+// mask 0x20 and a lower-case letter as value this finds both cases at once.
+const uint8_t* findFirst(const uint8_t* s, size_t n, uint8_t value, uint8_t mask)
+{
+    if (mask == 0)
+        return static_cast<const uint8_t*>(std::memchr(s, value, n));
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(char(value));
+    const __m128i bits = _mm_set1_epi8(char(mask));
+    while (n >= 16) {
+        __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(chunk, bits), wanted));
+        if (hits)
+            return s + __builtin_ctz(unsigned(hits));
+        s += 16;
+        n -= 16;
+    }
+#endif
+    for (; n; ++s, --n)
+        if (uint8_t(*s | mask) == value)
+            return s;
+    return nullptr;
+}
+
+// Last such byte in s[0..n).
+const uint8_t* findLast(const uint8_t* s, size_t n, uint8_t value, uint8_t mask)
+{
+    if (mask == 0)
+        return static_cast<const uint8_t*>(memrchr(s, value, n));
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(char(value));
+    const __m128i bits = _mm_set1_epi8(char(mask));
+    while (n >= 16) {
+        __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16));
+        int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(chunk, bits), wanted));
+        if (hits)
+            return s + n - 16 + (31 - __builtin_clz(unsigned(hits)));
+        n -= 16;
+    }
+#endif
+    while (n) {
+        --n;
+        if (uint8_t(s[n] | mask) == value)
+            return s + n;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// The pattern as compared: folded to lower case and cut after its first zero
+// byte when the comparison ignores case (such patterns come from typed text,
+// and a shared zero byte ends the comparison with a match).
+struct ODataBuffer::Matcher {
+    Matcher(const uint8_t* pattern, int32_t length, bool exact)
+        : length(length), compared(length), exact(exact)
+    {
+        if (exact) {
+            bytes = pattern;
+        } else {
+            const uint8_t* zero = static_cast<const uint8_t*>(std::memchr(pattern, 0, size_t(length)));
+            if (zero)
+                compared = int32_t(zero - pattern) + 1;
+            folded.resize(size_t(compared));
+            std::transform(pattern, pattern + compared, folded.begin(), fold);
+            bytes = folded.data();
+        }
+        first = bytes[0];
+        firstMask = (!exact && uint8_t(first - 'a') < 26) ? 0x20 : 0;
+    }
+
+    // Whether the candidate at s matches, its first byte being known to.
+    bool restMatches(const uint8_t* s) const
+    {
+        if (exact)
+            return std::memcmp(s + 1, bytes + 1, size_t(compared - 1)) == 0;
+        for (int32_t i = 1; i < compared; ++i)
+            if (fold(s[i]) != bytes[i])
+                return false;
+        return true;
+    }
+
+    // Index of the first (last) matching candidate among text[0..candidates),
+    // whose bytes reach at least `compared` - 1 beyond the last candidate.
+    int32_t scanForward(const uint8_t* text, int32_t candidates) const
+    {
+        const uint8_t* s = text;
+        const uint8_t* end = text + candidates;
+        while (s < end) {
+            s = findFirst(s, size_t(end - s), first, firstMask);
+            if (!s)
+                return -1;
+            if (restMatches(s))
+                return int32_t(s - text);
+            ++s;
+        }
+        return -1;
+    }
+
+    int32_t scanBackward(const uint8_t* text, int32_t candidates) const
+    {
+        size_t n = size_t(candidates);
+        while (n) {
+            const uint8_t* s = findLast(text, n, first, firstMask);
+            if (!s)
+                return -1;
+            if (restMatches(s))
+                return int32_t(s - text);
+            n = size_t(s - text);
+        }
+        return -1;
+    }
+
+    int32_t length;
+    int32_t compared;
+    bool exact;
+    const uint8_t* bytes = nullptr;
+    std::vector<uint8_t> folded;
+    uint8_t first = 0;
+    uint8_t firstMask = 0;
+};
+
+ODataBuffer::ODataBuffer() = default;
+ODataBuffer::~ODataBuffer() = default;
+
+bool ODataBuffer::SetPosition(int32_t address)
+{
+    // A refused address changes nothing, not even the start of an empty
+    // window: the window must stay inside the address space.
+    if (address < 0 || address >= AddressLimit)
+        return false;
+    if (size_ == 0)
+        start_ = address;
+    position_ = address;
+    if (position_ < start_) {
+        size_ += start_ - position_;
+        start_ = position_;
+    }
+    if (position_ - start_ > size_)
+        size_ = position_ - start_;
+    return true;
+}
+
+void ODataBuffer::SetWindow(int32_t first, int32_t last)
+{
+    int64_t begin = std::clamp<int64_t>(first, 0, AddressLimit);
+    int64_t final = std::clamp<int64_t>(last, begin - 1, AddressLimit - 1);
+    start_ = int32_t(begin);
+    size_ = int32_t(final - begin + 1);
+}
+
+void ODataBuffer::DropCurrent()
+{
+    currentBlock_ = -1;
+    current_ = nullptr;
+    currentBase_ = 0;
+    currentLength_ = 0;
+}
+
+uint8_t* ODataBuffer::Select(int32_t address)
+{
+    if (address < 0)
+        return nullptr;
+    uint32_t offset = uint32_t(address) - uint32_t(currentBase_);
+    if (offset < currentLength_)
+        return current_ + offset;
+    if (address >= AddressLimit)
+        return nullptr;
+    // End itself is reachable: writing there extends the window by one.
+    if (address > End()) {
+        DropCurrent();
+        return nullptr;
+    }
+    int32_t index = address / BlockSize;
+    std::unique_ptr<uint8_t[]>& block = blocks_[index];
+    if (!block) {
+        block.reset(new (std::nothrow) uint8_t[BlockSize]);
+        if (!block) {
+            DropCurrent();
+            return nullptr;
+        }
+        std::memset(block.get(), FillValue, BlockSize);
+        ++blockCount_;
+    }
+    currentBlock_ = index;
+    current_ = block.get();
+    currentBase_ = index * BlockSize;
+    currentLength_ = uint32_t(std::min(BlockSize, AddressLimit - currentBase_));
+    return current_ + (address - currentBase_);
+}
+
+uint8_t ODataBuffer::GetSlow()
+{
+    // The position never passes AddressLimit, so it cannot run away.
+    if (position_ < 0 || position_ >= AddressLimit)
+        return FillValue;
+    int32_t address = position_++;
+    // Reading never obtains memory for a block nobody wrote.
+    if (!blocks_[address / BlockSize])
+        return FillValue;
+    uint8_t* byte = Select(address);
+    return byte ? *byte : FillValue;
+}
+
+void ODataBuffer::ReadSlow(uint8_t& byte)
+{
+    uint8_t* stored = Select(position_);
+    if (!stored) {
+        byte = FillValue;
+        return;
+    }
+    byte = *stored;
+    ++position_;
+}
+
+void ODataBuffer::PutSlow(uint8_t byte)
+{
+    uint8_t* stored = Select(position_);
+    if (!stored)
+        return;
+    *stored = byte;
+    ++position_;
+    if (position_ - start_ > size_)
+        size_ = position_ - start_;
+}
+
+uint8_t& ODataBuffer::AtSlow(int32_t address)
+{
+    // Addresses that can never hold a byte do not stretch the window.
+    if (address >= 0 && address < AddressLimit) {
+        if (address >= End())
+            size_ = address - start_ + 1;
+        if (address < start_) {
+            size_ += start_ - address;
+            start_ = address;
+        }
+        if (uint8_t* byte = Select(address))
+            return *byte;
+    }
+    // Whatever a caller wrote into the spare byte last time is lost.
+    spare_ = FillValue;
+    return spare_;
+}
+
+const uint8_t* ODataBuffer::BlockBytes(int32_t index) const
+{
+    const uint8_t* block = blocks_[index].get();
+    return block ? block : kErasedBlock.data();
+}
+
+void ODataBuffer::CopyOut(int32_t address, int32_t count, uint8_t* out) const
+{
+    while (count > 0) {
+        int32_t index = address / BlockSize;
+        int32_t offset = address - index * BlockSize;
+        int32_t n = std::min(count, BlockSize - offset);
+        std::memcpy(out, BlockBytes(index) + offset, size_t(n));
+        out += n;
+        address += n;
+        count -= n;
+    }
+}
+
+int32_t ODataBuffer::FindFlat(int32_t first, int32_t last, const Matcher& matcher, bool forward) const
+{
+    // Candidates first..last, each needing `compared` bytes.
+    const size_t n = size_t(last - first) + size_t(matcher.compared);
+    std::unique_ptr<uint8_t[]> text(new (std::nothrow) uint8_t[n]);
+    if (!text)
+        return -1;
+    CopyOut(first, int32_t(n), text.get());
+    if (!matcher.exact)
+        std::transform(text.get(), text.get() + n, text.get(), fold);
+    std::vector<uint8_t> pattern(matcher.bytes, matcher.bytes + matcher.compared);
+    if (!forward) {
+        // Searching the reversed text for the reversed pattern finds the
+        // highest match first, with the same linear-time search.
+        std::reverse(text.get(), text.get() + n);
+        std::reverse(pattern.begin(), pattern.end());
+    }
+    const void* hit = memmem(text.get(), n, pattern.data(), pattern.size());
+    if (!hit)
+        return -1;
+    int32_t offset = int32_t(static_cast<const uint8_t*>(hit) - text.get());
+    return forward ? first + offset : last - offset;
+}
+
+int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exact, int32_t length)
+{
+    if (!pattern || length < 1 || length > size_)
+        return -1;
+    const int32_t first = std::max(from, 0);
+    const int32_t last = End() - length;
+    if (first > last)
+        return -1;
+    const Matcher matcher(pattern, length, exact);
+    if (length > kInPlaceLimit)
+        return FindFlat(first, last, matcher, true);
+
+    // Candidates whose match lies inside one block are scanned where they
+    // are; those crossing into the next block are scanned in a seam made of
+    // the block's last bytes and the next block's first bytes.
+    std::vector<uint8_t> seam(size_t(2 * length));
+    int32_t p = first;
+    while (p <= last) {
+        const int32_t index = p / BlockSize;
+        const int32_t base = index * BlockSize;
+        const int32_t blockEnd = base + BlockSize;
+        int32_t q = std::min(last, blockEnd - length);
+        if (p <= q) {
+            int32_t hit = matcher.scanForward(BlockBytes(index) + (p - base), q - p + 1);
+            if (hit >= 0)
+                return p + hit;
+            p = q + 1;
+        }
+        q = std::min(last, blockEnd - 1);
+        if (p <= q) {
+            CopyOut(p, q - p + length, seam.data());
+            int32_t hit = matcher.scanForward(seam.data(), q - p + 1);
+            if (hit >= 0)
+                return p + hit;
+            p = q + 1;
+        }
+    }
+    return -1;
+}
+
+int32_t ODataBuffer::FindBackward(int32_t from, const uint8_t* pattern, bool exact, int32_t length)
+{
+    if (!pattern || length < 1 || length > size_ || from < 0)
+        return -1;
+    // Every candidate, also one crossing a seam, ends at or before `from`.
+    const int32_t first = start_;
+    const int64_t matchEnd = std::min<int64_t>(End(), int64_t(from) + 1);
+    const int32_t last = int32_t(matchEnd - length);
+    if (last < first)
+        return -1;
+    const Matcher matcher(pattern, length, exact);
+    if (length > kInPlaceLimit)
+        return FindFlat(first, last, matcher, false);
+
+    std::vector<uint8_t> seam(size_t(2 * length));
+    int32_t p = last;
+    while (p >= first) {
+        const int32_t index = p / BlockSize;
+        const int32_t base = index * BlockSize;
+        const int32_t blockEnd = base + BlockSize;
+        int32_t q = std::max(first, blockEnd - length + 1);
+        if (q <= p) {
+            CopyOut(q, p - q + length, seam.data());
+            int32_t hit = matcher.scanBackward(seam.data(), p - q + 1);
+            if (hit >= 0)
+                return q + hit;
+            p = q - 1;
+        }
+        q = std::max(first, base);
+        if (q <= p) {
+            int32_t hit = matcher.scanBackward(BlockBytes(index) + (q - base), p - q + 1);
+            if (hit >= 0)
+                return q + hit;
+            p = q - 1;
+        }
+    }
+    return -1;
+}
