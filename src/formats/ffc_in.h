@@ -32,12 +32,16 @@ public:
 
     uint8_t NextByte()
     {
+        // A format error at the end of the stream sets no end of data; without
+        // stopping there too, a call past the end would read forever.
         while (recordPos_ >= recordLength_) {
-            if (flags_ & ffcEndOfData)
+            if (flags_ & (ffcEndOfData | ffcFormatError))
                 return 0;
             ReadRecord();
         }
-        ++address_;
+        // Record addresses come from the file and may sit at the top of the
+        // range; the running address wraps instead of overflowing.
+        address_ = static_cast<int32_t>(static_cast<uint32_t>(address_) + 1);
         return record_[recordPos_++];
     }
 

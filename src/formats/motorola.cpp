@@ -1,9 +1,111 @@
-// Motorola S-records.
+// Motorola S-records. Reading accepts S1, S2 and S3 data records, the S7,
+// S8 and S9 end records and the S5 and S6 record counts, and skips S0
+// headers; writing produces S3 data records and one S7 end record.
 
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
 #include "formats/record_formats.h"
 
-// Not built yet: the trial fails honestly and nothing is written.
-void ReadMotorolaRecord(OFFCIn& in) { in.SetFlag(ffcFormatError | ffcEndOfData); }
-void WriteMotorolaRecord(OFFCOut& out) { out.SetFlag(ffcFormatError); }
+#include <algorithm>
+
+namespace {
+// A count byte covers the four address bytes and the checksum as well, and
+// may not exceed 255.
+constexpr int32_t kMaxS3Data = 250;
+
+enum class RecordKind { Data, Count, End };
+
+uint8_t OnesComplement(uint32_t sum) { return static_cast<uint8_t>(~sum & 0xFF); }
+} // namespace
+
+void ReadMotorolaRecord(OFFCIn& in)
+{
+    int type;
+    // Header lines are passed over unchecked, in a loop rather than by
+    // recursion so that a file of many headers cannot exhaust the stack.
+    for (;;) {
+        if (!in.ExpectChar('S'))
+            return;
+        type = in.Get();
+        if (type != '0')
+            break;
+        in.SkipLine();
+    }
+
+    int addressBytes;
+    RecordKind kind;
+    switch (type) {
+    case '1': addressBytes = 2; kind = RecordKind::Data; break;
+    case '2': addressBytes = 3; kind = RecordKind::Data; break;
+    case '3': addressBytes = 4; kind = RecordKind::Data; break;
+    case '5': addressBytes = 2; kind = RecordKind::Count; break;
+    case '6': addressBytes = 3; kind = RecordKind::Count; break;
+    case '7': addressBytes = 4; kind = RecordKind::End; break;
+    case '8': addressBytes = 3; kind = RecordKind::End; break;
+    case '9': addressBytes = 2; kind = RecordKind::End; break;
+    default:
+        // The line is left unread, so the next record could not start
+        // cleanly anyway: reading ends here.
+        in.SetFlag(ffcReadError | ffcFormatError);
+        return;
+    }
+
+    const uint8_t count = in.ReadHexByte();
+    uint32_t sum = count;
+    uint32_t address = 0;
+    for (int i = 0; i < addressBytes; ++i) {
+        const uint8_t b = in.ReadHexByte();
+        address = (address << 8) | b;
+        sum += b;
+    }
+    const int32_t length = std::max(0, count - (addressBytes + 1));
+    uint8_t* data = in.RecordData();
+    for (int32_t i = 0; i < length; ++i) {
+        data[i] = in.ReadHexByte();
+        sum += data[i];
+    }
+    const uint8_t checksum = in.ReadHexByte();
+
+    if (kind == RecordKind::Data)
+        in.SetRecord(static_cast<int32_t>(address), length);
+    else
+        // Counts and end addresses are no data addresses: keep the running
+        // address so that such a record raises no address change.
+        in.SetRecord(in.GetAddress(), 0);
+
+    if (OnesComplement(sum) != checksum) {
+        in.SetFlag(ffcChecksumError);
+        return;
+    }
+    if (kind == RecordKind::End) {
+        in.SetFlag(ffcEndOfData);
+        return;
+    }
+    in.SkipLine();
+}
+
+void WriteMotorolaRecord(OFFCOut& out)
+{
+    RecordChecksum sum(RecordChecksum::ByteSum);
+    if (out.Ending()) {
+        out.PutText("S7");
+        out.WriteHexByte(5, sum);
+        out.WriteHexField(static_cast<uint32_t>(out.Address()), 4, sum);
+        out.WriteHexByte(OnesComplement(sum.Value()));
+        out.PutText("\r\n");
+        return;
+    }
+    out.PutText("S3");
+    const int32_t n = out.RecordLimit();
+    if (n > kMaxS3Data) {
+        out.SetFlag(ffcFormatError);
+        return;
+    }
+    out.WriteHexByte(static_cast<uint8_t>(n + 5), sum);
+    out.WriteHexField(static_cast<uint32_t>(out.Address()), 4, sum);
+    const uint8_t* data = out.PendingData();
+    for (int32_t i = 0; i < n; ++i)
+        out.WriteHexByte(data[i], sum);
+    out.WriteHexByte(OnesComplement(sum.Value()));
+    out.PutText("\r\n");
+}

@@ -1,0 +1,232 @@
+// The converter framework: recognition, address changes, the protocols and
+// the image formats that live beside it.
+
+#include "formats/ffc_in.h"
+#include "formats/ffc_out.h"
+#include "formats/streams.h"
+#include "support/convert_helpers.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+// Eleven Intel data records and an end record: enough to pass a trial.
+std::string IntelFile(bool withEnd)
+{
+    ByteImage image;
+    for (int i = 0; i < 11 * 32; ++i)
+        image[i] = static_cast<uint8_t>(i);
+    std::string text = WriteAll(image, "ext").text;
+    if (!withEnd)
+        text.erase(text.find(":00000001FF"));
+    return text;
+}
+} // namespace
+
+TEST(FormatKey, IsComparedWithoutRegardToCase)
+{
+    EXPECT_EQ(FormatFromKey("s3f"), ffMotorola);
+    EXPECT_EQ(FormatFromKey("S3F"), ffMotorola);
+    EXPECT_EQ(FormatFromKey("s19"), ffMotorola);
+    EXPECT_EQ(FormatFromKey("Ext"), ffIntel);
+    EXPECT_EQ(FormatFromKey("int"), ffIntel);
+    EXPECT_EQ(FormatFromKey("bIn"), ffBinary);
+    EXPECT_EQ(FormatFromKey("hex"), ffPlainHex);
+    EXPECT_EQ(FormatFromKey(""), ffUnknown);
+    EXPECT_EQ(FormatFromKey("s3"), ffUnknown);
+    EXPECT_EQ(FormatFromKey("s3fx"), ffUnknown);
+
+    StringOutStream sink;
+    EXPECT_EQ(OFFCOut(sink, "").Format(), ffBinary);
+    EXPECT_EQ(OFFCOut(sink, "xyz").Format(), ffBinary);
+    EXPECT_EQ(OFFCOut(sink, "S2F").Format(), ffMotorola);
+}
+
+TEST(Recognition, ContentOverridesTheKey)
+{
+    const std::string intel = IntelFile(true);
+    for (const char* key : {"ext", "EXT", "hex", "s3f", "", "nonsense"}) {
+        ReadResult r = ReadAll(intel, key);
+        EXPECT_EQ(r.format, ffIntel) << key;
+        EXPECT_EQ(r.image.size(), 11u * 32) << key;
+        EXPECT_EQ(r.flags, ffcEndOfData) << key;
+    }
+    ReadResult motorola = ReadAll(WriteAll(ImageAt(5, {1, 2, 3}), "s3f").text, "ext");
+    EXPECT_EQ(motorola.format, ffMotorola);
+    EXPECT_EQ(motorola.image, ImageAt(5, {1, 2, 3}));
+}
+
+TEST(Recognition, KeyWinsWhenItsOwnTrialSucceeds)
+{
+    // Plain hex comes before the binary fallback, but the binary key keeps
+    // even a valid image of hex digits as raw characters.
+    const std::string digits = "0102\r\n";
+    ReadResult hex = ReadAll(digits, "hex");
+    EXPECT_EQ(hex.format, ffPlainHex);
+    EXPECT_EQ(hex.image, ImageAt(0, {1, 2}));
+
+    ReadResult bin = ReadAll(digits, "BIN");
+    EXPECT_EQ(bin.format, ffBinary);
+    EXPECT_EQ(bin.image, ImageAt(0, {'0', '1', '0', '2', '\r', '\n'}));
+
+    EXPECT_EQ(ReadAll(IntelFile(true), "bin").format, ffBinary);
+}
+
+TEST(Recognition, FileFailingEveryTrialReadsAsBinary)
+{
+    // Too short to pass the trial without its end record.
+    std::string text = WriteAll(ImageAt(0x30, {2, 0x33, 0x7A}), "ext").text;
+    text.erase(text.find(":00000001FF"));
+    ReadResult r = ReadAll(text, "ext");
+    EXPECT_EQ(r.format, ffBinary);
+    ASSERT_EQ(r.image.size(), text.size());
+    EXPECT_EQ(r.image.at(0), ':');
+    EXPECT_EQ(r.flags, ffcEndOfData);
+
+    // Long enough, the same damage only ends in a format error.
+    ReadResult longer = ReadAll(IntelFile(false), "ext");
+    EXPECT_EQ(longer.format, ffIntel);
+    EXPECT_EQ(longer.image.size(), 11u * 32);
+    EXPECT_EQ(longer.flags, ffcFormatError);
+}
+
+TEST(Recognition, TrialsLeaveTheStreamAtItsStart)
+{
+    StringInStream stream(IntelFile(true));
+    OFFCIn in(stream, "");
+    ASSERT_TRUE(in.MoreData());
+    EXPECT_EQ(in.GetFlags(), 0u);
+    EXPECT_EQ(in.NextByte(), 0);
+    EXPECT_EQ(in.NextByte(), 1);
+}
+
+TEST(ReadingProtocol, AddressChangeOnlyWhereBytesDoNotFollow)
+{
+    ReadResult atZero = ReadAll(WriteAll(ImageAt(0, {1, 2, 3}), "s3f").text, "s3f");
+    EXPECT_TRUE(atZero.addressChanges.empty());
+
+    ByteImage gapped = ImageAt(0x100, {1, 2});
+    AddBytes(gapped, 0x200, {3});
+    ReadResult elsewhere = ReadAll(WriteAll(gapped, "ext").text, "ext");
+    EXPECT_EQ(elsewhere.addressChanges, (std::vector<int32_t>{0x100, 0x200}));
+    EXPECT_EQ(elsewhere.image, gapped);
+}
+
+TEST(ReadingProtocol, NextBytePastTheEndAnswersAtOnce)
+{
+    // Without an end record the stream ends in a format error; a caller
+    // that asks for more must not be kept waiting.
+    StringInStream stream(IntelFile(false));
+    OFFCIn in(stream, "ext");
+    while (in.MoreData())
+        in.NextByte();
+    EXPECT_TRUE(in.GetFlags() & ffcFormatError);
+    EXPECT_EQ(in.NextByte(), 0);
+    EXPECT_EQ(in.NextByte(), 0);
+}
+
+TEST(WritingProtocol, WriteErrorsAreReported)
+{
+    for (const char* key : {"ext", "s3f", "hex", "bin"}) {
+        StringOutStream sink;
+        sink.FailWrites();
+        OFFCOut out(sink, key);
+        out.PutByte(1);
+        out.Finish();
+        EXPECT_TRUE(out.GetFlags() & ffcWriteError) << key;
+    }
+}
+
+TEST(WritingProtocol, FinishWithoutBytesStillEnds)
+{
+    EXPECT_EQ(WriteAll({}, "ext").text, ":00000001FF\r\n");
+    EXPECT_EQ(WriteAll({}, "s3f").text, "S70500000000FA\r\n");
+    EXPECT_EQ(WriteAll({}, "hex").text, "");
+    EXPECT_EQ(WriteAll({}, "bin").text, "");
+}
+
+TEST(PlainHex, WriterFillsGapsInLinesOfForty)
+{
+    EXPECT_EQ(WriteAll(ImageAt(0, {1, 2, 3}), "hex").text, "010203\r\n");
+    EXPECT_EQ(WriteAll(ImageAt(0x10, {0xAB}), "hex").text, std::string(32, 'F') + "AB\r\n");
+
+    ByteImage gapped = ImageAt(0, {0x11});
+    AddBytes(gapped, 101, {0x22});
+    const std::string forty(80, 'F');
+    EXPECT_EQ(WriteAll(gapped, "hex").text,
+              "11\r\n" + forty + "\r\n" + forty + "\r\n" + std::string(40, 'F') + "22\r\n");
+}
+
+TEST(PlainHex, ReadsAnyLineEndAndLongLines)
+{
+    ReadResult ends = ReadAll("0102\r\n03\n\r04\n05", "hex");
+    EXPECT_EQ(ends.image, ImageAt(0, {1, 2, 3, 4, 5}));
+    EXPECT_EQ(ends.flags, ffcEndOfData);
+
+    std::string full;
+    for (int i = 0; i < 256; ++i)
+        full += "5A";
+    ReadResult fits = ReadAll(full + "\n01\n", "hex");
+    EXPECT_EQ(fits.flags, ffcEndOfData);
+    EXPECT_EQ(fits.image.size(), 257u);
+
+    // One byte too many: reported, and no byte is lost or moved. (Empty
+    // lines first, so that the trial does not meet the error.)
+    ReadResult tooLong = ReadAll(std::string(10, '\n') + full + "6B\n01\n", "hex");
+    EXPECT_EQ(tooLong.format, ffPlainHex);
+    EXPECT_EQ(tooLong.flags, ffcReadError | ffcEndOfData);
+    ASSERT_EQ(tooLong.image.size(), 258u);
+    EXPECT_EQ(tooLong.image.at(256), 0x6B);
+    EXPECT_EQ(tooLong.image.at(257), 0x01);
+}
+
+TEST(PlainHex, NonHexIsAReadErrorAndReadingGoesOn)
+{
+    // Early in a file the error fails the trial and the file reads as binary.
+    EXPECT_EQ(ReadAll("01 2\r\n34", "hex").format, ffBinary);
+
+    ReadResult r = ReadAll(std::string(10 * 3, '\n') + "01 2\r\n34", "hex");
+    EXPECT_EQ(r.format, ffPlainHex);
+    EXPECT_EQ(r.flags, ffcReadError | ffcEndOfData);
+    EXPECT_EQ(r.image, ImageAt(0, {0x01, 0x00, 0x34}));
+}
+
+TEST(Binary, ReadsInBlocksOf256AndFillsGapsWithFF)
+{
+    StringInStream stream(std::string(300, '\x42'));
+    OFFCIn in(stream, "bin");
+    ASSERT_TRUE(in.MoreData());
+    EXPECT_EQ(in.RecordLength(), 256);
+    for (int i = 0; i < 256; ++i)
+        in.NextByte();
+    ASSERT_TRUE(in.MoreData());
+    EXPECT_EQ(in.RecordLength(), 44);
+    EXPECT_EQ(in.GetFlags(), 0u);
+
+    StringInStream empty{std::string()};
+    OFFCIn none(empty, "bin");
+    EXPECT_FALSE(none.MoreData());
+    EXPECT_EQ(none.GetFlags(), ffcEndOfData);
+
+    ByteImage gapped = ImageAt(0x10, {1});
+    AddBytes(gapped, 0x300, {2});
+    std::string expected = std::string(0x10, '\xFF') + '\x01' + std::string(0x300 - 0x11, '\xFF') + '\x02';
+    EXPECT_EQ(WriteAll(gapped, "bin").text, expected);
+    // Read back, the image starts at 0 and holds the fill.
+    EXPECT_EQ(ReadAll(expected, "bin").image.size(), 0x301u);
+}
+
+TEST(RoundTrip, EveryFormatOfThisUnitKeepsBytesAndAddresses)
+{
+    ByteImage image;
+    AddBytes(image, 0x0001, {0xDE, 0xAD});
+    for (int i = 0; i < 77; ++i)
+        image[0xFFE0 + i] = static_cast<uint8_t>(i * 7);
+    AddBytes(image, 0x123456, {0x00, 0xFF, 0x80});
+    for (const char* key : {"ext", "s3f"}) {
+        WriteResult w = WriteAll(image, key);
+        EXPECT_EQ(w.flags, 0u) << key;
+        ReadResult r = ReadAll(w.text, key);
+        EXPECT_EQ(r.flags, ffcEndOfData) << key;
+        EXPECT_EQ(r.image, image) << key;
+    }
+}
