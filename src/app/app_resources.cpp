@@ -1,0 +1,145 @@
+#include "app/app_resources.h"
+
+#include <cstdio>
+#include <string>
+#include <utility>
+
+namespace {
+constexpr MenuItem separator{"", 0, false};
+}
+
+const std::vector<MenuPopup>& MainMenu()
+{
+    static const std::vector<MenuPopup> menu{
+        {"&File",
+         {
+             {"&New", CmFileNew, false},
+             {"&Open...", CmFileOpen, false},
+             {"&Insert...", CmInsert, false},
+             {"&Close", CmFileClose, false},
+             separator,
+             {"&Save", CmFileSave, true},
+             {"Save &As...", CmFileSaveAs, true},
+             separator,
+             {"Print Pre&view...", CmFilePrintPreview, true},
+             {"&Print...", CmFilePrint, true},
+             {"P&rint Setup...", CmFilePrintSetup, true},
+             separator,
+             {"E&xit\tAlt+F4", CmExit, false},
+         }},
+        {"&Edit",
+         {
+             {"&Undo\tAlt+BkSp", CmUndo, true},
+             separator,
+             {"Cu&t\tShift+Del", CmCut, true},
+             {"&Copy\tCtrl+Ins", CmCopy, true},
+             {"&Paste\tShift+Ins", CmPaste, true},
+             separator,
+             {"&Select all\tCtrl+A", CmSelectAll, false},
+             {"Clear &All\tCtrl+Del", CmClearAll, true},
+             {"&Delete\tDel", CmDelete, true},
+         }},
+        {"&Search",
+         {
+             {"&Find...", CmFind, true},
+             {"&Next\bF3", CmFindNext, true},
+         }},
+        {"&Options", {{"&Settings", CmSettings, false}}},
+        {"&Window",
+         {
+             {"&Cascade", CmCascade, false},
+             {"&Tile", CmTile, false},
+             {"Arrange &Icons", CmArrangeIcons, false},
+             {"C&lose All", CmCloseChildren, false},
+         }},
+        {"&Help",
+         {
+             {"&Contents", CmHelpContents, false},
+             {"&Using help", CmHelpUsing, false},
+             separator,
+             {"&About...", CmHelpAbout, false},
+         }},
+    };
+    return menu;
+}
+
+const MenuPopup& BufferMenu()
+{
+    static const MenuPopup popup{"&Buffer",
+                                 {
+                                     {"&Fill selection...", CmFillSelection, false},
+                                     {"&Set selection...", CmSetSelection, false},
+                                     {"&Resize buffer...", CmResizeBuffer, false},
+                                     separator,
+                                     {"&Position cursor...", CmPositionCursor, false},
+                                 }};
+    return popup;
+}
+
+const std::vector<Accelerator>& Accelerators()
+{
+    static const std::vector<Accelerator> table{
+        {"Shift+Del", CmCut},   {"Ctrl+X", CmCut},        {"Ctrl+Ins", CmCopy}, {"Ctrl+C", CmCopy},
+        {"Shift+Ins", CmPaste}, {"Ctrl+V", CmPaste},      {"Ctrl+Del", CmClearAll},
+        {"Ctrl+Z", CmUndo},     {"Alt+Backspace", CmUndo}, {"Ctrl+A", CmSelectAll},
+        {"Ctrl+F", CmFind},     {"F3", CmFindNext},
+    };
+    return table;
+}
+
+const std::vector<int>& ToolbarLayout()
+{
+    static const std::vector<int> layout{
+        CmFileNew, CmFileOpen, CmFileSave, 0,
+        CmCut, CmCopy, CmPaste, 0,
+        CmUndo, 0,
+        CmFind, CmFindNext, 0,
+        CmSettings, CmFillSelection, CmSetSelection, CmPositionCursor, CmClearAll, CmResizeBuffer, 0,
+        CmFilePrint, CmFilePrintPreview, 0,
+        CmHelpContents,
+    };
+    return layout;
+}
+
+std::string_view CommandHint(int id)
+{
+    static const std::pair<int, std::string_view> hints[] = {
+        {CmInsert, "Insert file starting at the position of the cursor"},
+        {CmPositionCursor, "Set the cursor at a specified address"},
+        {CmSettings, "Change program settings"},
+        {CmHelpContents, "Help table of contents"},
+        {CmHelpUsing, "Help on using online Help"},
+        {CmHelpAbout, "About the Dravel 97 application"},
+        {CmExit, "Quits Dravel 97 and prompts to save the documents"},
+        {CmUndo, "Reverses the last operation"},
+        {CmCut, "Cuts the selection and puts it on the Clipboard"},
+        {CmCopy, "Copies the selection and puts it on the Clipboard"},
+        {CmPaste, "Inserts the Clipboard contents at the insertion point"},
+        {CmDelete, "Deletes the selection"},
+        {CmClearAll, "Clears the active document"},
+        {CmFileNew, "Creates a new document"},
+        {CmFileOpen, "Opens an existing document"},
+        {CmFileSave, "Saves the active document"},
+        {CmFileSaveAs, "Saves the active document with a new name"},
+        {CmFilePrint, "Prints the active document"},
+        {CmFilePrintSetup, "Sets print characteristics for the active document"},
+        {CmFileClose, "Closes the active document"},
+        {CmFilePrintPreview, "Displays full pages as read-only"},
+        {CmFind, "Finds the specified text"},
+        {CmFindNext, "Finds the next match"},
+        {CmCascade, "Cascades open windows"},
+        {CmArrangeIcons, "Arranges iconic windows along bottom"},
+        {CmCloseChildren, "Closes all open windows"},
+    };
+    for (const auto& [hintId, text] : hints)
+        if (hintId == id)
+            return text;
+    return {};
+}
+
+std::string RecentFileMenuText(int index, std::string_view path)
+{
+    char number[16];
+    std::snprintf(number, sizeof number, "&%d ", index + 1);
+    return number + std::string(path);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Where the program's own files lie. Fixed once at start from the running
+// executable's path; the settings and help files always sit next to it.
+
+#include <optional>
+#include <string>
+
+inline constexpr const char* ApplicationName = "Dravel 97";
+
+extern std::string ProgramDirectory;
+extern std::string IniFilePath;
+extern std::string HelpFilePath;
+
+// Marker stored in "working dir" when no directory is remembered.
+inline constexpr const char* NoWorkingDir = "---NODIR---";
+
+// Fills ProgramDirectory, IniFilePath and HelpFilePath from the full path of
+// the program file. A program in the root directory gives an empty
+// ProgramDirectory, so the files land in the root itself.
+void InitProgramPaths(const std::string& programFile);
+
+// The directory a stored "working dir" value asks for, or nothing when the
+// value is empty or the no-directory marker (in any letter case).
+std::optional<std::string> WorkingDirToRestore(const std::string& stored);
