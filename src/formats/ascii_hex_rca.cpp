@@ -1,11 +1,221 @@
-// ASCII HEX and RCA development formats.
+// ASCII HEX and RCA development formats: free-form lines of hex byte pairs
+// without checksums. An address stands only where the bytes do not continue
+// from the previous line; every other line follows on from the last one.
 
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
 #include "formats/record_formats.h"
 
-// Not built yet: the trials fail honestly and nothing is written.
-void ReadAsciiHexRecord(OFFCIn& in) { in.SetFlag(ffcFormatError | ffcEndOfData); }
-void WriteAsciiHexRecord(OFFCOut& out) { out.SetFlag(ffcFormatError); }
-void ReadRcaRecord(OFFCIn& in) { in.SetFlag(ffcFormatError | ffcEndOfData); }
-void WriteRcaRecord(OFFCOut& out) { out.SetFlag(ffcFormatError); }
+namespace {
+constexpr int kStartOfText = 0x02;
+constexpr int kEndOfText = 0x03;
+constexpr uint32_t kLargest16BitAddress = 0xFFFF;
+
+bool IsAsciiHexSeparator(int c) { return c == ' ' || c == '%' || c == '\'' || c == ','; }
+
+// Ends a line of `count` bytes: the next line starts right after them.
+void EndLine(OFFCIn& in, int32_t count)
+{
+    in.SetRecordLength(count);
+    in.SetAddressBase(in.RecordAddress() + count);
+}
+
+int32_t ReadAddressField(OFFCIn& in)
+{
+    const uint8_t high = in.ReadHexByte();
+    const uint8_t low = in.ReadHexByte();
+    return high * 256 + low;
+}
+
+// Address lines carry 16 bits; the upper bits are dropped and the save must
+// not pass for a faithful copy then.
+void WriteAddressField(OFFCOut& out, int32_t address)
+{
+    if (static_cast<uint32_t>(address) > kLargest16BitAddress)
+        out.SetFlag(ffcFormatError);
+    out.WriteHexByte(static_cast<uint8_t>(address >> 8));
+    out.WriteHexByte(static_cast<uint8_t>(address));
+}
+} // namespace
+
+void ReadAsciiHexRecord(OFFCIn& in)
+{
+    in.SetRecord(in.AddressBase(), 0);
+    if (in.Peek() == kStartOfText) {
+        in.Get();
+        // Common writers put a blank between STX and the address field.
+        while (in.Peek() == ' ')
+            in.Get();
+    }
+    if (in.Peek() == '$') {
+        in.Get();
+        if (!in.ExpectChar('A'))
+            return;
+        const int32_t address = ReadAddressField(in);
+        in.SetRecordAddress(address);
+        in.SetAddressBase(address);
+        if (!in.ExpectChar(','))
+            return;
+    }
+
+    uint8_t* data = in.RecordData();
+    int32_t count = 0;
+    for (;;) {
+        const int c = in.Peek();
+        if (c == '\n') {
+            EndLine(in, count);
+            in.SkipLine();
+            return;
+        }
+        if (count == OFFCIn::kRecordCapacity) {
+            in.SetFlag(ffcReadError);
+            return;
+        }
+        if (c < 0) {
+            if (count == 0)
+                in.SetFlag(ffcEndOfData);
+            EndLine(in, count);
+            return;
+        }
+        if (c == '\r') {
+            in.SkipLine();
+            EndLine(in, count);
+            return;
+        }
+        if (c == kEndOfText) {
+            // Bytes before ETX on its line still belong to the data: deliver
+            // them now and leave ETX to end the data on the next call.
+            if (count > 0) {
+                EndLine(in, count);
+                return;
+            }
+            in.Get();
+            in.SetFlag(ffcEndOfData);
+            return;
+        }
+        data[count++] = in.ReadHexByte();
+        const int next = in.Peek();
+        if (IsAsciiHexSeparator(next))
+            in.Get();
+        else if (next != '\n' && next != '\r' && next >= 0) {
+            in.SetFlag(ffcFormatError);
+            in.SetRecordLength(0);
+            return;
+        }
+    }
+}
+
+void WriteAsciiHexRecord(OFFCOut& out)
+{
+    if (out.Ending())
+        return;
+    const int32_t address = out.Address();
+    if (out.WrittenTo() < address) {
+        out.PutText("$A");
+        WriteAddressField(out, address);
+        out.PutText(",\r\n");
+        out.SetWrittenTo(address);
+    }
+    const int32_t count = out.RecordLimit();
+    const uint8_t* data = out.PendingData();
+    for (int32_t i = 0; i < count; ++i) {
+        out.WriteHexByte(data[i]);
+        out.PutChar(' ');
+    }
+    out.SetWrittenTo(out.WrittenTo() + count);
+    out.PutText("\r\n");
+}
+
+void ReadRcaRecord(OFFCIn& in)
+{
+    in.SetRecord(in.AddressBase(), 0);
+    const int first = in.Peek();
+    if (first < 0) {
+        in.SetFlag(ffcEndOfData);
+        return;
+    }
+    if (first == '!') {
+        // The command line holds nothing this format reads; the address
+        // follows on the next line.
+        in.Get();
+        if (!in.ExpectChar('M'))
+            return;
+        in.SkipLine();
+        in.SetExpectAddress(true);
+        return;
+    }
+    if (in.ExpectAddress()) {
+        const int32_t address = ReadAddressField(in);
+        if (!in.ExpectChar(' '))
+            return;
+        in.SetExpectAddress(false);
+        in.SetRecordAddress(address);
+        in.SetAddressBase(address);
+    }
+
+    uint8_t* data = in.RecordData();
+    int32_t count = 0;
+    for (;;) {
+        const int c = in.Peek();
+        if (c == ' ') {
+            in.Get();
+        } else if (c < 0) {
+            EndLine(in, count);
+            if (count == 0)
+                in.SetFlag(ffcEndOfData);
+            return;
+        } else if (c == '\n' || c == '\r' || c == ',' || c == ';') {
+            if (c == ';')
+                in.SetExpectAddress(true);
+            EndLine(in, count);
+            in.SkipLine();
+            return;
+        } else {
+            data[count++] = in.ReadHexByte();
+            // A read error left over from the address also ends the data
+            // here, so no byte lands at an address that was never read.
+            if (in.HasFlag(ffcReadError)) {
+                in.SetFlag(ffcFormatError);
+                in.SetRecordLength(0);
+                return;
+            }
+        }
+        if (count == OFFCIn::kRecordCapacity) {
+            in.SetFlag(ffcReadError);
+            in.SetRecordLength(0);
+            return;
+        }
+    }
+}
+
+void WriteRcaRecord(OFFCOut& out)
+{
+    if (out.Ending()) {
+        out.PutText("\r\n");
+        return;
+    }
+    const int32_t address = out.Address();
+    const bool first = out.FirstRecord();
+    if (first) {
+        out.PutText("!M\r\n");
+        WriteAddressField(out, address);
+        out.PutChar(' ');
+        out.SetWrittenTo(address);
+    }
+    if (out.WrittenTo() < address) {
+        out.PutText(";\r\n");
+        WriteAddressField(out, address);
+        out.PutChar(' ');
+        out.SetWrittenTo(address);
+    } else if (!first) {
+        out.PutText(",\r\n");
+    }
+    const int32_t count = out.RecordLimit();
+    const uint8_t* data = out.PendingData();
+    for (int32_t i = 0; i < count; ++i) {
+        out.PutChar(' ');
+        out.WriteHexByte(data[i]);
+    }
+    out.SetWrittenTo(out.WrittenTo() + count);
+    out.SetFirstRecord(false);
+}

@@ -1,11 +1,178 @@
-// Tektronix and Signetics records.
+// Tektronix and Signetics records: one line each, a 16-bit address, a byte
+// count and two checksums, one over the header and one over the data.
+// Tektronix sums hex digit values, Signetics XORs and rotates bytes.
 
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
 #include "formats/record_formats.h"
 
-// Not built yet: the trials fail honestly and nothing is written.
-void ReadTektronixRecord(OFFCIn& in) { in.SetFlag(ffcFormatError | ffcEndOfData); }
-void WriteTektronixRecord(OFFCOut& out) { out.SetFlag(ffcFormatError); }
-void ReadSigneticsRecord(OFFCIn& in) { in.SetFlag(ffcFormatError | ffcEndOfData); }
-void WriteSigneticsRecord(OFFCOut& out) { out.SetFlag(ffcFormatError); }
+namespace {
+constexpr uint32_t kLargest16BitAddress = 0xFFFF;
+
+// Value of an address or count digit of a Tektronix header. Only upper-case
+// digits count there, unlike the checksums and data.
+int HeaderDigit(int c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// Reads a Tektronix header field of `digits` digits, adding each digit's value
+// to `sum`. A character that is no digit ends the field early and makes it 0;
+// the end of the file also ends the data.
+uint32_t ReadHeaderField(OFFCIn& in, int digits, uint32_t& sum)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < digits; ++i) {
+        int c = in.Get();
+        int digit = HeaderDigit(c);
+        if (digit < 0) {
+            in.SetFlag(c < 0 ? ffcReadError | ffcEndOfData : ffcReadError);
+            return 0;
+        }
+        value = value * 16 + static_cast<uint32_t>(digit);
+        sum += static_cast<uint32_t>(digit);
+    }
+    return value;
+}
+
+// Records without bytes (comments, end records) keep the running address, so
+// that they announce no address change of their own.
+void SetEmptyRecord(OFFCIn& in) { in.SetRecord(in.GetAddress(), 0); }
+
+// The 16-bit address formats can only drop the upper bits; the save must not
+// pass for a faithful copy then.
+void CheckAddressFits(OFFCOut& out, int32_t address)
+{
+    if (static_cast<uint32_t>(address) > kLargest16BitAddress)
+        out.SetFlag(ffcFormatError);
+}
+} // namespace
+
+void ReadTektronixRecord(OFFCIn& in)
+{
+    SetEmptyRecord(in);
+    if (!in.ExpectChar('/'))
+        return;
+    if (in.Peek() == '/') {
+        in.SkipLine();
+        return;
+    }
+
+    uint32_t headerSum = 0;
+    const uint32_t address = ReadHeaderField(in, 4, headerSum);
+    const uint32_t count = ReadHeaderField(in, 2, headerSum);
+    if (in.ReadHexByte() != (headerSum & 0xFF)) {
+        in.SetRecord(static_cast<int32_t>(address), static_cast<int32_t>(count));
+        in.SetFlag(ffcChecksumError);
+        return;
+    }
+    if (count == 0) {
+        in.SetFlag(ffcEndOfData);
+        return;
+    }
+
+    // count has two digits, so the record always fits the 256-byte array.
+    uint8_t* data = in.RecordData();
+    RecordChecksum dataSum(RecordChecksum::DigitSum);
+    for (uint32_t i = 0; i < count; ++i) {
+        data[i] = in.ReadHexByte();
+        dataSum.Add(data[i]);
+    }
+    in.SetRecord(static_cast<int32_t>(address), static_cast<int32_t>(count));
+    if (in.ReadHexByte() != (dataSum.Value() & 0xFF)) {
+        in.SetFlag(ffcChecksumError);
+        return;
+    }
+    in.SkipLine();
+}
+
+void WriteTektronixRecord(OFFCOut& out)
+{
+    if (out.Ending()) {
+        out.PutText("/00000000\n");
+        return;
+    }
+    const int32_t count = out.RecordLimit();
+    CheckAddressFits(out, out.Address());
+
+    RecordChecksum header(RecordChecksum::DigitSum);
+    out.PutChar('/');
+    out.WriteHexField(static_cast<uint32_t>(out.Address()) & kLargest16BitAddress, 2, header);
+    out.WriteHexByte(static_cast<uint8_t>(count), header);
+    out.WriteHexByte(static_cast<uint8_t>(header.Value()));
+
+    RecordChecksum dataSum(RecordChecksum::DigitSum);
+    const uint8_t* data = out.PendingData();
+    for (int32_t i = 0; i < count; ++i)
+        out.WriteHexByte(data[i], dataSum);
+    out.WriteHexByte(static_cast<uint8_t>(dataSum.Value()));
+    out.PutText("\r\n");
+}
+
+void ReadSigneticsRecord(OFFCIn& in)
+{
+    SetEmptyRecord(in);
+    if (!in.ExpectChar(':'))
+        return;
+
+    RecordChecksum headerSum(RecordChecksum::XorRotate);
+    const uint8_t high = in.ReadHexByte();
+    const uint8_t low = in.ReadHexByte();
+    headerSum.Add(high);
+    headerSum.Add(low);
+    const uint8_t count = in.ReadHexByte();
+    if (count == 0) {
+        // The end record carries no checksums; the rest of its line is not read.
+        in.SetFlag(ffcEndOfData);
+        return;
+    }
+    in.SetRecord(high * 256 + low, count);
+    headerSum.Add(count);
+    if (in.ReadHexByte() != headerSum.Value()) {
+        in.SetFlag(ffcChecksumError);
+        return;
+    }
+
+    uint8_t* data = in.RecordData();
+    RecordChecksum dataSum(RecordChecksum::XorRotate);
+    for (int i = 0; i < count; ++i) {
+        data[i] = in.ReadHexByte();
+        dataSum.Add(data[i]);
+    }
+    if (in.ReadHexByte() != dataSum.Value()) {
+        in.SetFlag(ffcChecksumError);
+        return;
+    }
+    in.SkipLine();
+}
+
+void WriteSigneticsRecord(OFFCOut& out)
+{
+    if (out.Ending()) {
+        out.PutText(":000000\n");
+        return;
+    }
+    out.PutChar(':');
+    if (static_cast<uint32_t>(out.Address()) > kLargest16BitAddress) {
+        // The record cannot be placed; it is dropped and the save reports it.
+        out.SetFlag(ffcFormatError);
+        return;
+    }
+    const int32_t count = out.RecordLimit();
+
+    RecordChecksum header(RecordChecksum::XorRotate);
+    out.WriteHexField(static_cast<uint32_t>(out.Address()), 2, header);
+    out.WriteHexByte(static_cast<uint8_t>(count), header);
+    out.WriteHexByte(static_cast<uint8_t>(header.Value()));
+
+    RecordChecksum dataSum(RecordChecksum::XorRotate);
+    const uint8_t* data = out.PendingData();
+    for (int32_t i = 0; i < count; ++i)
+        out.WriteHexByte(data[i], dataSum);
+    out.WriteHexByte(static_cast<uint8_t>(dataSum.Value()));
+    out.PutChar('\n');
+}
