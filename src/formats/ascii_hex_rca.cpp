@@ -94,10 +94,11 @@ void ReadAsciiHexRecord(OFFCIn& in)
             return;
         }
         data[count++] = in.ReadHexByte();
+        // ETX right after a pair ends the line like a line end.
         const int next = in.Peek();
         if (IsAsciiHexSeparator(next))
             in.Get();
-        else if (next != '\n' && next != '\r' && next >= 0) {
+        else if (next != '\n' && next != '\r' && next != kEndOfText && next >= 0) {
             in.SetFlag(ffcFormatError);
             in.SetRecordLength(0);
             return;
