@@ -98,8 +98,8 @@ TEST(TektronixFormat, SkipsCommentsAndTakesLowerCaseDataAndChecksums)
 
 TEST(TektronixFormat, FaultyRecordsStopReadingAndKeepEarlierBytes)
 {
-    const std::string good = "/010001024105\r\n";
-    const ByteImage kept = ImageAt(0x0100, {0x41});
+    const ByteImage kept = TenRecords();
+    const std::string good = WithoutEndRecord(kept, "TEK", kTekEnd);
 
     // Lower-case address digit: read error, the field counts as 0 and the
     // misaligned header fails its checksum.
@@ -111,6 +111,7 @@ TEST(TektronixFormat, FaultyRecordsStopReadingAndKeepEarlierBytes)
     // the faulty record is stored.
     for (const char* bad : {"/0200020542 43 0E\r\n", "/020002044243 0F\r\n", "/0200020442430F\r\n"}) {
         r = ReadAll(good + bad + std::string(kTekEnd), "TEK");
+        EXPECT_EQ(r.format, ffTektronix);
         EXPECT_EQ(r.image, kept) << bad;
         EXPECT_TRUE(r.flags & ffcChecksumError) << bad;
     }
@@ -183,16 +184,15 @@ TEST(SigneticsFormat, EndRecordAtAnyAddressEndsReading)
 
 TEST(SigneticsFormat, FaultyRecordsStopReadingAndKeepEarlierBytes)
 {
+    const ByteImage image = TenRecords();
+    const std::string records = WithoutEndRecord(image, "SIG", kSigEnd);
     const std::string good = ":0100010A4182\n";
-    const ByteImage kept = ImageAt(0x0100, {0x41});
     for (const char* bad : {":0200010B4182\n", ":020001124183\n"}) {
-        ReadResult r = ReadAll(good + bad + std::string(kSigEnd), "SIG");
-        EXPECT_EQ(r.image, kept) << bad;
+        ReadResult r = ReadAll(records + bad + std::string(kSigEnd), "SIG");
+        EXPECT_EQ(r.image, image) << bad;
         EXPECT_EQ(r.flags, uint32_t{ffcChecksumError}) << bad;
     }
 
-    const ByteImage image = TenRecords();
-    const std::string records = WithoutEndRecord(image, "SIG", kSigEnd);
     ReadResult r = ReadAll(records, "SIG");
     EXPECT_EQ(r.format, ffSignetics);
     EXPECT_EQ(r.flags, uint32_t{ffcFormatError});
@@ -249,8 +249,9 @@ TEST_F(TektronixSigneticsPeer, ReadsWhatSrecCatWrites)
     for (uint32_t seed = 1; seed <= 6; ++seed) {
         const ByteImage image = RandomImage(seed * 31, 10, 90, 0x10000);
         std::string log;
-        // The peer writes the Tektronix end record only with a start address.
-        std::string tek = dir.PeerWrite(image, "peer.tek", "-tektronix -esa 0", log);
+        // The peer writes the Tektronix end record only with a start address,
+        // which the reference it reads carries.
+        std::string tek = dir.PeerWrite(image, "peer.tek", "-tektronix", log);
         ASSERT_FALSE(tek.empty()) << log;
         ReadResult r = ReadAll(tek, "TEK");
         EXPECT_EQ(r.format, ffTektronix);
@@ -286,10 +287,11 @@ TEST_F(TektronixSigneticsPeer, SrecCatReadsWhatThisProgramWrites)
 // error at its end, a short one fails recognition and is taken as binary.
 TEST_F(TektronixSigneticsPeer, TektronixFileWithoutEndRecordIsReportedOrNotRecognised)
 {
+    const std::string kNoStartAddress = "-tektronix -disable=exec-start-address";
     PeerDir dir;
     std::string log;
     const ByteImage longImage = TenRecords();
-    std::string text = dir.PeerWrite(longImage, "long.tek", "-tektronix", log);
+    std::string text = dir.PeerWrite(longImage, "long.tek", kNoStartAddress, log);
     ASSERT_FALSE(text.empty()) << log;
     ASSERT_EQ(text.find("/00000000"), std::string::npos);
     ReadResult r = ReadAll(text, "TEK");
@@ -297,7 +299,7 @@ TEST_F(TektronixSigneticsPeer, TektronixFileWithoutEndRecordIsReportedOrNotRecog
     EXPECT_EQ(r.flags, uint32_t{ffcFormatError});
     EXPECT_EQ(r.image, longImage);
 
-    text = dir.PeerWrite(ImageAt(0x0100, {1, 2, 3}), "short.tek", "-tektronix", log);
+    text = dir.PeerWrite(ImageAt(0x0100, {1, 2, 3}), "short.tek", kNoStartAddress, log);
     ASSERT_FALSE(text.empty()) << log;
     EXPECT_EQ(ReadAll(text, "TEK").format, ffBinary);
 }
