@@ -76,3 +76,19 @@ size_t DrainAllKeys(const uint8_t* data, size_t size, const std::vector<std::str
     }
     return delivered;
 }
+
+std::vector<std::string_view> FuzzKeys(std::string_view family)
+{
+    // The empty key runs every trial in recognition order as well.
+    if (family == "intel")
+        return {"ext", "int", ""};
+    if (family == "motorola")
+        return {"s3f", "S19", ""};
+    if (family == "tek_sig")
+        return {"tek", "sig", ""};
+    if (family == "ahx_rca")
+        return {"ahx", "mcd", ""};
+    if (family == "image")
+        return {"hex", "bin", ""};
+    return {};
+}

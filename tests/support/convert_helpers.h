@@ -47,3 +47,8 @@ void AddBytes(ByteImage& image, int32_t address, const std::vector<uint8_t>& byt
 // whatever the flags say. Returns the number of bytes delivered, so that
 // nothing is optimised away. Used by the fuzz targets and the corpus replay.
 size_t DrainAllKeys(const uint8_t* data, size_t size, const std::vector<std::string_view>& keys);
+
+// The keys a fuzz target of one format family ("intel", "motorola",
+// "tek_sig", "ahx_rca", "image") reads its input with; empty for an
+// unknown family.
+std::vector<std::string_view> FuzzKeys(std::string_view family);
