@@ -1,39 +1,491 @@
-// Interface stubs; the behaviour follows in the next change.
 #include "document/buffer_document.h"
 
-OBufferDocument::OBufferDocument(DocumentHost& host, std::string settingsPath, std::string formatKey)
-    : host_(host), settingsPath_(std::move(settingsPath)), key_(std::move(formatKey))
+#include "app/profile.h"
+#include "buffer/data_buffer.h"
+#include "formats/ffc_in.h"
+#include "formats/ffc_out.h"
+#include "formats/streams.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr const char* kLoadCaption = "Error";
+constexpr const char* kEditCaption = "ERROR";
+constexpr const char* kCloseWhileBusy = "Buffer cannot close while data is being processed.";
+constexpr const char* kDocumentChanged = "The document has been changed.\n\nDo you want to save the changes?";
+constexpr const char* kHexDigits = "0123456789ABCDEF";
+constexpr uint8_t kErased = 0xFF;
+// Runs of erased bytes up to this long are written out; longer runs are
+// skipped by an address change.
+constexpr int32_t kLongestWrittenRun = 10;
+
+std::string FileProblem(const char* what, const std::string& path, const std::string& reason)
 {
+    return std::string(what) + " \"" + path + "\":\n" + reason;
 }
-OBufferDocument::~OBufferDocument() = default;
-class ODataBuffer {};
-void OBufferDocument::SetPath(std::string path) { path_ = std::move(path); }
+
+std::string LastComponent(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+} // namespace
+
+OBufferDocument::OBufferDocument(DocumentHost& host, std::string settingsPath, std::string formatKey)
+    : host_(host),
+      settingsPath_(std::move(settingsPath)),
+      key_(std::move(formatKey)),
+      buffer_(std::make_unique<ODataBuffer>())
+{
+    sumCheckSeen_ = SumCheckOption();
+}
+
+// Entries and their copies go before the buffer.
+OBufferDocument::~OBufferDocument() { journal_.Clear(); }
+
+void OBufferDocument::SetPath(std::string path)
+{
+    path_ = std::move(path);
+    if (!path_.empty())
+        title_ = LastComponent(path_);
+}
+
 void OBufferDocument::AddObserver(DocumentObserver* observer) { observers_.push_back(observer); }
+
 void OBufferDocument::RemoveObserver(DocumentObserver* observer) { std::erase(observers_, observer); }
-bool OBufferDocument::Open(std::string_view) { return false; }
+
+void OBufferDocument::Notify(int notification, int32_t argument)
+{
+    // A copy: an observer may unregister itself while being told.
+    std::vector<DocumentObserver*> observers = observers_;
+    for (DocumentObserver* observer : observers)
+        observer->DocumentNotify(*this, notification, argument);
+}
+
+void OBufferDocument::Message(std::string_view text, std::string_view caption, int style)
+{
+    host_.MessageBox(text, caption, style);
+}
+
+bool OBufferDocument::IsOpen() const { return buffer_->Size() != 0; }
+int32_t OBufferDocument::Start() const { return buffer_->Start(); }
+int32_t OBufferDocument::Size() const { return buffer_->Size(); }
+int32_t OBufferDocument::End() const { return buffer_->End(); }
+
+bool OBufferDocument::SumCheckOption() const
+{
+    return OProfile(settingsPath_).GetInt("Settings", "sumcheck", 0) != 0;
+}
+
+bool OBufferDocument::UndoOption() const
+{
+    return OProfile(settingsPath_).GetInt("Settings", "undo", 1) != 0;
+}
+
+// --- Loading -------------------------------------------------------------
+
+uint32_t OBufferDocument::LoadFrom(OFFCIn& in, int64_t origin)
+{
+    ODataBuffer& buffer = *buffer_;
+    // Bytes go to the buffer only while they have a place in the address
+    // space; the bytes of an address beyond it are dropped and reported
+    // rather than piled onto the previous position.
+    bool placing = origin >= 0 && origin < ODataBuffer::AddressLimit;
+    int64_t room = placing ? ODataBuffer::AddressLimit - origin : 0;
+    bool dropped = false;
+    if (placing)
+        buffer.SetPosition(static_cast<int32_t>(origin));
+    int32_t countdown = kEventStride;
+    while (in.MoreData()) {
+        if (uint32_t flags = in.GetFlags()) {
+            if (flags & ffcAddressChange) {
+                int64_t target = origin + in.GetAddress();
+                placing = target >= 0 && target < ODataBuffer::AddressLimit;
+                if (placing) {
+                    buffer.SetPosition(static_cast<int32_t>(target));
+                    room = ODataBuffer::AddressLimit - target;
+                }
+                in.ClearFlags(ffcAddressChange);
+            }
+            if (flags & ffcStopMask)
+                break;
+        }
+        uint8_t byte = in.NextByte();
+        if (placing) {
+            buffer.Put(byte);
+            if (--room == 0)
+                placing = false;
+        } else {
+            dropped = true;
+        }
+        if (--countdown == 0) {
+            countdown = kEventStride;
+            host_.ProcessPendingEvents();
+        }
+    }
+    uint32_t flags = in.GetFlags();
+    in.ClearFlags(0xFFFF);
+    return dropped ? flags | ffcFormatError : flags;
+}
+
+void OBufferDocument::ReportLoadFlags(uint32_t flags, bool inserting)
+{
+    const char* caption = inserting ? kEditCaption : kLoadCaption;
+    if (flags & ffcFormatError)
+        Message(inserting ? "FORMAT ERROR" : "Format Error", caption);
+    if (flags & ffcReadError)
+        Message(inserting ? "READ ERROR" : "Read Error", caption);
+    if (flags & ffcChecksumError)
+        Message(inserting ? "CHECKSUM ERROR" : "Checksum Error", caption);
+}
+
+bool OBufferDocument::Open(std::string_view path)
+{
+    if (!path.empty())
+        SetPath(std::string(path));
+    ODataBuffer& buffer = *buffer_;
+    if (!path_.empty()) {
+        FileInStream stream(path_);
+        if (!stream.IsOpen()) {
+            Message(FileProblem("Cannot open", path_, stream.ErrorText()), kLoadCaption);
+            return false;
+        }
+        SetBusy(true);
+        uint32_t flags;
+        {
+            OFFCIn in(stream, key_);
+            host_.SetWaitCursor(true);
+            flags = LoadFrom(in, 0);
+        }
+        if (stream.Failed())
+            flags |= ffcReadError;
+        SetBusy(false);
+        host_.SetWaitCursor(false);
+        ReportLoadFlags(flags, false);
+        if (buffer.Size() == 0)
+            buffer.Put(kErased);
+    } else {
+        AddressRequest request = NewBufferRequest();
+        int32_t first = 0;
+        int32_t last = 511;
+        if (host_.RequestNewBufferRange(request)) {
+            // Whatever the dialog returns, the window stays in the address space.
+            first = std::clamp(request.start, 0, ODataBuffer::AddressLimit - 1);
+            last = std::clamp(request.last, first, ODataBuffer::AddressLimit - 1);
+        }
+        buffer.SetPosition(first);
+        buffer.Put(kErased);
+        buffer.SetPosition(last);
+        buffer.Put(kErased);
+    }
+    dirty_ = false;
+    Notify(vnRevert, 0);
+    SizeChanged(buffer.Size());
+    return true;
+}
+
 bool OBufferDocument::Close() { return true; }
-bool OBufferDocument::Commit(bool) { return false; }
-bool OBufferDocument::Revert(bool) { return false; }
-bool OBufferDocument::CanClose() { return busy_ == 0; }
-void OBufferDocument::Insert(int32_t) {}
-void OBufferDocument::InsertFile(int32_t, const std::string&) {}
-uint8_t OBufferDocument::ReadByte(int32_t) { return 0; }
-void OBufferDocument::WriteByte(uint8_t, int32_t) {}
-void OBufferDocument::WriteBlock(const uint8_t*, int32_t, int32_t) {}
-std::optional<std::vector<uint8_t>> OBufferDocument::CopyBlock(int32_t, int32_t) { return std::nullopt; }
-void OBufferDocument::Fill(int32_t, int32_t, uint8_t) {}
-void OBufferDocument::Resize(int32_t, int32_t) {}
-int32_t OBufferDocument::Undo() { return -1; }
-bool OBufferDocument::CanUndo() { return false; }
-int32_t OBufferDocument::Find(const uint8_t*, int32_t, bool, bool, bool, int32_t) { return -1; }
-int32_t OBufferDocument::HexRow(char* text, int32_t) { text[0] = 0; return 0; }
-int32_t OBufferDocument::AsciiRow(char* text, int32_t) { text[0] = 0; return 0; }
-void OBufferDocument::SetBusy(bool) {}
-void OBufferDocument::SizeChanged(int32_t) {}
-void OBufferDocument::ReloadSettings() {}
-bool OBufferDocument::SumCheckOption() const { return false; }
-bool OBufferDocument::UndoOption() const { return true; }
-bool OBufferDocument::IsOpen() const { return false; }
-int32_t OBufferDocument::Start() const { return 0; }
-int32_t OBufferDocument::Size() const { return 0; }
-int32_t OBufferDocument::End() const { return 0; }
+
+bool OBufferDocument::Revert(bool clear)
+{
+    Notify(vnRevert, clear ? 1 : 0);
+    dirty_ = false;
+    if (!clear) {
+        // The file is read into a fresh buffer: bytes typed outside the file's
+        // records and a widened window must not survive a revert, and the
+        // journal's entries belong to the discarded contents.
+        journal_.Clear();
+        buffer_ = std::make_unique<ODataBuffer>();
+        Open();
+    }
+    return true;
+}
+
+bool OBufferDocument::CanClose()
+{
+    if (busy_ != 0) {
+        Message(kCloseWhileBusy, title_);
+        return false;
+    }
+    if (!dirty_)
+        return true;
+    int answer = host_.MessageBox(kDocumentChanged, title_, mbIconQuestion | mbYesNoCancel);
+    if (answer == idNo)
+        return true;
+    if (answer != idYes)
+        return false;
+    if (path_.empty()) {
+        std::string path, key;
+        if (!host_.ChooseSaveTarget(path, key))
+            return false;
+        SetPath(std::move(path));
+        key_ = std::move(key);
+    }
+    return Commit(true);
+}
+
+void OBufferDocument::Insert(int32_t address)
+{
+    std::string path, key;
+    if (!host_.ChooseFileToInsert(path, key))
+        return;
+    InsertFile(address, path);
+}
+
+void OBufferDocument::InsertFile(int32_t address, const std::string& path)
+{
+    ODataBuffer& buffer = *buffer_;
+    host_.SetWaitCursor(true);
+    SetBusy(true);
+    FileInStream stream(path);
+    if (stream.IsOpen()) {
+        const int32_t size = buffer.Size();
+        const int32_t start = buffer.Start();
+        const bool undo = UndoOption();
+        if (undo)
+            RecordBlock(start, start + size - 1);
+        uint32_t flags;
+        {
+            // The receiving document's format is tried first.
+            OFFCIn in(stream, key_);
+            flags = LoadFrom(in, address);
+        }
+        if (stream.Failed())
+            flags |= ffcReadError;
+        ReportLoadFlags(flags, true);
+        dirty_ = true;
+        if (buffer.Size() != size && undo)
+            RecordWindow(start, size, kWindowByEdit);
+    } else {
+        Message(FileProblem("Cannot open", path, stream.ErrorText()), kEditCaption);
+    }
+    SizeChanged(buffer.Size());
+    SetBusy(false);
+    host_.SetWaitCursor(false);
+}
+
+// --- Saving --------------------------------------------------------------
+
+bool OBufferDocument::Commit(bool force)
+{
+    if (!dirty_ && !force)
+        return true;
+    if (buffer_->Size() == 0)
+        return true;
+    if (path_.empty())
+        return false;
+    return SaveTo(path_);
+}
+
+namespace {
+// Creates an empty file beside `target` that no one else uses; its mode
+// follows the umask like any new file. Empty result on failure, with errno set.
+std::string CreateTempBeside(const std::string& target)
+{
+    size_t slash = target.rfind('/');
+    std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = dir + "." + base + ".save" + std::to_string(::getpid()) + "-" +
+                           std::to_string(attempt);
+        int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return name;
+        }
+        if (errno != EEXIST)
+            return {};
+    }
+    return {};
+}
+} // namespace
+
+bool OBufferDocument::SaveTo(const std::string& path)
+{
+    // A link is saved through: its target gets the new contents.
+    std::string target = path;
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+        target = real;
+        std::free(real);
+    }
+    std::string temp = CreateTempBeside(target);
+    if (temp.empty()) {
+        Message(FileProblem("Cannot create", path, std::strerror(errno)), kEditCaption);
+        return false;
+    }
+    struct stat old;
+    if (::stat(target.c_str(), &old) == 0)
+        ::chmod(temp.c_str(), old.st_mode & 07777);
+
+    ODataBuffer& buffer = *buffer_;
+    host_.SetWaitCursor(true);
+    SetBusy(true);
+    uint32_t flags;
+    std::string streamError;
+    {
+        FileOutStream stream(temp);
+        OFFCOut out(stream, key_);
+        const int32_t start = buffer.Start();
+        const int32_t size = buffer.Size();
+        buffer.SetPosition(start);
+        out.SetAddress(start);
+        out.PutByte(buffer.Get());
+        int32_t run = 0;
+        int32_t countdown = kEventStride;
+        for (int32_t i = 1; i < size; ++i) {
+            uint8_t byte = buffer.Get();
+            if (--countdown == 0) {
+                countdown = kEventStride;
+                host_.ProcessPendingEvents();
+            }
+            if (byte == kErased) {
+                ++run;
+                continue;
+            }
+            if (run > 0) {
+                if (run <= kLongestWrittenRun) {
+                    for (; run > 0; --run)
+                        out.PutByte(kErased);
+                } else {
+                    out.SetAddress(start + i);
+                }
+                run = 0;
+            }
+            out.PutByte(byte);
+        }
+        if (run > 0) {
+            // The last byte keeps the file's extent.
+            out.SetAddress(start + size - 1);
+            out.PutByte(kErased);
+        }
+        out.Finish();
+        flags = out.GetFlags();
+        out.ClearFlags(0xFFFF);
+        if (!stream.Close())
+            flags |= ffcWriteError;
+        streamError = stream.ErrorText();
+    }
+    if (flags & ffcFormatError)
+        Message("FORMAT ERROR", kEditCaption);
+    if (flags & ffcWriteError)
+        Message("WRITE ERROR", kEditCaption);
+
+    bool saved = false;
+    if (flags & ffcWriteError) {
+        // The user's file stays as it was; the document keeps its changes.
+        ::unlink(temp.c_str());
+    } else if (::rename(temp.c_str(), target.c_str()) != 0) {
+        Message(FileProblem("Cannot replace", path, std::strerror(errno)), kEditCaption);
+        ::unlink(temp.c_str());
+    } else if (flags & ffcFormatError) {
+        // Written, but not all of it as it is: the changes stay undoable and
+        // the document stays changed.
+    } else {
+        saved = true;
+        dirty_ = false;
+        journal_.Clear();
+    }
+    SetBusy(false);
+    host_.SetWaitCursor(false);
+    return saved;
+}
+
+// --- Row texts -----------------------------------------------------------
+
+int32_t OBufferDocument::HexRow(char* text, int32_t row)
+{
+    if (!IsOpen() && !Open()) {
+        text[0] = 0;
+        return 0;
+    }
+    outsideCount_ = 0;
+    const int64_t start = buffer_->Start();
+    const int64_t end = buffer_->End();
+    const int64_t base = static_cast<int64_t>(row) * kBytesPerRow;
+    for (int32_t c = 0; c < kBytesPerRow; ++c) {
+        int64_t address = base + c;
+        if (address >= end) {
+            text[3 * c] = 0;
+            return outsideCount_ ? -3 * c : 3 * c;
+        }
+        if (address < start) {
+            ++outsideCount_;
+            continue;
+        }
+        uint8_t byte = buffer_->At(static_cast<int32_t>(address));
+        text[3 * c] = kHexDigits[byte >> 4];
+        text[3 * c + 1] = kHexDigits[byte & 0x0F];
+        text[3 * c + 2] = ' ';
+    }
+    text[3 * kBytesPerRow] = 0;
+    return outsideCount_ ? -3 * kBytesPerRow : 3 * kBytesPerRow;
+}
+
+int32_t OBufferDocument::AsciiRow(char* text, int32_t row)
+{
+    if (!IsOpen() && !Open()) {
+        text[0] = 0;
+        return 0;
+    }
+    outsideCount_ = 0;
+    const int64_t start = buffer_->Start();
+    const int64_t end = buffer_->End();
+    const int64_t base = static_cast<int64_t>(row) * kBytesPerRow;
+    for (int32_t c = 0; c < kBytesPerRow; ++c) {
+        int64_t address = base + c;
+        if (address >= end) {
+            text[c] = 0;
+            return outsideCount_ ? -c : c;
+        }
+        if (address < start) {
+            ++outsideCount_;
+            continue;
+        }
+        uint8_t byte = buffer_->At(static_cast<int32_t>(address));
+        text[c] = byte >= 32 ? static_cast<char>(byte) : '.';
+    }
+    text[kBytesPerRow] = 0;
+    return outsideCount_ ? -kBytesPerRow : kBytesPerRow;
+}
+
+// --- Busy state and settings ---------------------------------------------
+
+void OBufferDocument::SetBusy(bool on)
+{
+    // The count changes before views hear of it, so IsBusy() answers right
+    // inside their notification.
+    if (on) {
+        if (++busy_ == 1) {
+            Notify(vnBusy, 0);
+            host_.ShowBusyWindow(kBusyText, title_);
+            host_.ProcessPendingEvents();
+        }
+    } else if (busy_ > 0) {
+        if (--busy_ == 0) {
+            host_.HideBusyWindow();
+            host_.ProcessPendingEvents();
+            Notify(vnBusy, 0);
+        }
+    }
+}
+
+void OBufferDocument::ReloadSettings()
+{
+    bool sumCheck = SumCheckOption();
+    if (sumCheck && !sumCheckSeen_) {
+        host_.SetWaitCursor(true);
+        SetBusy(true);
+        RecomputeSum(buffer_->Size(), true);
+        SetBusy(false);
+        host_.SetWaitCursor(false);
+    }
+    sumCheckSeen_ = sumCheck;
+    Notify(vnSettings, 0);
+}

@@ -99,6 +99,8 @@ public:
     int32_t Size() const;
     int32_t End() const;
     uint32_t Sum() const { return sum_; }
+    // The sum of the window's bytes counted now, whatever the option says.
+    uint32_t SumWindow();
     int32_t BytesPerRow() const { return kBytesPerRow; }
     int32_t OutsideCount() const { return outsideCount_; }
     // Row `row` covers addresses row*16 .. row*16+15. Writes the text into
