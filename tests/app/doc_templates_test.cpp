@@ -1,0 +1,47 @@
+#include "app/doc_templates.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(DocTemplatesTest, TableOrderAndKeys)
+{
+    const char* keys[] = {"s3f", "ext", "bin", "ahx", "tek", "sig", "hex", "mcd", ""};
+    for (size_t i = 0; i < kDocTemplateCount; ++i)
+        EXPECT_EQ(std::string(kDocTemplates[i].defaultExtension), keys[i]);
+    EXPECT_STREQ(kDocTemplates[0].description, "Motorola");
+    EXPECT_STREQ(kDocTemplates[8].filter, "*.*");
+    EXPECT_EQ(TemplateForKey("S3F"), 0);
+    EXPECT_EQ(TemplateForKey(""), 8);
+    EXPECT_EQ(TemplateForKey("s19"), -1);
+}
+
+TEST(DocTemplatesTest, NamesMatchTheFirstFittingTemplate)
+{
+    EXPECT_EQ(MatchTemplate("/data/PROG.S3F"), 0);
+    EXPECT_EQ(MatchTemplate("a.s1f"), 0);
+    EXPECT_EQ(MatchTemplate("x.s19"), 8);  // the third letter must be f
+    EXPECT_EQ(MatchTemplate("p.int"), 1);
+    EXPECT_EQ(MatchTemplate("p.EXT"), 1);
+    EXPECT_EQ(MatchTemplate("rom.asc"), 2);
+    EXPECT_EQ(MatchTemplate("rom.ahx"), 3);
+    EXPECT_EQ(MatchTemplate("rom.hex"), 6);
+    EXPECT_EQ(MatchTemplate("rom.mcd"), 7);
+    EXPECT_EQ(MatchTemplate("notes.txt"), 8);
+    EXPECT_EQ(MatchTemplate("noextension"), 8);
+    EXPECT_EQ(MatchTemplate("trailing."), 8);
+    EXPECT_EQ(MatchTemplate("dir.s3f/file"), 8);  // only the last component counts
+    EXPECT_EQ(MatchTemplate("a.b.hex"), 6);
+    EXPECT_EQ(MatchTemplate("folder/"), -1);
+    EXPECT_EQ(MatchTemplate("x.s3fx"), 8);
+}
+
+TEST(DocTemplatesTest, PatternParts)
+{
+    EXPECT_TRUE(FilterMatches("ab?.c*", "ABX.cpp"));
+    EXPECT_FALSE(FilterMatches("ab?.c*", "ab.cpp"));
+    EXPECT_TRUE(FilterMatches("*x.bin", "anything.bin"));  // nothing after * is looked at
+    EXPECT_FALSE(FilterMatches("*.bin", "a.bi"));
+    EXPECT_TRUE(FilterMatches("*.a;*.b", "z.B"));
+    EXPECT_FALSE(FilterMatches("", "z.b"));
+}

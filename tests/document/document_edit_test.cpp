@@ -1,0 +1,223 @@
+#include "document/document_fixture.h"
+
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+uint32_t SumOf(const Bytes& bytes)
+{
+    uint32_t sum = 0;
+    for (uint8_t b : bytes)
+        sum += b;
+    return sum;
+}
+
+Bytes Counting(size_t n)
+{
+    Bytes bytes(n);
+    for (size_t i = 0; i < n; ++i)
+        bytes[i] = static_cast<uint8_t>(i * 7 + 1);
+    return bytes;
+}
+} // namespace
+
+TEST_F(DocumentTest, ByteEditAndUndoReturnToAClean16ByteDocument)
+{
+    auto doc = LoadBytes(Counting(16));
+    doc->WriteByte(0xAA, 5);
+    EXPECT_TRUE(doc->IsDirty());
+    EXPECT_TRUE(doc->CanUndo());
+    doc->WriteByte(0xBB, 16); // at End: grows by one
+    EXPECT_EQ(doc->Size(), 17);
+    EXPECT_EQ(doc->Journal().Count(), 3);
+
+    EXPECT_EQ(doc->Undo(), 16);
+    EXPECT_EQ(doc->Size(), 16);
+    EXPECT_TRUE(doc->IsDirty());
+    EXPECT_EQ(doc->Undo(), 5);
+    EXPECT_EQ(Window(*doc), Counting(16));
+    EXPECT_FALSE(doc->IsDirty());
+    EXPECT_FALSE(doc->CanUndo());
+    EXPECT_EQ(doc->Undo(), -1);
+}
+
+TEST_F(DocumentTest, FillIsLimitedToTheWindowAndWidensOnlyDownwards)
+{
+    auto doc = LoadBytes(Counting(0x18));
+    doc->Fill(0x10, 0x20, 0x55);
+    EXPECT_EQ(doc->Size(), 0x18);
+    EXPECT_EQ(doc->ReadByte(0x0F), Counting(0x18)[0x0F]);
+    EXPECT_EQ(doc->ReadByte(0x17), 0x55);
+    ASSERT_EQ(doc->Journal().Count(), 1);
+    EXPECT_EQ(doc->Journal().At(0).size, 8);
+
+    // A fill wholly past End leaves one empty entry and the window alone.
+    doc->Fill(0x40, 0x50, 0x66);
+    EXPECT_EQ(doc->Size(), 0x18);
+    EXPECT_EQ(doc->Journal().Count(), 2);
+    EXPECT_EQ(doc->Journal().At(1).size, 0);
+    doc->Undo();
+    doc->Undo();
+    EXPECT_EQ(Window(*doc), Counting(0x18));
+    EXPECT_FALSE(doc->IsDirty());
+}
+
+TEST_F(DocumentTest, ResizeErasesCutOffBytesAndUndoesInOneStep)
+{
+    auto doc = LoadBytes(Counting(0x200));
+    doc->Resize(0x100, 0x17F);
+    EXPECT_EQ(doc->Start(), 0x100);
+    EXPECT_EQ(doc->End(), 0x180);
+    EXPECT_EQ(doc->Journal().Count(), 3);
+
+    // Growing back shows the cut-off bytes erased.
+    doc->Resize(0, 0x1FF);
+    EXPECT_EQ(doc->ReadByte(0), 0xFF);
+    EXPECT_EQ(doc->ReadByte(0x1FF), 0xFF);
+    EXPECT_EQ(doc->ReadByte(0x100), Counting(0x200)[0x100]);
+    EXPECT_EQ(doc->Journal().Count(), 6);
+    EXPECT_EQ(doc->Journal().At(3).kind, ukPlaceholder);
+    EXPECT_EQ(doc->Journal().At(4).kind, ukPlaceholder);
+
+    EXPECT_EQ(doc->Undo(), 1);
+    EXPECT_EQ(doc->Start(), 0x100);
+    EXPECT_EQ(doc->Size(), 0x80);
+    EXPECT_EQ(doc->Undo(), 1);
+    EXPECT_EQ(doc->Start(), 0);
+    EXPECT_EQ(Window(*doc), Counting(0x200));
+    EXPECT_FALSE(doc->IsDirty());
+}
+
+TEST_F(DocumentTest, UndoAcrossWindowChangesRestoresEveryStep)
+{
+    auto doc = LoadBytes(Counting(0x40));
+    const Bytes original = Counting(0x40);
+    uint8_t block[] = {1, 2, 3, 4};
+    doc->WriteBlock(block, 0x3E, 4);  // runs past End
+    EXPECT_EQ(doc->End(), 0x42);
+    doc->Resize(0x20, 0x80);          // shrinks below, grows above
+    doc->WriteByte(0x99, 0x10);       // below Start: widens downwards
+    EXPECT_EQ(doc->Start(), 0x10);
+    doc->Fill(0, 0x30, 0x00);         // below Start again
+    EXPECT_EQ(doc->Start(), 0);
+    doc->Resize(0, 0x3F);
+
+    int steps = 0;
+    while (doc->CanUndo() && steps < 20) {
+        doc->Undo();
+        ++steps;
+    }
+    EXPECT_EQ(steps, 5);
+    EXPECT_EQ(doc->Start(), 0);
+    EXPECT_EQ(Window(*doc), original);
+    EXPECT_FALSE(doc->IsDirty());
+}
+
+TEST_F(DocumentTest, LargeEditsRunBusyAndKeepTheInterfaceResponsive)
+{
+    auto doc = LoadBytes(Bytes(5000, 0));
+    host.busyWindowShows = 0;
+    host.eventSteps = 0;
+    bool refused = false;
+    host.onEvents = [&] {
+        if (doc->IsBusy() && !refused)
+            refused = !doc->CanClose();
+    };
+    doc->Fill(0, 3999, 0x12);
+    EXPECT_TRUE(refused);
+    EXPECT_EQ(host.busyWindowShows, 1);
+    EXPECT_GE(host.eventSteps, 40);
+    ASSERT_FALSE(host.messages.empty());
+    EXPECT_EQ(host.messages[0].text, "Buffer cannot close while data is being processed.");
+    EXPECT_EQ(host.messages[0].caption, "image.hex");
+    EXPECT_FALSE(doc->IsBusy());
+
+    host.onEvents = nullptr;
+    doc->Undo();
+    EXPECT_EQ(host.busyWindowShows, 2);
+    EXPECT_EQ(doc->ReadByte(3999), 0);
+
+    host.busyWindowShows = 0;
+    doc->Fill(0, 1024, 0x12); // exactly 1,024 apart: not a long operation
+    EXPECT_EQ(host.busyWindowShows, 0);
+}
+
+TEST_F(DocumentTest, SumCheckFollowsTheOption)
+{
+    Bytes bytes = Counting(300);
+    auto doc = LoadBytes(bytes);
+    EXPECT_EQ(doc->Sum(), 0u); // option off: never summed
+    EXPECT_EQ(doc->SumWindow(), SumOf(bytes));
+
+    // Off: byte edits still adjust the sum, block edits do not.
+    doc->WriteByte(10, 0);
+    EXPECT_EQ(doc->Sum(), uint32_t(10 - bytes[0]));
+    doc->Fill(0, 9, 0);
+    EXPECT_EQ(doc->Sum(), uint32_t(10 - bytes[0]));
+
+    WriteSettings("[Settings]\nsumcheck=1\n");
+    doc->ReloadSettings();
+    EXPECT_EQ(doc->Sum(), doc->SumWindow());
+    doc->Fill(5, 200, 0xEE);
+    EXPECT_EQ(doc->Sum(), doc->SumWindow());
+    uint8_t block[] = {0, 0, 0};
+    doc->WriteBlock(block, 299, 3);
+    EXPECT_EQ(doc->Sum(), doc->SumWindow());
+    doc->Resize(100, 150);
+    EXPECT_EQ(doc->Sum(), doc->SumWindow());
+    while (doc->CanUndo()) {
+        doc->Undo();
+        EXPECT_EQ(doc->Sum(), doc->SumWindow());
+    }
+    EXPECT_EQ(doc->Sum(), SumOf(bytes));
+}
+
+TEST_F(DocumentTest, SumCheckSwitchedOnWithoutReloadIsStillExact)
+{
+    auto doc = LoadBytes(Counting(64));
+    WriteSettings("[SETTINGS]\nSumCheck = 1\n");
+    doc->Fill(0, 3, 0);
+    EXPECT_EQ(doc->Sum(), doc->SumWindow());
+}
+
+TEST_F(DocumentTest, UndoOptionOffRecordsNothingAndKeepsTheJournal)
+{
+    auto doc = LoadBytes(Counting(32));
+    doc->WriteByte(1, 1);
+    WriteSettings("[Settings]\nundo=0\n");
+    doc->ReloadSettings();
+    doc->WriteByte(2, 2);
+    EXPECT_FALSE(doc->CanUndo());
+    EXPECT_EQ(doc->Undo(), -1);
+    EXPECT_EQ(doc->Journal().Count(), 1);
+    WriteSettings("[Settings]\nundo=1\n");
+    EXPECT_TRUE(doc->CanUndo());
+    EXPECT_EQ(doc->Undo(), 1);
+}
+
+TEST_F(DocumentTest, SettingsNotificationAndCopyBlock)
+{
+    struct Log : DocumentObserver {
+        std::vector<int> seen;
+        void DocumentNotify(OBufferDocument&, int n, int32_t) override { seen.push_back(n); }
+    } log;
+    auto doc = LoadBytes(Counting(8));
+    doc->AddObserver(&log);
+    doc->ReloadSettings();
+    EXPECT_EQ(log.seen, std::vector<int>{vnSettings});
+    auto copy = doc->CopyBlock(2, 4);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(*copy, (Bytes{Counting(8)[2], Counting(8)[3], Counting(8)[4], 0}));
+    doc->RemoveObserver(&log);
+}
+
+TEST_F(DocumentTest, FindSkipsTheStartingPointAndHonoursWordBounds)
+{
+    std::string text = "cat scatter cat";
+    auto doc = LoadBytes(Bytes(text.begin(), text.end()));
+    const uint8_t cat[] = {'C', 'A', 'T'};
+    EXPECT_EQ(doc->Find(cat, 3, false, false, false, 0), 5);
+    EXPECT_EQ(doc->Find(cat, 3, false, false, true, 0), 12);
+    EXPECT_EQ(doc->Find(cat, 3, true, false, false, 0), -1);
+    EXPECT_EQ(doc->Find(cat, 3, false, true, false, 14), 12);
+    EXPECT_EQ(doc->Find(cat, 3, false, true, false, 13), 5);
+}
