@@ -399,9 +399,21 @@ bool OBufferDocument::SaveTo(const std::string& path)
 
 // --- Row texts -----------------------------------------------------------
 
+bool OBufferDocument::OpenForRows()
+{
+    if (IsOpen())
+        return true;
+    // One attempt only: a file that cannot be read would otherwise be
+    // reported again for every row of every repaint.
+    if (rowOpenTried_)
+        return false;
+    rowOpenTried_ = true;
+    return Open();
+}
+
 int32_t OBufferDocument::HexRow(char* text, int32_t row)
 {
-    if (!IsOpen() && !Open()) {
+    if (!OpenForRows()) {
         text[0] = 0;
         return 0;
     }
@@ -430,7 +442,7 @@ int32_t OBufferDocument::HexRow(char* text, int32_t row)
 
 int32_t OBufferDocument::AsciiRow(char* text, int32_t row)
 {
-    if (!IsOpen() && !Open()) {
+    if (!OpenForRows()) {
         text[0] = 0;
         return 0;
     }

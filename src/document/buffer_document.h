@@ -132,6 +132,7 @@ private:
     void ReportLoadFlags(uint32_t flags, bool inserting);
     bool SaveTo(const std::string& target);
     void RecomputeSum(int32_t count, bool alwaysPump);
+    bool OpenForRows();
     void Notify(int notification, int32_t argument);
     void Message(std::string_view text, std::string_view caption, int style = mbIconStop);
     void PumpEvery100(int64_t index) { if (index % 100 == 0) host_.ProcessPendingEvents(); }
@@ -151,7 +152,7 @@ private:
     std::vector<DocumentObserver*> observers_;
 
     std::unique_ptr<ODataBuffer> buffer_;
-    bool busyWindowShown_ = false;
+    bool rowOpenTried_ = false;
     int32_t outsideCount_ = 0;
     // The sum-check option as last seen, to notice it being switched on.
     bool sumCheckSeen_ = false;

@@ -236,10 +236,34 @@ TEST_F(DocumentTest, RowTextsLeaveColumnsBeforeTheStart)
     EXPECT_EQ(hex[0], 0);
 }
 
-TEST_F(DocumentTest, RowTextOpensANewDocument)
+TEST_F(DocumentTest, RowTextOpensADocumentOnce)
 {
     auto doc = MakeDocument("s3f");
     char hex[OBufferDocument::kHexRowSize];
     EXPECT_EQ(doc->HexRow(hex, 0), 48);
     EXPECT_EQ(doc->Size(), 512);
+
+    auto gone = MakeDocument("s3f");
+    gone->SetPath(dir.File("gone.s3f"));
+    EXPECT_EQ(gone->HexRow(hex, 0), 0);
+    EXPECT_EQ(gone->AsciiRow(hex, 1), 0);
+    EXPECT_EQ(hex[0], 0);
+    EXPECT_EQ(host.messages.size(), 1u);
+}
+
+TEST_F(DocumentTest, InsertNearTheTopKeepsOnlyWhatFits)
+{
+    auto doc = LoadBytes({0});
+    doc->InsertFile(0xFFFFFE, dir.Write("four.hex", PlainHex({1, 2, 3, 4})));
+    EXPECT_EQ(host.messages, (std::vector<RecordedMessage>{{"FORMAT ERROR", "ERROR", mbIconStop}}));
+    EXPECT_EQ(doc->End(), 0x1000000);
+    EXPECT_EQ(doc->ReadByte(0xFFFFFE), 1);
+    EXPECT_EQ(doc->ReadByte(0xFFFFFF), 2);
+    EXPECT_EQ(doc->ReadByte(0), 0);
+    EXPECT_EQ(doc->ReadByte(1), 0xFF);
+    // Inserting beyond the address space places nothing.
+    host.messages.clear();
+    doc->InsertFile(0x7FFFFFFF, dir.File("four.hex"));
+    EXPECT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(doc->ReadByte(1), 0xFF);
 }
