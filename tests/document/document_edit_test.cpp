@@ -221,3 +221,42 @@ TEST_F(DocumentTest, FindSkipsTheStartingPointAndHonoursWordBounds)
     EXPECT_EQ(doc->Find(cat, 3, false, true, false, 14), 12);
     EXPECT_EQ(doc->Find(cat, 3, false, true, false, 13), 5);
 }
+
+TEST_F(DocumentTest, RandomEditsUndoBackToTheOpenedDocument)
+{
+    WriteSettings("[Settings]\nsumcheck=1\n");
+    const Bytes original = Counting(0x300);
+    auto doc = LoadBytes(original);
+    uint32_t seed = 12345;
+    auto next = [&](uint32_t range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int32_t>((seed >> 8) % range);
+    };
+    for (int round = 0; round < 3; ++round) {
+        int edits = 0;
+        for (; edits < 60; ++edits) {
+            int32_t a = next(0x800);
+            int32_t b = a + next(0x300);
+            switch (next(4)) {
+            case 0: doc->WriteByte(static_cast<uint8_t>(next(256)), a); break;
+            case 1: {
+                Bytes block(static_cast<size_t>(next(40) + 1), static_cast<uint8_t>(next(256)));
+                doc->WriteBlock(block.data(), a, static_cast<int32_t>(block.size()));
+                break;
+            }
+            case 2: doc->Fill(a - 0x100, b, static_cast<uint8_t>(next(256))); break;
+            case 3: doc->Resize(a, b); break;
+            }
+            ASSERT_EQ(doc->Sum(), doc->SumWindow()) << "after edit " << edits;
+        }
+        for (int undone = 0; undone < edits; ++undone) {
+            ASSERT_TRUE(doc->CanUndo());
+            doc->Undo();
+            ASSERT_EQ(doc->Sum(), doc->SumWindow());
+        }
+        EXPECT_FALSE(doc->CanUndo());
+        EXPECT_FALSE(doc->IsDirty());
+        EXPECT_EQ(doc->Start(), 0);
+        ASSERT_EQ(Window(*doc), original);
+    }
+}
