@@ -315,6 +315,12 @@ bool OBufferDocument::SaveTo(const std::string& path)
         target = real;
         std::free(real);
     }
+    // A file the user may not write stays protected, although renaming over
+    // it would be allowed.
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
+        Message(FileProblem("Cannot create", path, std::strerror(errno)), kEditCaption);
+        return false;
+    }
     std::string temp = CreateTempBeside(target);
     if (temp.empty()) {
         Message(FileProblem("Cannot create", path, std::strerror(errno)), kEditCaption);
