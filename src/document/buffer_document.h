@@ -40,7 +40,8 @@ public:
     DocumentHost& Host() { return host_; }
     const std::string& Path() const { return path_; }
     void SetPath(std::string path);
-    // The file name part of the path unless the shell set another title.
+    // SetPath makes the title the path's file name; the shell sets one for
+    // documents without a path (captions of the busy window and messages).
     const std::string& Title() const { return title_; }
     void SetTitle(std::string title) { title_ = std::move(title); }
     // Save As another file type gives the document that template's key.
@@ -62,7 +63,10 @@ public:
     bool Open(std::string_view path = {});
     bool Close();
     // Saves the window to Path() in FormatKey()'s format, replacing the file
-    // only once the whole new file was written. False when nothing was saved.
+    // only once the whole new file was written. True only when everything
+    // was saved without a reported error (then the document is clean and its
+    // journal empty); after a format error the file is written but the
+    // document keeps its changes and the answer is false.
     bool Commit(bool force = false);
     // Forgets the changes; unless `clear`, reads the file again.
     bool Revert(bool clear = false);
