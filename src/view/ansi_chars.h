@@ -1,0 +1,10 @@
+#pragma once
+// The program shows bytes 128-255 as the characters of the Western Windows
+// code page, and typed characters reach the buffer as bytes of that page.
+
+#include <cstdint>
+
+// The character a byte stands for.
+char16_t AnsiToUnicode(uint8_t byte);
+// The byte for a typed character; -1 when the page has none.
+int32_t UnicodeToAnsi(char32_t c);

@@ -1,0 +1,85 @@
+#include "view/font_record.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+int32_t ReadInt(const uint8_t* p)
+{
+    return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                   uint32_t(p[3]) << 24);
+}
+
+void WriteInt(uint8_t* p, int32_t v)
+{
+    const uint32_t u = uint32_t(v);
+    for (int i = 0; i < 4; ++i)
+        p[i] = uint8_t(u >> (8 * i));
+}
+
+}  // namespace
+
+std::optional<OFontRecord> OFontRecord::Parse(const uint8_t* bytes, int32_t length)
+{
+    if (!bytes || length < kSize)
+        return std::nullopt;
+    OFontRecord r;
+    r.height = ReadInt(bytes);
+    r.width = ReadInt(bytes + 4);
+    r.escapement = ReadInt(bytes + 8);
+    r.orientation = ReadInt(bytes + 12);
+    r.weight = ReadInt(bytes + 16);
+    r.italic = bytes[20];
+    r.underline = bytes[21];
+    r.strikeOut = bytes[22];
+    r.charSet = bytes[23];
+    r.outPrecision = bytes[24];
+    r.clipPrecision = bytes[25];
+    r.quality = bytes[26];
+    r.pitchAndFamily = bytes[27];
+    const char* face = reinterpret_cast<const char*>(bytes + 28);
+    r.faceName.assign(face, strnlen(face, kFaceSize));
+    return r;
+}
+
+std::array<uint8_t, OFontRecord::kSize> OFontRecord::Serialize() const
+{
+    std::array<uint8_t, kSize> b{};
+    WriteInt(b.data(), height);
+    WriteInt(b.data() + 4, width);
+    WriteInt(b.data() + 8, escapement);
+    WriteInt(b.data() + 12, orientation);
+    WriteInt(b.data() + 16, weight);
+    b[20] = italic;
+    b[21] = underline;
+    b[22] = strikeOut;
+    b[23] = charSet;
+    b[24] = outPrecision;
+    b[25] = clipPrecision;
+    b[26] = quality;
+    b[27] = pitchAndFamily;
+    // The face name always keeps its terminating zero.
+    std::memcpy(b.data() + 28, faceName.data(), std::min<size_t>(faceName.size(), kFaceSize - 1));
+    return b;
+}
+
+OFontRecord OFontRecord::Load(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    std::ifstream in(path, std::ios::binary);
+    std::array<uint8_t, kSize> b{};
+    if (!in.read(reinterpret_cast<char*>(b.data()), kSize))
+        return {};
+    return Parse(b.data(), kSize).value_or(OFontRecord{});
+}
+
+bool OFontRecord::Save(const std::string& path) const
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const auto b = Serialize();
+    out.write(reinterpret_cast<const char*>(b.data()), kSize);
+    return bool(out.flush());
+}

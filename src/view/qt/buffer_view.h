@@ -1,0 +1,122 @@
+#pragma once
+// The document view of a buffer document: a column header, rows of an
+// address, sixteen hex bytes and their characters, and a vertical scroll bar.
+// Keys, the mouse and the document's notifications go to the view model; the
+// widget draws what the model says and redraws only what it reports.
+
+#include "document/document_host.h"
+#include "view/qt/view_painter.h"
+#include "view/view_model.h"
+
+#include <QBasicTimer>
+#include <QPoint>
+#include <QRegion>
+#include <QWidget>
+
+#include <string>
+
+class OBufferDocument;
+class QAction;
+class QHeaderView;
+class QMenu;
+class QScrollBar;
+class QStandardItemModel;
+
+class OBufferView : public QWidget, public DocumentObserver {
+    Q_OBJECT
+
+public:
+    static constexpr int kHeaderId = 300;
+    static constexpr int kScrollerId = 301;
+    static constexpr const char* kViewName = "Buffer view";
+    static constexpr const char* kBusyMessage = "buffer is processing. Please be patient";
+    // Context menu command ids.
+    static constexpr int kCmCut = 24322;
+    static constexpr int kCmCopy = 24323;
+    static constexpr int kCmPaste = 24324;
+
+    // The font file ("selfont.cfg" next to the program), set once by the
+    // application at start. Empty, as in the tests: the default font.
+    static void SetFontFilePath(std::string path);
+    static const std::string& FontFilePath();
+
+    OBufferView(OBufferDocument* document, QWidget* parent = nullptr);
+    ~OBufferView() override;
+
+    OBufferDocument& Document() { return *doc_; }
+    OViewModel& Model() { return model_; }
+    const OViewModel& Model() const { return model_; }
+    OViewPainter& Painter() { return painter_; }
+    QHeaderView* Header() const { return header_; }
+    QScrollBar* Scroller() const { return scroller_; }
+    QMenu* ContextMenu() const { return contextMenu_; }
+    // The "Information" setting as taken when the view was (re)built; the
+    // space of the information panel is kept free while it is on.
+    bool ShowInfo() const { return showInfo_; }
+
+    void EnsureCursorVisible();
+    void UpdateScrollRange(int32_t size);
+    // Redraws row `row`, or the rows of addresses a..b, right away.
+    void PaintRow(int32_t row);
+    void RepaintRange(int32_t a, int32_t b);
+    // Redraws what the model asked for since the last call, moves the caret
+    // and keeps the scroll bar in step.
+    void ApplyDamage();
+
+    // Shows the busy refusal when the document is busy; true then.
+    bool RefuseWhileBusy();
+
+    // Draws the view's client area (rows, or the busy text) onto `painter`.
+    void Render(QPainter& painter, const QRect& clip, bool marks);
+
+    void DocumentNotify(OBufferDocument& document, int notification, int32_t argument) override;
+
+signals:
+    // The cursor moved or the buffer changed size: what the information panel
+    // shows.
+    void cursorNotice(int32_t address);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    void LoadSettings();
+    // Places the children and the row area; `sizeEvent` also sets the row
+    // count and brings the cursor into view.
+    void Relayout(bool sizeEvent);
+    void OnHeaderResized(int index, int oldSize, int newSize);
+    void OnScrollAction(int action);
+    void StretchLastColumn();
+    QRect RowsRect() const;
+    QRect RowRect(int32_t row) const;
+    QRegion MarksRegion() const;
+    void RestartBlink();
+
+    OBufferDocument* doc_;
+    OViewModel model_;
+    OViewPainter painter_;
+    QHeaderView* header_ = nullptr;
+    QStandardItemModel* headerItems_ = nullptr;
+    QScrollBar* scroller_ = nullptr;
+    QMenu* contextMenu_ = nullptr;
+    bool showInfo_ = true;
+    bool columnsSized_ = false;
+    bool adjustingHeader_ = false;
+    bool caretOn_ = true;
+    QRegion marks_;
+    QBasicTimer blinkTimer_;
+    QBasicTimer dragTimer_;
+    QPoint dragPoint_;
+};

@@ -1,0 +1,45 @@
+#include "view/qt/view_font.h"
+
+#include <QFontDatabase>
+#include <QFontMetrics>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// A record without a height asks for the usual size.
+constexpr int kDefaultPixels = 10;
+
+}  // namespace
+
+QFont MakeViewFont(const OFontRecord& record)
+{
+    const QString face = QString::fromLatin1(record.faceName.c_str());
+    QFont font;
+    if (!face.isEmpty() && QFontDatabase::families().contains(face, Qt::CaseInsensitive)) {
+        font = QFont(face);
+    } else {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    }
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setKerning(false);
+
+    // A negative height is the characters' own height, a positive one the
+    // whole cell's; for the latter the size is scaled until the line fits.
+    int pixels = record.height == 0 ? kDefaultPixels : std::abs(record.height);
+    pixels = std::clamp(pixels, 1, 500);
+    font.setPixelSize(pixels);
+    if (record.height > 0) {
+        const int cell = QFontMetrics(font).height();
+        if (cell > record.height)
+            font.setPixelSize(std::max(1, pixels * record.height / cell));
+    }
+    const int weight = record.weight <= 0 ? 400 : std::clamp(record.weight, 1, 1000);
+    font.setWeight(QFont::Weight(weight));
+    font.setItalic(record.italic != 0);
+    font.setUnderline(record.underline != 0);
+    font.setStrikeOut(record.strikeOut != 0);
+    return font;
+}

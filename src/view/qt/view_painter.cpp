@@ -1,0 +1,162 @@
+#include "view/qt/view_painter.h"
+
+#include "view/ansi_chars.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPalette>
+#include <QRegion>
+
+#include <algorithm>
+
+ViewColours ViewColours::FromPalette(const QPalette& palette)
+{
+    // The row area is an editing surface: the colours of text fields.
+    return {palette.color(QPalette::Active, QPalette::Base),
+            palette.color(QPalette::Active, QPalette::Text),
+            palette.color(QPalette::Active, QPalette::Highlight),
+            palette.color(QPalette::Active, QPalette::HighlightedText)};
+}
+
+OViewPainter::OViewPainter()
+{
+    colours_ = {Qt::white, Qt::black, QColor(0, 0, 128), Qt::white};
+}
+
+void OViewPainter::SetFont(const QFont& font)
+{
+    font_ = font;
+    const QFontMetrics metrics(font_);
+    charW_ = std::max(1, metrics.averageCharWidth());
+    rowHeight_ = std::max(1, metrics.height());
+    ascent_ = metrics.ascent();
+    rawFont_ = QRawFont::fromFont(font_);
+    glyphs_.fill(0);
+    if (rawFont_.isValid()) {
+        for (int b = 32; b < 256; ++b) {
+            const QString s(QChar(AnsiToUnicode(uint8_t(b))));
+            const QList<quint32> g = rawFont_.glyphIndexesForString(s);
+            glyphs_[b] = g.size() == 1 ? g[0] : 0;
+        }
+    }
+    run_ = QGlyphRun();
+    run_.setRawFont(rawFont_);
+    run_.setUnderline(font_.underline());
+    run_.setStrikeOut(font_.strikeOut());
+}
+
+void OViewPainter::DrawText(QPainter& painter, const char* text, int32_t count, int32_t x,
+                            int32_t y, bool byteText)
+{
+    indexes_.clear();
+    positions_.clear();
+    const qreal baseline = y + ascent_;
+    for (int32_t i = 0; i < count; ++i) {
+        const uint8_t b = uint8_t(text[i]);
+        if (b == ' ')
+            continue;
+        const quint32 glyph = b >= 32 ? glyphs_[b] : 0;
+        const int cx = x + i * charW_;
+        if (glyph) {
+            indexes_.append(glyph);
+            positions_.append(QPointF(cx, baseline));
+        } else {
+            const QChar c = byteText ? QChar(AnsiToUnicode(b)) : QChar(char16_t(b));
+            painter.drawText(QPoint(cx, int(baseline)), QString(c));
+        }
+    }
+    if (indexes_.isEmpty())
+        return;
+    run_.setGlyphIndexes(indexes_);
+    run_.setPositions(positions_);
+    painter.drawGlyphRun(QPointF(0, 0), run_);
+}
+
+void OViewPainter::PaintRow(QPainter& painter, OViewModel& model, int32_t row)
+{
+    model.BuildRow(row, plan_);
+    const int y = plan_.y;
+    const int h = rowHeight_;
+    const VRect& r = model.RowsRect;
+    const int hexX = model.HexX, asciiX = model.AsciiX;
+
+    painter.fillRect(QRect(r.left, y, std::max(0, hexX - r.left), h), colours_.window);
+    painter.fillRect(QRect(hexX, y, std::max(0, asciiX - hexX), h), colours_.window);
+    painter.fillRect(QRect(asciiX, y, std::max(0, r.right - asciiX), h), colours_.window);
+
+    painter.setPen(colours_.text);
+    // The address is cut at the hex column when its column is narrower.
+    const bool clipAddress = r.left + 8 * charW_ > hexX;
+    if (clipAddress) {
+        painter.save();
+        painter.setClipRect(QRect(r.left, y, std::max(0, hexX - r.left), h), Qt::IntersectClip);
+    }
+    DrawText(painter, plan_.address.data(), 8, r.left, y, false);
+    if (clipAddress)
+        painter.restore();
+
+    auto drawRuns = [&](const std::array<TextRun, 4>& runs, int32_t count, const char* text,
+                        bool byteText) {
+        for (int32_t i = 0; i < count; ++i) {
+            const TextRun& run = runs[i];
+            if (run.selected) {
+                painter.fillRect(QRect(run.x, y, run.count * charW_, h), colours_.highlight);
+                painter.setPen(colours_.highlightedText);
+            } else {
+                painter.setPen(colours_.text);
+            }
+            DrawText(painter, text + run.first, run.count, run.x, y, byteText);
+        }
+    };
+    drawRuns(plan_.hexRuns, plan_.hexRunCount, plan_.hex.data(), false);
+    drawRuns(plan_.asciiRuns, plan_.asciiRunCount, plan_.ascii.data(), true);
+    painter.setPen(colours_.text);
+}
+
+void OViewPainter::PaintRows(QPainter& painter, OViewModel& model, const QRect& clip,
+                             const QRect& background)
+{
+    painter.setFont(font_);
+    const VRect& r = model.RowsRect;
+    const int h = model.RowHeight;
+    QRegion rest(clip.intersected(background));
+    if (clip.bottom() >= r.top && clip.top() < r.top + model.Rows * h) {
+        const int first = std::max(0, (clip.top() - r.top) / h);
+        const int last = std::min(model.Rows - 1, (clip.bottom() - r.top) / h);
+        for (int i = first; i <= last; ++i)
+            PaintRow(painter, model, model.TopRow + i);
+        if (last >= first)
+            rest -= QRect(r.left, r.top + first * h, r.right - r.left, (last - first + 1) * h);
+    }
+    for (const QRect& part : rest)
+        painter.fillRect(part, colours_.window);
+}
+
+void OViewPainter::PaintMarks(QPainter& painter, const OViewModel& model, bool caretOn) const
+{
+    if (caretOn) {
+        if (const auto c = model.CaretRect()) {
+            // The caret inverts the cell it stands on, like a system caret.
+            painter.save();
+            painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+            painter.fillRect(QRect(c->left, c->top, c->Width(), c->Height()), Qt::black);
+            painter.restore();
+        }
+    }
+    if (const auto f = model.FocusRect()) {
+        painter.save();
+        QPen pen(colours_.text, 1, Qt::DotLine);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(f->left, f->top, f->Width() - 1, f->Height() - 1));
+        painter.restore();
+    }
+}
+
+void OViewPainter::PaintBusy(QPainter& painter, const QRect& area) const
+{
+    painter.fillRect(area, colours_.window);
+    painter.setFont(font_);
+    painter.setPen(colours_.text);
+    painter.drawText(QPoint(10, 50 + QFontMetrics(font_).ascent()), QString::fromLatin1(kBusyText));
+}

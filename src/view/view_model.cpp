@@ -1,0 +1,387 @@
+#include "view/view_model.h"
+
+#include "document/buffer_document.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr char kLowerHex[] = "0123456789abcdef";
+// The last byte's high digit: the furthest a click in the hex column reaches.
+constexpr int32_t kLastHexCell = 45;
+
+// Groups cells [from, to) into stretches of equal selection state.
+template <typename CellFn>
+int32_t MakeRuns(std::array<TextRun, 4>& runs, int32_t from, int32_t to, CellFn cell)
+{
+    int32_t count = 0;
+    for (int32_t i = from; i < to;) {
+        const bool selected = cell(i).selected;
+        int32_t j = i + 1;
+        while (j < to && cell(j).selected == selected)
+            ++j;
+        TextRun first = cell(i);
+        TextRun last = cell(j - 1);
+        if (count < int32_t(runs.size()))
+            runs[count++] = {first.x, first.first, last.first + last.count - first.first, selected};
+        i = j;
+    }
+    return count;
+}
+
+}  // namespace
+
+OViewModel::OViewModel(OBufferDocument& document) : doc_(document) {}
+
+int32_t OViewModel::Start() const { return doc_.Start(); }
+int32_t OViewModel::End() const { return doc_.End(); }
+
+// A page moves by the window less one row, but always by at least one row.
+int32_t OViewModel::PageRows() const { return std::max(1, Rows - 1); }
+
+void OViewModel::UpdateRows() { Rows = hexlayout::VisibleRows(RowsRect, RowHeight); }
+
+void OViewModel::UpdateScrollRange(int32_t size)
+{
+    const int32_t first = Start() / kBytesPerRow;
+    const int32_t last = first + size / kBytesPerRow - Rows / 2;
+    if (last <= kScrollUnits) {
+        ScrollScale = 1;
+        ScrollMin = first;
+        ScrollMax = last;
+    } else {
+        const int32_t f = last / kScrollUnits + 1;
+        ScrollScale = f;
+        ScrollMin = first / f;
+        ScrollMax = last / f + 1;
+    }
+    damage_.cursorNotice = true;
+}
+
+void OViewModel::EnsureCursorVisible()
+{
+    const int32_t oldTop = TopRow;
+    if (TopRow < 0)
+        TopRow = 0;
+    Cursor = std::clamp(Cursor, Start(), End());
+    const int32_t row = Cursor / kBytesPerRow;
+    if (row < TopRow || row > TopRow + Rows - 1)
+        TopRow = std::max(0, row - Rows / 2);
+    TopRow = std::max(TopRow, Start() / kBytesPerRow);
+    if (TopRow != oldTop)
+        damage_.rowArea = true;
+    damage_.cursorNotice = true;
+}
+
+void OViewModel::Scroll(ScrollAction action, int32_t position)
+{
+    if (doc_.IsBusy())
+        return;
+    const int32_t old = TopRow;
+    switch (action) {
+    case ScrollAction::LineUp: TopRow -= 1; break;
+    case ScrollAction::LineDown: TopRow += 1; break;
+    case ScrollAction::PageUp: TopRow -= Rows; break;
+    case ScrollAction::PageDown: TopRow += Rows; break;
+    case ScrollAction::Thumb: TopRow = position * ScrollScale; break;
+    case ScrollAction::Top: TopRow = 0; break;
+    case ScrollAction::Bottom: TopRow = ScrollMax * ScrollScale; break;
+    case ScrollAction::EndScroll: return;
+    }
+    const int32_t first = Start() / kBytesPerRow;
+    const int32_t last = std::max(first, first + doc_.Size() / kBytesPerRow - Rows / 2);
+    TopRow = std::clamp(TopRow, first, last);
+    if (TopRow != old)
+        damage_.rowArea = true;
+}
+
+bool OViewModel::KeyDown(Key key)
+{
+    const int32_t a = Cursor;
+    bool handled = true;
+    switch (key) {
+    case Key::Left:
+    case Key::Backspace:
+        // At the first byte there is nowhere to go; the digit stays as well,
+        // so the caret never jumps forward on a move to the left.
+        if (AsciiMode || !LowNibble) {
+            if (Cursor <= Start())
+                break;
+            Cursor -= 1;
+        }
+        LowNibble = !LowNibble;
+        break;
+    case Key::Right:
+        if (AsciiMode || LowNibble) {
+            if (Cursor >= End())
+                break;
+            Cursor += 1;
+        }
+        LowNibble = !LowNibble;
+        break;
+    case Key::Up:
+        if (Cursor >= kBytesPerRow)
+            Cursor -= kBytesPerRow;
+        break;
+    case Key::Down:
+        if (End() >= Cursor + kBytesPerRow)
+            Cursor += kBytesPerRow;
+        break;
+    case Key::PageUp: Cursor -= kBytesPerRow * PageRows(); break;
+    case Key::PageDown: Cursor += kBytesPerRow * PageRows(); break;
+    case Key::Home:
+        Cursor = CtrlDown ? Start() : Cursor / kBytesPerRow * kBytesPerRow;
+        break;
+    case Key::End:
+        Cursor = CtrlDown ? End() : Cursor / kBytesPerRow * kBytesPerRow + kBytesPerRow - 1;
+        break;
+    case Key::Enter: Cursor = Cursor / kBytesPerRow * kBytesPerRow + kBytesPerRow; break;
+    case Key::Tab: AsciiMode = !AsciiMode; break;
+    case Key::Shift: ShiftDown = true; break;
+    case Key::Ctrl: CtrlDown = true; break;
+    case Key::Delete:
+        if (HasSelection()) {
+            const int32_t s = SelStart, e = SelEnd;
+            doc_.Fill(s, e, 0xFF);
+            ClearSelection();
+            RepaintRange(s, e);
+        } else {
+            doc_.WriteByte(0xFF, Cursor);
+            RepaintRow(Cursor / kBytesPerRow);
+        }
+        break;
+    case Key::Other: handled = false; break;
+    }
+    EnsureCursorVisible();
+    UpdateSelection(a, Cursor);
+    return handled;
+}
+
+void OViewModel::KeyUp(Key key)
+{
+    if (key == Key::Shift)
+        ShiftDown = false;
+    else if (key == Key::Ctrl)
+        CtrlDown = false;
+}
+
+void OViewModel::Char(uint32_t code)
+{
+    if (code > 255 || code < 32)
+        return;
+    uint8_t value;
+    if (AsciiMode) {
+        value = uint8_t(code);
+    } else {
+        int32_t v;
+        if (code >= '0' && code <= '9')
+            v = int32_t(code - '0');
+        else if (code >= 'a' && code <= 'f')
+            v = int32_t(code - 'a' + 10);
+        else if (code >= 'A' && code <= 'F')
+            v = int32_t(code - 'A' + 10);
+        else
+            return;
+        const uint8_t old = doc_.ReadByte(Cursor);
+        value = LowNibble ? uint8_t((old & 0xF0) + v) : uint8_t((old & 0x0F) + v * 16);
+    }
+    doc_.WriteByte(value, Cursor);
+    RepaintRow(Cursor / kBytesPerRow);
+    ShiftDown = false;
+    KeyDown(Key::Right);
+}
+
+void OViewModel::UpdateSelection(int32_t a, int32_t b)
+{
+    if (a == b)
+        return;
+    const int32_t s = SelStart, e = SelEnd;
+    if (!ShiftDown) {
+        ClearSelection();
+    } else if ((a > s && b < s) || (a - 1 < e && b - 1 > e)) {
+        // The cursor crossed the anchor: the selection flips to its other side.
+        std::swap(SelStart, SelEnd);
+        if (b > SelStart)
+            SelEnd = b - 1;
+        else
+            SelStart = b;
+    } else if (a == s) {
+        if (s == e && b > s)
+            SelEnd = b - 1;
+        else
+            SelStart = b;
+    } else if (a - 1 == e) {
+        SelEnd = b - 1;
+    } else if (b > a) {
+        SelStart = a;
+        SelEnd = b - 1;
+    } else {
+        SelStart = b;
+        SelEnd = a - 1;
+    }
+
+    const bool startChanged = SelStart != s, endChanged = SelEnd != e;
+    if (startChanged && endChanged) {
+        if (s <= e)
+            RepaintRange(s, e);
+        if (SelStart <= SelEnd)
+            RepaintRange(SelStart, SelEnd);
+    } else if (startChanged || endChanged) {
+        RepaintRange(std::min(a, b), std::max(a, b));
+    }
+}
+
+bool OViewModel::HitTest(int32_t x, int32_t y)
+{
+    const int32_t rowsBottom = RowsRect.top + Rows * RowHeight;
+    if (y < RowsRect.top || y >= rowsBottom || x < HexX || x > RowsRect.right) {
+        if (Dragging && (y < RowsRect.top || y >= rowsBottom)) {
+            Cursor += y < RowsRect.top ? -kBytesPerRow * Rows : kBytesPerRow * Rows;
+            EnsureCursorVisible();
+        }
+        return false;
+    }
+    const int32_t row = (y - RowsRect.top) / RowHeight;
+    int32_t col;
+    if (x < AsciiX) {
+        const int32_t k = std::min((x - HexX) / CharW, kLastHexCell);
+        AsciiMode = false;
+        LowNibble = k % 3 != 0;
+        col = k / 3;
+    } else {
+        AsciiMode = true;
+        col = std::min((x - AsciiX) / CharW, kBytesPerRow - 1);
+    }
+    Cursor = col + kBytesPerRow * (row + TopRow);
+    EnsureCursorVisible();
+    return true;
+}
+
+void OViewModel::ButtonDown(int32_t x, int32_t y)
+{
+    if (!HitTest(x, y))
+        return;
+    Dragging = true;
+    ShiftDown = true;
+    SelStart = SelEnd = Cursor;
+    damage_.rowArea = true;
+}
+
+bool OViewModel::MouseMove(int32_t x, int32_t y)
+{
+    if (!Dragging)
+        return false;
+    const int32_t a = Cursor, oldTop = TopRow;
+    const bool inside = HitTest(x, y);
+    const bool repeat =
+        !inside && (y < RowsRect.top || y >= RowsRect.top + Rows * RowHeight);
+    UpdateSelection(a, Cursor);
+    if (TopRow != oldTop)
+        damage_.rowAreaNow = true;
+    return repeat;
+}
+
+void OViewModel::ButtonUp(int32_t x, int32_t y)
+{
+    Dragging = false;
+    ShiftDown = false;
+    HitTest(x, y);
+    if (SelStart == SelEnd && SelEnd == Cursor) {
+        ClearSelection();
+        RepaintRow(Cursor / kBytesPerRow);
+    }
+}
+
+void OViewModel::FocusLost()
+{
+    ShiftDown = false;
+    CtrlDown = false;
+    Dragging = false;
+}
+
+void OViewModel::RepaintRow(int32_t row) { damage_.rows.emplace_back(row, row); }
+
+void OViewModel::RepaintRange(int32_t a, int32_t b)
+{
+    damage_.rows.emplace_back(a / kBytesPerRow, b / kBytesPerRow);
+}
+
+void OViewModel::BuildRow(int32_t row, RowPlan& plan)
+{
+    plan.row = row;
+    plan.y = RowY(row);
+    uint32_t address = uint32_t(row) * kBytesPerRow;
+    for (int i = 7; i >= 0; --i, address >>= 4)
+        plan.address[i] = kLowerHex[address & 0xF];
+    plan.address[8] = 0;
+
+    plan.hex.fill(' ');
+    plan.ascii.fill(' ');
+    int32_t n = doc_.HexRow(plan.hex.data(), row);
+    const int32_t k = n < 0 ? doc_.OutsideCount() : 0;
+    int32_t m = std::abs(doc_.AsciiRow(plan.ascii.data(), row));
+    n = std::min(std::abs(n), hexlayout::HexFit(HexX, AsciiX, CharW));
+    if (n > 0 && plan.hex[n - 1] == ' ')
+        --n;
+    m = std::min(m, hexlayout::AsciiFit(AsciiX, RowsRect.right, CharW));
+    plan.hexLength = n;
+    plan.asciiLength = m;
+    plan.skip = k;
+
+    const int32_t rowAddress = row * kBytesPerRow;
+    const int32_t hexCells = (n + 2) / 3;
+    plan.hexRunCount = MakeRuns(plan.hexRuns, k, hexCells, [&](int32_t i) {
+        return TextRun{HexX + 3 * i * CharW, 3 * i, std::min(3, n - 3 * i),
+                       IsSelected(rowAddress + i)};
+    });
+    plan.asciiRunCount = MakeRuns(plan.asciiRuns, k, m, [&](int32_t i) {
+        return TextRun{AsciiX + i * CharW, i, 1, IsSelected(rowAddress + i)};
+    });
+}
+
+std::optional<VRect> OViewModel::CaretRect() const
+{
+    const int32_t col = Cursor % kBytesPerRow;
+    const int32_t row = Cursor / kBytesPerRow - TopRow;
+    if (row < 0 || row >= Rows)
+        return std::nullopt;
+    const int32_t y = row * RowHeight + RowsRect.top;
+    int32_t x;
+    if (AsciiMode) {
+        x = AsciiX + col * CharW;
+        if (x >= RowsRect.right - CharW)
+            return std::nullopt;
+    } else {
+        x = HexX + (3 * col + (LowNibble ? 1 : 0)) * CharW;
+        if (x >= AsciiX - CharW)
+            return std::nullopt;
+    }
+    return VRect{x, y, x + CharW, y + RowHeight};
+}
+
+std::optional<VRect> OViewModel::FocusRect() const
+{
+    const int32_t col = Cursor % kBytesPerRow;
+    const int32_t row = Cursor / kBytesPerRow - TopRow;
+    if (row < 0 || row >= Rows)
+        return std::nullopt;
+    const int32_t y = row * RowHeight + RowsRect.top;
+    if (AsciiMode) {
+        const int32_t left = HexX + 3 * col * CharW;
+        if (left + 2 * CharW >= AsciiX)
+            return std::nullopt;
+        return VRect{left, y, left + 2 * CharW, y + RowHeight};
+    }
+    const int32_t left = AsciiX + col * CharW;
+    if (left + CharW >= RowsRect.right)
+        return std::nullopt;
+    return VRect{left, y, left + CharW, y + RowHeight};
+}
+
+ViewDamage OViewModel::TakeDamage()
+{
+    ViewDamage d = std::move(damage_);
+    damage_ = ViewDamage{};
+    return d;
+}

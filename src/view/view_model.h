@@ -1,0 +1,150 @@
+#pragma once
+// The hex view without a window: which rows are visible, where the cursor and
+// the selection are, what keys, typed characters and the mouse do to them,
+// the scroll arithmetic, and what each row looks like. The widget feeds it
+// events and geometry, draws what BuildRow says, and redraws what TakeDamage
+// reports.
+
+#include "view/hex_layout.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class OBufferDocument;
+
+// What the last operations ask the window to redraw.
+struct ViewDamage {
+    // Row ranges (first, last row, inclusive) to redraw right away; rows
+    // outside the window are the widget's to skip.
+    std::vector<std::pair<int32_t, int32_t>> rows;
+    // The whole row area, later, without erasing.
+    bool rowArea = false;
+    // The whole row area and the address column right away (a drag scrolled).
+    bool rowAreaNow = false;
+    // The information panel wants the cursor address.
+    bool cursorNotice = false;
+
+    bool Empty() const { return rows.empty() && !rowArea && !rowAreaNow && !cursorNotice; }
+};
+
+// A stretch of one column's text drawn in one pair of colours.
+struct TextRun {
+    int32_t x = 0;      // left edge in pixels
+    int32_t first = 0;  // index of the first character in the row's text
+    int32_t count = 0;  // characters
+    bool selected = false;
+};
+
+// Everything needed to draw one row.
+struct RowPlan {
+    int32_t row = 0;
+    int32_t y = 0;
+    std::array<char, 9> address{};
+    // Texts as the document renders them; columns below the buffer start hold
+    // blanks.
+    std::array<char, 49> hex{};
+    std::array<char, 17> ascii{};
+    int32_t hexLength = 0;    // characters that fit, never ending in a blank
+    int32_t asciiLength = 0;  // characters that fit
+    int32_t skip = 0;         // leading columns below the buffer start
+    std::array<TextRun, 4> hexRuns{};
+    int32_t hexRunCount = 0;
+    std::array<TextRun, 4> asciiRuns{};
+    int32_t asciiRunCount = 0;
+};
+
+class OViewModel {
+public:
+    enum class Key { Left, Backspace, Right, Up, Down, PageUp, PageDown, Home, End, Enter, Tab,
+                     Shift, Ctrl, Delete, Other };
+    enum class ScrollAction { LineUp, LineDown, PageUp, PageDown, Thumb, Top, Bottom, EndScroll };
+
+    static constexpr int32_t kBytesPerRow = 16;
+    // The scroll bar's range stays at or below this many units.
+    static constexpr int32_t kScrollUnits = 65000;
+
+    explicit OViewModel(OBufferDocument& document);
+
+    OBufferDocument& Document() { return doc_; }
+
+    // Geometry, set by the widget from its font and layout.
+    int32_t CharW = 8;
+    int32_t RowHeight = 16;
+    int32_t HexX = 0;
+    int32_t AsciiX = 0;
+    VRect RowsRect;
+
+    int32_t Rows = 2;
+    int32_t TopRow = 0;
+    int32_t Cursor = 0;
+    int32_t SelStart = -1;
+    int32_t SelEnd = -2;
+    int32_t ScrollScale = 1;
+    int32_t ScrollMin = 0;
+    int32_t ScrollMax = 0;
+    bool AsciiMode = true;
+    bool LowNibble = false;
+    bool ShiftDown = false;
+    bool CtrlDown = false;
+    bool Dragging = false;
+
+    bool HasSelection() const { return SelStart <= SelEnd; }
+    void ClearSelection() { SelStart = -1; SelEnd = -2; }
+    bool IsSelected(int32_t address) const { return address >= SelStart && address <= SelEnd; }
+    int32_t ScrollPosition() const { return TopRow / ScrollScale; }
+    // First and last row of the window (the last may lie past the buffer).
+    int32_t FirstVisibleRow() const { return TopRow; }
+    int32_t LastVisibleRow() const { return TopRow + Rows - 1; }
+    bool IsRowVisible(int32_t row) const { return row >= TopRow && row < TopRow + Rows; }
+    int32_t RowY(int32_t row) const { return RowsRect.top + RowHeight * (row - TopRow); }
+
+    // Sets Rows from the row area and the row height.
+    void UpdateRows();
+    void UpdateScrollRange(int32_t size);
+    void EnsureCursorVisible();
+    void Scroll(ScrollAction action, int32_t position = 0);
+
+    // Key down; false for keys the view does not handle. Cursor clamping,
+    // scrolling and the selection update follow every key.
+    bool KeyDown(Key key);
+    void KeyUp(Key key);
+    // A typed character as a byte code (0..255); larger codes are ignored.
+    void Char(uint32_t code);
+    // Selection rules for a cursor that moved from `a` to `b`.
+    void UpdateSelection(int32_t a, int32_t b);
+
+    // Moves the cursor to the byte under (x, y); true when the point lies in
+    // the hex or character column. During a drag a point above or below the
+    // rows moves the cursor a window up or down.
+    bool HitTest(int32_t x, int32_t y);
+    void ButtonDown(int32_t x, int32_t y);
+    // True when the pointer stays above or below the rows, so the move should
+    // be repeated to keep scrolling.
+    bool MouseMove(int32_t x, int32_t y);
+    void ButtonUp(int32_t x, int32_t y);
+    void FocusLost();
+
+    // Ask for `PaintRow`-style repaints.
+    void RepaintRow(int32_t row);
+    void RepaintRange(int32_t a, int32_t b);
+
+    // The cells of row `row` and the colours of each stretch.
+    void BuildRow(int32_t row, RowPlan& plan);
+    // The block caret and the focus rectangle in the other column; none when
+    // the cursor's row is not visible or the cell would cross its column's edge.
+    std::optional<VRect> CaretRect() const;
+    std::optional<VRect> FocusRect() const;
+
+    ViewDamage TakeDamage();
+
+private:
+    int32_t Start() const;
+    int32_t End() const;
+    int32_t PageRows() const;
+
+    OBufferDocument& doc_;
+    ViewDamage damage_;
+};
