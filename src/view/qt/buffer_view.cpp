@@ -423,6 +423,15 @@ void OBufferView::timerEvent(QTimerEvent* event)
     }
 }
 
+void OBufferView::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::PaletteChange) {
+        painter_.SetColours(ViewColours::FromPalette(palette()));
+        update();
+    }
+    QWidget::changeEvent(event);
+}
+
 bool OBufferView::focusNextPrevChild(bool)
 {
     // Tab switches between the hex and the character column.

@@ -34,7 +34,7 @@ void OViewPainter::SetFont(const QFont& font)
     glyphs_.fill(0);
     if (rawFont_.isValid()) {
         for (int b = 32; b < 256; ++b) {
-            const QString s(QChar(AnsiToUnicode(uint8_t(b))));
+            const QString s{QChar(AnsiToUnicode(uint8_t(b)))};
             const QList<quint32> g = rawFont_.glyphIndexesForString(s);
             glyphs_[b] = g.size() == 1 ? g[0] : 0;
         }

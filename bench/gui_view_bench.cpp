@@ -1,0 +1,122 @@
+// Drawing cost of the hex view over a 16 MiB buffer: a full window of 60
+// rows, and the single row redrawn after a typed byte, each painted into an
+// offscreen image as the widget's paint event would.
+
+#include "app/profile.h"
+#include "document/buffer_document.h"
+#include "view/qt/buffer_view.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+class QuietHost : public DocumentHost {
+public:
+    int MessageBox(std::string_view, std::string_view, int) override { return idOk; }
+    void SetWaitCursor(bool) override {}
+    void ShowBusyWindow(std::string_view, std::string_view) override {}
+    void HideBusyWindow() override {}
+    void ProcessPendingEvents() override {}
+    bool RequestNewBufferRange(AddressRequest&) override { return false; }
+    bool ChooseFileToInsert(std::string&, std::string&) override { return false; }
+    bool ChooseSaveTarget(std::string&, std::string&) override { return false; }
+};
+
+constexpr int32_t kSize = 16 * 1024 * 1024;
+constexpr int kRows = 60;
+
+struct Setup {
+    QTemporaryDir dir;
+    QuietHost host;
+    std::unique_ptr<OBufferDocument> doc;
+    std::unique_ptr<OBufferView> view;
+    QImage image;
+
+    Setup()
+    {
+        // Without undo the typed bytes do not pile up journal entries.
+        const std::string ini = dir.filePath("dravel.ini").toStdString();
+        OProfile(ini).WriteInt("Settings", "undo", 0);
+        doc = std::make_unique<OBufferDocument>(host, ini, "bin");
+        std::vector<uint8_t> bytes(kSize);
+        for (int32_t i = 0; i < kSize; ++i)
+            bytes[i] = uint8_t(i * 7 + (i >> 8));
+        doc->WriteBlock(bytes.data(), 0, kSize);
+
+        view = std::make_unique<OBufferView>(doc.get());
+        // Grow the window until exactly 60 rows fit.
+        const OViewModel& m = view->Model();
+        int height = 100 + kRows * m.RowHeight;
+        view->resize(900, height);
+        view->resize(900, height + (kRows - m.Rows) * m.RowHeight);
+        OViewModel& model = view->Model();
+        model.Cursor = kSize / 2 + 5;
+        view->EnsureCursorVisible();
+        model.SelStart = kSize / 2 - 40;
+        model.SelEnd = kSize / 2 + 2;
+        image = QImage(view->size(), QImage::Format_ARGB32_Premultiplied);
+    }
+};
+
+Setup& Shared()
+{
+    static Setup setup;
+    return setup;
+}
+
+void gui_ViewFullRepaint(benchmark::State& state)
+{
+    Setup& s = Shared();
+    if (s.view->Model().Rows != kRows) {
+        state.SkipWithError("window does not hold 60 rows");
+        return;
+    }
+    const QRect all = s.view->rect();
+    for (auto _ : state) {
+        QPainter p(&s.image);
+        s.view->Render(p, all, true);
+    }
+    state.counters["rows"] = s.view->Model().Rows;
+}
+BENCHMARK(gui_ViewFullRepaint)->Unit(benchmark::kMicrosecond);
+
+void gui_ViewTypedByteRow(benchmark::State& state)
+{
+    Setup& s = Shared();
+    OViewModel& m = s.view->Model();
+    m.AsciiMode = false;
+    static const char digits[] = "0123456789ABCDEF";
+    int i = 0;
+    for (auto _ : state) {
+        // The typed digit moves the cursor on; keep it within the row.
+        if (m.Cursor % 16 == 15 && m.LowNibble)
+            m.Cursor -= 15;
+        m.Char(uint8_t(digits[i++ & 15]));
+        const ViewDamage damage = m.TakeDamage();
+        const int32_t row = damage.rows.front().first;
+        QPainter p(&s.image);
+        s.view->Render(p, QRect(m.RowsRect.left, m.RowY(row), m.RowsRect.Width(), m.RowHeight),
+                       true);
+    }
+}
+BENCHMARK(gui_ViewTypedByteRow)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
