@@ -1,0 +1,537 @@
+#include "view/view_model.h"
+
+#include "document/buffer_document.h"
+#include "support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using Key = OViewModel::Key;
+
+constexpr int32_t kCharW = 8;
+constexpr int32_t kRowH = 16;
+constexpr int32_t kTop = 20;
+constexpr int32_t kHexX = 70;
+constexpr int32_t kAsciiX = kHexX + 47 * kCharW + 6;
+
+// A model over a real document with a window of ten rows and full columns.
+class ViewModelTest : public ::testing::Test {
+protected:
+    RecordingHost host;
+    OBufferDocument doc{host, "", "bin"};
+    OViewModel model{doc};
+
+    void SetUp() override
+    {
+        model.CharW = kCharW;
+        model.RowHeight = kRowH;
+        model.HexX = kHexX;
+        model.AsciiX = kAsciiX;
+        model.RowsRect = {0, kTop, kAsciiX + 16 * kCharW + 10, kTop + 10 * kRowH + 5};
+        model.UpdateRows();
+    }
+
+    // A buffer of `size` bytes from `start`, each byte its address's low byte.
+    void Window(int32_t start, int32_t size, bool pattern = true)
+    {
+        doc.WriteByte(0xFF, start + size - 1);
+        doc.Resize(start, start + size - 1);
+        if (pattern)
+            for (int32_t a = start; a < start + size; ++a)
+                doc.WriteByte(uint8_t(a), a);
+        model.UpdateScrollRange(doc.Size());
+        model.EnsureCursorVisible();
+        model.TakeDamage();
+    }
+
+    void Press(Key key, int times = 1)
+    {
+        for (int i = 0; i < times; ++i)
+            model.KeyDown(key);
+    }
+    void ShiftPress(Key key, int times = 1)
+    {
+        model.KeyDown(Key::Shift);
+        Press(key, times);
+        model.KeyUp(Key::Shift);
+    }
+    void Type(const std::string& text)
+    {
+        for (char c : text)
+            model.Char(uint8_t(c));
+    }
+
+    // Centre of the hex digit `digit` (0 or 1) of `address`, or of its character.
+    int32_t HexPointX(int32_t address, int digit) const
+    {
+        return kHexX + (3 * (address % 16) + digit) * kCharW + kCharW / 2;
+    }
+    int32_t AsciiPointX(int32_t address) const
+    {
+        return kAsciiX + (address % 16) * kCharW + kCharW / 2;
+    }
+    int32_t PointY(int32_t address) const
+    {
+        return kTop + (address / 16 - model.TopRow) * kRowH + kRowH / 2;
+    }
+
+    std::string HexText(const RowPlan& p) const { return std::string(p.hex.data(), p.hexLength); }
+};
+
+TEST_F(ViewModelTest, BufferStartingInsideARowShowsBlankCellsAndCannotScrollAbove)
+{
+    Window(0x28, 0x100);
+    EXPECT_EQ(model.Cursor, 0x28);  // the start cursor of 0 is clamped
+    EXPECT_EQ(model.TopRow, 2);
+
+    RowPlan p;
+    model.BuildRow(2, p);
+    EXPECT_EQ(std::string(p.address.data()), "00000020");
+    EXPECT_EQ(p.skip, 8);
+    // Cells before the start are not drawn at all; the first drawn cell is
+    // the start byte's, at its own place in the row.
+    ASSERT_EQ(p.hexRunCount, 1);
+    EXPECT_EQ(p.hexRuns[0].x, kHexX + 3 * 8 * kCharW);
+    EXPECT_EQ(p.hexRuns[0].first, 24);
+    EXPECT_EQ(std::string(p.hex.data() + 24, p.hexRuns[0].count), "28 29 2A 2B 2C 2D 2E 2F");
+    ASSERT_EQ(p.asciiRunCount, 1);
+    EXPECT_EQ(p.asciiRuns[0].x, kAsciiX + 8 * kCharW);
+    EXPECT_EQ(p.asciiRuns[0].count, 8);
+
+    for (auto a : {OViewModel::ScrollAction::LineUp, OViewModel::ScrollAction::PageUp,
+                   OViewModel::ScrollAction::Top}) {
+        model.Scroll(a);
+        EXPECT_EQ(model.TopRow, 2);
+    }
+    model.Scroll(OViewModel::ScrollAction::Thumb, 0);
+    EXPECT_EQ(model.TopRow, 2);
+    // The last data row can come up to the middle of the window, no further.
+    model.Scroll(OViewModel::ScrollAction::Bottom);
+    EXPECT_EQ(model.TopRow, 2 + 0x10 - model.Rows / 2);
+    model.Scroll(OViewModel::ScrollAction::LineDown);
+    EXPECT_EQ(model.TopRow, 2 + 0x10 - model.Rows / 2);
+    EXPECT_EQ(model.ScrollMin, 2);
+    EXPECT_EQ(model.ScrollMax, 2 + 0x10 - model.Rows / 2);
+
+    // Up, Home and Ctrl+Home all stop at the start.
+    Press(Key::Up);
+    EXPECT_EQ(model.Cursor, 0x28);
+    model.Cursor = 0x35;
+    Press(Key::Home);
+    EXPECT_EQ(model.Cursor, 0x30);
+    Press(Key::Up);
+    EXPECT_EQ(model.Cursor, 0x28);
+}
+
+TEST_F(ViewModelTest, LastRowStopsAfterTheLastByteAndTheCursorMayStandAfterIt)
+{
+    Window(0, 0x13);
+    RowPlan p;
+    model.BuildRow(1, p);
+    EXPECT_EQ(HexText(p), "10 11 12");  // never ends in a blank
+    EXPECT_EQ(p.asciiLength, 3);
+    ASSERT_EQ(p.hexRunCount, 1);
+    EXPECT_EQ(p.hexRuns[0].count, 8);
+
+    // Rows past the end keep their address and have empty cells.
+    model.BuildRow(5, p);
+    EXPECT_EQ(std::string(p.address.data()), "00000050");
+    EXPECT_EQ(p.hexLength, 0);
+    EXPECT_EQ(p.hexRunCount, 0);
+    EXPECT_EQ(p.asciiRunCount, 0);
+
+    model.KeyDown(Key::Ctrl);
+    Press(Key::End);
+    model.KeyUp(Key::Ctrl);
+    EXPECT_EQ(model.Cursor, 0x13);
+    Press(Key::Right);
+    EXPECT_EQ(model.Cursor, 0x13);
+    Press(Key::PageDown);
+    EXPECT_EQ(model.Cursor, 0x13);
+    // Down needs a whole row up to the end position.
+    model.Cursor = 0x04;
+    Press(Key::Down);
+    EXPECT_EQ(model.Cursor, 0x04);
+    model.Cursor = 0x03;
+    Press(Key::Down);
+    EXPECT_EQ(model.Cursor, 0x13);
+    Press(Key::End);  // end of the row is past the buffer: clamped
+    EXPECT_EQ(model.Cursor, 0x13);
+    Press(Key::Enter);
+    EXPECT_EQ(model.Cursor, 0x13);
+}
+
+TEST_F(ViewModelTest, HexDigitsReplaceOneHalfEachAndMoveOn)
+{
+    Window(0, 0x40, false);
+    model.Cursor = 0x10;
+    Press(Key::Tab);
+    ASSERT_FALSE(model.AsciiMode);
+    model.TakeDamage();
+
+    Type("4");
+    EXPECT_EQ(doc.ReadByte(0x10), 0x4F);
+    EXPECT_EQ(model.Cursor, 0x10);
+    EXPECT_TRUE(model.LowNibble);
+    // A typed byte redraws its own row only.
+    ViewDamage d = model.TakeDamage();
+    ASSERT_EQ(d.rows.size(), 1u);
+    EXPECT_EQ(d.rows[0], std::make_pair(1, 1));
+    EXPECT_FALSE(d.rowArea);
+
+    Type("1");
+    EXPECT_EQ(doc.ReadByte(0x10), 0x41);
+    EXPECT_EQ(model.Cursor, 0x11);
+    EXPECT_FALSE(model.LowNibble);
+
+    Type("a");
+    EXPECT_EQ(doc.ReadByte(0x11), 0xAF);
+    Type("g");
+    Type("\t\r\x08");
+    EXPECT_EQ(doc.ReadByte(0x11), 0xAF);
+    EXPECT_TRUE(model.LowNibble);
+    model.Char(0x141);  // beyond the byte range
+    EXPECT_EQ(doc.ReadByte(0x11), 0xAF);
+    EXPECT_EQ(model.Cursor, 0x11);
+}
+
+TEST_F(ViewModelTest, TypingAfterTheLastByteAppends)
+{
+    Window(0, 0x10);
+    model.Cursor = 0x10;
+    Type("Z");
+    EXPECT_EQ(doc.Size(), 0x11);
+    EXPECT_EQ(doc.ReadByte(0x10), 'Z');
+    EXPECT_EQ(model.Cursor, 0x11);
+
+    // In the hex column the missing byte counts as 0.
+    Press(Key::Tab);
+    model.LowNibble = false;
+    Type("7");
+    EXPECT_EQ(doc.Size(), 0x12);
+    EXPECT_EQ(doc.ReadByte(0x11), 0x70);
+    EXPECT_EQ(model.Cursor, 0x11);
+}
+
+TEST_F(ViewModelTest, LeftKeepsDigitParityAcrossColumns)
+{
+    Window(0, 0x40);
+    model.Cursor = 0x20;
+    Press(Key::Left, 2);
+    Press(Key::Tab);
+    EXPECT_EQ(model.Cursor, 0x1E);
+    EXPECT_FALSE(model.LowNibble);
+    Press(Key::Tab);
+    Press(Key::Backspace);
+    Press(Key::Tab);
+    EXPECT_EQ(model.Cursor, 0x1D);
+    EXPECT_TRUE(model.LowNibble);
+    // In the hex column Left and Right step over digits.
+    Press(Key::Left);
+    EXPECT_EQ(model.Cursor, 0x1D);
+    EXPECT_FALSE(model.LowNibble);
+    Press(Key::Left);
+    EXPECT_EQ(model.Cursor, 0x1C);
+    EXPECT_TRUE(model.LowNibble);
+    Press(Key::Right, 2);
+    EXPECT_EQ(model.Cursor, 0x1D);
+    EXPECT_TRUE(model.LowNibble);
+    // Backspace changes no byte.
+    EXPECT_EQ(doc.ReadByte(0x1D), 0x1D);
+    EXPECT_EQ(doc.ReadByte(0x1C), 0x1C);
+}
+
+TEST_F(ViewModelTest, LeftAtTheFirstDigitStaysPut)
+{
+    Window(0x100, 0x20);
+    Press(Key::Tab);
+    ASSERT_EQ(model.Cursor, 0x100);
+    Press(Key::Left);
+    EXPECT_EQ(model.Cursor, 0x100);
+    EXPECT_FALSE(model.LowNibble);  // the caret does not jump forward
+    Press(Key::Tab);
+    Press(Key::Left);
+    Press(Key::Tab);
+    EXPECT_FALSE(model.LowNibble);
+}
+
+TEST_F(ViewModelTest, DeleteErasesTheCursorByteOrTheSelection)
+{
+    Window(0, 0x40);
+    model.Cursor = 0x05;
+    Press(Key::Delete);
+    EXPECT_EQ(doc.ReadByte(0x05), 0xFF);
+    EXPECT_EQ(model.Cursor, 0x05);
+
+    model.Cursor = 0x40;  // after the last byte: appends an erased byte
+    Press(Key::Delete);
+    EXPECT_EQ(doc.Size(), 0x41);
+    EXPECT_EQ(doc.ReadByte(0x40), 0xFF);
+    model.TakeDamage();
+
+    model.Cursor = 0x12;
+    model.SelStart = 0x08;
+    model.SelEnd = 0x21;
+    Press(Key::Delete);
+    for (int32_t a = 0x08; a <= 0x21; ++a)
+        EXPECT_EQ(doc.ReadByte(a), 0xFF) << a;
+    EXPECT_EQ(doc.ReadByte(0x07), 0x07);
+    EXPECT_EQ(doc.ReadByte(0x22), 0x22);
+    EXPECT_FALSE(model.HasSelection());
+    EXPECT_EQ(model.Cursor, 0x12);
+    const ViewDamage d = model.TakeDamage();
+    ASSERT_FALSE(d.rows.empty());
+    EXPECT_EQ(d.rows[0], std::make_pair(0, 2));
+}
+
+TEST_F(ViewModelTest, ShiftArrowsSelectWhatTheCursorPasses)
+{
+    Window(0, 0x40);
+    model.Cursor = 0x10;
+    ShiftPress(Key::Right, 3);
+    EXPECT_EQ(model.SelStart, 0x10);
+    EXPECT_EQ(model.SelEnd, 0x12);
+    EXPECT_EQ(model.Cursor, 0x13);
+    ShiftPress(Key::Left);
+    EXPECT_EQ(model.SelStart, 0x10);
+    EXPECT_EQ(model.SelEnd, 0x11);
+    // Back past the anchor: the selection flips to the other side.
+    ShiftPress(Key::Left, 4);
+    EXPECT_EQ(model.Cursor, 0x0E);
+    EXPECT_EQ(model.SelStart, 0x0E);
+    EXPECT_EQ(model.SelEnd, 0x0F);
+    // A move without Shift clears it.
+    Press(Key::Right);
+    EXPECT_FALSE(model.HasSelection());
+}
+
+TEST_F(ViewModelTest, ShiftArrowsInTheHexColumnGrowByOneBytePerTwoPresses)
+{
+    Window(0, 0x40);
+    model.Cursor = 0x10;
+    Press(Key::Tab);
+    ShiftPress(Key::Right);
+    EXPECT_FALSE(model.HasSelection());
+    ShiftPress(Key::Right);
+    EXPECT_EQ(model.SelStart, 0x10);
+    EXPECT_EQ(model.SelEnd, 0x10);
+    ShiftPress(Key::Right, 2);
+    EXPECT_EQ(model.SelEnd, 0x11);
+    EXPECT_EQ(model.Cursor, 0x12);
+}
+
+TEST_F(ViewModelTest, SelectionChangesRepaintOnlyTheRowsConcerned)
+{
+    Window(0, 0x100);
+    model.Cursor = 0x35;
+    model.TakeDamage();
+    ShiftPress(Key::Right);
+    ViewDamage d = model.TakeDamage();
+    ASSERT_EQ(d.rows.size(), 1u);
+    EXPECT_EQ(d.rows[0], std::make_pair(3, 3));
+    EXPECT_FALSE(d.rowArea);
+    // Both ends change when the selection is dropped far away: the old rows.
+    model.Cursor = 0x36;
+    model.SelStart = 0x20;
+    model.SelEnd = 0x55;
+    Press(Key::Right);
+    d = model.TakeDamage();
+    ASSERT_EQ(d.rows.size(), 1u);
+    EXPECT_EQ(d.rows[0], std::make_pair(2, 5));
+}
+
+TEST_F(ViewModelTest, HitTestFindsTheDigitOrCharacterUnderThePoint)
+{
+    Window(0, 0x200);
+    EXPECT_TRUE(model.HitTest(HexPointX(0x35, 0), PointY(0x35)));
+    EXPECT_EQ(model.Cursor, 0x35);
+    EXPECT_FALSE(model.AsciiMode);
+    EXPECT_FALSE(model.LowNibble);
+    EXPECT_TRUE(model.HitTest(HexPointX(0x35, 1), PointY(0x35)));
+    EXPECT_TRUE(model.LowNibble);
+    // The blank after a byte belongs to its low digit.
+    EXPECT_TRUE(model.HitTest(HexPointX(0x35, 2), PointY(0x35)));
+    EXPECT_EQ(model.Cursor, 0x35);
+    EXPECT_TRUE(model.LowNibble);
+    // Past the last byte's digits: the last byte, high digit.
+    EXPECT_TRUE(model.HitTest(kAsciiX - 1, PointY(0x30)));
+    EXPECT_EQ(model.Cursor, 0x3F);
+    EXPECT_FALSE(model.LowNibble);
+
+    EXPECT_TRUE(model.HitTest(AsciiPointX(0x47), PointY(0x47)));
+    EXPECT_EQ(model.Cursor, 0x47);
+    EXPECT_TRUE(model.AsciiMode);
+    EXPECT_FALSE(model.LowNibble);  // kept from the hex column
+    EXPECT_TRUE(model.HitTest(model.RowsRect.right, PointY(0x40)));
+    EXPECT_EQ(model.Cursor, 0x4F);
+
+    // The address column, the header and the part row below are outside.
+    EXPECT_FALSE(model.HitTest(kHexX - 1, PointY(0x50)));
+    EXPECT_FALSE(model.HitTest(HexPointX(0, 0), kTop - 1));
+    EXPECT_FALSE(model.HitTest(HexPointX(0, 0), kTop + model.Rows * kRowH));
+    EXPECT_EQ(model.Cursor, 0x4F);
+}
+
+TEST_F(ViewModelTest, ClickWithoutDragLeavesNoSelection)
+{
+    Window(0, 0x100);
+    model.ButtonDown(AsciiPointX(0x10), PointY(0x10));
+    EXPECT_EQ(model.SelStart, 0x10);
+    EXPECT_EQ(model.SelEnd, 0x10);
+    EXPECT_TRUE(model.Dragging);
+    model.ButtonUp(AsciiPointX(0x10), PointY(0x10));
+    EXPECT_FALSE(model.HasSelection());
+    EXPECT_FALSE(model.Dragging);
+    EXPECT_FALSE(model.ShiftDown);
+    EXPECT_EQ(model.Cursor, 0x10);
+}
+
+TEST_F(ViewModelTest, DragsSelectInBothDirections)
+{
+    Window(0, 0x100);
+    model.ButtonDown(HexPointX(0x10, 0), PointY(0x10));
+    for (int32_t a = 0x11; a <= 0x14; ++a)
+        model.MouseMove(HexPointX(a, 0), PointY(a));
+    model.ButtonUp(HexPointX(0x14, 0), PointY(0x14));
+    EXPECT_EQ(model.SelStart, 0x10);
+    EXPECT_EQ(model.SelEnd, 0x13);
+    EXPECT_EQ(model.Cursor, 0x14);
+
+    model.ButtonDown(AsciiPointX(0x14), PointY(0x14));
+    model.MouseMove(AsciiPointX(0x10), PointY(0x10));
+    model.ButtonUp(AsciiPointX(0x10), PointY(0x10));
+    EXPECT_EQ(model.SelStart, 0x10);
+    EXPECT_EQ(model.SelEnd, 0x14);
+    EXPECT_EQ(model.Cursor, 0x10);
+
+    // A drag that jumps straight over the anchor and back.
+    model.ButtonDown(AsciiPointX(0x24), PointY(0x24));
+    model.MouseMove(AsciiPointX(0x28), PointY(0x28));
+    model.MouseMove(AsciiPointX(0x21), PointY(0x21));
+    EXPECT_EQ(model.SelStart, 0x21);
+    EXPECT_EQ(model.SelEnd, 0x24);
+    model.MouseMove(AsciiPointX(0x26), PointY(0x26));
+    EXPECT_EQ(model.SelStart, 0x24);
+    EXPECT_EQ(model.SelEnd, 0x25);
+}
+
+TEST_F(ViewModelTest, HoldingTheButtonBelowTheRowsScrollsToTheEnd)
+{
+    Window(0, 0x1000);
+    model.ButtonDown(AsciiPointX(0x10), PointY(0x10));
+    const int32_t below = kTop + model.Rows * kRowH + 3;
+    int steps = 0;
+    int32_t lastTop = model.TopRow;
+    while (model.MouseMove(AsciiPointX(0x10), below) && steps < 1000) {
+        ++steps;
+        if (model.Cursor == doc.End())
+            break;
+        EXPECT_GT(model.TopRow, lastTop);
+        lastTop = model.TopRow;
+    }
+    EXPECT_EQ(model.Cursor, doc.End());
+    EXPECT_LT(steps, 0x1000 / 16 / model.Rows + 2);
+    EXPECT_EQ(model.SelStart, 0x10);
+    EXPECT_EQ(model.SelEnd, doc.End() - 1);
+    EXPECT_TRUE(model.TakeDamage().rowAreaNow);
+    // Above the rows it goes back up.
+    const int32_t top = model.TopRow;
+    model.MouseMove(AsciiPointX(0x10), kTop - 5);
+    EXPECT_LT(model.TopRow, top);
+    model.ButtonUp(AsciiPointX(0x10), kTop - 5);
+    EXPECT_FALSE(model.MouseMove(AsciiPointX(0x10), below));  // no longer dragging
+}
+
+TEST_F(ViewModelTest, LargeBufferScalesTheScrollBar)
+{
+    Window(0, 2000000, false);
+    model.Rows = 2;
+    model.UpdateScrollRange(doc.Size());
+    EXPECT_EQ(model.ScrollScale, 2);
+    EXPECT_EQ(model.ScrollMin, 0);
+    EXPECT_EQ(model.ScrollMax, 62500);
+    model.Scroll(OViewModel::ScrollAction::Thumb, 31000);
+    EXPECT_EQ(model.TopRow, 62000);
+    EXPECT_EQ(model.ScrollPosition(), 31000);
+    model.Scroll(OViewModel::ScrollAction::Bottom);
+    EXPECT_EQ(model.TopRow, 125000 - 1);
+
+    // A cursor far down is brought into the middle of the window.
+    model.UpdateRows();
+    model.UpdateScrollRange(doc.Size());
+    model.Cursor = 1000000;
+    model.EnsureCursorVisible();
+    EXPECT_EQ(model.TopRow, 1000000 / 16 - model.Rows / 2);
+    EXPECT_EQ(model.ScrollPosition(), model.TopRow / model.ScrollScale);
+    EXPECT_LE(model.ScrollMax, 65001);
+}
+
+TEST_F(ViewModelTest, ScrollingIsIgnoredWhileBusy)
+{
+    Window(0, 0x1000);
+    doc.SetBusy(true);
+    model.Scroll(OViewModel::ScrollAction::PageDown);
+    EXPECT_EQ(model.TopRow, 0);
+    doc.SetBusy(false);
+    model.Scroll(OViewModel::ScrollAction::PageDown);
+    EXPECT_EQ(model.TopRow, model.Rows);
+}
+
+TEST_F(ViewModelTest, SelectedCellsAndTheBlankAfterThemAreHighlighted)
+{
+    Window(0, 0x40);
+    model.SelStart = 0x13;
+    model.SelEnd = 0x15;
+    RowPlan p;
+    model.BuildRow(1, p);
+    ASSERT_EQ(p.hexRunCount, 3);
+    EXPECT_FALSE(p.hexRuns[0].selected);
+    EXPECT_TRUE(p.hexRuns[1].selected);
+    EXPECT_EQ(p.hexRuns[1].x, kHexX + 9 * kCharW);
+    EXPECT_EQ(std::string(p.hex.data() + p.hexRuns[1].first, p.hexRuns[1].count), "13 14 15 ");
+    EXPECT_FALSE(p.hexRuns[2].selected);
+    ASSERT_EQ(p.asciiRunCount, 3);
+    EXPECT_EQ(p.asciiRuns[1].count, 3);
+
+    // A selection reaching the row's last byte draws it without a blank.
+    model.SelEnd = 0x1F;
+    model.BuildRow(1, p);
+    ASSERT_EQ(p.hexRunCount, 2);
+    EXPECT_EQ(p.hexRuns[1].first + p.hexRuns[1].count, 47);
+}
+
+TEST_F(ViewModelTest, NarrowColumnsCutTextAndHideMarksThatWouldCrossTheEdge)
+{
+    Window(0, 0x40);
+    model.AsciiX = kHexX + 10 * kCharW + 1;  // room for ten characters: three bytes
+    RowPlan p;
+    model.BuildRow(0, p);
+    EXPECT_EQ(HexText(p), "00 01 02");
+    model.Cursor = 0x02;
+    model.AsciiMode = false;
+    model.LowNibble = true;
+    EXPECT_TRUE(model.CaretRect());
+    model.Cursor = 0x03;
+    EXPECT_FALSE(model.CaretRect());
+    // In the character column the focus mark on the hex pair is dropped.
+    model.AsciiMode = true;
+    EXPECT_TRUE(model.CaretRect());
+    EXPECT_FALSE(model.FocusRect());
+
+    const auto caret = model.CaretRect();
+    EXPECT_EQ(caret->left, model.AsciiX + 3 * kCharW);
+    EXPECT_EQ(caret->top, kTop);
+    EXPECT_EQ(caret->Width(), kCharW);
+    EXPECT_EQ(caret->Height(), kRowH);
+    // Not on screen: no marks.
+    model.Cursor = 0x3F;
+    model.TopRow = 0;
+    model.Rows = 2;
+    EXPECT_FALSE(model.CaretRect());
+    EXPECT_FALSE(model.FocusRect());
+}
+
+}  // namespace
