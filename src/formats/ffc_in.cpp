@@ -3,15 +3,6 @@
 #include "formats/record_formats.h"
 
 namespace {
-int HexValue(int c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 int Upper(int c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
 } // namespace
 
@@ -99,15 +90,35 @@ bool OFFCIn::ExpectChar(char expected)
     return false;
 }
 
-uint8_t OFFCIn::ReadHexByte()
+uint32_t OFFCIn::ReadHexBytes(uint8_t* dest, int32_t count)
 {
-    int high = HexValue(Upper(Get()));
-    int low = HexValue(Upper(Get()));
-    if (high < 0 || low < 0) {
-        flags_ |= ffcReadError;
+    uint32_t sum = 0;
+    if (count <= 0)
         return 0;
+    if (source_->Buffered() >= 2 * static_cast<size_t>(count)) {
+        // Local pointers, so that the stores to `dest` do not make the
+        // compiler reload the stream position for every byte.
+        const unsigned char* p = source_->Data();
+        int bad = 0;
+        for (int32_t i = 0; i < count; ++i) {
+            const int high = kHexValue[p[2 * i]];
+            const int low = kHexValue[p[2 * i + 1]];
+            const int both = high | low;
+            bad |= both;
+            const uint8_t b = both < 0 ? 0 : static_cast<uint8_t>(high * 16 + low);
+            dest[i] = b;
+            sum += b;
+        }
+        source_->Skip(2 * static_cast<size_t>(count));
+        if (bad < 0)
+            flags_ |= ffcReadError;
+        return sum;
     }
-    return static_cast<uint8_t>(high * 16 + low);
+    for (int32_t i = 0; i < count; ++i) {
+        dest[i] = ReadHexByte();
+        sum += dest[i];
+    }
+    return sum;
 }
 
 void OFFCIn::SkipLine()

@@ -5,9 +5,27 @@
 #include "formats/file_format.h"
 #include "formats/streams.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string_view>
+
+namespace ffc_detail {
+// Value of each character as a hex digit of either case, -1 for the rest.
+constexpr std::array<int8_t, 256> MakeHexTable()
+{
+    std::array<int8_t, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[c] = -1;
+    for (int c = 0; c < 10; ++c)
+        table['0' + c] = static_cast<int8_t>(c);
+    for (int c = 0; c < 6; ++c) {
+        table['A' + c] = static_cast<int8_t>(10 + c);
+        table['a' + c] = static_cast<int8_t>(10 + c);
+    }
+    return table;
+}
+} // namespace ffc_detail
 
 class OFFCIn {
 public:
@@ -64,7 +82,27 @@ public:
     bool ExpectChar(char expected);
     // Reads two characters as a hex byte; sets ffcReadError when either is
     // not a hex digit (both are consumed) and returns 0 then.
-    uint8_t ReadHexByte();
+    uint8_t ReadHexByte()
+    {
+        int high, low;
+        if (source_->Buffered() >= 2) {
+            const unsigned char* p = source_->Data();
+            high = kHexValue[p[0]];
+            low = kHexValue[p[1]];
+            source_->Skip(2);
+        } else {
+            high = HexValue(Get());
+            low = HexValue(Get());
+        }
+        if ((high | low) < 0) {
+            flags_ |= ffcReadError;
+            return 0;
+        }
+        return static_cast<uint8_t>(high * 16 + low);
+    }
+    // ReadHexByte `count` times into `dest`; returns the sum of the bytes.
+    // Decodes straight from the stream's buffer when the digits are there.
+    uint32_t ReadHexBytes(uint8_t* dest, int32_t count);
     // Reads through the next line feed, then a carriage return right after it.
     void SkipLine();
 
@@ -88,6 +126,9 @@ public:
     void SetExpectAddress(bool value) { expectAddress_ = value; }
 
 private:
+    static constexpr std::array<int8_t, 256> kHexValue = ffc_detail::MakeHexTable();
+    static int HexValue(int c) { return c < 0 ? -1 : kHexValue[c]; }
+
     FileFormat DetectFormat();
     bool TryFormat(FileFormat format);
     void ResetReadingState();

@@ -2,6 +2,10 @@
 
 #include "formats/record_formats.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+
 OFFCOut::OFFCOut(OutStream& stream, std::string_view key) : stream_(stream)
 {
     FileFormat f = FormatFromKey(key);
@@ -39,4 +43,26 @@ void OFFCOut::FlushRecord()
     address_ += pendingCount_;
     pendingCount_ = 0;
     recordLimit_ = kDefaultRecordLimit;
+}
+
+void OFFCOut::WriteHexBytes(const uint8_t* data, int32_t count, RecordChecksum& sum)
+{
+    // Both digits of every byte value, so that each byte costs one copy.
+    static constexpr auto pairs = [] {
+        constexpr char digits[] = "0123456789ABCDEF";
+        std::array<char, 512> table{};
+        for (int b = 0; b < 256; ++b) {
+            table[2 * b] = digits[b >> 4];
+            table[2 * b + 1] = digits[b & 0x0F];
+        }
+        return table;
+    }();
+    char text[2 * sizeof pending_];
+    count = std::clamp<int32_t>(count, 0, sizeof pending_);
+    for (int32_t i = 0; i < count; ++i)
+        std::memcpy(text + 2 * i, &pairs[2 * data[i]], 2);
+    sum.AddBlock(data, count);
+    stream_.WriteBlock(text, 2 * static_cast<size_t>(count));
+    if (stream_.Failed())
+        flags_ |= ffcWriteError;
 }

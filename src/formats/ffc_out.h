@@ -61,6 +61,9 @@ public:
         WriteHexByte(byte);
         sum.Add(byte);
     }
+    // WriteHexByte for each of `count` bytes (at most 256), handed to the
+    // stream as one block.
+    void WriteHexBytes(const uint8_t* data, int32_t count, RecordChecksum& sum);
     // A big-endian field of `bytes` bytes, each fed to the checksum.
     void WriteHexField(uint32_t value, int bytes, RecordChecksum& sum)
     {

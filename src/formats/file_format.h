@@ -60,6 +60,28 @@ public:
         }
         }
     }
+    // Add for each of `count` bytes, with the style chosen once.
+    void AddBlock(const uint8_t* data, int32_t count)
+    {
+        uint32_t v = value_;
+        switch (style_) {
+        case ByteSum:
+            for (int32_t i = 0; i < count; ++i)
+                v += data[i];
+            break;
+        case DigitSum:
+            for (int32_t i = 0; i < count; ++i)
+                v += (data[i] >> 4) + (data[i] & 0x0F);
+            break;
+        case XorRotate:
+            for (int32_t i = 0; i < count; ++i) {
+                uint8_t x = static_cast<uint8_t>(v) ^ data[i];
+                v = static_cast<uint8_t>((x << 1) | (x >> 7));
+            }
+            break;
+        }
+        value_ = v;
+    }
     uint32_t Value() const { return value_; }
     void Reset(uint32_t value = 0) { value_ = value; }
 

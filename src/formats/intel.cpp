@@ -28,12 +28,8 @@ void ReadIntelRecord(OFFCIn& in)
     const uint8_t offsetHigh = in.ReadHexByte();
     const uint8_t offsetLow = in.ReadHexByte();
     const uint8_t type = in.ReadHexByte();
-    uint32_t sum = length + offsetHigh + offsetLow + type;
     uint8_t* data = in.RecordData();
-    for (int i = 0; i < length; ++i) {
-        data[i] = in.ReadHexByte();
-        sum += data[i];
-    }
+    uint32_t sum = length + offsetHigh + offsetLow + type + in.ReadHexBytes(data, length);
     sum += in.ReadHexByte();
 
     // The base may reach 0xFF000000; the sum is done unsigned so that no
@@ -51,12 +47,14 @@ void ReadIntelRecord(OFFCIn& in)
         break;
     case kEndOfFile:
         // Bytes an end record carries are never data.
-        in.SetRecordLength(0);
+        in.SetRecord(in.GetAddress(), 0);
         in.SetFlag(ffcEndOfData);
         return;
     case kExtendedSegment:
     case kExtendedLinear:
-        in.SetRecordLength(0);
+        // Records without data keep the running address: only the next
+        // data record's address can make a change worth reporting.
+        in.SetRecord(in.GetAddress(), 0);
         if (length != 2) {
             in.SetFlag(ffcFormatError);
             break;
@@ -68,7 +66,7 @@ void ReadIntelRecord(OFFCIn& in)
         break;
     case kStartSegment:
     case kStartLinear:
-        in.SetRecordLength(0);
+        in.SetRecord(in.GetAddress(), 0);
         break;
     default:
         // Unknown types are reported but their bytes still count as data.
@@ -105,9 +103,7 @@ void WriteIntelRecord(OFFCOut& out)
     out.WriteHexByte(static_cast<uint8_t>(count), sum);
     out.WriteHexField(address - upper, 2, sum);
     out.WriteHexByte(kData, sum);
-    const uint8_t* data = out.PendingData();
-    for (int32_t i = 0; i < count; ++i)
-        out.WriteHexByte(data[i], sum);
+    out.WriteHexBytes(out.PendingData(), count, sum);
     out.WriteHexByte(TwosComplement(sum.Value()));
     out.PutText("\r\n");
 }

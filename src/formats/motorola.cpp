@@ -59,11 +59,7 @@ void ReadMotorolaRecord(OFFCIn& in)
         sum += b;
     }
     const int32_t length = std::max(0, count - (addressBytes + 1));
-    uint8_t* data = in.RecordData();
-    for (int32_t i = 0; i < length; ++i) {
-        data[i] = in.ReadHexByte();
-        sum += data[i];
-    }
+    sum += in.ReadHexBytes(in.RecordData(), length);
     const uint8_t checksum = in.ReadHexByte();
 
     if (kind == RecordKind::Data)
@@ -103,9 +99,7 @@ void WriteMotorolaRecord(OFFCOut& out)
     }
     out.WriteHexByte(static_cast<uint8_t>(n + 5), sum);
     out.WriteHexField(static_cast<uint32_t>(out.Address()), 4, sum);
-    const uint8_t* data = out.PendingData();
-    for (int32_t i = 0; i < n; ++i)
-        out.WriteHexByte(data[i], sum);
+    out.WriteHexBytes(out.PendingData(), n, sum);
     out.WriteHexByte(OnesComplement(sum.Value()));
     out.PutText("\r\n");
 }

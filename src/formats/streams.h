@@ -25,6 +25,12 @@ public:
     // True once the source reported an error other than its end.
     bool Failed() const { return failed_; }
 
+    // The bytes already buffered and not yet read, for parsers that take
+    // several at once; Skip consumes `n` of them (n <= Buffered()).
+    size_t Buffered() const { return static_cast<size_t>(end_ - pos_); }
+    const unsigned char* Data() const { return pos_; }
+    void Skip(size_t n) { pos_ += n; }
+
 protected:
     // Makes [pos_, end_) the next run of bytes; false at the end or on error.
     virtual bool Refill() = 0;

@@ -69,6 +69,13 @@ TEST(Recognition, KeyWinsWhenItsOwnTrialSucceeds)
     EXPECT_EQ(bin.image, ImageAt(0, {'0', '1', '0', '2', '\r', '\n'}));
 
     EXPECT_EQ(ReadAll(IntelFile(true), "bin").format, ffBinary);
+
+    // Intel records whose offset ends in 00 pass the Signetics trial as an
+    // end record: named by the key, Signetics wins and delivers nothing;
+    // by recognition the earlier Intel wins.
+    EXPECT_EQ(ReadAll(IntelFile(true), "sig").format, ffSignetics);
+    EXPECT_EQ(ReadAll(IntelFile(true), "sig").image.size(), 0u);
+    EXPECT_EQ(ReadAll(IntelFile(true), "").format, ffIntel);
 }
 
 TEST(Recognition, FileFailingEveryTrialReadsAsBinary)

@@ -102,6 +102,8 @@ TEST(IntelReader, AddressRecordsSetTheBase)
     AddBytes(expected, 0x23FFFF, {2, 3});
     EXPECT_EQ(r.flags, ffcEndOfData);
     EXPECT_EQ(r.image, expected);
+    // The address records in between raise no change of their own.
+    EXPECT_EQ(r.addressChanges, (std::vector<int32_t>{0x10004, 0x23FFFF}));
 }
 
 TEST(IntelReader, HighestLinearBaseStaysDefined)
