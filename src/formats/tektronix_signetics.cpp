@@ -78,10 +78,8 @@ void ReadTektronixRecord(OFFCIn& in)
     // count has two digits, so the record always fits the 256-byte array.
     uint8_t* data = in.RecordData();
     RecordChecksum dataSum(RecordChecksum::DigitSum);
-    for (uint32_t i = 0; i < count; ++i) {
-        data[i] = in.ReadHexByte();
-        dataSum.Add(data[i]);
-    }
+    in.ReadHexBytes(data, static_cast<int32_t>(count));
+    dataSum.AddBlock(data, static_cast<int32_t>(count));
     in.SetRecord(static_cast<int32_t>(address), static_cast<int32_t>(count));
     if (in.ReadHexByte() != (dataSum.Value() & 0xFF)) {
         in.SetFlag(ffcChecksumError);
@@ -106,9 +104,7 @@ void WriteTektronixRecord(OFFCOut& out)
     out.WriteHexByte(static_cast<uint8_t>(header.Value()));
 
     RecordChecksum dataSum(RecordChecksum::DigitSum);
-    const uint8_t* data = out.PendingData();
-    for (int32_t i = 0; i < count; ++i)
-        out.WriteHexByte(data[i], dataSum);
+    out.WriteHexBytes(out.PendingData(), count, dataSum);
     out.WriteHexByte(static_cast<uint8_t>(dataSum.Value()));
     out.PutText("\r\n");
 }
@@ -139,10 +135,8 @@ void ReadSigneticsRecord(OFFCIn& in)
 
     uint8_t* data = in.RecordData();
     RecordChecksum dataSum(RecordChecksum::XorRotate);
-    for (int i = 0; i < count; ++i) {
-        data[i] = in.ReadHexByte();
-        dataSum.Add(data[i]);
-    }
+    in.ReadHexBytes(data, count);
+    dataSum.AddBlock(data, count);
     if (in.ReadHexByte() != dataSum.Value()) {
         in.SetFlag(ffcChecksumError);
         return;
@@ -170,9 +164,7 @@ void WriteSigneticsRecord(OFFCOut& out)
     out.WriteHexByte(static_cast<uint8_t>(header.Value()));
 
     RecordChecksum dataSum(RecordChecksum::XorRotate);
-    const uint8_t* data = out.PendingData();
-    for (int32_t i = 0; i < count; ++i)
-        out.WriteHexByte(data[i], dataSum);
+    out.WriteHexBytes(out.PendingData(), count, dataSum);
     out.WriteHexByte(static_cast<uint8_t>(dataSum.Value()));
     out.PutChar('\n');
 }
