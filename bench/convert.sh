@@ -22,17 +22,21 @@ head -c "$size" /dev/urandom >"$work/image.bin"
 objcopy -I binary -O ihex "$work/image.bin" "$work/image.hex"
 objcopy -I binary -O srec --srec-forceS3 "$work/image.bin" "$work/image.s37"
 
-# Runs a command `runs` times; prints "median-seconds peak-kib".
+# Runs a command `runs` times; prints "median-wall-s median-cpu-s peak-kib".
+# On a shared machine the CPU time (user + system) is the steadier figure.
 measure() {
-  local times=() peak=0 t m
+  local walls=() cpus=() peak=0 w u s m
   for ((i = 0; i < runs; i++)); do
-    /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" || {
+    /usr/bin/time -f "%e %U %S %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" || {
       echo "FAILED: $*" >&2; cat "$work/stderr.txt" >&2; return 1; }
-    read -r t m <"$work/time.txt"
-    times+=("$t")
+    read -r w u s m <"$work/time.txt"
+    walls+=("$w")
+    cpus+=("$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.2f", u + s }')")
     [ "$m" -gt "$peak" ] && peak=$m
   done
-  printf '%s %s\n' "$(printf '%s\n' "${times[@]}" | sort -g | sed -n "$(((runs + 1) / 2))p")" "$peak"
+  local mid=$(((runs + 1) / 2))
+  printf '%s %s %s\n' "$(printf '%s\n' "${walls[@]}" | sort -g | sed -n "${mid}p")" \
+    "$(printf '%s\n' "${cpus[@]}" | sort -g | sed -n "${mid}p")" "$peak"
 }
 
 # Checks that `file` in `format` (objcopy's name) holds exactly the image.
@@ -45,19 +49,21 @@ check() {
   fi || { echo "WRONG OUTPUT: $file does not hold the image" >&2; exit 1; }
 }
 
-printf '%-18s %10s %10s %10s %9s %9s %9s %9s %9s\n' task conv_s objcopy_s srec_cat_s conv/objc srec/conv conv_MiB objc_MiB srec_MiB
+printf '%-16s %-7s %6s %6s %6s %10s %10s %8s %8s %8s\n' task figure conv objcopy srec_cat conv/objc srec/conv conv_MiB objc_MiB srec_MiB
 bench() {
   local task=$1 input=$2 inKey=$3 outKey=$4 objIn=$5 objOut=$6 srecIn=$7 srecOut=$8
-  local out="$work/out.$outKey"
-  read -r ct cm < <(measure "$conv" "$input" "$out" --in-key "$inKey" --out-key "$outKey")
+  local out="$work/out.$outKey" cw cc cm ow oc om sw sc sm
+  read -r cw cc cm < <(measure "$conv" --in-key "$inKey" --out-key "$outKey" "$input" "$out")
   check "$out" "$objOut"
-  read -r ot om < <(measure objcopy -I "$objIn" -O "$objOut" $([ "$objOut" = srec ] && echo --srec-forceS3) "$input" "$out")
+  read -r ow oc om < <(measure objcopy -I "$objIn" -O "$objOut" $([ "$objOut" = srec ] && echo --srec-forceS3) "$input" "$out")
   check "$out" "$objOut"
-  read -r st sm < <(measure srec_cat "$input" $srecIn -o "$out" $srecOut)
+  read -r sw sc sm < <(measure srec_cat "$input" $srecIn -o "$out" $srecOut)
   check "$out" "$objOut"
-  awk -v t="$task" -v ct="$ct" -v ot="$ot" -v st="$st" -v cm="$cm" -v om="$om" -v sm="$sm" 'BEGIN {
-    r = (ot > 0) ? ct / ot : 0; s = (ct > 0) ? st / ct : 0
-    printf "%-18s %10.2f %10.2f %10.2f %9.2f %9.1f %9.1f %9.1f %9.1f\n", t, ct, ot, st, r, s, cm/1024, om/1024, sm/1024 }'
+  awk -v t="$task" -v cw="$cw" -v cc="$cc" -v ow="$ow" -v oc="$oc" -v sw="$sw" -v sc="$sc" \
+      -v cm="$cm" -v om="$om" -v sm="$sm" 'function r(a, b) { return b > 0 ? a / b : 0 } BEGIN {
+    f = "%-16s %-7s %6.2f %6.2f %6.2f %10.2f %10.1f"
+    printf f " %8.1f %8.1f %8.1f\n", t, "wall s", cw, ow, sw, r(cw, ow), r(sw, cw), cm/1024, om/1024, sm/1024
+    printf f "\n", "", "cpu s", cc, oc, sc, r(cc, oc), r(sc, cc) }'
 }
 
 bench "intel-to-binary" "$work/image.hex" ext bin ihex binary "-intel" "-binary"

@@ -2,6 +2,9 @@
 
 #include "formats/record_formats.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
 int Upper(int c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
 } // namespace
@@ -119,6 +122,26 @@ uint32_t OFFCIn::ReadHexBytes(uint8_t* dest, int32_t count)
         sum += dest[i];
     }
     return sum;
+}
+
+int32_t OFFCIn::ReadBlock(uint8_t* dest, int32_t max)
+{
+    int32_t count = 0;
+    while (count < max) {
+        if (source_->Buffered() == 0) {
+            // Refills the buffer, or finds the end.
+            const int c = source_->Get();
+            if (c < 0)
+                break;
+            dest[count++] = static_cast<uint8_t>(c);
+            continue;
+        }
+        const size_t take = std::min<size_t>(source_->Buffered(), static_cast<size_t>(max - count));
+        std::memcpy(dest + count, source_->Data(), take);
+        source_->Skip(take);
+        count += static_cast<int32_t>(take);
+    }
+    return count;
 }
 
 void OFFCIn::SkipLine()

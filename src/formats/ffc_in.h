@@ -103,6 +103,9 @@ public:
     // ReadHexByte `count` times into `dest`; returns the sum of the bytes.
     // Decodes straight from the stream's buffer when the digits are there.
     uint32_t ReadHexBytes(uint8_t* dest, int32_t count);
+    // Copies up to `max` raw bytes into `dest`; returns how many there were
+    // before the end of the stream.
+    int32_t ReadBlock(uint8_t* dest, int32_t max);
     // Reads through the next line feed, then a carriage return right after it.
     void SkipLine();
 

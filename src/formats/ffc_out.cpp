@@ -45,7 +45,7 @@ void OFFCOut::FlushRecord()
     recordLimit_ = kDefaultRecordLimit;
 }
 
-void OFFCOut::WriteHexBytes(const uint8_t* data, int32_t count, RecordChecksum& sum)
+char* OFFCOut::AppendHex(char* p, const uint8_t* data, int32_t count)
 {
     // Both digits of every byte value, so that each byte costs one copy.
     static constexpr auto pairs = [] {
@@ -57,12 +57,7 @@ void OFFCOut::WriteHexBytes(const uint8_t* data, int32_t count, RecordChecksum& 
         }
         return table;
     }();
-    char text[2 * sizeof pending_];
-    count = std::clamp<int32_t>(count, 0, sizeof pending_);
     for (int32_t i = 0; i < count; ++i)
-        std::memcpy(text + 2 * i, &pairs[2 * data[i]], 2);
-    sum.AddBlock(data, count);
-    stream_.WriteBlock(text, 2 * static_cast<size_t>(count));
-    if (stream_.Failed())
-        flags_ |= ffcWriteError;
+        std::memcpy(p + 2 * i, &pairs[2 * data[i]], 2);
+    return p + 2 * std::max<int32_t>(count, 0);
 }

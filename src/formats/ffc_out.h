@@ -61,9 +61,16 @@ public:
         WriteHexByte(byte);
         sum.Add(byte);
     }
-    // WriteHexByte for each of `count` bytes (at most 256), handed to the
-    // stream as one block.
-    void WriteHexBytes(const uint8_t* data, int32_t count, RecordChecksum& sum);
+    // Record writers that build a whole line first: AppendHex puts the two
+    // upper-case digits of each of `count` bytes at `p` and returns the end;
+    // WriteLine hands the line to the stream and notes a failed stream.
+    static char* AppendHex(char* p, const uint8_t* data, int32_t count);
+    void WriteLine(const char* text, size_t size)
+    {
+        stream_.WriteBlock(text, size);
+        if (stream_.Failed())
+            flags_ |= ffcWriteError;
+    }
     // A big-endian field of `bytes` bytes, each fed to the checksum.
     void WriteHexField(uint32_t value, int bytes, RecordChecksum& sum)
     {

@@ -69,13 +69,7 @@ void ReadBinaryRecord(OFFCIn& in)
 {
     const int32_t base = in.AddressBase();
     uint8_t* data = in.RecordData();
-    int32_t count = 0;
-    while (count < OFFCIn::kRecordCapacity) {
-        int c = in.Get();
-        if (c < 0)
-            break;
-        data[count++] = static_cast<uint8_t>(c);
-    }
+    const int32_t count = in.ReadBlock(data, OFFCIn::kRecordCapacity);
     if (count == 0)
         in.SetFlag(ffcEndOfData);
     in.SetRecord(base, count);

@@ -7,6 +7,8 @@
 #include "formats/ffc_out.h"
 #include "formats/record_formats.h"
 
+#include <algorithm>
+
 namespace {
 enum IntelRecordType : uint8_t {
     kData = 0x00,
@@ -16,6 +18,9 @@ enum IntelRecordType : uint8_t {
     kExtendedLinear = 0x04,
     kStartLinear = 0x05,
 };
+
+// The largest count a record's length byte can hold.
+constexpr int32_t kMaxRecordData = 255;
 
 uint8_t TwosComplement(uint32_t sum) { return static_cast<uint8_t>(0x100 - (sum & 0xFF)); }
 } // namespace
@@ -97,13 +102,22 @@ void WriteIntelRecord(OFFCOut& out)
 
     // A record that runs past a 64 KiB boundary is still written whole with
     // the offset of its first byte; the next record announces the new bits.
+    const int32_t count = std::clamp<int32_t>(out.RecordLimit(), 0, kMaxRecordData);
+    const uint32_t offset = address - upper;
+    const uint8_t head[4] = {static_cast<uint8_t>(count), static_cast<uint8_t>(offset >> 8),
+                             static_cast<uint8_t>(offset), kData};
     RecordChecksum sum(RecordChecksum::ByteSum);
-    const int32_t count = out.RecordLimit();
-    out.PutChar(':');
-    out.WriteHexByte(static_cast<uint8_t>(count), sum);
-    out.WriteHexField(address - upper, 2, sum);
-    out.WriteHexByte(kData, sum);
-    out.WriteHexBytes(out.PendingData(), count, sum);
-    out.WriteHexByte(TwosComplement(sum.Value()));
-    out.PutText("\r\n");
+    sum.AddBlock(head, 4);
+    sum.AddBlock(out.PendingData(), count);
+    const uint8_t check = TwosComplement(sum.Value());
+
+    char line[1 + 2 * (4 + kMaxRecordData + 1) + 2];
+    char* p = line;
+    *p++ = ':';
+    p = OFFCOut::AppendHex(p, head, 4);
+    p = OFFCOut::AppendHex(p, out.PendingData(), count);
+    p = OFFCOut::AppendHex(p, &check, 1);
+    *p++ = '\r';
+    *p++ = '\n';
+    out.WriteLine(line, static_cast<size_t>(p - line));
 }

@@ -91,15 +91,28 @@ void WriteMotorolaRecord(OFFCOut& out)
         out.PutText("\r\n");
         return;
     }
-    out.PutText("S3");
     const int32_t n = out.RecordLimit();
     if (n > kMaxS3Data) {
+        out.PutText("S3");
         out.SetFlag(ffcFormatError);
         return;
     }
-    out.WriteHexByte(static_cast<uint8_t>(n + 5), sum);
-    out.WriteHexField(static_cast<uint32_t>(out.Address()), 4, sum);
-    out.WriteHexBytes(out.PendingData(), n, sum);
-    out.WriteHexByte(OnesComplement(sum.Value()));
-    out.PutText("\r\n");
+    const uint32_t address = static_cast<uint32_t>(out.Address());
+    const uint8_t head[5] = {static_cast<uint8_t>(n + 5), static_cast<uint8_t>(address >> 24),
+                             static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8),
+                             static_cast<uint8_t>(address)};
+    sum.AddBlock(head, 5);
+    sum.AddBlock(out.PendingData(), n);
+    const uint8_t check = OnesComplement(sum.Value());
+
+    char line[2 + 2 * (5 + kMaxS3Data + 1) + 2];
+    char* p = line;
+    *p++ = 'S';
+    *p++ = '3';
+    p = OFFCOut::AppendHex(p, head, 5);
+    p = OFFCOut::AppendHex(p, out.PendingData(), n);
+    p = OFFCOut::AppendHex(p, &check, 1);
+    *p++ = '\r';
+    *p++ = '\n';
+    out.WriteLine(line, static_cast<size_t>(p - line));
 }
