@@ -52,11 +52,17 @@ struct Setup {
         doc->WriteBlock(bytes.data(), 0, kSize);
 
         view = std::make_unique<OBufferView>(doc.get());
-        // Grow the window until exactly 60 rows fit.
+        view->show();
+        // Size the window until exactly 60 rows fit.
         const OViewModel& m = view->Model();
         int height = 100 + kRows * m.RowHeight;
-        view->resize(900, height);
-        view->resize(900, height + (kRows - m.Rows) * m.RowHeight);
+        for (int i = 0; i < 4; ++i) {
+            view->resize(900, height);
+            QCoreApplication::processEvents();
+            if (m.Rows == kRows)
+                break;
+            height += (kRows - m.Rows) * m.RowHeight;
+        }
         OViewModel& model = view->Model();
         model.Cursor = kSize / 2 + 5;
         view->EnsureCursorVisible();

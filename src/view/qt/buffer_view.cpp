@@ -130,7 +130,9 @@ void OBufferView::Relayout(bool sizeEvent)
 {
     const QRect client = rect();
     adjustingHeader_ = true;
-    if (!columnsSized_) {
+    // The columns get their widths from the first size the user sees; the
+    // sizes a hidden view passes through before it is placed do not count.
+    if (sizeEvent && !columnsSized_ && isVisible()) {
         if (const auto widths = hexlayout::InitialColumnWidths(client.width(), model_.CharW)) {
             header_->resizeSection(0, widths->address);
             header_->resizeSection(1, widths->hex);
@@ -152,7 +154,9 @@ void OBufferView::Relayout(bool sizeEvent)
     adjustingHeader_ = false;
     update();
     if (sizeEvent) {
-        setFocus();
+        // Never from another view: tiling resizes them all at once.
+        if (!qobject_cast<OBufferView*>(QApplication::focusWidget()))
+            setFocus();
         model_.UpdateRows();
         model_.UpdateScrollRange(doc_->Size());
         model_.EnsureCursorVisible();
@@ -304,6 +308,14 @@ void OBufferView::resizeEvent(QResizeEvent*)
 {
     Relayout(true);
     ApplyDamage();
+}
+
+void OBufferView::showEvent(QShowEvent*)
+{
+    if (!columnsSized_) {
+        Relayout(true);
+        ApplyDamage();
+    }
 }
 
 void OBufferView::keyPressEvent(QKeyEvent* event)

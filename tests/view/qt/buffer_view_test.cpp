@@ -6,7 +6,9 @@
 #include "app/profile.h"
 #include "document/buffer_document.h"
 #include "view/qt/buffer_view.h"
+#include "view/qt/view_font.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QImage>
 #include <QMenu>
@@ -144,6 +146,10 @@ private slots:
         QCOMPARE(scroller->focusPolicy(), Qt::NoFocus);
 
         const OViewModel& m = view.Model();
+        // The first shown size shares the room beyond 71 cells among the columns.
+        const int extra = (800 - 20 - 71 * m.CharW) / 3;
+        QCOMPARE(header->sectionSize(0), 8 * m.CharW + extra);
+        QCOMPARE(header->sectionSize(1), 47 * m.CharW + extra);
         QCOMPARE(m.HexX, header->sectionSize(0));
         QCOMPARE(m.AsciiX, m.HexX + header->sectionSize(1));
         QCOMPARE(m.AsciiX + header->sectionSize(2), m.RowsRect.right);
@@ -160,6 +166,24 @@ private slots:
         QCOMPARE(items[1]->text(), QString("C&opy"));
         QCOMPARE(items[2]->text(), QString("&Paste"));
         QCOMPARE(items[1]->data().toInt(), 24323);
+    }
+
+    void missingFontFaceFallsBackToTheMonospacedFamily()
+    {
+        OFontRecord record;
+        record.faceName = "No Such Face At All";
+        const QFont font = MakeViewFont(record);
+        const QFontMetrics metrics(font);
+        QCOMPARE(metrics.horizontalAdvance('i'), metrics.horizontalAdvance('W'));
+        QCOMPARE(font.pixelSize(), 10);
+        QCOMPARE(font.weight(), QFont::Normal);
+        record.weight = 700;
+        record.italic = 1;
+        record.height = -14;
+        const QFont bold = MakeViewFont(record);
+        QCOMPARE(bold.weight(), QFont::Bold);
+        QVERIFY(bold.italic());
+        QCOMPARE(bold.pixelSize(), 14);
     }
 
     void typingWritesTheDocument()
