@@ -31,59 +31,18 @@ uint8_t fold(uint8_t c)
     return uint8_t(c - 'A') < 26 ? uint8_t(c | 0x20) : c;
 }
 
-// First byte in s[0..n) whose value ORed with `mask` equals `value`. With
-// mask 0x20 and a lower-case letter as value this finds both cases at once.
-const uint8_t* findFirst(const uint8_t* s, size_t n, uint8_t value, uint8_t mask)
-{
-    if (mask == 0)
-        return static_cast<const uint8_t*>(std::memchr(s, value, n));
-#if defined(__SSE2__)
-    const __m128i wanted = _mm_set1_epi8(char(value));
-    const __m128i bits = _mm_set1_epi8(char(mask));
-    while (n >= 16) {
-        __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-        int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(chunk, bits), wanted));
-        if (hits)
-            return s + __builtin_ctz(unsigned(hits));
-        s += 16;
-        n -= 16;
-    }
-#endif
-    for (; n; ++s, --n)
-        if (uint8_t(*s | mask) == value)
-            return s;
-    return nullptr;
-}
-
-// Last such byte in s[0..n).
-const uint8_t* findLast(const uint8_t* s, size_t n, uint8_t value, uint8_t mask)
-{
-    if (mask == 0)
-        return static_cast<const uint8_t*>(memrchr(s, value, n));
-#if defined(__SSE2__)
-    const __m128i wanted = _mm_set1_epi8(char(value));
-    const __m128i bits = _mm_set1_epi8(char(mask));
-    while (n >= 16) {
-        __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + n - 16));
-        int hits = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(chunk, bits), wanted));
-        if (hits)
-            return s + n - 16 + (31 - __builtin_clz(unsigned(hits)));
-        n -= 16;
-    }
-#endif
-    while (n) {
-        --n;
-        if (uint8_t(s[n] | mask) == value)
-            return s + n;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 // The pattern as compared: folded to lower case and cut after its first zero
 // byte when the comparison ignores case (such patterns come from typed text,
 // and a shared zero byte ends the comparison with a match).
+//
+// Candidates are found sixteen at a time by testing two of the pattern's
+// bytes together, which rules out nearly every position before any
+// byte-by-byte comparison. The two are chosen away from 0xFF and 0x00, which
+// fill most of a PROM image, so that erased stretches pass the test rarely.
+// A byte ORed with 0x20 equals a lower-case letter exactly when it is that
+// letter in either case, so the same test serves both comparisons.
 struct ODataBuffer::Matcher {
     Matcher(const uint8_t* pattern, int32_t length, bool exact)
         : length(length), compared(length), exact(exact)
@@ -98,48 +57,98 @@ struct ODataBuffer::Matcher {
             std::transform(pattern, pattern + compared, folded.begin(), fold);
             bytes = folded.data();
         }
-        first = bytes[0];
-        firstMask = (!exact && uint8_t(first - 'a') < 26) ? 0x20 : 0;
+        chooseAnchors();
     }
 
-    // Whether the candidate at s matches, its first byte being known to.
-    bool restMatches(const uint8_t* s) const
+    void chooseAnchors()
+    {
+        auto commonness = [](uint8_t byte) { return byte == 0xFF ? 2 : byte == 0x00 ? 1 : 0; };
+        // The last byte and the first make a good pair when nothing better
+        // stands out: a partial match then fails at both ends.
+        size_t best = size_t(compared - 1);
+        for (size_t i = best; i-- > 0;)
+            if (commonness(bytes[i]) < commonness(bytes[best]))
+                best = i;
+        size_t second = best == 0 ? size_t(compared - 1) : 0;
+        for (size_t i = 0; i < size_t(compared); ++i) {
+            if (i == best || i == second)
+                continue;
+            auto rank = [&](size_t k) { return commonness(bytes[k]) * 2 + (bytes[k] == bytes[best] ? 1 : 0); };
+            if (rank(i) < rank(second))
+                second = i;
+        }
+        anchor[0] = best;
+        anchor[1] = second;
+        for (int k = 0; k < 2; ++k) {
+            value[k] = bytes[anchor[k]];
+            mask[k] = (!exact && uint8_t(value[k] - 'a') < 26) ? 0x20 : 0;
+        }
+    }
+
+    bool matches(const uint8_t* s) const
     {
         if (exact)
-            return std::memcmp(s + 1, bytes + 1, size_t(compared - 1)) == 0;
-        for (int32_t i = 1; i < compared; ++i)
+            return std::memcmp(s, bytes, size_t(compared)) == 0;
+        for (int32_t i = 0; i < compared; ++i)
             if (fold(s[i]) != bytes[i])
                 return false;
         return true;
     }
 
-    // Index of the first (last) matching candidate among text[0..candidates),
-    // whose bytes reach at least `compared` - 1 beyond the last candidate.
+    bool passes(const uint8_t* s) const
+    {
+        return uint8_t(s[anchor[0]] | mask[0]) == value[0] && uint8_t(s[anchor[1]] | mask[1]) == value[1];
+    }
+
+#if defined(__SSE2__)
+    // Bit i set when candidate s + i passes the two-byte test.
+    int passing16(const uint8_t* s) const
+    {
+        __m128i one = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + anchor[0])),
+                                   _mm_set1_epi8(char(mask[0])));
+        __m128i two = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + anchor[1])),
+                                   _mm_set1_epi8(char(mask[1])));
+        __m128i both = _mm_and_si128(_mm_cmpeq_epi8(one, _mm_set1_epi8(char(value[0]))),
+                                     _mm_cmpeq_epi8(two, _mm_set1_epi8(char(value[1]))));
+        return _mm_movemask_epi8(both);
+    }
+#endif
+
+    // Index of the first (last) matching candidate among text[0..candidates);
+    // the text holds `compared` - 1 bytes beyond the last candidate.
     int32_t scanForward(const uint8_t* text, int32_t candidates) const
     {
         const uint8_t* s = text;
         const uint8_t* end = text + candidates;
-        while (s < end) {
-            s = findFirst(s, size_t(end - s), first, firstMask);
-            if (!s)
-                return -1;
-            if (restMatches(s))
+#if defined(__SSE2__)
+        for (; end - s >= 16; s += 16)
+            for (int hits = passing16(s); hits; hits &= hits - 1) {
+                const uint8_t* candidate = s + __builtin_ctz(unsigned(hits));
+                if (matches(candidate))
+                    return int32_t(candidate - text);
+            }
+#endif
+        for (; s < end; ++s)
+            if (passes(s) && matches(s))
                 return int32_t(s - text);
-            ++s;
-        }
         return -1;
     }
 
     int32_t scanBackward(const uint8_t* text, int32_t candidates) const
     {
-        size_t n = size_t(candidates);
-        while (n) {
-            const uint8_t* s = findLast(text, n, first, firstMask);
-            if (!s)
-                return -1;
-            if (restMatches(s))
+        const uint8_t* s = text + candidates;
+#if defined(__SSE2__)
+        for (; s - text >= 16; s -= 16)
+            for (int hits = passing16(s - 16); hits; hits &= ~(1 << (31 - __builtin_clz(unsigned(hits))))) {
+                const uint8_t* candidate = s - 16 + (31 - __builtin_clz(unsigned(hits)));
+                if (matches(candidate))
+                    return int32_t(candidate - text);
+            }
+#endif
+        while (s > text) {
+            --s;
+            if (passes(s) && matches(s))
                 return int32_t(s - text);
-            n = size_t(s - text);
         }
         return -1;
     }
@@ -149,8 +158,9 @@ struct ODataBuffer::Matcher {
     bool exact;
     const uint8_t* bytes = nullptr;
     std::vector<uint8_t> folded;
-    uint8_t first = 0;
-    uint8_t firstMask = 0;
+    size_t anchor[2] = {0, 0};
+    uint8_t value[2] = {0, 0};
+    uint8_t mask[2] = {0, 0};
 };
 
 ODataBuffer::ODataBuffer() = default;

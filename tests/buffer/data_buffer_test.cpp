@@ -275,6 +275,7 @@ TEST(DataBufferSearch, IgnoringCase)
     EXPECT_EQ(forward(z, 0, std::string("B\0XX", 4), false), 1);
     EXPECT_EQ(forward(z, 0, std::string("B\0XX", 4), true), -1);
     EXPECT_EQ(forward(z, 0, std::string("D\0zz", 4), false), -1);
+    EXPECT_EQ(forward(z, 0, std::string("A\0", 2), false), -1);
     EXPECT_EQ(backward(z, 6, std::string("d\0z", 3), false), 4);
 }
 
