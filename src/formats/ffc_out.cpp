@@ -61,3 +61,11 @@ char* OFFCOut::AppendHex(char* p, const uint8_t* data, int32_t count)
         std::memcpy(p + 2 * i, &pairs[2 * data[i]], 2);
     return p + 2 * std::max<int32_t>(count, 0);
 }
+
+void OFFCOut::WriteHexBytes(const uint8_t* data, int32_t count, RecordChecksum& sum)
+{
+    char text[2 * sizeof pending_];
+    count = std::clamp<int32_t>(count, 0, sizeof pending_);
+    sum.AddBlock(data, count);
+    WriteLine(text, static_cast<size_t>(AppendHex(text, data, count) - text));
+}

@@ -61,6 +61,9 @@ public:
         WriteHexByte(byte);
         sum.Add(byte);
     }
+    // WriteHexByte for each of `count` bytes (at most 256), handed to the
+    // stream as one block.
+    void WriteHexBytes(const uint8_t* data, int32_t count, RecordChecksum& sum);
     // Record writers that build a whole line first: AppendHex puts the two
     // upper-case digits of each of `count` bytes at `p` and returns the end;
     // WriteLine hands the line to the stream and notes a failed stream.
