@@ -1,0 +1,82 @@
+#pragma once
+// The document manager: creates documents from the nine templates, keeps the
+// list of open documents, and carries out New, Open, Save, Save As and Close.
+// Views and their windows are the application's business; the manager only
+// says when a document wants one.
+
+#include "document/buffer_document.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class OQtDocumentHost;
+class QWidget;
+
+class OTovikDocManager : public QObject {
+    Q_OBJECT
+public:
+    // Flag of CreateNewDocument: a new document without a file (File New).
+    static constexpr int dtNewDoc = 0x1;
+
+    OTovikDocManager(std::string settingsPath, QWidget* hostOwner, QObject* parent = nullptr);
+    ~OTovikDocManager() override;
+
+    // With dtNewDoc: a new Motorola document, no type question. Without a
+    // path: the open dialog over all templates. Otherwise the template
+    // matching the path. Returns the document, or none when nothing opened.
+    OBufferDocument* CreateNewDocument(const std::string& path, int flags);
+    // Creates and opens a document of template `templateIndex` for `path`
+    // (a new one without a file when `path` is empty).
+    OBufferDocument* CreateDoc(int templateIndex, const std::string& path, int flags);
+
+    void ReloadAllSettings();
+
+    std::vector<OBufferDocument*> Documents() const;
+    // The document that has exactly this path (letter case counts), or none.
+    OBufferDocument* FindDocument(const std::string& path) const;
+    // Index of the template the document is read and written with.
+    static int TemplateOf(const OBufferDocument& document);
+
+    // The active document, as the application's client window knows it.
+    void SetActiveDocumentQuery(std::function<OBufferDocument*()> query) { activeQuery = std::move(query); }
+    OBufferDocument* ActiveDocument() const { return activeQuery ? activeQuery() : nullptr; }
+
+    // Commands on the active document.
+    void CmFileNew();
+    void CmFileOpen();
+    bool CmFileSave();
+    bool CmFileSaveAs();
+    void CmFileClose();
+
+    bool SaveAs(OBufferDocument& document);
+    // Asks every document whether it may close; false at the first refusal.
+    bool CanCloseAll();
+    // A view of `document` went away; the last one takes the document along.
+    void ViewClosed(OBufferDocument* document, int viewsLeft);
+
+signals:
+    // A document was created and opened and wants a view.
+    void documentCreated(OBufferDocument* document);
+    // Save As gave the document a new name.
+    void documentRenamed(OBufferDocument* document);
+    // The document is about to be deleted: its views must go first.
+    void documentClosing(OBufferDocument* document);
+
+private:
+    struct Entry {
+        std::unique_ptr<OQtDocumentHost> host;
+        std::unique_ptr<OBufferDocument> document;
+    };
+
+    void destroy(OBufferDocument* document);
+
+    std::string settingsPath;
+    QPointer<QWidget> hostOwner;
+    std::vector<Entry> entries;
+    std::function<OBufferDocument*()> activeQuery;
+};

@@ -1,0 +1,60 @@
+#pragma once
+// The main window: menus built from the menu resources, the toolbar, the
+// status bar and the client area. Closing and dropped files are passed to
+// the application, which decides.
+
+#include <QMainWindow>
+#include <QMap>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+class QToolBar;
+class TTovikMDIClient;
+
+class TDecoratedMDIFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    TDecoratedMDIFrame(const QString& title, TTovikMDIClient* client);
+
+    // The action of a command id (menu item, toolbar button and accelerator share it).
+    QAction* Action(int id) const { return actions.value(id); }
+    const QMap<int, QAction*>& Actions() const { return actions; }
+    QMenu* FileMenu() const { return fileMenu; }
+    QMenu* BufferMenu() const { return bufferMenu; }
+    QToolBar* ToolBar() const { return toolBar; }
+    TTovikMDIClient* Client() const { return client; }
+
+    // Builds menu resource 100, the buffer menu and accelerator table 100;
+    // every action reports its id to `command`.
+    void BuildMenus(std::function<void(int)> command);
+    void BuildToolbar(QToolBar* bar);
+    void BuildStatusBar();
+    // Shows the buffer menu third while a document view is active.
+    void MergeBufferMenu(bool merged);
+
+    // Answer whether the window may close, and take dropped files.
+    std::function<bool()> canClose;
+    std::function<void(const QStringList&)> filesDropped;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QAction* makeAction(int id, std::string_view text, bool grey, const std::function<void(int)>& command);
+
+    TTovikMDIClient* client;
+    QMap<int, QAction*> actions;
+    QMenu* fileMenu = nullptr;
+    QMenu* searchMenu = nullptr;
+    QMenu* bufferMenu = nullptr;
+    QToolBar* toolBar = nullptr;
+};
+
+// The pictures of the program, painted here: icon 1001 (main window) and
+// 1002 (document windows), and the toolbar glyph of each command id.
+QIcon ProgramIcon(int id);
+QIcon CommandGlyph(int id);

@@ -1,0 +1,132 @@
+#include "app/qt/qt_document_host.h"
+
+#include "app/doc_templates.h"
+#include "app/qt/shell_services.h"
+#include "dialogs/qt/basic_address_dlg.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+OQtDocumentHost::NewBufferHook& newBufferHook()
+{
+    static OQtDocumentHost::NewBufferHook hook;
+    return hook;
+}
+
+QString text(std::string_view view)
+{
+    return QString::fromUtf8(view.data(), qsizetype(view.size()));
+}
+
+// Long loops ask very often; handling events only every few milliseconds
+// keeps them at full speed while the window still answers.
+constexpr qint64 EventSliceMs = 25;
+
+} // namespace
+
+OQtDocumentHost::OQtDocumentHost(QWidget* owner) : owner(owner) {}
+
+OQtDocumentHost::~OQtDocumentHost()
+{
+    HideBusyWindow();
+    while (waitCursors > 0)
+        SetWaitCursor(false);
+}
+
+void OQtDocumentHost::SetNewBufferHook(NewBufferHook hook)
+{
+    newBufferHook() = std::move(hook);
+}
+
+int OQtDocumentHost::MessageBox(std::string_view body, std::string_view caption, int style)
+{
+    QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : owner.data();
+    return ShowMessageBox(parent, text(body), text(caption), style);
+}
+
+void OQtDocumentHost::SetWaitCursor(bool on)
+{
+    if (on) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++waitCursors;
+    } else if (waitCursors > 0) {
+        QApplication::restoreOverrideCursor();
+        --waitCursors;
+    }
+}
+
+void OQtDocumentHost::ShowBusyWindow(std::string_view body, std::string_view caption)
+{
+    if (!busyWindow) {
+        auto* window = new QWidget(owner, Qt::Tool | Qt::WindowTitleHint);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        auto* layout = new QVBoxLayout(window);
+        auto* label = new QLabel(window);
+        label->setObjectName(QStringLiteral("busyText"));
+        label->setMargin(12);
+        layout->addWidget(label);
+        busyWindow = window;
+    }
+    busyWindow->findChild<QLabel*>(QStringLiteral("busyText"))->setText(text(body));
+    busyWindow->setWindowTitle(text(caption));
+    busyWindow->setEnabled(false);
+    busyWindow->adjustSize();
+    if (owner) {
+        const QRect frame = owner->window()->geometry();
+        busyWindow->move(frame.center() - busyWindow->rect().center());
+    }
+    busyWindow->show();
+}
+
+void OQtDocumentHost::HideBusyWindow()
+{
+    if (busyWindow)
+        busyWindow->close();
+}
+
+void OQtDocumentHost::ProcessPendingEvents()
+{
+    static QElapsedTimer sinceLast;
+    if (sinceLast.isValid() && sinceLast.elapsed() < EventSliceMs)
+        return;
+    QCoreApplication::processEvents();
+    sinceLast.restart();
+}
+
+bool OQtDocumentHost::RequestNewBufferRange(AddressRequest& request)
+{
+    if (newBufferHook())
+        return newBufferHook()(request);
+    OBasicAddressDlg dialog(QApplication::activeWindow() ? QApplication::activeWindow() : owner.data(), request);
+    return dialog.exec() == 1;
+}
+
+bool OQtDocumentHost::ChooseFileToInsert(std::string& path, std::string& key)
+{
+    const auto choice = RunFileDialog(QApplication::activeWindow(), FileDialogKind::Open, QString(), LastFileType());
+    if (!choice)
+        return false;
+    const std::string chosen = choice->path.toStdString();
+    const int match = MatchTemplate(chosen);
+    if (match < 0)
+        return false;
+    path = chosen;
+    key = kDocTemplates[match].defaultExtension;
+    return true;
+}
+
+bool OQtDocumentHost::ChooseSaveTarget(std::string& path, std::string& key)
+{
+    const auto choice = RunFileDialog(QApplication::activeWindow(), FileDialogKind::Save,
+                                      QString::fromStdString(path), savedTemplate);
+    if (!choice)
+        return false;
+    path = choice->path.toStdString();
+    savedTemplate = choice->templateIndex;
+    key = kDocTemplates[savedTemplate].defaultExtension;
+    return true;
+}

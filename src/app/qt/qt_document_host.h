@@ -1,0 +1,43 @@
+#pragma once
+// The document host of the editor: message boxes over the main window, the
+// wait cursor, the please-wait window, time-sliced event processing, the
+// new-buffer prompt and the file choosers. One host serves one document, so
+// each busy document has its own please-wait window.
+
+#include "document/document_host.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class OQtDocumentHost : public DocumentHost {
+public:
+    explicit OQtDocumentHost(QWidget* owner);
+    ~OQtDocumentHost() override;
+
+    int MessageBox(std::string_view text, std::string_view caption, int style) override;
+    void SetWaitCursor(bool on) override;
+    void ShowBusyWindow(std::string_view text, std::string_view caption) override;
+    void HideBusyWindow() override;
+    void ProcessPendingEvents() override;
+    bool RequestNewBufferRange(AddressRequest& request) override;
+    bool ChooseFileToInsert(std::string& path, std::string& key) override;
+    bool ChooseSaveTarget(std::string& path, std::string& key) override;
+
+    // Lets tests answer the new-buffer prompt; an empty hook restores the dialog.
+    using NewBufferHook = std::function<bool(AddressRequest&)>;
+    static void SetNewBufferHook(NewBufferHook hook);
+
+    // The template index the last ChooseSaveTarget confirmed.
+    int SavedTemplate() const { return savedTemplate; }
+    void SetSaveTemplate(int index) { savedTemplate = index; }
+
+    QWidget* BusyWindow() const { return busyWindow; }
+
+private:
+    QPointer<QWidget> owner;
+    QPointer<QWidget> busyWindow;
+    int waitCursors = 0;
+    int savedTemplate = 0;
+};

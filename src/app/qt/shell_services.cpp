@@ -1,0 +1,126 @@
+#include "app/qt/shell_services.h"
+
+#include "app/doc_templates.h"
+#include "document/document_host.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace {
+
+MessageBoxHook& messageBoxHook()
+{
+    static MessageBoxHook hook;
+    return hook;
+}
+
+FileDialogHook& fileDialogHook()
+{
+    static FileDialogHook hook;
+    return hook;
+}
+
+QMessageBox::Icon iconFor(int style)
+{
+    switch (style & 0xF0) {
+    case mbIconStop: return QMessageBox::Critical;
+    case mbIconQuestion: return QMessageBox::Question;
+    case mbIconExclamation: return QMessageBox::Warning;
+    case mbIconInformation: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+int lastFileType = 0;
+
+} // namespace
+
+int LastFileType()
+{
+    return lastFileType;
+}
+
+int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, int style)
+{
+    if (messageBoxHook())
+        return messageBoxHook()(owner, text, caption, style);
+    QMessageBox box(iconFor(style), caption, text, QMessageBox::NoButton, owner);
+    if ((style & 0x0F) == mbYesNoCancel) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes: return idYes;
+    case QMessageBox::No: return idNo;
+    case QMessageBox::Cancel: return idCancel;
+    default: return idOk;
+    }
+}
+
+void SetMessageBoxHook(MessageBoxHook hook)
+{
+    messageBoxHook() = std::move(hook);
+}
+
+void SetFileDialogHook(FileDialogHook hook)
+{
+    fileDialogHook() = std::move(hook);
+}
+
+QStringList TemplateFileFilters()
+{
+    QStringList filters;
+    for (const DocTemplateInfo& info : kDocTemplates) {
+        QString patterns = QString::fromLatin1(info.filter);
+        patterns.replace(';', ' ');
+        filters << QStringLiteral("%1 (%2)").arg(QString::fromLatin1(info.description), patterns);
+    }
+    return filters;
+}
+
+std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, const QString& initialName,
+                                        int initialTemplate)
+{
+    const int start = initialTemplate >= 0 && initialTemplate < int(kDocTemplateCount) ? initialTemplate : 0;
+    std::optional<FileChoice> choice;
+    if (fileDialogHook()) {
+        choice = fileDialogHook()(kind, initialName, start);
+    } else {
+        const QStringList filters = TemplateFileFilters();
+        QFileDialog dialog(owner);
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setDirectory(QDir::currentPath());
+        dialog.setNameFilters(filters);
+        dialog.selectNameFilter(filters[start]);
+        const auto suffixFor = [&filters](const QString& filter) {
+            const int index = int(filters.indexOf(filter));
+            return index >= 0 ? QString::fromLatin1(kDocTemplates[index].defaultExtension) : QString();
+        };
+        if (kind == FileDialogKind::Save) {
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setFileMode(QFileDialog::AnyFile);
+            dialog.setDefaultSuffix(suffixFor(filters[start]));
+            QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                             [&dialog, suffixFor](const QString& filter) { dialog.setDefaultSuffix(suffixFor(filter)); });
+        } else {
+            dialog.setAcceptMode(QFileDialog::AcceptOpen);
+            dialog.setFileMode(QFileDialog::ExistingFile);
+        }
+        if (!initialName.isEmpty())
+            dialog.selectFile(initialName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        choice = FileChoice{dialog.selectedFiles().first(), int(filters.indexOf(dialog.selectedNameFilter()))};
+        if (choice->templateIndex < 0)
+            choice->templateIndex = start;
+    }
+    if (choice && choice->templateIndex >= 0 && choice->templateIndex < int(kDocTemplateCount))
+        lastFileType = choice->templateIndex;
+    if (choice)
+        QDir::setCurrent(QFileInfo(choice->path).absolutePath());
+    return choice;
+}

@@ -1,0 +1,389 @@
+#include "app/qt/tovik_app.h"
+
+#include "app/app_resources.h"
+#include "app/command_line.h"
+#include "app/doc_templates.h"
+#include "app/file_association.h"
+#include "app/profile.h"
+#include "app/program_paths.h"
+#include "app/qt/about_dlg.h"
+#include "app/qt/doc_manager.h"
+#include "app/qt/help_window.h"
+#include "app/qt/main_frame.h"
+#include "app/qt/mdi_windows.h"
+#include "app/qt/shell_services.h"
+#include "dialogs/qt/dialog_services.h"
+#include "document/buffer_document.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QMenu>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QToolBar>
+
+#include <filesystem>
+
+#if __has_include("view/qt/buffer_view.h")
+#include "view/qt/buffer_view.h"
+#define DRAVEL_HAS_BUFFER_VIEW 1
+#else
+#include <QLabel>
+#endif
+
+namespace {
+
+constexpr int RecentCapacity = 4;
+constexpr const char* DocumentLoadedText = "Document already loaded.";
+
+QWidget* makeView(OBufferDocument* document)
+{
+#ifdef DRAVEL_HAS_BUFFER_VIEW
+    return new OBufferView(document);
+#else
+    auto* placeholder = new QLabel(QStringLiteral("The buffer view is not available in this build."));
+    placeholder->setAlignment(Qt::AlignCenter);
+    return placeholder;
+#endif
+}
+
+std::string pngOf(const QIcon& icon)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    icon.pixmap(48, 48).save(&buffer, "PNG");
+    return bytes.toStdString();
+}
+
+} // namespace
+
+TTovikApp::TTovikApp() : recentFiles(IniFilePath, RecentCapacity)
+{
+    instance = this;
+    docManager = new OTovikDocManager(IniFilePath, nullptr, this);
+    docManager->SetActiveDocumentQuery([this] { return activeDocument(); });
+    connect(docManager, &OTovikDocManager::documentCreated, this, [this](OBufferDocument* document) {
+        RememberDocument(document);
+        AttachNewView(document);
+    });
+    connect(docManager, &OTovikDocManager::documentRenamed, this, [this](OBufferDocument* document) {
+        RememberDocument(document);
+        for (TTovikMDIChild* child : Children())
+            if (child->Document() == document)
+                child->UpdateCaption();
+    });
+    connect(docManager, &OTovikDocManager::documentClosing, this, &TTovikApp::documentClosing);
+    qApp->installEventFilter(this);
+    ::SetHelpHandler([this](int id) { ShowHelpTopic(id); });
+#ifdef DRAVEL_HAS_BUFFER_VIEW
+    OBufferView::SetFontFilePath(ProgramDirectory + "/selfont.cfg");
+#endif
+}
+
+TTovikApp::~TTovikApp()
+{
+    ::SetHelpHandler({});
+    qApp->removeEventFilter(this);
+    if (HelpPickCursor)
+        QApplication::restoreOverrideCursor();
+    // Views go before their documents.
+    delete frame.data();
+    delete helpWindow.data();
+    delete docManager;
+    if (instance == this)
+        instance = nullptr;
+}
+
+void TTovikApp::InitInstance(const std::vector<std::string>& args, const std::string& launchDir)
+{
+    BuildMainFrame();
+    frame->showNormal();
+    HandleCommandLine(args, launchDir);
+}
+
+void TTovikApp::BuildMainFrame()
+{
+    auto* client = new TTovikMDIClient(this);
+    ClientArea = client;
+    frame = new TDecoratedMDIFrame(QString::fromLatin1(ApplicationName), client);
+    frame->BuildMenus([this](int id) { Command(id); });
+    frame->canClose = [this] { return CanClose(); };
+    frame->filesDropped = [this](const QStringList& files) { DropFiles(files); };
+    frame->BuildStatusBar();
+
+    auto* bar = new QToolBar(frame);
+    bar->setObjectName(QStringLiteral("Toolbar"));
+    bar->setProperty("windowId", ToolbarWindowId);
+    bar->setMovable(true);
+    bar->setFloatable(true);
+    QFont font = bar->font();
+    font.setPointSize(10);
+    font.setBold(false);
+    font.setItalic(false);
+    bar->setFont(font);
+    BuildToolbar(bar);
+    frame->addToolBar(Qt::TopToolBarArea, bar);
+    DockHarbor = bar;
+
+    connect(client, &QMdiArea::subWindowActivated, this, [this] { updateCommandStates(); });
+    connect(frame->FileMenu(), &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
+    auto* enabler = new QTimer(frame);
+    connect(enabler, &QTimer::timeout, this, [this] { updateCommandStates(); });
+    enabler->start(250);
+    rebuildRecentMenu();
+    updateCommandStates();
+}
+
+void TTovikApp::BuildToolbar(QToolBar* bar)
+{
+    frame->BuildToolbar(bar);
+}
+
+void TTovikApp::AttachNewView(OBufferDocument* document)
+{
+    if (!ClientArea)
+        return;
+    auto* child = new TTovikMDIChild(*document, *docManager, makeView(document));
+    child->setWindowIcon(ProgramIcon(DocumentIconId));
+    connect(child, &QObject::destroyed, this, [this] { updateCommandStates(); });
+    ClientArea->addSubWindow(child);
+    child->show();
+    child->widget()->setFocus();
+    updateCommandStates();
+}
+
+std::vector<TTovikMDIChild*> TTovikApp::Children() const
+{
+    std::vector<TTovikMDIChild*> children;
+    if (ClientArea)
+        for (QMdiSubWindow* window : ClientArea->subWindowList())
+            if (auto* child = qobject_cast<TTovikMDIChild*>(window))
+                children.push_back(child);
+    return children;
+}
+
+OBufferDocument* TTovikApp::activeDocument() const
+{
+    if (!ClientArea)
+        return nullptr;
+    auto* child = qobject_cast<TTovikMDIChild*>(ClientArea->activeSubWindow());
+    return child && !child->Closing() ? child->Document() : nullptr;
+}
+
+void TTovikApp::documentClosing(OBufferDocument* document)
+{
+    for (TTovikMDIChild* child : Children())
+        if (child->Document() == document && !child->Closing())
+            delete child;
+}
+
+void TTovikApp::updateCommandStates()
+{
+    if (!frame)
+        return;
+    OBufferDocument* document = activeDocument();
+    frame->MergeBufferMenu(document != nullptr);
+    const auto enable = [this](int id, bool on) {
+        if (QAction* action = frame->Action(id))
+            action->setEnabled(on);
+    };
+    enable(CmFileClose, document != nullptr);
+    enable(CmFileSave, document && document->IsDirty());
+    enable(CmFileSaveAs, document != nullptr);
+    const bool children = !Children().empty();
+    for (int id : {CmCascade, CmTile, CmArrangeIcons, CmCloseChildren})
+        enable(id, children);
+    // The view, find, settings and printing commands are not part of this
+    // build yet: they stay grey rather than pretend to work.
+    for (int id : {CmInsert, CmFillSelection, CmSetSelection, CmResizeBuffer, CmSelectAll, CmPositionCursor,
+                   CmSettings, CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmFind, CmFindNext,
+                   CmFilePrint, CmFilePrintSetup, CmFilePrintPreview})
+        enable(id, false);
+}
+
+void TTovikApp::Command(int id)
+{
+    if (HelpPickMode) {
+        setPickMode(false);
+        ShowHelpTopic(id);
+        return;
+    }
+    if (id >= FirstRecentFileId && id < FirstRecentFileId + RecentCapacity) {
+        OpenRecentEntry(id);
+        return;
+    }
+    switch (id) {
+    case CmFileNew: docManager->CmFileNew(); break;
+    case CmFileOpen: docManager->CmFileOpen(); break;
+    case CmFileSave: docManager->CmFileSave(); break;
+    case CmFileSaveAs: docManager->CmFileSaveAs(); break;
+    case CmFileClose: docManager->CmFileClose(); break;
+    case CmExit: frame->close(); break;
+    case CmCascade: ClientArea->cascadeSubWindows(); break;
+    case CmTile: ClientArea->tileSubWindows(); break;
+    case CmArrangeIcons: {
+        // Minimised children line up along the bottom of the client area.
+        int x = 0;
+        for (TTovikMDIChild* child : Children())
+            if (child->isMinimized()) {
+                child->move(x, ClientArea->viewport()->height() - child->height());
+                x += child->width();
+            }
+        break;
+    }
+    case CmCloseChildren: ClientArea->closeAllSubWindows(); break;
+    case CmHelpContents: ShowHelpContents(); break;
+    case CmHelpUsing: ShowHelpOnHelp(); break;
+    case CmHelpAbout: {
+        TTovikAboutDlg dialog(frame);
+        dialog.exec();
+        break;
+    }
+    default: break;
+    }
+    updateCommandStates();
+}
+
+void TTovikApp::HandleCommandLine(const std::vector<std::string>& args, const std::string& launchDir)
+{
+    const CommandLine line = ParseCommandLine(args);
+    const std::string here = launchDir.empty() ? QDir::currentPath().toStdString() : launchDir;
+    for (const std::string& name : line.names)
+        PendingFiles.push_back(ResolveCommandLineName(name, here));
+    const bool changed = line.unregister
+        ? UnregisterAssociation()
+        : RegisterAssociation({pngOf(ProgramIcon(MainIconId)), pngOf(ProgramIcon(DocumentIconId))});
+    // The desktop reads the packages through a cache that has to be rebuilt.
+    const QString updater = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
+    const std::filesystem::path home = AssociationDataHome();
+    if (changed && !updater.isEmpty() && !home.empty())
+        QProcess::startDetached(updater, {QString::fromStdString((home / "mime").string())});
+}
+
+bool TTovikApp::event(QEvent* event)
+{
+    if (event->type() == StartupOpenEvent) {
+        OpenStartupFile();
+        return true;
+    }
+    if (event->type() == SettingsChangedEvent) {
+        docManager->ReloadAllSettings();
+        return true;
+    }
+    return QObject::event(event);
+}
+
+void TTovikApp::OpenStartupFile()
+{
+    if (PendingFiles.empty()) {
+        std::string name = OProfile(IniFilePath).GetString("Settings", "open file");
+        if (!name.empty()) {
+            if (name.find('.') == std::string::npos)
+                name += '.';
+            PendingFiles.push_back(std::filesystem::absolute(name).lexically_normal().string());
+        }
+    }
+    const std::vector<std::string> files = std::move(PendingFiles);
+    PendingFiles.clear();
+    OpenPendingFiles(files);
+}
+
+void TTovikApp::OpenPendingFiles(const std::vector<std::string>& files)
+{
+    for (const std::string& name : files) {
+        const int index = MatchTemplate(name);
+        if (index >= 0)
+            docManager->CreateDoc(index, name, 0);
+    }
+}
+
+void TTovikApp::DropFiles(const QStringList& files)
+{
+    std::vector<std::string> list;
+    for (const QString& file : files)
+        list.push_back(file.toStdString());
+    OpenPendingFiles(list);
+}
+
+void TTovikApp::OpenRecentEntry(int id)
+{
+    recentFiles.Read();
+    const size_t index = size_t(id - FirstRecentFileId);
+    if (index >= recentFiles.Entries().size())
+        return;
+    std::string name = recentFiles.Entries()[index];
+    if (name.find('.') == std::string::npos)
+        name += '.';
+    if (!name.empty())
+        if (OBufferDocument* open = docManager->FindDocument(PathToOpen(name))) {
+            ShowMessageBox(frame, QString::fromLatin1(DocumentLoadedText), QString::fromStdString(open->Title()), 0);
+            return;
+        }
+    const int match = MatchTemplate(name);
+    if (match >= 0)
+        docManager->CreateDoc(match, name, 0);
+}
+
+void TTovikApp::RememberDocument(OBufferDocument* document)
+{
+    if (!document || document->Path().empty())
+        return;
+    recentFiles.Add(std::filesystem::absolute(document->Path()).lexically_normal().string());
+    rebuildRecentMenu();
+}
+
+void TTovikApp::rebuildRecentMenu()
+{
+    if (!frame)
+        return;
+    QMenu* menu = frame->FileMenu();
+    for (QAction* action : recentActions)
+        delete action;
+    recentActions.clear();
+    recentFiles.Read();
+    QAction* exit = frame->Action(CmExit);
+    const auto& entries = recentFiles.Entries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const int id = FirstRecentFileId + int(i);
+        auto* action = new QAction(QString::fromStdString(RecentFileMenuText(int(i), entries[i])), menu);
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id] { Command(id); });
+        menu->insertAction(exit, action);
+        recentActions.push_back(action);
+    }
+    if (!entries.empty())
+        recentActions.push_back(menu->insertSeparator(exit));
+}
+
+void TTovikApp::CreatePrinter()
+{
+    AppPrinter = std::make_unique<QPrinter>();
+    // Hundredths of a millimetre, as the page setup hands them on.
+    AppPrinter->setPageMargins(QMarginsF(20.0, 10.0, 10.0, 10.0), QPageLayout::Millimeter);
+}
+
+void TTovikApp::RefreshPrinter(const QString& section)
+{
+    if (section.compare(QLatin1String("windows"), Qt::CaseInsensitive) != 0 || !AppPrinter)
+        return;
+    const QString device = QPrinterInfo::defaultPrinterName();
+    if (device.isEmpty() || !AppPrinter->isValid() || AppPrinter->printerName() != device) {
+        AppPrinter.reset();
+        CreatePrinter();
+    }
+}
+
+bool TTovikApp::CanClose()
+{
+    if (!docManager->CanCloseAll())
+        return false;
+    if (HelpShown && helpWindow)
+        helpWindow->Quit();
+    return true;
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The application object: builds the main frame, wires its commands, opens
+// files by every route (command line, startup file, drops, recent files),
+// runs help with its Shift+F1 pick mode, and keeps the printer object.
+
+#include "app/qt/main_frame.h"
+#include "app/qt/mdi_windows.h"
+#include "app/recent_files.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class OBufferDocument;
+class OHelpWindow;
+class OTovikDocManager;
+class QAction;
+class QPrinter;
+class QToolBar;
+
+class TTovikApp : public QObject {
+    Q_OBJECT
+public:
+    // Uses the paths fixed by InitProgramPaths.
+    TTovikApp();
+    ~TTovikApp() override;
+
+    static TTovikApp* Instance() { return instance; }
+
+    // Builds and shows the main frame, then takes the command line (the
+    // arguments after the program's name). Relative names are taken from
+    // `launchDir`, the directory the program was started in (the current
+    // directory when empty), not from the restored working directory.
+    void InitInstance(const std::vector<std::string>& args, const std::string& launchDir = {});
+    void BuildMainFrame();
+    void BuildToolbar(QToolBar* bar);
+    void AttachNewView(OBufferDocument* document);
+    void HandleCommandLine(const std::vector<std::string>& args, const std::string& launchDir = {});
+
+    void OpenStartupFile();
+    void OpenPendingFiles(const std::vector<std::string>& files);
+    void DropFiles(const QStringList& files);
+    void OpenRecentEntry(int id);
+    void RememberDocument(OBufferDocument* document);
+
+    void CreatePrinter();
+    // `section` names the changed system settings; only "windows" matters.
+    void RefreshPrinter(const QString& section);
+    bool CanClose();
+
+    // Carries out a command id as the menus, toolbar and accelerators do.
+    void Command(int id);
+    void ShowHelpContents();
+    void ShowHelpOnHelp();
+    void ShowHelpTopic(int id);
+
+    TDecoratedMDIFrame* MainWindow() const { return frame; }
+    OTovikDocManager* DocManager() const { return docManager; }
+    TRecentFiles& RecentFiles() { return recentFiles; }
+    OHelpWindow* HelpWindow();
+    std::vector<TTovikMDIChild*> Children() const;
+
+    bool HelpShown = false;
+    bool HelpPickMode = false;
+    bool HelpPickCursor = false;   // the question-mark cursor is on
+    QPointer<QToolBar> DockHarbor;
+    QPointer<TTovikMDIClient> ClientArea;
+    std::unique_ptr<QPrinter> AppPrinter;
+    int PrintJobs = 0;
+    std::vector<std::string> PendingFiles;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // True when the event was used up by help handling.
+    bool FilterHelpKeys(QObject* watched, QEvent* event);
+    void setPickMode(bool on);
+    void updateCommandStates();
+    void rebuildRecentMenu();
+    void documentClosing(OBufferDocument* document);
+    OBufferDocument* activeDocument() const;
+
+    static inline TTovikApp* instance = nullptr;
+    TRecentFiles recentFiles;
+    OTovikDocManager* docManager = nullptr;
+    QPointer<TDecoratedMDIFrame> frame;
+    QPointer<OHelpWindow> helpWindow;
+    std::vector<QAction*> recentActions;
+};
