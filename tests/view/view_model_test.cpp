@@ -535,3 +535,60 @@ TEST_F(ViewModelTest, NarrowColumnsCutTextAndHideMarksThatWouldCrossTheEdge)
 }
 
 }  // namespace
+
+namespace {
+
+// Random keys, characters, clicks, drags and scrolls over odd geometries:
+// the cursor stays in the buffer, the window never shows rows above the
+// start, and every visible row can be built (the sanitizers watch the rest).
+TEST_F(ViewModelTest, RandomInputKeepsTheViewConsistent)
+{
+    Window(0x1235, 0x2CB);
+    uint32_t seed = 12345;
+    auto next = [&](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % n;
+    };
+    const Key keys[] = {Key::Left, Key::Backspace, Key::Right, Key::Up, Key::Down,
+                        Key::PageUp, Key::PageDown, Key::Home, Key::End, Key::Enter,
+                        Key::Tab, Key::Delete, Key::Other};
+    RowPlan plan;
+    for (int step = 0; step < 3000; ++step) {
+        if (step % 200 == 0) {
+            // Columns dragged to any width, even past each other.
+            model.HexX = int32_t(next(300));
+            model.AsciiX = int32_t(next(600));
+            model.RowsRect.right = int32_t(next(700));
+            model.RowsRect.bottom = kTop + int32_t(next(12 * kRowH));
+            model.UpdateRows();
+            model.UpdateScrollRange(doc.Size());
+        }
+        switch (next(8)) {
+        case 0: model.KeyDown(Key::Shift); break;
+        case 1: model.KeyUp(Key::Shift); break;
+        case 2: model.Char(next(300)); break;
+        case 3: model.Scroll(OViewModel::ScrollAction(next(8)), int32_t(next(200))); break;
+        case 4: model.ButtonDown(int32_t(next(800)), int32_t(next(300)) - 20); break;
+        case 5: model.MouseMove(int32_t(next(800)), int32_t(next(400)) - 60); break;
+        case 6: model.ButtonUp(int32_t(next(800)), int32_t(next(300))); break;
+        default: model.KeyDown(keys[next(std::size(keys))]); break;
+        }
+        ASSERT_GE(model.Cursor, doc.Start());
+        ASSERT_LE(model.Cursor, doc.End());
+        ASSERT_GE(model.TopRow, doc.Start() / 16);
+        if (model.HasSelection()) {
+            ASSERT_GE(model.SelStart, doc.Start());
+            ASSERT_LE(model.SelEnd, doc.End());
+        }
+        for (int32_t r = model.TopRow; r < model.TopRow + model.Rows; ++r) {
+            model.BuildRow(r, plan);
+            ASSERT_LE(plan.hexLength, 47);
+            ASSERT_LE(plan.asciiLength, 16);
+        }
+        model.CaretRect();
+        model.FocusRect();
+        model.TakeDamage();
+    }
+}
+
+}  // namespace

@@ -120,12 +120,6 @@ void OBufferView::LoadSettings()
 
 QRect OBufferView::RowsRect() const { return ToQRect(model_.RowsRect); }
 
-QRect OBufferView::RowRect(int32_t row) const
-{
-    return QRect(model_.RowsRect.left, model_.RowY(row), model_.RowsRect.Width(),
-                 model_.RowHeight);
-}
-
 void OBufferView::Relayout(bool sizeEvent)
 {
     const QRect client = rect();

@@ -102,7 +102,6 @@ private:
     void OnScrollAction(int action);
     void StretchLastColumn();
     QRect RowsRect() const;
-    QRect RowRect(int32_t row) const;
     QRegion MarksRegion() const;
     void RestartBlink();
 
