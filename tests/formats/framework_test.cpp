@@ -8,6 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
 namespace {
 // Eleven Intel data records and an end record: enough to pass a trial.
 std::string IntelFile(bool withEnd)
@@ -236,4 +241,35 @@ TEST(RoundTrip, EveryFormatOfThisUnitKeepsBytesAndAddresses)
         EXPECT_EQ(r.flags, ffcEndOfData) << key;
         EXPECT_EQ(r.image, image) << key;
     }
+}
+
+TEST(RoundTrip, FilesReadAcrossStreamBufferBoundaries)
+{
+    // Records and blocks straddle the file stream's 64 KiB refills, where
+    // the readers leave their fast paths.
+    std::mt19937 rng(5);
+    ByteImage image;
+    for (int i = 0; i < 80000; ++i)
+        image[0x100 + i] = static_cast<uint8_t>(rng());
+    const std::string path = (std::filesystem::temp_directory_path() / "dravel-framework-roundtrip").string();
+    for (const char* key : {"ext", "s3f", "bin", "hex"}) {
+        SCOPED_TRACE(key);
+        WriteResult w = WriteAll(image, key);
+        std::ofstream(path, std::ios::binary) << w.text;
+        FileInStream stream(path);
+        ASSERT_TRUE(stream.IsOpen());
+        ReadResult r = ReadAll(stream, key);
+        EXPECT_EQ(r.flags, ffcEndOfData);
+        if (std::string(key) == "bin" || std::string(key) == "hex") {
+            // Images start at 0: the gap before the data reads as fill.
+            EXPECT_EQ(r.image.size(), image.size() + 0x100);
+            EXPECT_EQ(r.image.at(0), 0xFF);
+            for (auto& [address, byte] : image)
+                if (r.image.at(address) != byte)
+                    FAIL() << "differs at " << address;
+        } else {
+            EXPECT_EQ(r.image, image);
+        }
+    }
+    std::remove(path.c_str());
 }

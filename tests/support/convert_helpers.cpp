@@ -7,6 +7,11 @@
 ReadResult ReadAll(const std::string& text, std::string_view key)
 {
     StringInStream stream(text);
+    return ReadAll(stream, key);
+}
+
+ReadResult ReadAll(InStream& stream, std::string_view key)
+{
     OFFCIn in(stream, key);
     ReadResult result;
     result.format = in.ActiveFormat();

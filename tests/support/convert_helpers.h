@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+class InStream;
+
 using ByteImage = std::map<int32_t, uint8_t>;
 
 struct ReadResult {
@@ -26,6 +28,8 @@ struct ReadResult {
 // Reads `text` through OFFCIn with `key`: stores each byte at its address,
 // follows address changes and stops on the stop mask.
 ReadResult ReadAll(const std::string& text, std::string_view key);
+// The same on any stream, a file for instance.
+ReadResult ReadAll(InStream& stream, std::string_view key);
 
 struct WriteResult {
     std::string text;
