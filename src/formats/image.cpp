@@ -33,7 +33,10 @@ void ReadPlainHexRecord(OFFCIn& in)
         if (c == '\r') {
             in.Get();
             endLine();
-            in.SkipLine();
+            // A carriage return alone ends the line too; skipping on to the
+            // next line feed would silently swallow the following line.
+            if (in.Peek() == '\n')
+                in.SkipLine();
             return;
         }
         if (c < 0) {

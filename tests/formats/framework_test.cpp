@@ -191,6 +191,14 @@ TEST(PlainHex, ReadsAnyLineEndAndLongLines)
     EXPECT_EQ(tooLong.image.at(257), 0x01);
 }
 
+TEST(PlainHex, ALoneCarriageReturnEndsTheLineWithoutSwallowingTheNext)
+{
+    ReadResult r = ReadAll("0102\r0304\r05\r\n06", "hex");
+    EXPECT_EQ(r.format, ffPlainHex);
+    EXPECT_EQ(r.flags, ffcEndOfData);
+    EXPECT_EQ(r.image, ImageAt(0, {1, 2, 3, 4, 5, 6}));
+}
+
 TEST(PlainHex, NonHexIsAReadErrorAndReadingGoesOn)
 {
     // Early in a file the error fails the trial and the file reads as binary.
