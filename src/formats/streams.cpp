@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -16,6 +17,14 @@ FileInStream::FileInStream(std::string path) : path_(std::move(path))
     fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) {
         error_ = SystemReason(errno);
+        return;
+    }
+    // A directory opens for reading on Linux but yields no data; it is not a file.
+    struct stat info {};
+    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        error_ = SystemReason(EISDIR);
         return;
     }
     buffer_ = std::make_unique<unsigned char[]>(kReadBufferSize);

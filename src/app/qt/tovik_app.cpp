@@ -92,8 +92,13 @@ TTovikApp::~TTovikApp()
     qApp->removeEventFilter(this);
     if (HelpPickCursor)
         QApplication::restoreOverrideCursor();
-    // Views go before their documents.
-    delete frame.data();
+    // Views go before their documents. The pointers are cleared first: the
+    // windows report their own destruction to handlers that look at them.
+    TDecoratedMDIFrame* window = frame.data();
+    frame = nullptr;
+    ClientArea = nullptr;
+    DockHarbor = nullptr;
+    delete window;
     delete helpWindow.data();
     delete docManager;
     if (instance == this)
@@ -262,8 +267,11 @@ void TTovikApp::HandleCommandLine(const std::vector<std::string>& args, const st
     // The desktop reads the packages through a cache that has to be rebuilt.
     const QString updater = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
     const std::filesystem::path home = AssociationDataHome();
-    if (changed && !updater.isEmpty() && !home.empty())
-        QProcess::startDetached(updater, {QString::fromStdString((home / "mime").string())});
+    if (changed && !updater.isEmpty() && !home.empty()) {
+        QProcess process;
+        process.start(updater, {QString::fromStdString((home / "mime").string())});
+        process.waitForFinished(5000);
+    }
 }
 
 bool TTovikApp::event(QEvent* event)

@@ -1,0 +1,189 @@
+// The main frame as the user meets it: menus, the buffer menu merge,
+// accelerators, toolbar, status hints and the help keys.
+
+#include "app/app_resources.h"
+#include "app/program_paths.h"
+#include "app/qt/doc_manager.h"
+#include "app/qt/help_window.h"
+#include "app/qt/qt_document_host.h"
+#include "app/qt/shell_services.h"
+#include "app/qt/tovik_app.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QTextBrowser>
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    std::unique_ptr<TTovikApp> app;
+    QStringList messages;
+    int fileDialogs = 0;
+
+    QStringList menuTitles() const
+    {
+        QStringList titles;
+        for (QAction* action : app->MainWindow()->menuBar()->actions())
+            titles << action->text();
+        return titles;
+    }
+
+private slots:
+    void init()
+    {
+        qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
+        InitProgramPaths(dir.filePath("dravel").toStdString());
+        QFile::copy(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/Dravel.hlp"), dir.filePath("Dravel.hlp"));
+        messages.clear();
+        fileDialogs = 0;
+        SetMessageBoxHook([this](QWidget*, const QString& text, const QString& caption, int) {
+            messages << caption + "|" + text;
+            return int(idNo);
+        });
+        SetFileDialogHook([this](FileDialogKind, const QString&, int) {
+            ++fileDialogs;
+            return std::optional<FileChoice>();
+        });
+        OQtDocumentHost::SetNewBufferHook([](AddressRequest&) { return false; });
+        app = std::make_unique<TTovikApp>();
+        app->InitInstance({});
+    }
+
+    void cleanup()
+    {
+        app.reset();
+        SetMessageBoxHook({});
+        SetFileDialogHook({});
+        OQtDocumentHost::SetNewBufferHook({});
+    }
+
+    void menuBarHasSixPopupsAndBufferThirdWithADocument()
+    {
+        QCOMPARE(app->MainWindow()->windowTitle(), QStringLiteral("Dravel 97"));
+        QCOMPARE(menuTitles(), QStringList({"&File", "&Edit", "&Search", "&Options", "&Window", "&Help"}));
+        app->Command(CmFileNew);
+        QCOMPARE(app->DocManager()->Documents().size(), size_t(1));
+        QCOMPARE(app->DocManager()->Documents()[0]->FormatKey(), std::string("s3f"));
+        QTRY_COMPARE(menuTitles(),
+                     QStringList({"&File", "&Edit", "&Buffer", "&Search", "&Options", "&Window", "&Help"}));
+        app->Command(CmFileClose);
+        QTRY_COMPARE(menuTitles().size(), 6);
+        QVERIFY(app->DocManager()->Documents().empty());
+    }
+
+    void menuItemsCarryIdsSeparatorsAndGreyStates()
+    {
+        const QList<QAction*> file = app->MainWindow()->FileMenu()->actions();
+        QStringList layout;
+        for (QAction* action : file)
+            layout << (action->isSeparator() ? QStringLiteral("-") : action->data().toString());
+        QCOMPARE(layout, QStringList({"24331", "24332", "200", "24339", "-", "24333", "24334", "-", "24340", "24337",
+                                      "24338", "-", "24310"}));
+        QCOMPARE(app->MainWindow()->Action(CmExit)->text(), QStringLiteral("E&xit\tAlt+F4"));
+        QCOMPARE(app->MainWindow()->Action(CmFindNext)->text(), QStringLiteral("&Next\tF3"));
+        QVERIFY(!app->MainWindow()->Action(CmFileSave)->isEnabled());
+        QVERIFY(!app->MainWindow()->Action(CmFileClose)->isEnabled());
+        QVERIFY(app->MainWindow()->Action(CmFileNew)->isEnabled());
+        QVERIFY(app->MainWindow()->Action(CmHelpAbout)->isEnabled());
+        QCOMPARE(app->MainWindow()->Action(CmFileOpen)->statusTip(), QStringLiteral("Opens an existing document"));
+        QVERIFY(app->MainWindow()->Action(CmTile)->statusTip().isEmpty());
+    }
+
+    void acceleratorsOfTable100()
+    {
+        const auto keys = [this](int id) { return app->MainWindow()->Action(id)->shortcuts(); };
+        QCOMPARE(keys(CmCut), QList<QKeySequence>({QKeySequence("Shift+Del"), QKeySequence("Ctrl+X")}));
+        QCOMPARE(keys(CmCopy), QList<QKeySequence>({QKeySequence("Ctrl+Ins"), QKeySequence("Ctrl+C")}));
+        QCOMPARE(keys(CmPaste), QList<QKeySequence>({QKeySequence("Shift+Ins"), QKeySequence("Ctrl+V")}));
+        QCOMPARE(keys(CmUndo), QList<QKeySequence>({QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}));
+        QCOMPARE(keys(CmClearAll), QList<QKeySequence>({QKeySequence("Ctrl+Del")}));
+        QCOMPARE(keys(CmSelectAll), QList<QKeySequence>({QKeySequence("Ctrl+A")}));
+        QCOMPARE(keys(CmFind), QList<QKeySequence>({QKeySequence("Ctrl+F")}));
+        QCOMPARE(keys(CmFindNext), QList<QKeySequence>({QKeySequence("F3")}));
+        QVERIFY(keys(CmFileNew).isEmpty());
+    }
+
+    void toolbarHasItsTwentyFourPositionsInOrder()
+    {
+        QToolBar* bar = app->DockHarbor;
+        QVERIFY(bar);
+        QCOMPARE(bar->windowTitle(), QStringLiteral("Toolbar"));
+        QVERIFY(bar->isMovable() && bar->isFloatable());
+        QList<int> ids;
+        for (QAction* action : bar->actions())
+            ids << (action->isSeparator() ? 0 : action->data().toInt());
+        QCOMPARE(ids, QList<int>({24331, 24332, 24333, 0, 24322, 24323, 24324, 0, 24321, 0, 24351, 24353, 0, 206,
+                                  201, 202, 205, 24326, 203, 0, 24337, 24340, 0, 2001}));
+        for (QAction* action : bar->actions())
+            QVERIFY(action->isSeparator() || !action->icon().isNull());
+        // The button shares the menu's action, so it shares its enabled state.
+        QCOMPARE(bar->actions()[2], app->MainWindow()->Action(CmFileSave));
+    }
+
+    void shiftF1PicksACommandsHelpInsteadOfRunningIt()
+    {
+        QWidget* frame = app->MainWindow();
+        QTest::keyClick(frame, Qt::Key_F1, Qt::ShiftModifier);
+        QVERIFY(app->HelpPickMode);
+        app->MainWindow()->Action(CmFileOpen)->trigger();
+        QCOMPARE(fileDialogs, 0);
+        QVERIFY(!app->HelpPickMode);
+        QVERIFY(app->HelpShown);
+        QCOMPARE(app->HelpWindow()->CurrentTopic(), QStringLiteral("topic24332"));
+
+        // Esc leaves the mode without help; the command then runs as usual.
+        app->HelpWindow()->Quit();
+        QTest::keyClick(frame, Qt::Key_F1, Qt::ShiftModifier);
+        QVERIFY(app->HelpPickMode);
+        QTest::keyClick(frame, Qt::Key_Escape);
+        QVERIFY(!app->HelpPickMode);
+        QVERIFY(!app->HelpWindow()->isVisible());
+        app->MainWindow()->Action(CmFileOpen)->trigger();
+        QCOMPARE(fileDialogs, 1);
+    }
+
+    void f1OpensTheContentsAndEveryIdHasATopic()
+    {
+        QTest::keyClick(app->MainWindow(), Qt::Key_F1);
+        QVERIFY(app->HelpWindow()->isVisible());
+        QCOMPARE(app->HelpWindow()->CurrentTopic(), QString());
+        const QString html = app->HelpWindow()->Browser()->toHtml();
+        QFile file(QString::fromStdString(HelpFilePath));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString source = QString::fromUtf8(file.readAll());
+        for (QAction* action : app->MainWindow()->Actions())
+            QVERIFY2(source.contains(QStringLiteral("name=\"topic%1\"").arg(action->data().toInt())),
+                     qPrintable(action->text()));
+        for (int id : {2010, 2013, 2014, 2015, 2016, 1015, 1016, 1021, 1022, 1027, 1028, 1029, 1030, 1000, 1031})
+            QVERIFY2(source.contains(QStringLiteral("name=\"topic%1\"").arg(id)), qPrintable(QString::number(id)));
+        QVERIFY(!html.isEmpty());
+    }
+
+    void missingHelpFileLeavesHelpShownFalse()
+    {
+        QFile::remove(QString::fromStdString(HelpFilePath));
+        app->Command(CmHelpContents);
+        QVERIFY(!app->HelpShown);
+        QCOMPARE(messages.size(), 1);
+    }
+
+    void printerFollowsOnlyWindowsSectionChanges()
+    {
+        app->RefreshPrinter(QStringLiteral("windows"));
+        QVERIFY(!app->AppPrinter);
+        app->CreatePrinter();
+        QPrinter* first = app->AppPrinter.get();
+        QVERIFY(first);
+        app->RefreshPrinter(QStringLiteral("intl"));
+        QCOMPARE(app->AppPrinter.get(), first);
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "main_frame_test.moc"

@@ -1,0 +1,240 @@
+// Every route by which files open: command line, startup file, drops,
+// recent files, File New and Save As; the closing questions and the
+// catch-all around the run.
+
+#include "app/app_resources.h"
+#include "app/doc_templates.h"
+#include "app/file_association.h"
+#include "app/profile.h"
+#include "app/program_paths.h"
+#include "app/qt/doc_manager.h"
+#include "app/qt/guarded_run.h"
+#include "app/qt/qt_document_host.h"
+#include "app/qt/shell_services.h"
+#include "app/qt/tovik_app.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fstream>
+#include <stdexcept>
+
+namespace {
+
+const char* const IntelBytes = ":0400100001020304E2\n:00000001FF\n";
+
+struct Answer {
+    QString caption;
+    QString text;
+    int style;
+};
+
+} // namespace
+
+class OpeningTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    std::unique_ptr<TTovikApp> app;
+    QList<Answer> messages;
+    QList<int> answers;   // buttons the next message boxes return
+    std::optional<FileChoice> nextChoice;
+
+    std::string file(const char* name, const char* contents = IntelBytes)
+    {
+        const std::string path = dir.filePath(name).toStdString();
+        std::ofstream(path) << contents;
+        return path;
+    }
+
+    std::vector<std::string> paths()
+    {
+        std::vector<std::string> list;
+        for (OBufferDocument* document : app->DocManager()->Documents())
+            list.push_back(document->Path());
+        return list;
+    }
+
+    void start(const std::vector<std::string>& args = {})
+    {
+        app = std::make_unique<TTovikApp>();
+        app->InitInstance(args);
+        QCoreApplication::sendPostedEvents(app.get());
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(dir.isValid());
+        QDir(dir.path()).removeRecursively();
+        QDir().mkpath(dir.path());
+        qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
+        InitProgramPaths(dir.filePath("dravel").toStdString());
+        messages.clear();
+        answers.clear();
+        nextChoice.reset();
+        SetMessageBoxHook([this](QWidget*, const QString& text, const QString& caption, int style) {
+            messages << Answer{caption, text, style};
+            return answers.isEmpty() ? int(idOk) : answers.takeFirst();
+        });
+        SetFileDialogHook([this](FileDialogKind, const QString&, int) { return nextChoice; });
+        OQtDocumentHost::SetNewBufferHook([](AddressRequest&) { return false; });
+    }
+
+    void cleanup()
+    {
+        app.reset();
+        SetMessageBoxHook({});
+        SetFileDialogHook({});
+        OQtDocumentHost::SetNewBufferHook({});
+    }
+
+    void commandLineFilesOpenAfterTheFrameAndRegister()
+    {
+        const std::string a = file("a.hex");
+        file("b.hex");
+        OProfile(IniFilePath).WriteString("Settings", "open file", file("startup.int"));
+        start({"-x", a, "=" + dir.filePath("B.HEX").toStdString()});
+        QCOMPARE(paths(), (std::vector<std::string>{a, dir.filePath("b.hex").toStdString()}));
+        QVERIFY(app->PendingFiles.empty());
+        QVERIFY(std::filesystem::exists(AssociationMimePackage(AssociationDataHome())));
+    }
+
+    void unregisterStopsReadingAndRemovesTheAssociation()
+    {
+        start();
+        app.reset();
+        QVERIFY(std::filesystem::exists(AssociationMimePackage(AssociationDataHome())));
+        const std::string a = file("a.hex");
+        const std::string b = file("b.hex");
+        start({a, "-unregister", b});
+        QCOMPARE(paths(), std::vector<std::string>{a});
+        QVERIFY(!std::filesystem::exists(AssociationMimePackage(AssociationDataHome())));
+    }
+
+    void startupFileWithoutExtensionOpensUnderAllFiles()
+    {
+        const std::string bare = file("bare", "\x01\x02\x03");
+        OProfile(IniFilePath).WriteString("Settings", "open file", bare);
+        start({"-u"});
+        QCOMPARE(paths(), std::vector<std::string>{bare});
+        QCOMPARE(app->DocManager()->Documents()[0]->FormatKey(), std::string(""));
+        QCOMPARE(app->DocManager()->Documents()[0]->Size(), 3);
+    }
+
+    void oddCommandLineAndMissingFilesLeaveAUsableProgram()
+    {
+        QFile ini(QString::fromStdString(IniFilePath));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("\x00\xff[Settings\nopen file\n=====\n[MRU]\nCount=-7\n", 40);
+        ini.close();
+        start({"-", "--", "=", "", "-zz", "missing one.s3f", dir.path().toStdString()});
+        // The bare "-" unregisters and ends the line; nothing opens, nothing crashes.
+        QVERIFY(paths().empty());
+        start({"-zz", "missing one.s3f"});
+        QVERIFY(paths().empty());
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0].text.contains(QStringLiteral("missing one.s3f")));
+        app->Command(CmFileNew);
+        QCOMPARE(paths().size(), size_t(1));
+    }
+
+    void droppedFilesOpenInOrderEvenTwiceAndFoldersAreReported()
+    {
+        start({"-u"});
+        const std::string a = file("a.int");
+        const std::string b = file("b.s3f", "S1070000010203F2\nS9030000FC\n");
+        app->DropFiles({QString::fromStdString(b), QString::fromStdString(a), QString::fromStdString(b)});
+        QCOMPARE(paths(), (std::vector<std::string>{b, a, b}));
+        QCOMPARE(app->Children().size(), size_t(3));
+        messages.clear();
+        app->DropFiles({dir.path()});
+        QCOMPARE(paths().size(), size_t(3));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0].text.contains(dir.path()));
+        QVERIFY(messages[0].text.contains(QStringLiteral("Is a directory")));
+    }
+
+    void recentFilesListNewestFirstAndRefuseASecondCopy()
+    {
+        start({"-u"});
+        const std::string a = file("a.int");
+        const std::string b = file("b.hex");
+        app->DropFiles({QString::fromStdString(a), QString::fromStdString(b)});
+        QCOMPARE(app->RecentFiles().Entries(), (std::vector<std::string>{b, a}));
+        QList<QString> texts;
+        for (QAction* action : app->MainWindow()->FileMenu()->actions())
+            texts << action->text();
+        QVERIFY(texts.contains(QStringLiteral("&1 ") + QString::fromStdString(b)));
+        QVERIFY(texts.indexOf(QStringLiteral("&2 ") + QString::fromStdString(a)) < texts.indexOf("E&xit\tAlt+F4"));
+
+        app->Command(FirstRecentFileId + 1);
+        QCOMPARE(paths().size(), size_t(2));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].text, QStringLiteral("Document already loaded."));
+        QCOMPARE(messages[0].caption, QStringLiteral("a.int"));
+
+        // An entry whose file is gone reports it and opens nothing.
+        app->Command(CmCloseChildren);
+        QVERIFY(paths().empty());
+        QFile::remove(QString::fromStdString(a));
+        messages.clear();
+        app->Command(FirstRecentFileId + 1);
+        QVERIFY(paths().empty());
+        QCOMPARE(messages.size(), 1);
+        app->Command(FirstRecentFileId);
+        QCOMPARE(paths(), std::vector<std::string>{b});
+    }
+
+    void saveAsAnotherTypeSwitchesTheFormat()
+    {
+        start({"-u"});
+        const std::string a = file("a.int");
+        app->DropFiles({QString::fromStdString(a)});
+        const std::string target = dir.filePath("out.s3f").toStdString();
+        nextChoice = FileChoice{QString::fromStdString(target), 0};
+        app->Command(CmFileSaveAs);
+        OBufferDocument* document = app->DocManager()->Documents()[0];
+        QCOMPARE(document->Path(), target);
+        QCOMPARE(document->FormatKey(), std::string("s3f"));
+        std::ifstream in(target);
+        std::string first;
+        std::getline(in, first);
+        QCOMPARE(first.substr(0, 2), std::string("S3"));
+        QCOMPARE(app->RecentFiles().Entries()[0], target);
+        QCOMPARE(app->Children()[0]->windowTitle(), QStringLiteral("out.s3f"));
+    }
+
+    void closingAsksForChangedDocumentsOnly()
+    {
+        start({"-u"});
+        app->DropFiles({QString::fromStdString(file("a.int")), QString::fromStdString(file("b.int"))});
+        app->DocManager()->Documents()[1]->WriteByte(0x55, 0x10);
+        answers << idCancel;
+        QVERIFY(!app->MainWindow()->close());
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].text, QStringLiteral("The document has been changed.\n\nDo you want to save the changes?"));
+        QCOMPARE(messages[0].caption, QStringLiteral("b.int"));
+        QCOMPARE(messages[0].style, int(mbIconQuestion | mbYesNoCancel));
+        answers << idNo;
+        QVERIFY(app->MainWindow()->close());
+        QCOMPARE(messages.size(), 2);
+    }
+
+    void catchAllReportsAndGivesMinusOne()
+    {
+        QCOMPARE(RunGuarded([] { return 0; }), 0);
+        const int result = RunGuarded([]() -> int { throw std::bad_alloc(); });
+        QCOMPARE(result, -1);
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].text, QStringLiteral("An exeption occured. \r\nyou probably ran out of memory"));
+        QCOMPARE(messages[0].caption, QStringLiteral("Unexpected error"));
+        QCOMPARE(messages[0].style, int(mbIconStop));
+    }
+};
+
+QTEST_MAIN(OpeningTest)
+#include "opening_test.moc"
