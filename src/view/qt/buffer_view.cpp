@@ -195,6 +195,21 @@ void OBufferView::OnScrollAction(int action)
     scroller_->setSliderPosition(model_.ScrollPosition());
 }
 
+QSize OBufferView::sizeHint() const
+{
+    constexpr int kHintRows = 24;
+    const int width = (hexlayout::kRowCells + 2) * model_.CharW + hexlayout::kScrollerWidth + 1;
+    const int height = header_->sizeHint().height() + 1 + kHintRows * model_.RowHeight +
+                       (showInfo_ ? hexlayout::kInfoHeight : 0);
+    return QSize(width, height);
+}
+
+QSize OBufferView::minimumSizeHint() const
+{
+    return QSize(hexlayout::kScrollerWidth + 8 * model_.CharW,
+                 header_->sizeHint().height() + 1 + 2 * model_.RowHeight);
+}
+
 void OBufferView::EnsureCursorVisible()
 {
     model_.EnsureCursorVisible();

@@ -71,6 +71,10 @@ public:
 
     void DocumentNotify(OBufferDocument& document, int notification, int32_t argument) override;
 
+    // Room for a whole row and a screenful of rows.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 signals:
     // The cursor moved or the buffer changed size: what the information panel
     // shows.
