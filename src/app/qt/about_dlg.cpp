@@ -14,6 +14,7 @@ TTovikAboutDlg::TTovikAboutDlg(QWidget* parent, const VersionResource* module) :
     setObjectName(QString::number(AboutDialogId));
     setWindowTitle(QStringLiteral("About Dravel 97"));
     auto* layout = new QGridLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     auto* icon = new QLabel(this);
     icon->setPixmap(ProgramIcon(MainIconId).pixmap(34, 34));

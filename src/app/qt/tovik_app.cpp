@@ -14,6 +14,7 @@
 #include "app/qt/shell_services.h"
 #include "dialogs/qt/dialog_services.h"
 #include "document/buffer_document.h"
+#include "view/qt/buffer_view.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,30 +28,14 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
 #include <filesystem>
 
-#if __has_include("view/qt/buffer_view.h")
-#include "view/qt/buffer_view.h"
-#define DRAVEL_HAS_BUFFER_VIEW 1
-#else
-#include <QLabel>
-#endif
 
 namespace {
 
 constexpr int RecentCapacity = 4;
 constexpr const char* DocumentLoadedText = "Document already loaded.";
-
-QWidget* makeView(OBufferDocument* document)
-{
-#ifdef DRAVEL_HAS_BUFFER_VIEW
-    return new OBufferView(document);
-#else
-    auto* placeholder = new QLabel(QStringLiteral("The buffer view is not available in this build."));
-    placeholder->setAlignment(Qt::AlignCenter);
-    return placeholder;
-#endif
-}
 
 std::string pngOf(const QIcon& icon)
 {
@@ -81,9 +66,7 @@ TTovikApp::TTovikApp() : recentFiles(IniFilePath, RecentCapacity)
     connect(docManager, &OTovikDocManager::documentClosing, this, &TTovikApp::documentClosing);
     qApp->installEventFilter(this);
     ::SetHelpHandler([this](int id) { ShowHelpTopic(id); });
-#ifdef DRAVEL_HAS_BUFFER_VIEW
     OBufferView::SetFontFilePath(ProgramDirectory + "/selfont.cfg");
-#endif
 }
 
 TTovikApp::~TTovikApp()
@@ -154,10 +137,14 @@ void TTovikApp::AttachNewView(OBufferDocument* document)
 {
     if (!ClientArea)
         return;
-    auto* child = new TTovikMDIChild(*document, *docManager, makeView(document));
+    auto* child = new TTovikMDIChild(*document, *docManager, new OBufferView(document));
     child->setWindowIcon(ProgramIcon(DocumentIconId));
     connect(child, &QObject::destroyed, this, [this] { updateCommandStates(); });
     ClientArea->addSubWindow(child);
+    // A new child takes most of the client area, as a new document window
+    // should show a good part of its buffer.
+    const QSize room = ClientArea->viewport()->size();
+    child->resize(std::max(room.width() * 9 / 10, 320), std::max(room.height() * 3 / 4, 200));
     child->show();
     child->widget()->setFocus();
     updateCommandStates();

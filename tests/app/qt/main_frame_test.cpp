@@ -10,6 +10,7 @@
 #include "app/qt/tovik_app.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -163,6 +164,36 @@ private slots:
         for (int id : {2010, 2013, 2014, 2015, 2016, 1015, 1016, 1021, 1022, 1027, 1028, 1029, 1030, 1000, 1031})
             QVERIFY2(source.contains(QStringLiteral("name=\"topic%1\"").arg(id)), qPrintable(QString::number(id)));
         QVERIFY(!html.isEmpty());
+    }
+
+    void f1InAnOpenMenuShowsTheHighlightedItemsHelp()
+    {
+        QMenu* file = app->MainWindow()->FileMenu();
+        file->popup(QPoint(0, 0));
+        QVERIFY(QTest::qWaitForWindowExposed(file));
+        file->setActiveAction(app->MainWindow()->Action(CmFileOpen));
+        QTest::keyClick(file, Qt::Key_F1);
+        QCOMPARE(app->HelpWindow()->CurrentTopic(), QStringLiteral("topic24332"));
+        QVERIFY(!file->isVisible());
+        QCOMPARE(fileDialogs, 0);
+    }
+
+    void saveFollowsTheActiveDocumentsChanges()
+    {
+        app->Command(CmFileNew);
+        OBufferDocument* document = app->DocManager()->Documents().at(0);
+        QTRY_VERIFY(app->MainWindow()->Action(CmFileSaveAs)->isEnabled());
+        QVERIFY(!app->MainWindow()->Action(CmFileSave)->isEnabled());
+        document->WriteByte(0, 0);
+        QTRY_VERIFY(app->MainWindow()->Action(CmFileSave)->isEnabled());
+        // Settings changes reach the documents through a queued event.
+        QCoreApplication::postEvent(app.get(), new QEvent(SettingsChangedEvent));
+        QCoreApplication::sendPostedEvents(app.get());
+        // Closing asks about the change; No lets the document go.
+        app->Command(CmFileClose);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages[0].startsWith(QStringLiteral("Untitled|The document has been changed.")));
+        QVERIFY(app->DocManager()->Documents().empty());
     }
 
     void missingHelpFileLeavesHelpShownFalse()
