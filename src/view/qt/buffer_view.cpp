@@ -463,6 +463,10 @@ void OBufferView::DocumentNotify(OBufferDocument&, int notification, int32_t arg
 {
     switch (notification) {
     case vnBufferSize:
+        // A window that shrank under the cursor (another view's edit, a
+        // revert) must not leave it where typing would widen the buffer.
+        if (model_.Cursor < doc_->Start() || model_.Cursor > doc_->End())
+            model_.EnsureCursorVisible();
         UpdateScrollRange(argument);
         break;
     case vnSettings:

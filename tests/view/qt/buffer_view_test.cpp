@@ -217,6 +217,12 @@ private slots:
         QTest::keyClick(&view, Qt::Key_Home);
         QTest::keyClick(&view, Qt::Key_Delete);
         QCOMPARE(int(doc_->ReadByte(0x50)), 0xFF);
+
+        // The window shrinks under the cursor: typing must not widen it again.
+        doc_->Resize(0, 0x1F);
+        QCOMPARE(view.Model().Cursor, 0x20);
+        QTest::keyClicks(&view, "Q");
+        QCOMPARE(doc_->Size(), 0x21);
     }
 
     void shiftSelectionAndDelete()
