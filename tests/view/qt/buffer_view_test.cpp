@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -306,6 +307,49 @@ private slots:
         QCOMPARE(view.Model().RowsRect.bottom, bottom + 50);
         QCOMPARE(view.Model().Rows, view.Model().RowsRect.Height() / view.Model().RowHeight);
         QCOMPARE(view.Scroller()->geometry().bottom(), view.height() - 1);
+    }
+
+    void typedByteRepaintsItsRowOnly()
+    {
+        OBufferView& view = Open(0, 0x400);
+        OViewModel& m = view.Model();
+        QTest::mouseClick(&view, Qt::LeftButton, {}, HexPoint(0x35, 0));
+        QTest::qWait(20);
+        struct PaintSpy : QObject {
+            QRegion painted;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    painted += static_cast<QPaintEvent*>(e)->region();
+                return false;
+            }
+        } spy;
+        view.installEventFilter(&spy);
+        QTest::keyClicks(&view, "7");
+        view.removeEventFilter(&spy);
+        QCOMPARE(int(doc_->ReadByte(0x35)), 0x75);
+        const QRect row(m.RowsRect.left, m.RowY(3), m.RowsRect.Width(), m.RowHeight);
+        QVERIFY(!spy.painted.isEmpty());
+        QVERIFY2(row.contains(spy.painted.boundingRect()), "more than the typed byte's row");
+    }
+
+    void settingsReloadTakesTheNewFont()
+    {
+        OFontRecord record;
+        record.height = -20;
+        const std::string path = dir_.filePath("selfont.cfg").toStdString();
+        QVERIFY(record.Save(path));
+        OBufferView& view = Open(0, 0x400);
+        const int32_t rowHeight = view.Model().RowHeight;
+        const int hexWidth = view.Header()->sectionSize(1);
+        OBufferView::SetFontFilePath(path);
+        doc_->ReloadSettings();
+        OBufferView::SetFontFilePath({});
+        QVERIFY(view.Model().RowHeight > rowHeight);
+        QCOMPARE(view.Painter().Font().pixelSize(), 20);
+        QCOMPARE(view.Model().Rows, view.Model().RowsRect.Height() / view.Model().RowHeight);
+        // The columns keep the widths they had.
+        QCOMPARE(view.Header()->sectionSize(1), hexWidth);
     }
 
     void caretAndSelectionAreDrawnOnTheirCells()
