@@ -6,6 +6,18 @@
 #include "formats/record_formats.h"
 
 #include <algorithm>
+#include <limits>
+
+namespace {
+// Images carry no addresses, so a file of more than 2 GiB would run the
+// line address past the 32-bit range. Everything that far out is beyond the
+// address space anyway; holding the base there keeps the arithmetic defined.
+int32_t NextImageBase(int32_t base, int32_t count)
+{
+    constexpr int32_t top = std::numeric_limits<int32_t>::max() - OFFCIn::kRecordCapacity;
+    return base > top - count ? top : base + count;
+}
+} // namespace
 
 void ReadPlainHexRecord(OFFCIn& in)
 {
@@ -14,7 +26,7 @@ void ReadPlainHexRecord(OFFCIn& in)
     int32_t count = 0;
     auto endLine = [&] {
         in.SetRecord(base, count);
-        in.SetAddressBase(base + count);
+        in.SetAddressBase(NextImageBase(base, count));
     };
     for (;;) {
         int c = in.Peek();
@@ -76,7 +88,7 @@ void ReadBinaryRecord(OFFCIn& in)
     if (count == 0)
         in.SetFlag(ffcEndOfData);
     in.SetRecord(base, count);
-    in.SetAddressBase(base + count);
+    in.SetAddressBase(NextImageBase(base, count));
 }
 
 void WriteBinaryRecord(OFFCOut& out)
