@@ -35,8 +35,13 @@ void closeMenus()
 
 OHelpWindow* TTovikApp::HelpWindow()
 {
+    // A modal dialog blocks every window outside it, so help asked for from
+    // a dialog opens as a window of that dialog and goes away with it.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (helpWindow && modal && helpWindow->parentWidget() != modal)
+        delete helpWindow.data();
     if (!helpWindow)
-        helpWindow = new OHelpWindow(QString::fromStdString(HelpFilePath));
+        helpWindow = new OHelpWindow(QString::fromStdString(HelpFilePath), modal);
     return helpWindow;
 }
 

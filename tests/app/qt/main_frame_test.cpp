@@ -8,8 +8,11 @@
 #include "app/qt/qt_document_host.h"
 #include "app/qt/shell_services.h"
 #include "app/qt/tovik_app.h"
+#include "dialogs/qt/dialog_services.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -194,6 +197,23 @@ private slots:
         QCOMPARE(messages.size(), 1);
         QVERIFY(messages[0].startsWith(QStringLiteral("Untitled|The document has been changed.")));
         QVERIFY(app->DocManager()->Documents().empty());
+    }
+
+    void dialogsHelpButtonsReachTheHelpWindow()
+    {
+        ::ShowHelpTopic(2015);
+        QCOMPARE(app->HelpWindow()->CurrentTopic(), QStringLiteral("topic2015"));
+        // Asked for from a modal dialog, help opens inside that dialog so it can be used.
+        QDialog dialog(app->MainWindow());
+        QString parentName;
+        QTimer::singleShot(0, &dialog, [&] {
+            ::ShowHelpTopic(2016);
+            parentName = app->HelpWindow()->parentWidget() ? app->HelpWindow()->parentWidget()->objectName() : "";
+            dialog.reject();
+        });
+        dialog.setObjectName(QStringLiteral("modal"));
+        dialog.exec();
+        QCOMPARE(parentName, QStringLiteral("modal"));
     }
 
     void missingHelpFileLeavesHelpShownFalse()
