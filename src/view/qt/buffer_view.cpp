@@ -300,8 +300,9 @@ void OBufferView::Render(QPainter& painter, const QRect& clip, bool marks)
         return;
     }
     // The header and the scroll bar paint themselves; the rest is the view's.
-    const QRect background(0, header_->geometry().bottom() + 1, scroller_->geometry().left(),
-                           height());
+    QRegion background(rect());
+    background -= header_->geometry();
+    background -= scroller_->geometry();
     painter_.PaintRows(painter, model_, clip, background);
     if (marks)
         painter_.PaintMarks(painter, model_, caretOn_);

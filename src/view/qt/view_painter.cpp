@@ -114,12 +114,12 @@ void OViewPainter::PaintRow(QPainter& painter, OViewModel& model, int32_t row)
 }
 
 void OViewPainter::PaintRows(QPainter& painter, OViewModel& model, const QRect& clip,
-                             const QRect& background)
+                             const QRegion& background)
 {
     painter.setFont(font_);
     const VRect& r = model.RowsRect;
     const int h = model.RowHeight;
-    QRegion rest(clip.intersected(background));
+    QRegion rest = background.intersected(clip);
     if (clip.bottom() >= r.top && clip.top() < r.top + model.Rows * h) {
         const int first = std::max(0, (clip.top() - r.top) / h);
         const int last = std::min(model.Rows - 1, (clip.bottom() - r.top) / h);

@@ -11,6 +11,7 @@
 #include <QGlyphRun>
 #include <QRawFont>
 #include <QRect>
+#include <QRegion>
 
 #include <array>
 
@@ -45,7 +46,7 @@ public:
     // character cells, and the background of the rest of `clip` that is not
     // covered by a child window.
     void PaintRows(QPainter& painter, OViewModel& model, const QRect& clip,
-                   const QRect& background);
+                   const QRegion& background);
     // One row's cells (address column included).
     void PaintRow(QPainter& painter, OViewModel& model, int32_t row);
     // The block caret (when `caretOn`) and the dotted focus rectangle.

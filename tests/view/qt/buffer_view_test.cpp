@@ -393,6 +393,10 @@ private slots:
         for (int x = f.left(); x <= f.right(); ++x)
             dark += Distance(QColor(image.pixel(x, f.top())), kText) < 100;
         QVERIFY(dark >= 2);
+        // Every pixel of the view outside its children is painted, also the
+        // panel's space below the scroll bar.
+        QCOMPARE(QColor(image.pixel(view.width() - 5, view.height() - 5)), kWindow);
+        QCOMPARE(QColor(image.pixel(m.RowsRect.right, m.RowsRect.top + 3)), kWindow);
         // The address column names each row.
         QVERIFY(Distance(Mean(image, QRect(m.RowsRect.left, y, 8 * m.CharW, m.RowHeight)),
                          kWindow) > 20);
