@@ -46,6 +46,12 @@ QAction* TDecoratedMDIFrame::makeAction(int id, std::string_view text, bool grey
         const std::string_view hint = CommandHint(id);
         action->setStatusTip(QString::fromLatin1(hint.data(), qsizetype(hint.size())));
         action->setIconVisibleInMenu(false);
+        // Tool tips name the command without mnemonic, dots or keys.
+        QString tip = action->text().section('\t', 0, 0);
+        tip.remove('&');
+        if (tip.endsWith(QLatin1String("...")))
+            tip.chop(3);
+        action->setToolTip(tip);
         connect(action, &QAction::triggered, this, [command, id] { command(id); });
     }
     action->setEnabled(!grey);
@@ -74,16 +80,15 @@ void TDecoratedMDIFrame::BuildMenus(std::function<void(int)> command)
     bufferMenu = new QMenu(menuText(::BufferMenu().text), this);
     fill(bufferMenu, ::BufferMenu());
 
-    // Accelerators live on the actions; the menu texts show the resource's own
-    // key names after their tab.
+    // Accelerators live on the actions, active while the main window is: a
+    // dialog or the help window keeps its keys. The menu texts show the
+    // resource's own key names after their tab.
     QMap<int, QList<QKeySequence>> keys;
     for (const Accelerator& accelerator : Accelerators())
         keys[accelerator.id] << QKeySequence(QString::fromLatin1(accelerator.keys.data(), qsizetype(accelerator.keys.size())));
     for (auto it = keys.begin(); it != keys.end(); ++it)
-        if (QAction* action = Action(it.key())) {
+        if (QAction* action = Action(it.key()))
             action->setShortcuts(it.value());
-            action->setShortcutContext(Qt::ApplicationShortcut);
-        }
 }
 
 void TDecoratedMDIFrame::BuildToolbar(QToolBar* bar)

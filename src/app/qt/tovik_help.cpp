@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QToolButton>
 
 namespace {
 
@@ -128,6 +129,13 @@ bool TTovikApp::FilterHelpKeys(QObject* watched, QEvent* event)
     case QEvent::MouseButtonPress: {
         if (!HelpPickMode)
             return false;
+        // Toolbar buttons answer whether or not their command is enabled.
+        if (auto* button = qobject_cast<QToolButton*>(watched);
+            button && button->defaultAction() && button->defaultAction()->data().isValid()) {
+            setPickMode(false);
+            ShowHelpTopic(button->defaultAction()->data().toInt());
+            return true;
+        }
         for (QObject* object = watched; object; object = object->parent())
             if (object->inherits("OBufferView")) {
                 setPickMode(false);

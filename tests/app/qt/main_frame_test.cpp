@@ -150,6 +150,15 @@ private slots:
         QVERIFY(!app->HelpWindow()->isVisible());
         app->MainWindow()->Action(CmFileOpen)->trigger();
         QCOMPARE(fileDialogs, 1);
+
+        // A grey toolbar button still gives its help while picking.
+        QTest::keyClick(frame, Qt::Key_F1, Qt::ShiftModifier);
+        QWidget* cut = app->DockHarbor->widgetForAction(app->MainWindow()->Action(CmCut));
+        QVERIFY(cut && !cut->isEnabled());
+        QTest::mouseClick(cut, Qt::LeftButton);
+        QCOMPARE(app->HelpWindow()->CurrentTopic(), QStringLiteral("topic24322"));
+        QVERIFY(!app->HelpPickMode);
+        QCOMPARE(app->MainWindow()->Action(CmFileOpen)->toolTip(), QStringLiteral("Open"));
     }
 
     void f1OpensTheContentsAndEveryIdHasATopic()
