@@ -131,17 +131,26 @@ bool OTovikDocManager::SaveAs(OBufferDocument& document)
     return true;
 }
 
+bool OTovikDocManager::CanClose(OBufferDocument& document)
+{
+    const std::string before = document.Path();
+    const bool may = document.CanClose();
+    if (document.Path() != before)
+        emit documentRenamed(&document);
+    return may;
+}
+
 void OTovikDocManager::CmFileClose()
 {
     OBufferDocument* document = ActiveDocument();
-    if (document && document->CanClose())
+    if (document && CanClose(*document))
         destroy(document);
 }
 
 bool OTovikDocManager::CanCloseAll()
 {
     for (OBufferDocument* document : Documents())
-        if (!document->CanClose())
+        if (!CanClose(*document))
             return false;
     return true;
 }

@@ -54,6 +54,9 @@ public:
     void CmFileClose();
 
     bool SaveAs(OBufferDocument& document);
+    // Asks the document whether it may close; saving it under a new name on
+    // the way counts as a rename.
+    bool CanClose(OBufferDocument& document);
     // Asks every document whether it may close; false at the first refusal.
     bool CanCloseAll();
     // A view of `document` went away; the last one takes the document along.

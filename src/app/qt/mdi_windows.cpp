@@ -36,7 +36,7 @@ void TTovikMDIChild::closeEvent(QCloseEvent* event)
             if (auto* child = qobject_cast<TTovikMDIChild*>(window); child && child != this && child->document == document)
                 ++others;
     // The last view of a document closes the document, which may refuse.
-    if (others == 0 && !document->CanClose()) {
+    if (others == 0 && !(manager ? manager->CanClose(*document) : document->CanClose())) {
         event->ignore();
         return;
     }

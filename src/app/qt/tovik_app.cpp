@@ -346,7 +346,10 @@ void TTovikApp::rebuildRecentMenu()
     const auto& entries = recentFiles.Entries();
     for (size_t i = 0; i < entries.size(); ++i) {
         const int id = FirstRecentFileId + int(i);
-        auto* action = new QAction(QString::fromStdString(RecentFileMenuText(int(i), entries[i])), menu);
+        // A "&" in a path is a letter, not a mnemonic.
+        QString path = QString::fromStdString(entries[i]);
+        path.replace('&', QLatin1String("&&"));
+        auto* action = new QAction(QString::fromStdString(RecentFileMenuText(int(i), path.toStdString())), menu);
         action->setData(id);
         connect(action, &QAction::triggered, this, [this, id] { Command(id); });
         menu->insertAction(exit, action);

@@ -9,6 +9,7 @@
 #include "app/program_paths.h"
 #include "app/qt/doc_manager.h"
 #include "app/qt/guarded_run.h"
+#include "app/qt/help_window.h"
 #include "app/qt/qt_document_host.h"
 #include "app/qt/shell_services.h"
 #include "app/qt/tovik_app.h"
@@ -222,6 +223,37 @@ private slots:
         answers << idNo;
         QVERIFY(app->MainWindow()->close());
         QCOMPARE(messages.size(), 2);
+    }
+
+    void savingANewDocumentWhileClosingRemembersIt()
+    {
+        start({"-u"});
+        app->Command(CmFileNew);
+        app->DocManager()->Documents()[0]->WriteByte(0x12, 0);
+        const std::string target = dir.filePath("kept & named.s3f").toStdString();
+        nextChoice = FileChoice{QString::fromStdString(target), 0};
+        answers << idYes;
+        app->Command(CmFileClose);
+        QVERIFY(app->DocManager()->Documents().empty());
+        QVERIFY(QFile::exists(QString::fromStdString(target)));
+        QCOMPARE(app->RecentFiles().Entries(), std::vector<std::string>{target});
+        bool listed = false;
+        for (QAction* action : app->MainWindow()->FileMenu()->actions())
+            listed = listed || action->text() == QStringLiteral("&1 ") + dir.filePath("kept && named.s3f");
+        QVERIFY(listed);
+    }
+
+    void pickModeClickInAViewShowsTheViewsHelp()
+    {
+        QFile::copy(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/Dravel.hlp"),
+                    QString::fromStdString(HelpFilePath));
+        start({"-u"});
+        app->DropFiles({QString::fromStdString(file("a.int"))});
+        QWidget* view = app->Children()[0]->View();
+        QTest::keyClick(app->MainWindow(), Qt::Key_F1, Qt::ShiftModifier);
+        QTest::mouseClick(view, Qt::LeftButton, {}, QPoint(view->width() / 2, view->height() / 2));
+        QVERIFY(!app->HelpPickMode);
+        QCOMPARE(app->HelpWindow()->CurrentTopic(), QStringLiteral("topic2010"));
     }
 
     void catchAllReportsAndGivesMinusOne()
