@@ -173,3 +173,14 @@ void OTovikDocManager::destroy(OBufferDocument* document)
     emit documentClosing(document);
     entry.document->Close();
 }
+
+bool ChooseFileToOpen(OTovikDocManager* manager, std::string& name)
+{
+    QWidget* owner = manager ? manager->DialogOwner() : nullptr;
+    const auto choice = RunFileDialog(owner ? owner : QApplication::activeWindow(), FileDialogKind::Open,
+                                      QString::fromStdString(name), LastFileType());
+    if (!choice)
+        return false;
+    name = choice->path.toStdString();
+    return true;
+}

@@ -6,6 +6,7 @@
 
 #include "document/buffer_document.h"
 
+#include <QApplication>
 #include <QObject>
 #include <QPointer>
 
@@ -16,6 +17,13 @@
 
 class OQtDocumentHost;
 class QWidget;
+
+class OTovikDocManager;
+
+// The open-file dialog over every template, starting with `name` (may be
+// empty). True and the chosen full path in `name` when the user confirms;
+// false, `name` untouched, on Cancel. Used by Insert and the settings' Search.
+bool ChooseFileToOpen(OTovikDocManager* manager, std::string& name);
 
 class OTovikDocManager : public QObject {
     Q_OBJECT
@@ -41,6 +49,9 @@ public:
     OBufferDocument* FindDocument(const std::string& path) const;
     // Index of the template the document is read and written with.
     static int TemplateOf(const OBufferDocument& document);
+
+    // The window the manager's dialogs belong to.
+    QWidget* DialogOwner() const { return QApplication::activeWindow() ? QApplication::activeWindow() : hostOwner.data(); }
 
     // The active document, as the application's client window knows it.
     void SetActiveDocumentQuery(std::function<OBufferDocument*()> query) { activeQuery = std::move(query); }

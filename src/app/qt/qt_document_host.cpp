@@ -1,6 +1,7 @@
 #include "app/qt/qt_document_host.h"
 
 #include "app/doc_templates.h"
+#include "app/qt/doc_manager.h"
 #include "app/qt/shell_services.h"
 #include "dialogs/qt/basic_address_dlg.h"
 
@@ -107,10 +108,9 @@ bool OQtDocumentHost::RequestNewBufferRange(AddressRequest& request)
 
 bool OQtDocumentHost::ChooseFileToInsert(std::string& path, std::string& key)
 {
-    const auto choice = RunFileDialog(QApplication::activeWindow(), FileDialogKind::Open, QString(), LastFileType());
-    if (!choice)
+    std::string chosen;
+    if (!ChooseFileToOpen(nullptr, chosen))
         return false;
-    const std::string chosen = choice->path.toStdString();
     const int match = MatchTemplate(chosen);
     if (match < 0)
         return false;

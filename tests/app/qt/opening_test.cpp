@@ -256,6 +256,18 @@ private slots:
         QCOMPARE(app->HelpWindow()->CurrentTopic(), QStringLiteral("topic2010"));
     }
 
+    void chooseFileToOpenKeepsTheNameOnCancel()
+    {
+        std::string name = "start.hex";
+        QVERIFY(!ChooseFileToOpen(nullptr, name));
+        QCOMPARE(name, std::string("start.hex"));
+        nextChoice = FileChoice{dir.filePath("picked.int"), 1};
+        QVERIFY(ChooseFileToOpen(nullptr, name));
+        QCOMPARE(name, dir.filePath("picked.int").toStdString());
+        QCOMPARE(LastFileType(), 1);
+        QCOMPARE(QDir::currentPath(), QDir(dir.path()).canonicalPath());
+    }
+
     void catchAllReportsAndGivesMinusOne()
     {
         QCOMPARE(RunGuarded([] { return 0; }), 0);
