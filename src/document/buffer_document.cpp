@@ -44,7 +44,9 @@ OBufferDocument::OBufferDocument(DocumentHost& host, std::string settingsPath, s
       key_(std::move(formatKey)),
       buffer_(std::make_unique<ODataBuffer>())
 {
-    sumCheckSeen_ = SumCheckOption();
+    OProfile profile(settingsPath_);
+    sumCheck_ = profile.GetInt("Settings", "sumcheck", 0) != 0;
+    undo_ = profile.GetInt("Settings", "undo", 1) != 0;
 }
 
 // Entries and their copies go before the buffer.
@@ -78,16 +80,6 @@ bool OBufferDocument::IsOpen() const { return buffer_->Size() != 0; }
 int32_t OBufferDocument::Start() const { return buffer_->Start(); }
 int32_t OBufferDocument::Size() const { return buffer_->Size(); }
 int32_t OBufferDocument::End() const { return buffer_->End(); }
-
-bool OBufferDocument::SumCheckOption() const
-{
-    return OProfile(settingsPath_).GetInt("Settings", "sumcheck", 0) != 0;
-}
-
-bool OBufferDocument::UndoOption() const
-{
-    return OProfile(settingsPath_).GetInt("Settings", "undo", 1) != 0;
-}
 
 // --- Loading -------------------------------------------------------------
 
@@ -248,7 +240,7 @@ void OBufferDocument::InsertFile(int32_t address, const std::string& path)
     if (stream.IsOpen()) {
         const int32_t size = buffer.Size();
         const int32_t start = buffer.Start();
-        const bool undo = UndoOption();
+        const bool undo = undo_;
         if (undo)
             RecordBlock(start, start + size - 1);
         uint32_t flags;
@@ -485,25 +477,40 @@ void OBufferDocument::SetBusy(bool on)
             host_.ShowBusyWindow(kBusyText, title_);
             host_.ProcessPendingEvents();
         }
-    } else if (busy_ > 0) {
-        if (--busy_ == 0) {
-            host_.HideBusyWindow();
-            host_.ProcessPendingEvents();
-            Notify(vnBusy, 0);
+    } else if (busy_ == 1) {
+        host_.HideBusyWindow();
+        // Still counted busy here: what the user does now is refused like
+        // anything else that arrives while the operation runs.
+        host_.ProcessPendingEvents();
+        busy_ = 0;
+        Notify(vnBusy, 0);
+        if (settingsPending_) {
+            settingsPending_ = false;
+            ReloadSettings();
         }
+    } else if (busy_ > 1) {
+        --busy_;
     }
 }
 
 void OBufferDocument::ReloadSettings()
 {
-    bool sumCheck = SumCheckOption();
-    if (sumCheck && !sumCheckSeen_) {
+    if (busy_ != 0) {
+        settingsPending_ = true;
+        return;
+    }
+    OProfile profile(settingsPath_);
+    const bool sumCheck = profile.GetInt("Settings", "sumcheck", 0) != 0;
+    const bool undo = profile.GetInt("Settings", "undo", 1) != 0;
+    const bool recount = sumCheck && !sumCheck_;
+    sumCheck_ = sumCheck;
+    undo_ = undo;
+    if (recount) {
         host_.SetWaitCursor(true);
         SetBusy(true);
         RecomputeSum(buffer_->Size(), true);
         SetBusy(false);
         host_.SetWaitCursor(false);
     }
-    sumCheckSeen_ = sumCheck;
     Notify(vnSettings, 0);
 }

@@ -118,10 +118,13 @@ public:
     bool IsBusy() const { return busy_ != 0; }
     void SetBusy(bool on);
     void SizeChanged(int32_t newSize);
+    // Reads "sumcheck" and "undo" again. While the document is busy the
+    // change waits until the running operation is over, so the sum is never
+    // recounted under an edit that is moving through the buffer.
     void ReloadSettings();
-    // The options as the settings file says now.
-    bool SumCheckOption() const;
-    bool UndoOption() const;
+    // The options as read at construction and by the last ReloadSettings.
+    bool SumCheckOption() const { return sumCheck_; }
+    bool UndoOption() const { return undo_; }
 
     // Entries in the undo journal (for views' and tests' inspection).
     const OUndoJournal& Journal() const { return journal_; }
@@ -142,10 +145,7 @@ private:
     void PumpEvery100(int64_t index) { if (index % 100 == 0) host_.ProcessPendingEvents(); }
     void RecordBlock(int32_t first, int32_t last);
     void RecordWindow(int32_t start, int32_t size, uint32_t marker);
-    int32_t UndoStep(bool sumCheck);
-    // Reads the settings once per operation; notices a sum check switched on
-    // behind the document's back and sums the window afresh.
-    bool CurrentSumCheck();
+    int32_t UndoStep();
 
     DocumentHost& host_;
     std::string settingsPath_;
@@ -158,8 +158,10 @@ private:
     std::unique_ptr<ODataBuffer> buffer_;
     bool rowOpenTried_ = false;
     int32_t outsideCount_ = 0;
-    // The sum-check option as last seen, to notice it being switched on.
-    bool sumCheckSeen_ = false;
+    bool sumCheck_ = false;
+    bool undo_ = true;
+    // ReloadSettings came while busy; it runs when the busy count is back to 0.
+    bool settingsPending_ = false;
     int32_t busy_ = 0;
     uint32_t sum_ = 0;
     OUndoJournal journal_;

@@ -43,18 +43,6 @@ private:
 };
 } // namespace
 
-bool OBufferDocument::CurrentSumCheck()
-{
-    bool on = SumCheckOption();
-    if (on && !sumCheckSeen_) {
-        // Switched on behind the document's back: the kept sum is stale.
-        LongOperation bracket(*this, buffer_->Size() > kLongOperation);
-        RecomputeSum(buffer_->Size(), false);
-    }
-    sumCheckSeen_ = on;
-    return on;
-}
-
 void OBufferDocument::RecomputeSum(int32_t count, bool alwaysPump)
 {
     ODataBuffer& buffer = *buffer_;
@@ -85,9 +73,7 @@ uint32_t OBufferDocument::SumWindow()
 void OBufferDocument::SizeChanged(int32_t newSize)
 {
     Notify(vnBufferSize, newSize);
-    bool on = SumCheckOption();
-    sumCheckSeen_ = on;
-    if (!on)
+    if (!sumCheck_)
         return;
     host_.SetWaitCursor(true);
     if (newSize > kLongOperation)
@@ -111,8 +97,7 @@ void OBufferDocument::WriteByte(uint8_t value, int32_t address)
     if (!InAddressSpace(address))
         return;
     ODataBuffer& buffer = *buffer_;
-    const bool undo = UndoOption();
-    CurrentSumCheck();
+    const bool undo = undo_;
     const int32_t size = buffer.Size();
     const int32_t start = buffer.Start();
     uint8_t& byte = buffer.At(address);
@@ -143,8 +128,8 @@ void OBufferDocument::WriteBlock(const uint8_t* bytes, int32_t address, int32_t 
     ODataBuffer& buffer = *buffer_;
     const int32_t count = static_cast<int32_t>(last - first + 1);
     LongOperation bracket(*this, count > kLongOperation);
-    const bool undo = UndoOption();
-    const bool sumCheck = CurrentSumCheck();
+    const bool undo = undo_;
+    const bool sumCheck = sumCheck_;
     const int32_t size = buffer.Size();
     const int32_t start = buffer.Start();
     if (undo)
@@ -168,22 +153,30 @@ void OBufferDocument::WriteBlock(const uint8_t* bytes, int32_t address, int32_t 
 std::optional<std::vector<uint8_t>> OBufferDocument::CopyBlock(int32_t first, int32_t last)
 {
     const int64_t count = std::max<int64_t>(0, static_cast<int64_t>(last) - first + 1);
-    LongOperation bracket(*this, static_cast<int64_t>(last) - first > kLongOperation);
+    const bool isLong = static_cast<int64_t>(last) - first > kLongOperation;
+    if (isLong) {
+        host_.SetWaitCursor(true);
+        SetBusy(true);
+    }
     std::optional<std::vector<uint8_t>> block;
     try {
         block.emplace(static_cast<size_t>(count) + 1, 0);
     } catch (const std::bad_alloc&) {
         Message("can't create a copy of the requested data block.", "Out of memory");
-        host_.SetWaitCursor(false);
-        return std::nullopt;
     }
-    uint8_t* out = block->data();
-    for (int64_t i = 0; i < count; ++i) {
-        int64_t address = first + i;
-        out[i] = InAddressSpace(address) ? buffer_->At(static_cast<int32_t>(address)) : kErased;
-        if (address % 100 == 0)
-            host_.ProcessPendingEvents();
+    if (block) {
+        uint8_t* out = block->data();
+        for (int64_t i = 0; i < count; ++i) {
+            int64_t address = first + i;
+            out[i] = InAddressSpace(address) ? buffer_->At(static_cast<int32_t>(address)) : kErased;
+            // Only under the busy guard: a short copy inside an edit must not
+            // let another command in.
+            if (busy_ != 0 && address % 100 == 0)
+                host_.ProcessPendingEvents();
+        }
     }
+    if (isLong)
+        SetBusy(false);
     host_.SetWaitCursor(false);
     return block;
 }
@@ -195,8 +188,8 @@ void OBufferDocument::Fill(int32_t first, int32_t last, uint8_t value)
     LongOperation bracket(*this, isLong);
     first = std::max(first, 0);
     last = std::min(last, buffer.End() - 1);
-    const bool undo = UndoOption();
-    const bool sumCheck = CurrentSumCheck();
+    const bool undo = undo_;
+    const bool sumCheck = sumCheck_;
     const int32_t size = buffer.Size();
     const int32_t start = buffer.Start();
     // Every fill leaves exactly one block entry, even an empty one: a resize
@@ -226,7 +219,7 @@ void OBufferDocument::Resize(int32_t newStart, int32_t newLast)
     if (!InAddressSpace(newStart) || !InAddressSpace(newLast) || newLast < newStart)
         return;
     ODataBuffer& buffer = *buffer_;
-    const bool undo = UndoOption();
+    const bool undo = undo_;
     if (newStart > buffer.Start())
         Fill(buffer.Start(), newStart - 1, kErased);
     else if (undo)
@@ -257,16 +250,16 @@ void OBufferDocument::RecordWindow(int32_t start, int32_t size, uint32_t marker)
     journal_.Push(OUndoEntry{ukWindow, start, size, marker, std::nullopt});
 }
 
-bool OBufferDocument::CanUndo() { return UndoOption() && !journal_.Empty(); }
+bool OBufferDocument::CanUndo() { return undo_ && !journal_.Empty(); }
 
 int32_t OBufferDocument::Undo()
 {
-    if (!UndoOption())
+    if (!undo_)
         return -1;
-    return UndoStep(CurrentSumCheck());
+    return UndoStep();
 }
 
-int32_t OBufferDocument::UndoStep(bool sumCheck)
+int32_t OBufferDocument::UndoStep()
 {
     if (journal_.Empty()) {
         dirty_ = false;
@@ -291,11 +284,13 @@ int32_t OBufferDocument::UndoStep(bool sumCheck)
             SetBusy(true);
         const uint8_t* saved = entry.copy->data();
         buffer.SetPosition(entry.address);
+        const bool sumCheck = sumCheck_;
         for (int32_t i = 0; i < entry.size; ++i) {
             if (sumCheck)
                 sum_ = sum_ - buffer.At(entry.address + i) + saved[i];
             buffer.Put(saved[i]);
-            if (sumCheck || isLong)
+            // A short restore runs unguarded, so it lets nothing in.
+            if (isLong)
                 PumpEvery100(i);
         }
         if (isLong)
@@ -305,11 +300,11 @@ int32_t OBufferDocument::UndoStep(bool sumCheck)
     case ukWindow:
         if (entry.marker == kWindowByResize) {
             buffer.SetWindow(entry.address, entry.address + entry.size - 1);
-            UndoStep(sumCheck);
-            UndoStep(sumCheck);
+            UndoStep();
+            UndoStep();
             result = 1;
         } else {
-            result = UndoStep(sumCheck);
+            result = UndoStep();
             buffer.SetWindow(entry.address, entry.address + entry.size - 1);
         }
         SizeChanged(buffer.Size());

@@ -71,6 +71,8 @@ TEST(ConvTest, UsageErrorsAndHelp)
     EXPECT_EQ(Conv(dir, "--in-key").status, 2);
     EXPECT_EQ(Conv(dir, "a b c").status, 2);
     EXPECT_EQ(Conv(dir, "--info a b").status, 2);
+    EXPECT_EQ(Conv(dir, "'' " + Quote(dir.File("o.bin"))).status, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("o.bin")));
 }
 
 TEST(ConvTest, InfoPrintsOneLine)

@@ -1,5 +1,7 @@
 #include "document/document_fixture.h"
 
+#include <algorithm>
+
 using Bytes = std::vector<uint8_t>;
 
 namespace {
@@ -171,11 +173,21 @@ TEST_F(DocumentTest, SumCheckFollowsTheOption)
     EXPECT_EQ(doc->Sum(), SumOf(bytes));
 }
 
-TEST_F(DocumentTest, SumCheckSwitchedOnWithoutReloadIsStillExact)
+TEST_F(DocumentTest, OptionsChangeOnlyWhenReloaded)
 {
     auto doc = LoadBytes(Counting(64));
-    WriteSettings("[SETTINGS]\nSumCheck = 1\n");
+    WriteSettings("[SETTINGS]\nSumCheck = 1\nundo=0\n");
+    // The file alone changes nothing: the options were read when the document was made.
     doc->Fill(0, 3, 0);
+    EXPECT_EQ(doc->Sum(), 0u);
+    EXPECT_EQ(doc->Journal().Count(), 1);
+    EXPECT_TRUE(doc->CanUndo());
+
+    doc->ReloadSettings();
+    EXPECT_EQ(doc->Sum(), doc->SumWindow());
+    EXPECT_FALSE(doc->CanUndo());
+    doc->WriteByte(1, 1);
+    EXPECT_EQ(doc->Journal().Count(), 1);
     EXPECT_EQ(doc->Sum(), doc->SumWindow());
 }
 
@@ -190,8 +202,61 @@ TEST_F(DocumentTest, UndoOptionOffRecordsNothingAndKeepsTheJournal)
     EXPECT_EQ(doc->Undo(), -1);
     EXPECT_EQ(doc->Journal().Count(), 1);
     WriteSettings("[Settings]\nundo=1\n");
+    doc->ReloadSettings();
     EXPECT_TRUE(doc->CanUndo());
     EXPECT_EQ(doc->Undo(), 1);
+}
+
+// What the user does while an operation runs reaches the document only
+// through the host's event step; every such step must find it busy.
+TEST_F(DocumentTest, EventsAreHandledOnlyWhileBusy)
+{
+    WriteSettings("[Settings]\nsumcheck=1\n");
+    auto doc = LoadBytes(Counting(3000));
+    int unguarded = 0;
+    host.onEvents = [&] {
+        if (!doc->IsBusy())
+            ++unguarded;
+    };
+    doc->Fill(0, 500, 1);  // short: its undo copy passes address 0
+    doc->Undo();           // short block restore with the sum check on
+    doc->Fill(0, 2000, 2); // long
+    doc->Undo();
+    doc->CopyBlock(0, 300);
+    uint8_t block[200] = {};
+    doc->WriteBlock(block, 100, 200);
+    doc->Resize(100, 2999);
+    doc->Undo();
+    doc->InsertFile(0x10, dir.Write("i.hex", PlainHex(Counting(2000))));
+    doc->SetPath(dir.File("o.hex"));
+    EXPECT_TRUE(doc->Commit(true));
+    EXPECT_GT(host.eventSteps, 0);
+    EXPECT_EQ(unguarded, 0);
+}
+
+TEST_F(DocumentTest, SettingsChangedDuringALongFillWaitForItsEnd)
+{
+    auto doc = LoadBytes(Counting(5000));
+    bool changed = false;
+    int busySteps = 0;
+    host.onEvents = [&] {
+        // Past the undo copy, in the middle of the filling itself.
+        if (doc->IsBusy() && ++busySteps == 45) {
+            changed = true;
+            WriteSettings("[Settings]\nsumcheck=1\n");
+            doc->ReloadSettings();
+        }
+    };
+    doc->Fill(1000, 3999, 0x22);
+    host.onEvents = nullptr;
+    ASSERT_TRUE(changed);
+    EXPECT_EQ(doc->Start(), 0);
+    EXPECT_EQ(doc->Size(), 5000);
+    Bytes expected = Counting(5000);
+    std::fill(expected.begin() + 1000, expected.begin() + 4000, 0x22);
+    EXPECT_EQ(Window(*doc), expected);
+    EXPECT_TRUE(doc->SumCheckOption());
+    EXPECT_EQ(doc->Sum(), SumOf(expected));
 }
 
 TEST_F(DocumentTest, SettingsNotificationAndCopyBlock)

@@ -93,6 +93,9 @@ int main(int argc, char** argv)
             force = true;
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
             return UsageError(("unknown option " + std::string(arg)).c_str());
+        } else if (arg.empty()) {
+            // An empty name would make a new 512-byte buffer out of nothing.
+            return UsageError("empty file name");
         } else {
             (names == 0 ? input : output) = std::string(arg);
             if (++names > 2)
