@@ -187,6 +187,9 @@ bool OBufferDocument::Close() { return true; }
 
 bool OBufferDocument::Revert(bool clear)
 {
+    // The running operation holds on to the buffer.
+    if (busy_ != 0)
+        return false;
     Notify(vnRevert, clear ? 1 : 0);
     dirty_ = false;
     if (!clear) {
@@ -271,7 +274,9 @@ bool OBufferDocument::Commit(bool force)
         return true;
     if (buffer_->Size() == 0)
         return true;
-    if (path_.empty())
+    // A save arriving while an operation runs would read the buffer under
+    // it; the shell's Save is not guarded by the views.
+    if (path_.empty() || busy_ != 0)
         return false;
     return SaveTo(path_);
 }
@@ -401,6 +406,10 @@ bool OBufferDocument::OpenForRows()
 {
     if (IsOpen())
         return true;
+    // Not in the middle of a load: that would read the file a second time
+    // into the same buffer.
+    if (busy_ != 0)
+        return false;
     // One attempt only: a file that cannot be read would otherwise be
     // reported again for every row of every repaint.
     if (rowOpenTried_)

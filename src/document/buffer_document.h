@@ -66,9 +66,11 @@ public:
     // only once the whole new file was written. True only when everything
     // was saved without a reported error (then the document is clean and its
     // journal empty); after a format error the file is written but the
-    // document keeps its changes and the answer is false.
+    // document keeps its changes and the answer is false. False, writing
+    // nothing, while the document is busy.
     bool Commit(bool force = false);
-    // Forgets the changes; unless `clear`, reads the file again.
+    // Forgets the changes; unless `clear`, reads the file again. Refused
+    // (false) while busy.
     bool Revert(bool clear = false);
     bool IsOpen() const;
     // Refuses while busy; a changed document asks whether to save it first

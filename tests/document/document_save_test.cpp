@@ -167,3 +167,44 @@ TEST_F(DocumentTest, ClosingAChangedDocumentAsks)
     EXPECT_EQ(untitled->Path(), host.savePath);
     EXPECT_EQ(ReadFileBytes(host.savePath).size(), 512u);
 }
+
+TEST_F(DocumentTest, SaveRevertAndRowOpeningWaitWhileBusy)
+{
+    auto doc = LoadBytes(Bytes(5000, 0x11));
+    const std::string path = dir.File("during.bin");
+    doc->SetPath(path);
+    doc->SetFormatKey("bin");
+    bool tried = false;
+    bool saved = true, reverted = true;
+    host.onEvents = [&] {
+        if (!tried && doc->IsBusy()) {
+            tried = true;
+            saved = doc->Commit(true);
+            reverted = doc->Revert();
+        }
+    };
+    doc->Fill(0, 4999, 0x22);
+    host.onEvents = nullptr;
+    ASSERT_TRUE(tried);
+    EXPECT_FALSE(saved);
+    EXPECT_FALSE(reverted);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(Window(*doc), Bytes(5000, 0x22));
+    EXPECT_TRUE(doc->IsDirty());
+    EXPECT_TRUE(doc->Commit());
+    EXPECT_EQ(ReadFileBytes(path), std::string(5000, '\x22'));
+
+    // A view painting while a load runs does not start a second one.
+    auto loading = MakeDocument("hex");
+    int32_t painted = 1;
+    host.onEvents = [&] {
+        char text[OBufferDocument::kHexRowSize];
+        if (loading->IsBusy() && loading->Size() == 0)
+            painted = loading->HexRow(text, 0);
+    };
+    ASSERT_TRUE(loading->Open(dir.Write("late.hex", PlainHex(Bytes(600, 0x33)))));
+    host.onEvents = nullptr;
+    EXPECT_EQ(painted, 0);
+    EXPECT_EQ(loading->Size(), 600);
+    EXPECT_TRUE(host.messages.empty());
+}
