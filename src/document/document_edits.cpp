@@ -5,6 +5,7 @@
 
 #include "buffer/data_buffer.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -224,8 +225,11 @@ void OBufferDocument::Resize(int32_t newStart, int32_t newLast)
         Fill(buffer.Start(), newStart - 1, kErased);
     else if (undo)
         journal_.Push(OUndoEntry{});
+    // A new window wholly below the old one erases all of the old one; the
+    // fill must not reach further down, or it would widen the window and
+    // add an entry of its own.
     if (newLast < buffer.End())
-        Fill(newLast + 1, buffer.End(), kErased);
+        Fill(std::max(newLast + 1, buffer.Start()), buffer.End(), kErased);
     else if (undo)
         journal_.Push(OUndoEntry{});
     if (undo)
@@ -305,6 +309,15 @@ int32_t OBufferDocument::UndoStep()
             result = 1;
         } else {
             result = UndoStep();
+            // An insert's entry covers only the old window, so the bytes it
+            // placed beyond it would come back if the window grew over them
+            // again; what leaves the window is erased, as a resize does.
+            const int32_t oldStart = entry.address;
+            const int32_t oldEnd = entry.address + entry.size;
+            for (int32_t a = buffer.Start(); a < std::min(oldStart, buffer.End()); ++a)
+                buffer.At(a) = kErased;
+            for (int32_t a = std::max(oldEnd, buffer.Start()); a < buffer.End(); ++a)
+                buffer.At(a) = kErased;
             buffer.SetWindow(entry.address, entry.address + entry.size - 1);
         }
         SizeChanged(buffer.Size());

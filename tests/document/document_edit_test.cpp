@@ -89,6 +89,24 @@ TEST_F(DocumentTest, ResizeErasesCutOffBytesAndUndoesInOneStep)
     EXPECT_FALSE(doc->IsDirty());
 }
 
+TEST_F(DocumentTest, ResizeBelowOrAboveTheWindowLeavesThreeEntries)
+{
+    auto doc = MakeDocument("ext");
+    ASSERT_TRUE(doc->Open(dir.Write("w.int", IntelData(0x100, Counting(16)) + IntelData(0x1F0, Counting(16)) + IntelEnd())));
+    const Bytes original = Window(*doc);
+    doc->Resize(0x10, 0x20);
+    EXPECT_EQ(doc->Journal().Count(), 3);
+    EXPECT_EQ(doc->Start(), 0x10);
+    EXPECT_EQ(doc->End(), 0x21);
+    doc->Resize(0x400, 0x40F);
+    EXPECT_EQ(doc->Journal().Count(), 6);
+    doc->Undo();
+    EXPECT_EQ(doc->Undo(), 1);
+    EXPECT_EQ(doc->Start(), 0x100);
+    EXPECT_EQ(Window(*doc), original);
+    EXPECT_FALSE(doc->IsDirty());
+}
+
 TEST_F(DocumentTest, UndoAcrossWindowChangesRestoresEveryStep)
 {
     auto doc = LoadBytes(Counting(0x40));

@@ -182,6 +182,22 @@ TEST_F(DocumentTest, InsertPlacesTheFileAtTheAddressAndUndoes)
     EXPECT_TRUE(host.messages.empty());
 }
 
+TEST_F(DocumentTest, AnUndoneInsertLeavesNothingBehindTheWindow)
+{
+    auto doc = LoadBytes(Bytes(16, 0x00));
+    doc->InsertFile(0x100, dir.Write("other.hex", PlainHex({0xA1, 0xA2, 0xA3})));
+    doc->InsertFile(0, dir.Write("low.hex", PlainHex({0xB1})));
+    ASSERT_EQ(doc->End(), 0x103);
+    doc->Undo();
+    doc->Undo();
+    EXPECT_EQ(doc->End(), 0x10);
+    // Growing the window again shows erased bytes, as after a resize.
+    doc->Resize(0, 0x1FF);
+    EXPECT_EQ(doc->ReadByte(0), 0x00);
+    EXPECT_EQ(doc->ReadByte(0x100), 0xFF);
+    EXPECT_EQ(doc->ReadByte(0x102), 0xFF);
+}
+
 TEST_F(DocumentTest, InsertReportsInCapitals)
 {
     auto doc = LoadBytes(Bytes(4, 0x00));
