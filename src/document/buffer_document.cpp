@@ -65,10 +65,12 @@ void OBufferDocument::RemoveObserver(DocumentObserver* observer) { std::erase(ob
 
 void OBufferDocument::Notify(int notification, int32_t argument)
 {
-    // A copy: an observer may unregister itself while being told.
+    // A copy: an observer may unregister itself, or another one, while being
+    // told; one that is gone by its turn is not told.
     std::vector<DocumentObserver*> observers = observers_;
     for (DocumentObserver* observer : observers)
-        observer->DocumentNotify(*this, notification, argument);
+        if (std::find(observers_.begin(), observers_.end(), observer) != observers_.end())
+            observer->DocumentNotify(*this, notification, argument);
 }
 
 void OBufferDocument::Message(std::string_view text, std::string_view caption, int style)

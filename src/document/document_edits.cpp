@@ -117,15 +117,12 @@ void OBufferDocument::WriteByte(uint8_t value, int32_t address)
 void OBufferDocument::WriteBlock(const uint8_t* bytes, int32_t address, int32_t length)
 {
     // Only the part that lies in the address space is written.
-    int64_t first = address;
-    int64_t last = static_cast<int64_t>(address) + length - 1;
-    if (first < 0) {
-        bytes += -first;
-        first = 0;
-    }
-    last = std::min<int64_t>(last, ODataBuffer::AddressLimit - 1);
+    const int64_t skipped = address < 0 ? -static_cast<int64_t>(address) : 0;
+    const int64_t first = static_cast<int64_t>(address) + skipped;
+    const int64_t last = std::min<int64_t>(static_cast<int64_t>(address) + length - 1, ODataBuffer::AddressLimit - 1);
     if (length <= 0 || last < first)
         return;
+    bytes += skipped;
     ODataBuffer& buffer = *buffer_;
     const int32_t count = static_cast<int32_t>(last - first + 1);
     LongOperation bracket(*this, count > kLongOperation);

@@ -293,6 +293,34 @@ TEST_F(DocumentTest, SettingsNotificationAndCopyBlock)
     doc->RemoveObserver(&log);
 }
 
+TEST_F(DocumentTest, AnObserverRemovedByAnotherIsNotToldAnyMore)
+{
+    struct Closer : DocumentObserver {
+        std::unique_ptr<DocumentObserver> victim;
+        void DocumentNotify(OBufferDocument& d, int, int32_t) override
+        {
+            if (victim) {
+                d.RemoveObserver(victim.get());
+                victim.reset();
+            }
+        }
+    };
+    struct Counter : DocumentObserver {
+        int* told;
+        explicit Counter(int* t) : told(t) {}
+        void DocumentNotify(OBufferDocument&, int, int32_t) override { ++*told; }
+    };
+    auto doc = LoadBytes(Counting(8));
+    int told = 0;
+    Closer closer;
+    closer.victim = std::make_unique<Counter>(&told);
+    doc->AddObserver(&closer);
+    doc->AddObserver(closer.victim.get());
+    doc->ReloadSettings();
+    EXPECT_EQ(told, 0);
+    doc->RemoveObserver(&closer);
+}
+
 TEST_F(DocumentTest, FindSkipsTheStartingPointAndHonoursWordBounds)
 {
     std::string text = "cat scatter cat";
