@@ -30,15 +30,38 @@ void OFFCIn::ResetReadingState()
 
 FileFormat OFFCIn::DetectFormat()
 {
-    if (keyFormat_ != ffUnknown && TryFormat(keyFormat_))
-        return keyFormat_;
-    for (FileFormat f : {ffMotorola, ffIntel, ffAsciiHex, ffTektronix, ffSignetics, ffRca, ffPlainHex})
-        if (TryFormat(f))
+    // A trial that passes only because its first record is an end record
+    // (Signetics and Tektronix take any line with a zero count for one)
+    // explains nothing of the file. When an earlier trial read good records
+    // before it failed, that format is what the file really is: reading it
+    // shows its bytes and reports the fault, where the empty match would
+    // open a damaged file as an empty buffer without a word.
+    FileFormat readSome = ffUnknown;
+    auto pick = [&](FileFormat f, bool& done) {
+        bool data = false;
+        if (TryFormat(f, &data)) {
+            done = true;
+            return (data || readSome == ffUnknown) ? f : readSome;
+        }
+        if (data && readSome == ffUnknown)
+            readSome = f;
+        return ffUnknown;
+    };
+    bool done = false;
+    if (keyFormat_ != ffUnknown) {
+        FileFormat f = pick(keyFormat_, done);
+        if (done)
             return f;
+    }
+    for (FileFormat candidate : {ffMotorola, ffIntel, ffAsciiHex, ffTektronix, ffSignetics, ffRca, ffPlainHex}) {
+        FileFormat f = pick(candidate, done);
+        if (done)
+            return f;
+    }
     return ffBinary;
 }
 
-bool OFFCIn::TryFormat(FileFormat format)
+bool OFFCIn::TryFormat(FileFormat format, bool* readData)
 {
     std::unique_ptr<InStream> fresh = stream_.Reopen();
     if (!fresh)
@@ -55,6 +78,8 @@ bool OFFCIn::TryFormat(FileFormat format)
     for (int i = 0; i < 10 && ok; ++i) {
         ReadRecord();
         ok = (flags_ & ffcTrialFailMask) == 0;
+        if (ok && recordLength_ > 0 && readData)
+            *readData = true;
     }
     source_ = &stream_;
     return ok;

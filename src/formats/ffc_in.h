@@ -133,7 +133,8 @@ private:
     static int HexValue(int c) { return c < 0 ? -1 : kHexValue[c]; }
 
     FileFormat DetectFormat();
-    bool TryFormat(FileFormat format);
+    // Runs a trial parse; `readData` learns whether a good record carried bytes.
+    bool TryFormat(FileFormat format, bool* readData = nullptr);
     void ResetReadingState();
 
     InStream& stream_;

@@ -101,6 +101,25 @@ TEST(Recognition, FileFailingEveryTrialReadsAsBinary)
     EXPECT_EQ(longer.flags, ffcFormatError);
 }
 
+TEST(Recognition, DamagedFileIsNotTakenForAnEmptyOneOfAnotherFormat)
+{
+    // The second record's checksum is wrong. Its first line also reads as a
+    // Signetics end record (address 1000, count 00), but that trial explains
+    // none of the file: the file reads as Intel, keeping the good record and
+    // reporting the fault, instead of opening as an empty buffer.
+    const std::string damaged = ":10000000000102030405060708090A0B0C0D0E0F78\r\n"
+                                ":10001000101112131415161718191A1B1C1D1E1F00\r\n"
+                                ":00000001FF\r\n";
+    for (const char* key : {"ext", "", "hex"}) {
+        ReadResult r = ReadAll(damaged, key);
+        EXPECT_EQ(r.format, ffIntel) << key;
+        EXPECT_EQ(r.flags, ffcChecksumError) << key;
+        EXPECT_EQ(r.image.size(), 16u) << key;
+    }
+    // A file that is nothing but an end record still reads as one.
+    EXPECT_EQ(ReadAll(":000000\n", "").format, ffSignetics);
+}
+
 TEST(Recognition, TrialsLeaveTheStreamAtItsStart)
 {
     StringInStream stream(IntelFile(true));
