@@ -199,26 +199,28 @@ void OViewModel::UpdateSelection(int32_t a, int32_t b)
     const int32_t s = SelStart, e = SelEnd;
     if (!ShiftDown) {
         ClearSelection();
-    } else if ((a > s && b < s) || (a - 1 < e && b - 1 > e)) {
-        // The cursor crossed the anchor: the selection flips to its other side.
-        std::swap(SelStart, SelEnd);
-        if (b > SelStart)
-            SelEnd = b - 1;
+    } else if (Dragging) {
+        // The byte the drag started on stays selected whichever way the
+        // pointer goes; forward the cursor's own byte is left out.
+        if (b > dragAnchor_)
+            SetSelection(dragAnchor_, b - 1);
         else
-            SelStart = b;
-    } else if (a == s) {
-        if (s == e && b > s)
-            SelEnd = b - 1;
-        else
-            SelStart = b;
-    } else if (a - 1 == e) {
-        SelEnd = b - 1;
-    } else if (b > a) {
-        SelStart = a;
-        SelEnd = b - 1;
+            SetSelection(b, dragAnchor_);
     } else {
-        SelStart = b;
-        SelEnd = a - 1;
+        // Keys select the bytes between the anchor and the cursor. The anchor
+        // is the selection's far end when the cursor stood on one of its
+        // ends, else the old cursor: a fresh selection.
+        int32_t anchor = a;
+        if (s <= e) {
+            if (a == e + 1)
+                anchor = s;
+            else if (a == s)
+                anchor = e + 1;
+        }
+        if (b == anchor)
+            ClearSelection();
+        else
+            SetSelection(std::min(anchor, b), std::max(anchor, b) - 1);
     }
 
     const bool startChanged = SelStart != s, endChanged = SelEnd != e;
@@ -230,6 +232,26 @@ void OViewModel::UpdateSelection(int32_t a, int32_t b)
     } else if (startChanged || endChanged) {
         RepaintRange(std::min(a, b), std::max(a, b));
     }
+}
+
+void OViewModel::SetSelection(int32_t first, int32_t last)
+{
+    // The position after the last byte is no byte: a selection reaching it
+    // would hand a byte that does not exist to copying and filling.
+    first = std::max(first, Start());
+    last = std::min(last, End() - 1);
+    if (first <= last) {
+        SelStart = first;
+        SelEnd = last;
+    } else {
+        ClearSelection();
+    }
+}
+
+void OViewModel::KeepSelectionInside()
+{
+    if (HasSelection())
+        SetSelection(SelStart, SelEnd);
 }
 
 bool OViewModel::HitTest(int32_t x, int32_t y)
@@ -264,7 +286,8 @@ void OViewModel::ButtonDown(int32_t x, int32_t y)
         return;
     Dragging = true;
     ShiftDown = true;
-    SelStart = SelEnd = Cursor;
+    dragAnchor_ = Cursor;
+    SetSelection(Cursor, Cursor);
     damage_.rowArea = true;
 }
 

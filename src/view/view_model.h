@@ -115,6 +115,11 @@ public:
     void Char(uint32_t code);
     // Selection rules for a cursor that moved from `a` to `b`.
     void UpdateSelection(int32_t a, int32_t b);
+    // Sets the selection to first..last, kept within the buffer's bytes;
+    // cleared when nothing remains.
+    void SetSelection(int32_t first, int32_t last);
+    // After the buffer shrank: the selection keeps to the bytes still there.
+    void KeepSelectionInside();
 
     // Moves the cursor to the byte under (x, y); true when the point lies in
     // the hex or character column. During a drag a point above or below the
@@ -147,4 +152,6 @@ private:
 
     OBufferDocument& doc_;
     ViewDamage damage_;
+    // The byte a mouse drag started on.
+    int32_t dragAnchor_ = 0;
 };

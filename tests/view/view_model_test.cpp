@@ -308,6 +308,53 @@ TEST_F(ViewModelTest, ShiftArrowsSelectWhatTheCursorPasses)
     EXPECT_FALSE(model.HasSelection());
 }
 
+TEST_F(ViewModelTest, ShiftJumpsOverTheAnchorSelectOnlyWhatLiesBetween)
+{
+    Window(0, 0x80);
+    model.Cursor = 0x10;
+    ShiftPress(Key::Right, 3);
+    // Up from 0x13 to 0x03: the bytes between the cursor and the anchor 0x10,
+    // the anchor's own byte not included, as if Left had been pressed 16 times.
+    ShiftPress(Key::Up);
+    EXPECT_EQ(model.Cursor, 0x03);
+    EXPECT_EQ(model.SelStart, 0x03);
+    EXPECT_EQ(model.SelEnd, 0x0F);
+    // And back down: the bytes from the anchor up to the cursor.
+    ShiftPress(Key::Down, 2);
+    EXPECT_EQ(model.Cursor, 0x23);
+    EXPECT_EQ(model.SelStart, 0x10);
+    EXPECT_EQ(model.SelEnd, 0x22);
+    ShiftPress(Key::Home);
+    EXPECT_EQ(model.SelStart, 0x10);
+    EXPECT_EQ(model.SelEnd, 0x1F);
+
+    // Back and forth over the anchor one step at a time.
+    Press(Key::Right);
+    ASSERT_FALSE(model.HasSelection());
+    ASSERT_EQ(model.Cursor, 0x21);
+    ShiftPress(Key::Left);
+    EXPECT_EQ(model.SelStart, 0x20);
+    EXPECT_EQ(model.SelEnd, 0x20);
+    ShiftPress(Key::Right);  // back on the anchor: nothing selected
+    EXPECT_FALSE(model.HasSelection());
+    ShiftPress(Key::Right);
+    EXPECT_EQ(model.SelStart, 0x21);
+    EXPECT_EQ(model.SelEnd, 0x21);
+    ShiftPress(Key::Left);
+    EXPECT_FALSE(model.HasSelection());
+    ShiftPress(Key::Right, 2);  // a selection that emptied grows again
+    EXPECT_EQ(model.SelStart, 0x21);
+    EXPECT_EQ(model.SelEnd, 0x22);
+    // One Shift held over all the presses gives the same.
+    model.KeyDown(Key::Shift);
+    Press(Key::Left, 3);
+    Press(Key::Right, 4);
+    model.KeyUp(Key::Shift);
+    EXPECT_EQ(model.Cursor, 0x24);
+    EXPECT_EQ(model.SelStart, 0x21);
+    EXPECT_EQ(model.SelEnd, 0x23);
+}
+
 TEST_F(ViewModelTest, ShiftArrowsInTheHexColumnGrowByOneBytePerTwoPresses)
 {
     Window(0, 0x40);
@@ -416,6 +463,56 @@ TEST_F(ViewModelTest, DragsSelectInBothDirections)
     model.MouseMove(AsciiPointX(0x26), PointY(0x26));
     EXPECT_EQ(model.SelStart, 0x24);
     EXPECT_EQ(model.SelEnd, 0x25);
+}
+
+TEST_F(ViewModelTest, ADragThatWigglesAtItsStartStillSelects)
+{
+    Window(0, 0x100);
+    model.ButtonDown(AsciiPointX(0x10), PointY(0x10));
+    model.MouseMove(AsciiPointX(0x11), PointY(0x11));
+    model.MouseMove(AsciiPointX(0x10), PointY(0x10));
+    EXPECT_EQ(model.SelStart, 0x10);  // the clicked byte, as on the press
+    EXPECT_EQ(model.SelEnd, 0x10);
+    model.MouseMove(AsciiPointX(0x14), PointY(0x14));
+    model.ButtonUp(AsciiPointX(0x14), PointY(0x14));
+    EXPECT_EQ(model.SelStart, 0x10);
+    EXPECT_EQ(model.SelEnd, 0x13);
+
+    // Wiggling back and forth and releasing where it started: a plain click.
+    model.ButtonDown(AsciiPointX(0x30), PointY(0x30));
+    model.MouseMove(AsciiPointX(0x2F), PointY(0x2F));
+    model.MouseMove(AsciiPointX(0x31), PointY(0x31));
+    model.MouseMove(AsciiPointX(0x30), PointY(0x30));
+    model.ButtonUp(AsciiPointX(0x30), PointY(0x30));
+    EXPECT_FALSE(model.HasSelection());
+    EXPECT_EQ(model.Cursor, 0x30);
+}
+
+TEST_F(ViewModelTest, TheSelectionNeverTakesInThePositionAfterTheLastByte)
+{
+    Window(0, 0x38);
+    // A click on the empty cells after the last byte selects nothing.
+    model.ButtonDown(AsciiPointX(0x3C), PointY(0x3C));
+    EXPECT_EQ(model.Cursor, 0x38);
+    EXPECT_FALSE(model.HasSelection());
+    model.MouseMove(AsciiPointX(0x35), PointY(0x35));
+    model.ButtonUp(AsciiPointX(0x35), PointY(0x35));
+    EXPECT_EQ(model.SelStart, 0x35);
+    EXPECT_EQ(model.SelEnd, 0x37);
+    // Deleting it erases those bytes and does not grow the buffer.
+    Press(Key::Delete);
+    EXPECT_EQ(doc.Size(), 0x38);
+    EXPECT_EQ(doc.ReadByte(0x37), 0xFF);
+
+    // A selection whose bytes go away shrinks with the buffer.
+    model.SetSelection(0x20, 0x37);
+    doc.Resize(0, 0x2F);
+    model.KeepSelectionInside();
+    EXPECT_EQ(model.SelStart, 0x20);
+    EXPECT_EQ(model.SelEnd, 0x2F);
+    doc.Resize(0, 0x1F);
+    model.KeepSelectionInside();
+    EXPECT_FALSE(model.HasSelection());
 }
 
 TEST_F(ViewModelTest, HoldingTheButtonBelowTheRowsScrollsToTheEnd)
@@ -578,7 +675,7 @@ TEST_F(ViewModelTest, RandomInputKeepsTheViewConsistent)
         ASSERT_GE(model.TopRow, doc.Start() / 16);
         if (model.HasSelection()) {
             ASSERT_GE(model.SelStart, doc.Start());
-            ASSERT_LE(model.SelEnd, doc.End());
+            ASSERT_LT(model.SelEnd, doc.End());
         }
         for (int32_t r = model.TopRow; r < model.TopRow + model.Rows; ++r) {
             model.BuildRow(r, plan);

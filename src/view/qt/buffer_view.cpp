@@ -468,6 +468,8 @@ void OBufferView::DocumentNotify(OBufferDocument&, int notification, int32_t arg
         // revert) must not leave it where typing would widen the buffer.
         if (model_.Cursor < doc_->Start() || model_.Cursor > doc_->End())
             model_.EnsureCursorVisible();
+        // Nor may the selection name bytes that are gone.
+        model_.KeepSelectionInside();
         UpdateScrollRange(argument);
         break;
     case vnSettings:

@@ -219,9 +219,12 @@ private slots:
         QTest::keyClick(&view, Qt::Key_Delete);
         QCOMPARE(int(doc_->ReadByte(0x50)), 0xFF);
 
-        // The window shrinks under the cursor: typing must not widen it again.
+        // The window shrinks under the cursor and the selection: typing must
+        // not widen it again, nor may the selection name bytes that are gone.
+        view.Model().SetSelection(0x18, 0x40);
         doc_->Resize(0, 0x1F);
         QCOMPARE(view.Model().Cursor, 0x20);
+        QCOMPARE(view.Model().SelEnd, 0x1F);
         QTest::keyClicks(&view, "Q");
         QCOMPARE(doc_->Size(), 0x21);
     }
