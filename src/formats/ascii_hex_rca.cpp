@@ -17,7 +17,8 @@ bool IsAsciiHexSeparator(int c) { return c == ' ' || c == '%' || c == '\'' || c 
 void EndLine(OFFCIn& in, int32_t count)
 {
     in.SetRecordLength(count);
-    in.SetAddressBase(in.RecordAddress() + count);
+    // Like the running address, the line address wraps at the top.
+    in.SetAddressBase(static_cast<int32_t>(static_cast<uint32_t>(in.RecordAddress()) + static_cast<uint32_t>(count)));
 }
 
 int32_t ReadAddressField(OFFCIn& in)
@@ -123,7 +124,7 @@ void WriteAsciiHexRecord(OFFCOut& out)
         out.WriteHexByte(data[i]);
         out.PutChar(' ');
     }
-    out.SetWrittenTo(out.WrittenTo() + count);
+    out.AdvanceWrittenTo(count);
     out.PutText("\r\n");
 }
 
@@ -217,6 +218,6 @@ void WriteRcaRecord(OFFCOut& out)
         out.PutChar(' ');
         out.WriteHexByte(data[i]);
     }
-    out.SetWrittenTo(out.WrittenTo() + count);
+    out.AdvanceWrittenTo(count);
     out.SetFirstRecord(false);
 }

@@ -40,7 +40,8 @@ void OFFCOut::FlushRecord()
     case ffBinary:
     case ffUnknown: WriteBinaryRecord(*this); break;
     }
-    address_ += pendingCount_;
+    // Addresses near the top of the range wrap rather than overflow.
+    address_ = static_cast<int32_t>(static_cast<uint32_t>(address_) + static_cast<uint32_t>(pendingCount_));
     pendingCount_ = 0;
     recordLimit_ = kDefaultRecordLimit;
 }

@@ -90,6 +90,11 @@ public:
     const uint8_t* PendingData() const { return pending_; }
     int32_t WrittenTo() const { return writtenTo_; }
     void SetWrittenTo(int32_t address) { writtenTo_ = address; }
+    // Moves the written-to address past `count` bytes, wrapping at the top.
+    void AdvanceWrittenTo(int32_t count)
+    {
+        writtenTo_ = static_cast<int32_t>(static_cast<uint32_t>(writtenTo_) + static_cast<uint32_t>(count));
+    }
     uint32_t AnnouncedUpper() const { return announcedUpper_; }
     void SetAnnouncedUpper(uint32_t upper) { announcedUpper_ = upper; }
     bool Ending() const { return ending_; }

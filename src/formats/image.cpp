@@ -76,7 +76,8 @@ void WritePlainHexRecord(OFFCOut& out)
     const uint8_t* data = out.PendingData();
     for (int32_t i = 0; i < out.RecordLimit(); ++i)
         out.WriteHexByte(data[i]);
-    out.SetWrittenTo(written + out.RecordLimit());
+    out.SetWrittenTo(written);
+    out.AdvanceWrittenTo(out.RecordLimit());
     out.PutText("\r\n");
 }
 
@@ -108,5 +109,6 @@ void WriteBinaryRecord(OFFCOut& out)
         written += n;
     }
     out.Stream().WriteBlock(out.PendingData(), static_cast<size_t>(out.RecordLimit()));
-    out.SetWrittenTo(written + out.RecordLimit());
+    out.SetWrittenTo(written);
+    out.AdvanceWrittenTo(out.RecordLimit());
 }

@@ -167,6 +167,35 @@ TEST(WritingProtocol, WriteErrorsAreReported)
     }
 }
 
+TEST(WritingProtocol, AddressesAtTheTopOfTheRangeWrap)
+{
+    // Forty bytes from 0x7FFFFFFE: the second record and the end record lie
+    // past the signed range and wrap instead of overflowing.
+    StringOutStream sink;
+    OFFCOut out(sink, "s3f");
+    out.SetAddress(0x7FFFFFFE);
+    for (int i = 0; i < 40; ++i)
+        out.PutByte(0);
+    out.Finish();
+    const std::string text = sink.Text();
+    EXPECT_EQ(text.substr(0, 12), "S3257FFFFFFE");
+    EXPECT_NE(text.find("\r\nS30D8000001E"), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 16), "S7058000002654\r\n");
+
+    // The address-line formats keep their written-to address defined too.
+    for (const char* key : {"ahx", "mcd"}) {
+        StringOutStream lines;
+        OFFCOut o(lines, key);
+        o.SetAddress(0x7FFFFFF0);
+        for (int i = 0; i < 40; ++i)
+            o.PutByte(1);
+        o.SetAddress(0x7FFFFFF0);
+        o.PutByte(2);
+        o.Finish();
+        EXPECT_EQ(o.GetFlags(), uint32_t{ffcFormatError}) << key;
+    }
+}
+
 TEST(WritingProtocol, FinishWithoutBytesStillEnds)
 {
     EXPECT_EQ(WriteAll({}, "ext").text, ":00000001FF\r\n");
