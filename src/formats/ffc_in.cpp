@@ -20,7 +20,7 @@ OFFCIn::OFFCIn(InStream& stream, std::string_view key)
 void OFFCIn::ResetReadingState()
 {
     flags_ = 0;
-    address_ = 0;
+    recordStart_ = 0;
     recordLength_ = 0;
     recordPos_ = 0;
     recordAddress_ = 0;
@@ -87,6 +87,7 @@ bool OFFCIn::TryFormat(FileFormat format, bool* readData)
 
 void OFFCIn::ReadRecord()
 {
+    recordStart_ = GetAddress();
     recordPos_ = 0;
     if (flags_ & ffcEndOfData)
         return;
@@ -104,9 +105,9 @@ void OFFCIn::ReadRecord()
     // A reader never hands out more than the record holds.
     if (recordLength_ < 0 || recordLength_ > kRecordCapacity)
         recordLength_ = 0;
-    if (recordAddress_ != address_) {
+    if (recordAddress_ != recordStart_) {
         flags_ |= ffcAddressChange;
-        address_ = recordAddress_;
+        recordStart_ = recordAddress_;
     }
 }
 

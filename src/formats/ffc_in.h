@@ -57,15 +57,19 @@ public:
                 return 0;
             ReadRecord();
         }
-        // Record addresses come from the file and may sit at the top of the
-        // range; the running address wraps instead of overflowing.
-        address_ = static_cast<int32_t>(static_cast<uint32_t>(address_) + 1);
+        // The running address follows from the record position, so a byte
+        // costs no address update of its own.
         return record_[recordPos_++];
     }
 
     uint32_t GetFlags() const { return flags_; }
     void ClearFlags(uint32_t mask) { flags_ &= ~mask; }
-    int32_t GetAddress() const { return address_; }
+    // Record addresses come from the file and may sit at the top of the
+    // range; the running address wraps instead of overflowing.
+    int32_t GetAddress() const
+    {
+        return static_cast<int32_t>(static_cast<uint32_t>(recordStart_) + static_cast<uint32_t>(recordPos_));
+    }
 
     FileFormat KeyFormat() const { return keyFormat_; }
     FileFormat ActiveFormat() const { return active_; }
@@ -142,7 +146,9 @@ private:
     uint32_t flags_ = 0;
     FileFormat keyFormat_;
     FileFormat active_ = ffBinary;
-    int32_t address_ = 0;
+    // The running address where the current record's first byte belongs;
+    // GetAddress adds the bytes already delivered from it.
+    int32_t recordStart_ = 0;
     int32_t recordLength_ = 0;
     int32_t recordPos_ = 0;
     uint8_t record_[kRecordCapacity] = {};

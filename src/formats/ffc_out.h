@@ -27,7 +27,8 @@ public:
     void PutByte(uint8_t byte)
     {
         pending_[pendingCount_++] = byte;
-        if (pendingCount_ >= recordLimit_)
+        // The limit is the default one whenever no record is being written.
+        if (pendingCount_ >= kDefaultRecordLimit)
             FlushRecord();
     }
 
@@ -64,13 +65,15 @@ public:
     // WriteHexByte for each of `count` bytes (at most 256), handed to the
     // stream as one block.
     void WriteHexBytes(const uint8_t* data, int32_t count, RecordChecksum& sum);
-    // Record writers that build a whole line first: AppendHex puts the two
-    // upper-case digits of each of `count` bytes at `p` and returns the end;
-    // WriteLine hands the line to the stream and notes a failed stream.
+    // Record writers that build a whole line in the stream's buffer:
+    // BeginLine gives room for `maxSize` characters, AppendHex puts the two
+    // upper-case digits of each of `count` bytes at `p` and returns the end,
+    // EndLine takes the end of the line and notes a failed stream.
+    char* BeginLine(size_t maxSize) { return stream_.Reserve(maxSize); }
     static char* AppendHex(char* p, const uint8_t* data, int32_t count);
-    void WriteLine(const char* text, size_t size)
+    void EndLine(const char* end)
     {
-        stream_.WriteBlock(text, size);
+        stream_.Commit(end);
         if (stream_.Failed())
             flags_ |= ffcWriteError;
     }

@@ -2,6 +2,10 @@
 
 #include <cctype>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 bool SameKey(std::string_view a, std::string_view b)
 {
@@ -42,4 +46,22 @@ const char* FlagName(uint32_t flag)
     case ffcChecksumError: return "checksum error";
     default: return "";
     }
+}
+
+uint32_t ByteTotal(const uint8_t* data, int32_t count)
+{
+    uint32_t total = 0;
+    int32_t i = 0;
+#if defined(__SSE2__)
+    // Sums of absolute differences from zero add sixteen bytes at a time.
+    const __m128i zero = _mm_setzero_si128();
+    __m128i wide = zero;
+    for (; i + 16 <= count; i += 16)
+        wide = _mm_add_epi64(wide, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)), zero));
+    total = static_cast<uint32_t>(_mm_cvtsi128_si32(wide)) +
+            static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(wide, 8)));
+#endif
+    for (; i < count; ++i)
+        total += data[i];
+    return total;
 }

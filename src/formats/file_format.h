@@ -38,6 +38,9 @@ FileFormat FormatFromKey(std::string_view key);
 // Names of the set bits, for messages and diagnostics ("format error, checksum error").
 const char* FlagName(uint32_t singleFlag);
 
+// The sum of `count` bytes.
+uint32_t ByteTotal(const uint8_t* data, int32_t count);
+
 // Running checksum of a record in one of the styles the formats use.
 class RecordChecksum {
 public:
@@ -66,8 +69,7 @@ public:
         uint32_t v = value_;
         switch (style_) {
         case ByteSum:
-            for (int32_t i = 0; i < count; ++i)
-                v += data[i];
+            v += ByteTotal(data, count);
             break;
         case DigitSum:
             for (int32_t i = 0; i < count; ++i)

@@ -111,13 +111,12 @@ void WriteIntelRecord(OFFCOut& out)
     sum.AddBlock(out.PendingData(), count);
     const uint8_t check = TwosComplement(sum.Value());
 
-    char line[1 + 2 * (4 + kMaxRecordData + 1) + 2];
-    char* p = line;
+    char* p = out.BeginLine(1 + 2 * (4 + kMaxRecordData + 1) + 2);
     *p++ = ':';
     p = OFFCOut::AppendHex(p, head, 4);
     p = OFFCOut::AppendHex(p, out.PendingData(), count);
     p = OFFCOut::AppendHex(p, &check, 1);
     *p++ = '\r';
     *p++ = '\n';
-    out.WriteLine(line, static_cast<size_t>(p - line));
+    out.EndLine(p);
 }

@@ -105,8 +105,7 @@ void WriteMotorolaRecord(OFFCOut& out)
     sum.AddBlock(out.PendingData(), n);
     const uint8_t check = OnesComplement(sum.Value());
 
-    char line[2 + 2 * (5 + kMaxS3Data + 1) + 2];
-    char* p = line;
+    char* p = out.BeginLine(2 + 2 * (5 + kMaxS3Data + 1) + 2);
     *p++ = 'S';
     *p++ = '3';
     p = OFFCOut::AppendHex(p, head, 5);
@@ -114,5 +113,5 @@ void WriteMotorolaRecord(OFFCOut& out)
     p = OFFCOut::AppendHex(p, &check, 1);
     *p++ = '\r';
     *p++ = '\n';
-    out.WriteLine(line, static_cast<size_t>(p - line));
+    out.EndLine(p);
 }

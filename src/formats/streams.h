@@ -95,6 +95,16 @@ public:
     }
     void Write(std::string_view text);
     void WriteBlock(const void* data, size_t size);
+    // Room for up to `size` bytes (at most 4 KiB) written straight into the
+    // buffer, for writers that build a line in place; Commit takes the end
+    // of what was written there.
+    char* Reserve(size_t size)
+    {
+        if (kBufferSize - pos_ < size)
+            Drain();
+        return buffer_ + pos_;
+    }
+    void Commit(const char* end) { pos_ = static_cast<size_t>(end - buffer_); }
 
     // Hands every buffered byte to the sink; false when the sink failed.
     bool Flush();

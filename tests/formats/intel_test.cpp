@@ -49,6 +49,20 @@ TEST(IntelWriter, SplitsIntoRecordsOf32)
     EXPECT_EQ(text.substr(0, 9), ":20000000");
 }
 
+TEST(IntelWriter, EveryByteValueIsWrittenAsItsTwoDigits)
+{
+    // All 256 values, several at a time in one line: digits, letters and
+    // checksums are compared with lines built here byte by byte.
+    const std::vector<uint8_t> bytes = Counting(256, 0);
+    std::string expected;
+    for (int at = 0; at < 256; at += 32)
+        expected += Line(0, at, {bytes.begin() + at, bytes.begin() + at + 32});
+    EXPECT_EQ(WriteAll(ImageAt(0, bytes), "ext").text, expected + kEnd);
+    std::vector<uint8_t> reversed(bytes.rbegin(), bytes.rend());
+    EXPECT_EQ(WriteAll(ImageAt(0x7, {reversed.begin(), reversed.begin() + 31}), "ext").text,
+              Line(0, 0x7, {reversed.begin(), reversed.begin() + 31}) + kEnd);
+}
+
 TEST(IntelWriter, AnnouncesUpperAddressBitsWhenTheyChange)
 {
     const std::string high = WriteAll(ImageAt(0x12340, Counting(32)), "ext").text;
