@@ -171,8 +171,10 @@ void OBufferView::OnHeaderResized(int, int, int)
     model_.HexX = header_->sectionSize(0);
     model_.AsciiX = model_.HexX + header_->sectionSize(1);
     StretchLastColumn();
+    // The whole row area is drawn again, the marks with it at their new
+    // place; that place is the one to clear when the cursor moves next.
     update(RowsRect());
-    marks_ = QRegion();
+    marks_ = MarksRegion();
 }
 
 void OBufferView::OnScrollAction(int action)

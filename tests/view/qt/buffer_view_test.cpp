@@ -336,6 +336,37 @@ private slots:
         QVERIFY2(row.contains(spy.painted.boundingRect()), "more than the typed byte's row");
     }
 
+    void marksLeaveTheirPlaceAfterAHeaderDrag()
+    {
+        OBufferView& view = Open(0, 0x400);
+        OViewModel& m = view.Model();
+        QTest::mouseClick(&view, Qt::LeftButton, {}, HexPoint(0x23, 1));
+        view.Header()->resizeSection(1, 20 * m.CharW + 1);  // bytes 0 to 5 still fit
+        QTest::qWait(20);
+        const auto caret = m.CaretRect();
+        const auto focus = m.FocusRect();
+        QVERIFY(caret && focus);
+        struct PaintSpy : QObject {
+            QRegion painted;
+            bool eventFilter(QObject*, QEvent* e) override
+            {
+                if (e->type() == QEvent::Paint)
+                    painted += static_cast<QPaintEvent*>(e)->region();
+                return false;
+            }
+        } spy;
+        view.installEventFilter(&spy);
+        QTest::keyClick(&view, Qt::Key_End);  // to 0x2F, past the narrow column
+        QTest::qWait(20);
+        view.removeEventFilter(&spy);
+        QCOMPARE(m.Cursor, 0x2F);
+        QVERIFY(!m.CaretRect());
+        const QRect oldCaret(caret->left, caret->top, caret->Width(), caret->Height());
+        const QRect oldFocus(focus->left, focus->top, focus->Width(), focus->Height());
+        QVERIFY2(spy.painted.contains(oldCaret), "the old caret stays on the screen");
+        QVERIFY2(spy.painted.contains(oldFocus), "the old focus mark stays on the screen");
+    }
+
     void settingsReloadTakesTheNewFont()
     {
         OFontRecord record;
