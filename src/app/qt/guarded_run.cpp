@@ -26,13 +26,21 @@ void ODravelApplication::RethrowCaught()
     }
 }
 
-int RunGuarded(const std::function<int()>& body)
+int RunGuarded(const std::function<int()>& body, const std::function<void()>& cleanup)
 {
     try {
-        return body();
+        const int result = body();
+        if (cleanup)
+            cleanup();
+        return result;
     } catch (...) {
         ShowMessageBox(nullptr, QString::fromLatin1(UnexpectedErrorText), QString::fromLatin1(UnexpectedErrorCaption),
                        mbIconStop | mbOk);
-        return -1;
     }
+    try {
+        if (cleanup)
+            cleanup();
+    } catch (...) {
+    }
+    return -1;
 }

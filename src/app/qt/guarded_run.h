@@ -23,6 +23,8 @@ private:
     std::exception_ptr caught;
 };
 
-// Runs `body`; any exception it lets out is reported with the unexpected
-// error message box (no owner) and gives -1.
-int RunGuarded(const std::function<int()>& body);
+// Runs `body`, then `cleanup`, which destroys what the run built. Any
+// exception either lets out is reported with the unexpected error message box
+// (no owner) while the program's windows still stand; `cleanup` then runs
+// once more, quietly, and the result is -1.
+int RunGuarded(const std::function<int()>& body, const std::function<void()>& cleanup = {});

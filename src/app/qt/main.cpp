@@ -20,9 +20,17 @@ int main(int argc, char** argv)
         args.push_back(arguments[i].toStdString());
 
     const std::string launchDir = QDir::currentPath().toStdString();
+    // Both live outside the guarded body, so the main window is still on the
+    // screen while the unexpected-error message is shown.
+    std::unique_ptr<OProfile> settings;
+    std::unique_ptr<TTovikApp> app;
+    const auto destroy = [&] {
+        settings.reset();
+        app.reset();
+    };
     return RunGuarded([&] {
-        auto settings = std::make_unique<OProfile>(IniFilePath);
-        auto app = std::make_unique<TTovikApp>();
+        settings = std::make_unique<OProfile>(IniFilePath);
+        app = std::make_unique<TTovikApp>();
 
         const std::string stored = settings->GetString("Settings", "working dir", NoWorkingDir);
         if (const auto dir = WorkingDirToRestore(stored))
@@ -34,7 +42,6 @@ int main(int argc, char** argv)
 
         // The file dialogs move the current directory; the next start begins there.
         settings->WriteString("Settings", "working dir", QDir::currentPath().toStdString());
-        app.reset();
         return result != 0 ? 1 : 0;
-    });
+    }, destroy);
 }

@@ -4,7 +4,9 @@
 #include "app/qt/guarded_run.h"
 #include "app/qt/shell_services.h"
 
+#include <QPointer>
 #include <QTest>
+#include <QWidget>
 #include <QTimer>
 
 #include <stdexcept>
@@ -16,22 +18,36 @@ private slots:
     void exceptionInAnEventHandlerEndsTheRun()
     {
         QStringList shown;
-        SetMessageBoxHook([&shown](QWidget* owner, const QString& text, const QString& caption, int) {
+        QPointer<QWidget> window;
+        bool windowDuringMessage = false;
+        SetMessageBoxHook([&](QWidget* owner, const QString& text, const QString& caption, int) {
             shown << caption + "|" + text + (owner ? "|owned" : "");
+            windowDuringMessage = window;
             return 1;
         });
         bool after = false;
-        const int result = RunGuarded([&after] {
+        int cleanups = 0;
+        const auto cleanup = [&] {
+            ++cleanups;
+            delete window.data();
+        };
+        const int result = RunGuarded([&] {
+            window = new QWidget;
+            window->show();
             QTimer::singleShot(0, [] { throw std::runtime_error("boom"); });
             QTimer::singleShot(2000, [] { QCoreApplication::exit(0); });
             const int loop = QCoreApplication::exec();
             static_cast<ODravelApplication*>(qApp)->RethrowCaught();
             after = true;
             return loop;
-        });
+        }, cleanup);
         SetMessageBoxHook({});
         QCOMPARE(result, -1);
         QVERIFY(!after);
+        // The message comes while the program's windows stand; they go afterwards.
+        QVERIFY(windowDuringMessage);
+        QVERIFY(!window);
+        QCOMPARE(cleanups, 1);
         QCOMPARE(shown, QStringList({"Unexpected error|An exeption occured. \r\nyou probably ran out of memory"}));
     }
 };
