@@ -13,8 +13,12 @@ TTovikAboutDlg::TTovikAboutDlg(QWidget* parent, const VersionResource* module) :
 {
     setObjectName(QString::number(AboutDialogId));
     setWindowTitle(QStringLiteral("About Dravel 97"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     auto* layout = new QGridLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // The texts are 200 dialog units wide (a unit is a quarter of an average
+    // character), so the copyright keeps to its two lines.
+    layout->setColumnMinimumWidth(1, fontMetrics().averageCharWidth() * 200 / 4);
 
     auto* icon = new QLabel(this);
     icon->setPixmap(ProgramIcon(MainIconId).pixmap(34, 34));

@@ -25,6 +25,7 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 
@@ -137,14 +138,21 @@ void TTovikApp::AttachNewView(OBufferDocument* document)
 {
     if (!ClientArea)
         return;
+    const int others = int(Children().size());
     auto* child = new TTovikMDIChild(*document, *docManager, new OBufferView(document));
     child->setWindowIcon(ProgramIcon(DocumentIconId));
     connect(child, &QObject::destroyed, this, [this] { updateCommandStates(); });
     ClientArea->addSubWindow(child);
     // A new child takes most of the client area, as a new document window
-    // should show a good part of its buffer.
+    // should show a good part of its buffer, and steps down and right from
+    // the one before by a title bar, so that no window hides another whole.
     const QSize room = ClientArea->viewport()->size();
-    child->resize(std::max(room.width() * 9 / 10, 320), std::max(room.height() * 3 / 4, 200));
+    const QSize size(std::max(room.width() * 9 / 10, 320), std::max(room.height() * 3 / 4, 200));
+    const int step = std::max(child->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, child), 8);
+    const int places = 1 + std::max(0, std::min(room.width() - size.width(), room.height() - size.height())) / step;
+    const int offset = (others % places) * step;
+    child->resize(size);
+    child->move(offset, offset);
     child->show();
     child->widget()->setFocus();
     updateCommandStates();

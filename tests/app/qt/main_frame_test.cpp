@@ -3,7 +3,9 @@
 
 #include "app/app_resources.h"
 #include "app/program_paths.h"
+#include "app/qt/about_dlg.h"
 #include "app/qt/doc_manager.h"
+#include "app/version_info.h"
 #include "app/qt/help_window.h"
 #include "app/qt/qt_document_host.h"
 #include "app/qt/shell_services.h"
@@ -12,6 +14,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QLabel>
 #include <QTimer>
 #include <QMenu>
 #include <QMenuBar>
@@ -231,6 +234,28 @@ private slots:
         app->Command(CmHelpContents);
         QVERIFY(!app->HelpShown);
         QCOMPARE(messages.size(), 1);
+    }
+
+    void aboutBoxShowsTheVersionTablesTexts()
+    {
+        TTovikAboutDlg about(app->MainWindow());
+        QCOMPARE(about.windowTitle(), QStringLiteral("About Dravel 97"));
+        QVERIFY(about.VersionLine()->text().isEmpty());
+        const char* copyright = nullptr;
+        QVERIFY(TProjectRCVersion().QueryCopyright(copyright));
+        QCOMPARE(about.Copyright()->text(), QString::fromUtf8(copyright));
+        QVERIFY(about.SpecialBuild()->text().isEmpty());
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        // The copyright's own two lines, not broken further by a narrow box.
+        QLabel* label = about.Copyright();
+        QVERIFY(label->heightForWidth(label->width()) <= 2 * label->fontMetrics().lineSpacing() + 2);
+
+        // Without a product version the version line keeps its text.
+        const VersionResource partial{{0x04E40409u}, {{"\\StringFileInfo\\040904E4\\ProductName", "x"}}};
+        TTovikAboutDlg older(app->MainWindow(), &partial);
+        QCOMPARE(older.VersionLine()->text(), QStringLiteral("Version"));
+        QVERIFY(older.Copyright()->text().isEmpty());
     }
 
     void printerFollowsOnlyWindowsSectionChanges()

@@ -15,7 +15,9 @@
 #include "app/qt/tovik_app.h"
 
 #include <QAction>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -151,6 +153,14 @@ private slots:
         app->DropFiles({QString::fromStdString(b), QString::fromStdString(a), QString::fromStdString(b)});
         QCOMPARE(paths(), (std::vector<std::string>{b, a, b}));
         QCOMPARE(app->Children().size(), size_t(3));
+        // Each new window steps away from the one before and stays inside the client area.
+        const QRect area = app->ClientArea->viewport()->rect();
+        QSet<int> lefts;
+        for (TTovikMDIChild* child : app->Children()) {
+            QVERIFY(area.contains(child->geometry()));
+            lefts.insert(child->x());
+        }
+        QCOMPARE(lefts.size(), 3);
         messages.clear();
         app->DropFiles({dir.path()});
         QCOMPARE(paths().size(), size_t(3));
