@@ -1,15 +1,18 @@
 #include "app/qt/main_frame.h"
 
 #include "app/app_resources.h"
+#include "app/qt/lock_keys.h"
 #include "app/qt/mdi_windows.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -111,9 +114,36 @@ void TDecoratedMDIFrame::BuildToolbar(QToolBar* bar)
 
 void TDecoratedMDIFrame::BuildStatusBar()
 {
-    // Qt reports no lock-key states, so the status bar carries the hints only.
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(true);
+    // Caps, Num and Scroll Lock only, and only where the platform reports them.
+    if (!QueryLockKeys())
+        return;
+    const auto indicator = [bar](const char* name) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QString::fromLatin1(name));
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QString::fromLatin1(name)) + 8);
+        bar->addPermanentWidget(label);
+        return label;
+    };
+    QLabel* caps = indicator("CAPS");
+    QLabel* num = indicator("NUM");
+    QLabel* scroll = indicator("SCRL");
+    // The states change also while other programs have the keyboard, so
+    // they are looked at a few times a second rather than on our own keys.
+    auto* timer = new QTimer(bar);
+    connect(timer, &QTimer::timeout, bar, [caps, num, scroll] {
+        const std::optional<LockKeys> keys = QueryLockKeys();
+        const auto show = [](QLabel* label, bool on) {
+            label->setText(on ? label->objectName() : QString());
+        };
+        show(caps, keys && keys->caps);
+        show(num, keys && keys->num);
+        show(scroll, keys && keys->scroll);
+    });
+    timer->start(250);
 }
 
 void TDecoratedMDIFrame::MergeBufferMenu(bool merged)
