@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -60,6 +61,23 @@ public:
         // The running address follows from the record position, so a byte
         // costs no address update of its own.
         return record_[recordPos_++];
+    }
+
+    // NextByte for up to `max` bytes at once, for callers that move runs:
+    // copies the bytes of the current record that NextByte would return next
+    // into `dest` and returns their count. Call it only where NextByte may be
+    // called, after MoreData returned true and the flags were looked at; it
+    // never reads a record, so no flag changes under a run.
+    int32_t NextBytes(uint8_t* dest, int32_t max)
+    {
+        int32_t n = recordLength_ - recordPos_;
+        if (n > max)
+            n = max;
+        if (n <= 0)
+            return 0;
+        std::memcpy(dest, record_ + recordPos_, static_cast<size_t>(n));
+        recordPos_ += n;
+        return n;
     }
 
     uint32_t GetFlags() const { return flags_; }

@@ -28,6 +28,19 @@ void OFFCOut::Finish()
         flags_ |= ffcWriteError;
 }
 
+void OFFCOut::PutBytes(const uint8_t* data, int32_t count)
+{
+    while (count > 0) {
+        const int32_t n = std::min(count, kDefaultRecordLimit - pendingCount_);
+        std::memcpy(pending_ + pendingCount_, data, static_cast<size_t>(n));
+        pendingCount_ += n;
+        data += n;
+        count -= n;
+        if (pendingCount_ >= kDefaultRecordLimit)
+            FlushRecord();
+    }
+}
+
 void OFFCOut::FlushRecord()
 {
     if (pendingCount_ == 0 && !ending_)

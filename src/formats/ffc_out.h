@@ -32,6 +32,9 @@ public:
             FlushRecord();
     }
 
+    // PutByte for each of `count` bytes, for callers that move runs.
+    void PutBytes(const uint8_t* data, int32_t count);
+
     // Writes the pending record and the format's end record, then flushes
     // the stream; a stream that failed sets ffcWriteError.
     void Finish();

@@ -299,6 +299,72 @@ TEST(RoundTrip, EveryFormatOfThisUnitKeepsBytesAndAddresses)
     }
 }
 
+TEST(RoundTrip, RunsMoveExactlyLikeSingleBytes)
+{
+    // The run helpers on both sides against the byte-at-a-time protocol,
+    // with runs of odd lengths that cross records and gaps.
+    std::mt19937 rng(11);
+    ByteImage image;
+    for (int run = 0; run < 40; ++run) {
+        const int32_t at = 0x100 * run + static_cast<int32_t>(rng() % 64);
+        for (int i = 0, n = 1 + static_cast<int>(rng() % 150); i < n; ++i)
+            image[at + i] = static_cast<uint8_t>(rng());
+    }
+    for (const char* key : {"ext", "s3f", "tek", "sig", "ahx", "mcd", "hex", "bin"}) {
+        SCOPED_TRACE(key);
+        const WriteResult single = WriteAll(image, key);
+
+        StringOutStream sink;
+        OFFCOut out(sink, key);
+        std::vector<uint8_t> run;
+        int32_t runStart = 0;
+        auto flush = [&] {
+            out.SetAddress(runStart);
+            for (size_t i = 0; i < run.size();) {
+                const size_t n = std::min<size_t>(run.size() - i, 1 + rng() % 70);
+                out.PutBytes(run.data() + i, static_cast<int32_t>(n));
+                i += n;
+            }
+            run.clear();
+        };
+        for (const auto& [address, byte] : image) {
+            if (!run.empty() && address != runStart + static_cast<int32_t>(run.size()))
+                flush();
+            if (run.empty())
+                runStart = address;
+            run.push_back(byte);
+        }
+        flush();
+        out.Finish();
+        EXPECT_EQ(sink.Text(), single.text);
+        EXPECT_EQ(out.GetFlags(), single.flags);
+
+        const ReadResult bytes = ReadAll(single.text, key);
+        StringInStream stream(single.text);
+        OFFCIn in(stream, key);
+        ReadResult runs;
+        int32_t position = 0;
+        uint8_t chunk[300];
+        while (in.MoreData()) {
+            if (in.GetFlags() & ffcAddressChange) {
+                position = in.GetAddress();
+                runs.addressChanges.push_back(position);
+                in.ClearFlags(ffcAddressChange);
+            }
+            if (in.GetFlags() & ffcStopMask)
+                break;
+            const int32_t n = in.NextBytes(chunk, 1 + static_cast<int32_t>(rng() % 300));
+            ASSERT_GT(n, 0);
+            for (int32_t i = 0; i < n; ++i)
+                runs.image[position++] = chunk[i];
+            EXPECT_EQ(in.GetAddress(), position);
+        }
+        EXPECT_EQ(runs.image, bytes.image);
+        EXPECT_EQ(runs.addressChanges, bytes.addressChanges);
+        EXPECT_EQ(in.GetFlags() & ~ffcAddressChange, bytes.flags);
+    }
+}
+
 TEST(RoundTrip, FilesReadAcrossStreamBufferBoundaries)
 {
     // Records and blocks straddle the file stream's 64 KiB refills, where
