@@ -6,7 +6,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QTreeView>
+
+#include <algorithm>
 
 namespace {
 
@@ -93,6 +97,19 @@ std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, con
         const QStringList filters = TemplateFileFilters();
         QFileDialog dialog(owner);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
+        // Wide enough for the size, type and date columns beside the names.
+        const int em = dialog.fontMetrics().averageCharWidth();
+        dialog.resize(std::max(dialog.width(), 110 * em), std::max(dialog.height(), 36 * dialog.fontMetrics().height()));
+        if (auto* details = dialog.findChild<QTreeView*>()) {
+            QHeaderView* header = details->header();
+            // Fixed widths rather than sizing to the contents, which would
+            // measure every entry of a large folder again as it loads.
+            header->setStretchLastSection(false);
+            header->setSectionResizeMode(0, QHeaderView::Stretch);
+            header->resizeSection(1, 12 * em);
+            header->resizeSection(2, 30 * em);
+            header->resizeSection(3, 22 * em);
+        }
         dialog.setDirectory(QDir::currentPath());
         dialog.setNameFilters(filters);
         dialog.selectNameFilter(filters[start]);
