@@ -70,6 +70,8 @@ public:
     bool CanClose(OBufferDocument& document);
     // Asks every document whether it may close; false at the first refusal.
     bool CanCloseAll();
+    // Closes the document and its views without asking: the caller asked.
+    void CloseDocument(OBufferDocument* document) { destroy(document); }
     // A view of `document` went away; the last one takes the document along.
     void ViewClosed(OBufferDocument* document, int viewsLeft);
 

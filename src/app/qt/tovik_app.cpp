@@ -237,7 +237,24 @@ void TTovikApp::Command(int id)
             }
         break;
     }
-    case CmCloseChildren: ClientArea->closeAllSubWindows(); break;
+    case CmCloseChildren: {
+        // Every document is asked first; one that refuses (or Cancel on its
+        // question) keeps all windows open, and nobody is asked twice.
+        std::vector<OBufferDocument*> documents;
+        for (TTovikMDIChild* child : Children())
+            if (std::find(documents.begin(), documents.end(), child->Document()) == documents.end())
+                documents.push_back(child->Document());
+        bool all = true;
+        for (OBufferDocument* document : documents)
+            if (!docManager->CanClose(*document)) {
+                all = false;
+                break;
+            }
+        if (all)
+            for (OBufferDocument* document : documents)
+                docManager->CloseDocument(document);
+        break;
+    }
     case CmHelpContents: ShowHelpContents(); break;
     case CmHelpUsing: ShowHelpOnHelp(); break;
     case CmHelpAbout: {

@@ -235,6 +235,25 @@ private slots:
         QCOMPARE(messages.size(), 2);
     }
 
+    void closeAllAsksEachDocumentOnceAndCancelKeepsEveryWindow()
+    {
+        start({"-u"});
+        app->DropFiles({QString::fromStdString(file("a.int")), QString::fromStdString(file("b.int")),
+                        QString::fromStdString(file("c.int"))});
+        app->DocManager()->Documents()[0]->WriteByte(0x55, 0x10);
+        app->DocManager()->Documents()[2]->WriteByte(0x55, 0x10);
+        answers << idCancel;
+        app->Command(CmCloseChildren);
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(app->Children().size(), size_t(3));
+        QCOMPARE(paths().size(), size_t(3));
+        answers << idNo << idNo;
+        app->Command(CmCloseChildren);
+        QCOMPARE(messages.size(), 3);
+        QVERIFY(app->Children().empty());
+        QVERIFY(paths().empty());
+    }
+
     void savingANewDocumentWhileClosingRemembersIt()
     {
         start({"-u"});
