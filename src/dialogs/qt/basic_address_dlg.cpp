@@ -3,6 +3,7 @@
 #include "dialogs/address_dialog_ids.h"
 #include "dialogs/qt/dialog_services.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -141,6 +142,13 @@ void OBasicAddressDlg::SetupWindow()
 
     // The window's full size, measured with every control in place.
     QSize full = sizeHint();
+    // A long caption (File New's request) should stay readable in the title
+    // bar rather than be cut short by a narrow dialog.
+    // Title bars commonly use a bold face and keep room for their buttons.
+    QFont captionFont = font();
+    captionFont.setBold(true);
+    int captionWidth = QFontMetrics(captionFont).horizontalAdvance(windowTitle()) + 160;
+    full.setWidth(std::max(full.width(), captionWidth));
 
     if (!request_.startShown) {
         for (QWidget* w : {static_cast<QWidget*>(firstDec_), static_cast<QWidget*>(firstHex_),
