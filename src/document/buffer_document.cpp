@@ -420,7 +420,8 @@ bool OBufferDocument::OpenForRows()
     return Open();
 }
 
-int32_t OBufferDocument::HexRow(char* text, int32_t row)
+int32_t OBufferDocument::RowText(char* text, int32_t row, int32_t cellWidth,
+                                 void (*putCell)(char* cell, uint8_t byte))
 {
     if (!OpenForRows()) {
         text[0] = 0;
@@ -430,50 +431,36 @@ int32_t OBufferDocument::HexRow(char* text, int32_t row)
     const int64_t start = buffer_->Start();
     const int64_t end = buffer_->End();
     const int64_t base = static_cast<int64_t>(row) * kBytesPerRow;
-    for (int32_t c = 0; c < kBytesPerRow; ++c) {
+    int32_t c = 0;
+    for (; c < kBytesPerRow; ++c) {
         int64_t address = base + c;
-        if (address >= end) {
-            text[3 * c] = 0;
-            return outsideCount_ ? -3 * c : 3 * c;
-        }
+        if (address >= end)
+            break;
         if (address < start) {
             ++outsideCount_;
             continue;
         }
-        uint8_t byte = buffer_->At(static_cast<int32_t>(address));
-        text[3 * c] = kHexDigits[byte >> 4];
-        text[3 * c + 1] = kHexDigits[byte & 0x0F];
-        text[3 * c + 2] = ' ';
+        putCell(text + cellWidth * c, buffer_->At(static_cast<int32_t>(address)));
     }
-    text[3 * kBytesPerRow] = 0;
-    return outsideCount_ ? -3 * kBytesPerRow : 3 * kBytesPerRow;
+    const int32_t length = cellWidth * c;
+    text[length] = 0;
+    return outsideCount_ ? -length : length;
+}
+
+int32_t OBufferDocument::HexRow(char* text, int32_t row)
+{
+    return RowText(text, row, 3, [](char* cell, uint8_t byte) {
+        cell[0] = kHexDigits[byte >> 4];
+        cell[1] = kHexDigits[byte & 0x0F];
+        cell[2] = ' ';
+    });
 }
 
 int32_t OBufferDocument::AsciiRow(char* text, int32_t row)
 {
-    if (!OpenForRows()) {
-        text[0] = 0;
-        return 0;
-    }
-    outsideCount_ = 0;
-    const int64_t start = buffer_->Start();
-    const int64_t end = buffer_->End();
-    const int64_t base = static_cast<int64_t>(row) * kBytesPerRow;
-    for (int32_t c = 0; c < kBytesPerRow; ++c) {
-        int64_t address = base + c;
-        if (address >= end) {
-            text[c] = 0;
-            return outsideCount_ ? -c : c;
-        }
-        if (address < start) {
-            ++outsideCount_;
-            continue;
-        }
-        uint8_t byte = buffer_->At(static_cast<int32_t>(address));
-        text[c] = byte >= 32 ? static_cast<char>(byte) : '.';
-    }
-    text[kBytesPerRow] = 0;
-    return outsideCount_ ? -kBytesPerRow : kBytesPerRow;
+    return RowText(text, row, 1, [](char* cell, uint8_t byte) {
+        cell[0] = byte >= 32 ? static_cast<char>(byte) : '.';
+    });
 }
 
 // --- Busy state and settings ---------------------------------------------

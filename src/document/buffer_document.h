@@ -142,6 +142,9 @@ private:
     bool SaveTo(const std::string& target);
     void RecomputeSum(int32_t count, bool alwaysPump);
     bool OpenForRows();
+    // The row's cells from the window, `cellWidth` characters each; cells
+    // below the start are skipped and counted, the text stops at End.
+    int32_t RowText(char* text, int32_t row, int32_t cellWidth, void (*putCell)(char* cell, uint8_t byte));
     void Notify(int notification, int32_t argument);
     void Message(std::string_view text, std::string_view caption, int style = mbIconStop);
     void PumpEvery100(int64_t index) { if (index % 100 == 0) host_.ProcessPendingEvents(); }
