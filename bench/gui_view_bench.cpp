@@ -72,10 +72,15 @@ struct Setup {
     }
 };
 
+// Widgets must go before the application object does, so the shared set-up
+// is destroyed by main rather than at exit.
+std::unique_ptr<Setup> shared;
+
 Setup& Shared()
 {
-    static Setup setup;
-    return setup;
+    if (!shared)
+        shared = std::make_unique<Setup>();
+    return *shared;
 }
 
 void gui_ViewFullRepaint(benchmark::State& state)
@@ -123,6 +128,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
+    shared.reset();
     benchmark::Shutdown();
     return 0;
 }
