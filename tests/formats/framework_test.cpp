@@ -5,6 +5,7 @@
 #include "formats/ffc_out.h"
 #include "formats/streams.h"
 #include "support/convert_helpers.h"
+#include "support/srec_peer.h"
 
 #include <gtest/gtest.h>
 
@@ -394,4 +395,22 @@ TEST(RoundTrip, FilesReadAcrossStreamBufferBoundaries)
         }
     }
     std::remove(path.c_str());
+}
+
+TEST(RoundTrip, SixteenBitRecordFormatsReadBackWhatTheyWrite)
+{
+    struct Case {
+        const char* key;
+        FileFormat format;
+    };
+    for (Case c : {Case{"AHX", ffAsciiHex}, Case{"MCD", ffRca}, Case{"TEK", ffTektronix},
+                   Case{"SIG", ffSignetics}}) {
+        for (uint32_t seed = 1; seed <= 20; ++seed) {
+            ByteImage image = RandomImage(seed, 12, 80, 0x10000);
+            ReadResult back = ReadAll(WriteAll(image, c.key).text, c.key);
+            EXPECT_EQ(back.format, c.format) << c.key;
+            EXPECT_EQ(back.flags, uint32_t{ffcEndOfData}) << c.key;
+            EXPECT_EQ(back.image, image) << c.key << " seed " << seed;
+        }
+    }
 }

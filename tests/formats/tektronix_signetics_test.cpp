@@ -72,17 +72,6 @@ TEST(TektronixFormat, AddressAbove16BitsIsWrittenWrappedAndReported)
     EXPECT_EQ(ReadAll(fits.text, "TEK").image, straddle);
 }
 
-TEST(TektronixFormat, ReadsBackWhatItWrites)
-{
-    for (uint32_t seed = 1; seed <= 20; ++seed) {
-        ByteImage image = RandomImage(seed, 12, 80, 0x10000);
-        ReadResult back = ReadAll(WriteAll(image, "TEK").text, "TEK");
-        EXPECT_EQ(back.format, ffTektronix);
-        EXPECT_EQ(back.flags, uint32_t{ffcEndOfData});
-        EXPECT_EQ(back.image, image) << "seed " << seed;
-    }
-}
-
 TEST(TektronixFormat, SkipsCommentsAndTakesLowerCaseDataAndChecksums)
 {
     ReadResult r = ReadAll("//any text /0000\r\n/01000102ff1e\r\n//\n/00000000\n", "TEK");
@@ -162,17 +151,6 @@ TEST(SigneticsFormat, RecordAbove16BitsIsDroppedAndReported)
     WriteResult w = WriteAll(image, "SIG");
     EXPECT_EQ(w.text, ":001001421122\n::000000\n");
     EXPECT_EQ(w.flags, uint32_t{ffcFormatError});
-}
-
-TEST(SigneticsFormat, ReadsBackWhatItWrites)
-{
-    for (uint32_t seed = 1; seed <= 20; ++seed) {
-        ByteImage image = RandomImage(seed, 12, 80, 0x10000);
-        ReadResult back = ReadAll(WriteAll(image, "SIG").text, "SIG");
-        EXPECT_EQ(back.format, ffSignetics);
-        EXPECT_EQ(back.flags, uint32_t{ffcEndOfData});
-        EXPECT_EQ(back.image, image) << "seed " << seed;
-    }
 }
 
 TEST(SigneticsFormat, EndRecordAtAnyAddressEndsReading)
