@@ -53,43 +53,45 @@ void OBasicAddressDlg::Tag(QWidget* widget, int id, int helpContext)
         widget->setProperty("helpId", helpContext);
 }
 
+QHBoxLayout* OBasicAddressDlg::BuildValueGroup(const QString& label, const ValueIds& ids,
+                                               int helpContext, QGroupBox*& group,
+                                               QLineEdit*& edit, QFrame*& frame,
+                                               QRadioButton*& dec, QRadioButton*& hex)
+{
+    group = new QGroupBox(label, this);
+    Tag(group, ids.group, helpContext);
+    edit = NumberEdit(group);
+    Tag(edit, ids.edit, helpContext);
+    frame = new QFrame(group);
+    frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    Tag(frame, ids.frame, helpContext);
+    dec = new QRadioButton(QStringLiteral("&DEC"), frame);
+    Tag(dec, ids.dec, helpContext);
+    hex = new QRadioButton(QStringLiteral("&HEX"), frame);
+    Tag(hex, ids.hex, helpContext);
+    auto* radix = new QVBoxLayout(frame);
+    radix->addWidget(dec);
+    radix->addWidget(hex);
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(edit);
+    row->addWidget(frame);
+    return row;
+}
+
 void OBasicAddressDlg::BuildControls()
 {
-    // First value: edit, and a frame with its radix radios.
-    firstGroup_ = new QGroupBox(QStringLiteral("&Start address"), this);
-    Tag(firstGroup_, FirstGroup, FirstHelp);
-    firstEdit_ = NumberEdit(firstGroup_);
-    Tag(firstEdit_, FirstEdit, FirstHelp);
-    firstFrame_ = new QFrame(firstGroup_);
-    firstFrame_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    Tag(firstFrame_, FirstFrame, FirstHelp);
-    firstDec_ = new QRadioButton(QStringLiteral("&DEC"), firstFrame_);
-    Tag(firstDec_, FirstDec, FirstHelp);
-    firstHex_ = new QRadioButton(QStringLiteral("&HEX"), firstFrame_);
-    Tag(firstHex_, FirstHex, FirstHelp);
-    auto* firstRadix = new QVBoxLayout(firstFrame_);
-    firstRadix->addWidget(firstDec_);
-    firstRadix->addWidget(firstHex_);
-    auto* firstRow = new QHBoxLayout(firstGroup_);
-    firstRow->addWidget(firstEdit_);
-    firstRow->addWidget(firstFrame_);
+    // Each value: an edit, and a sunken frame with its radix radios.
+    QHBoxLayout* firstRow = BuildValueGroup(QStringLiteral("&Start address"),
+                                            {FirstGroup, FirstEdit, FirstFrame, FirstDec, FirstHex},
+                                            FirstHelp, firstGroup_, firstEdit_, firstFrame_,
+                                            firstDec_, firstHex_);
     firstRow->addStretch(1);
 
-    // Second value: the same, plus whether it is an address or a size.
-    secondGroup_ = new QGroupBox(QStringLiteral("&Last address / size"), this);
-    Tag(secondGroup_, SecondGroup, SecondHelp);
-    secondEdit_ = NumberEdit(secondGroup_);
-    Tag(secondEdit_, SecondEdit, SecondHelp);
-    secondFrame_ = new QFrame(secondGroup_);
-    secondFrame_->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    Tag(secondFrame_, SecondFrame, SecondHelp);
-    secondDec_ = new QRadioButton(QStringLiteral("&DEC"), secondFrame_);
-    Tag(secondDec_, SecondDec, SecondHelp);
-    secondHex_ = new QRadioButton(QStringLiteral("&HEX"), secondFrame_);
-    Tag(secondHex_, SecondHex, SecondHelp);
-    auto* secondRadix = new QVBoxLayout(secondFrame_);
-    secondRadix->addWidget(secondDec_);
-    secondRadix->addWidget(secondHex_);
+    // The second value also says whether it is an address or a size.
+    QHBoxLayout* secondRow = BuildValueGroup(
+        QStringLiteral("&Last address / size"),
+        {SecondGroup, SecondEdit, SecondFrame, SecondDec, SecondHex}, SecondHelp, secondGroup_,
+        secondEdit_, secondFrame_, secondDec_, secondHex_);
     valueIsAddress_ = new QRadioButton(QStringLiteral("Value is address"), secondGroup_);
     Tag(valueIsAddress_, ValueIsAddress, ValueIsAddressHelp);
     valueIsSize_ = new QRadioButton(QStringLiteral("Value is size"), secondGroup_);
@@ -97,9 +99,6 @@ void OBasicAddressDlg::BuildControls()
     auto* meaning = new QVBoxLayout;
     meaning->addWidget(valueIsAddress_);
     meaning->addWidget(valueIsSize_);
-    auto* secondRow = new QHBoxLayout(secondGroup_);
-    secondRow->addWidget(secondEdit_);
-    secondRow->addWidget(secondFrame_);
     secondRow->addLayout(meaning);
     secondRow->addStretch(1);
 

@@ -16,6 +16,7 @@
 
 class QBoxLayout;
 class QGroupBox;
+class QHBoxLayout;
 class QFrame;
 class QLineEdit;
 class QPushButton;
@@ -52,7 +53,14 @@ protected:
     static void Tag(QWidget* widget, int id, int helpContext = 0);
 
 private:
+    struct ValueIds {
+        int group, edit, frame, dec, hex;
+    };
     void BuildControls();
+    // Builds one value's group box: its edit and a frame with DEC and HEX.
+    QHBoxLayout* BuildValueGroup(const QString& label, const ValueIds& ids, int helpContext,
+                                 QGroupBox*& group, QLineEdit*& edit, QFrame*& frame,
+                                 QRadioButton*& dec, QRadioButton*& hex);
 
     AddressRequest& request_;
     int helpContext_;
