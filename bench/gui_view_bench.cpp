@@ -2,7 +2,7 @@
 // rows, and the single row redrawn after a typed byte, each painted into an
 // offscreen image as the widget's paint event would.
 
-#include "app/profile.h"
+#include "settings/profile.h"
 #include "document/buffer_document.h"
 #include "view/qt/buffer_view.h"
 

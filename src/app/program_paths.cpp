@@ -1,5 +1,7 @@
 #include "app/program_paths.h"
 
+#include "settings/settings_record.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -22,7 +24,7 @@ std::optional<std::string> WorkingDirToRestore(const std::string& stored)
 {
     if (stored.empty())
         return std::nullopt;
-    const std::string marker = NoWorkingDir;
+    const std::string marker(settings::NoWorkingDir);
     const bool isMarker = stored.size() == marker.size()
         && std::equal(stored.begin(), stored.end(), marker.begin(), [](char a, char b) {
                return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));

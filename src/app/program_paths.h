@@ -11,9 +11,6 @@ extern std::string ProgramDirectory;
 extern std::string IniFilePath;
 extern std::string HelpFilePath;
 
-// Marker stored in "working dir" when no directory is remembered.
-inline constexpr const char* NoWorkingDir = "---NODIR---";
-
 // Fills ProgramDirectory, IniFilePath and HelpFilePath from the full path of
 // the program file. A program in the root directory gives an empty
 // ProgramDirectory, so the files land in the root itself.

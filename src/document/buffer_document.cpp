@@ -1,6 +1,6 @@
 #include "document/buffer_document.h"
 
-#include "app/profile.h"
+#include "settings/settings_record.h"
 #include "buffer/data_buffer.h"
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
@@ -44,9 +44,8 @@ OBufferDocument::OBufferDocument(DocumentHost& host, std::string settingsPath, s
       key_(std::move(formatKey)),
       buffer_(std::make_unique<ODataBuffer>())
 {
-    OProfile profile(settingsPath_);
-    sumCheck_ = profile.GetInt("Settings", "sumcheck", 0) != 0;
-    undo_ = profile.GetInt("Settings", "undo", 1) != 0;
+    sumCheck_ = settings::SumCheck(settingsPath_);
+    undo_ = settings::UseUndo(settingsPath_);
 }
 
 // Entries and their copies go before the buffer.
@@ -497,9 +496,8 @@ void OBufferDocument::ReloadSettings()
         settingsPending_ = true;
         return;
     }
-    OProfile profile(settingsPath_);
-    const bool sumCheck = profile.GetInt("Settings", "sumcheck", 0) != 0;
-    const bool undo = profile.GetInt("Settings", "undo", 1) != 0;
+    const bool sumCheck = settings::SumCheck(settingsPath_);
+    const bool undo = settings::UseUndo(settingsPath_);
     const bool recount = sumCheck && !sumCheck_;
     sumCheck_ = sumCheck;
     undo_ = undo;

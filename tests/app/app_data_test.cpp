@@ -1,6 +1,6 @@
 #include "app/app_resources.h"
 #include "app/file_association.h"
-#include "app/profile.h"
+#include "settings/profile.h"
 #include "app/recent_files.h"
 #include "app/version_info.h"
 

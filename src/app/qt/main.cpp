@@ -1,5 +1,5 @@
-#include "app/profile.h"
 #include "app/program_paths.h"
+#include "settings/settings_record.h"
 #include "app/qt/guarded_run.h"
 #include "app/qt/tovik_app.h"
 
@@ -20,20 +20,14 @@ int main(int argc, char** argv)
         args.push_back(arguments[i].toStdString());
 
     const std::string launchDir = QDir::currentPath().toStdString();
-    // Both live outside the guarded body, so the main window is still on the
-    // screen while the unexpected-error message is shown.
-    std::unique_ptr<OProfile> settings;
+    // The application lives outside the guarded body, so the main window is
+    // still on the screen while the unexpected-error message is shown.
     std::unique_ptr<TTovikApp> app;
-    const auto destroy = [&] {
-        settings.reset();
-        app.reset();
-    };
+    const auto destroy = [&] { app.reset(); };
     return RunGuarded([&] {
-        settings = std::make_unique<OProfile>(IniFilePath);
         app = std::make_unique<TTovikApp>();
 
-        const std::string stored = settings->GetString("Settings", "working dir", NoWorkingDir);
-        if (const auto dir = WorkingDirToRestore(stored))
+        if (const auto dir = WorkingDirToRestore(settings::WorkingDir(IniFilePath)))
             QDir::setCurrent(QString::fromStdString(*dir));
 
         app->InitInstance(args, launchDir);
@@ -41,7 +35,7 @@ int main(int argc, char** argv)
         application.RethrowCaught();
 
         // The file dialogs move the current directory; the next start begins there.
-        settings->WriteString("Settings", "working dir", QDir::currentPath().toStdString());
+        settings::WriteWorkingDir(IniFilePath, QDir::currentPath().toStdString());
         return result != 0 ? 1 : 0;
     }, destroy);
 }

@@ -4,7 +4,7 @@
 #include "app/command_line.h"
 #include "app/doc_templates.h"
 #include "app/file_association.h"
-#include "app/profile.h"
+#include "settings/settings_record.h"
 #include "app/program_paths.h"
 #include "app/qt/about_dlg.h"
 #include "app/qt/doc_manager.h"
@@ -302,7 +302,7 @@ bool TTovikApp::event(QEvent* event)
 void TTovikApp::OpenStartupFile()
 {
     if (PendingFiles.empty()) {
-        std::string name = OProfile(IniFilePath).GetString("Settings", "open file");
+        std::string name = settings::StartupFile(IniFilePath);
         if (!name.empty()) {
             if (name.find('.') == std::string::npos)
                 name += '.';

@@ -1,9 +1,9 @@
 #include "view/qt/buffer_view.h"
 
-#include "app/profile.h"
+#include "settings/settings_record.h"
 #include "document/buffer_document.h"
 #include "view/ansi_chars.h"
-#include "view/font_record.h"
+#include "settings/font_record.h"
 #include "view/qt/view_font.h"
 
 #include <QApplication>
@@ -115,7 +115,7 @@ void OBufferView::LoadSettings()
     painter_.SetColours(ViewColours::FromPalette(palette()));
     model_.CharW = painter_.CharW();
     model_.RowHeight = painter_.RowHeight();
-    showInfo_ = OProfile(doc_->SettingsPath()).GetInt("Settings", "Information", 1) != 0;
+    showInfo_ = settings::ShowInformation(doc_->SettingsPath());
 }
 
 QRect OBufferView::RowsRect() const { return ToQRect(model_.RowsRect); }

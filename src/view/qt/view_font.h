@@ -1,7 +1,7 @@
 #pragma once
 // Turns the stored font record into the font the view draws with.
 
-#include "view/font_record.h"
+#include "settings/font_record.h"
 
 #include <QFont>
 

@@ -5,7 +5,7 @@
 #include "app/app_resources.h"
 #include "app/doc_templates.h"
 #include "app/file_association.h"
-#include "app/profile.h"
+#include "settings/profile.h"
 #include "app/program_paths.h"
 #include "app/qt/doc_manager.h"
 #include "app/qt/guarded_run.h"

@@ -3,7 +3,7 @@
 // notifications take effect, and what is drawn puts the caret and the
 // selection on the right cells.
 
-#include "app/profile.h"
+#include "settings/profile.h"
 #include "document/buffer_document.h"
 #include "view/qt/buffer_view.h"
 #include "view/qt/view_font.h"

@@ -1,4 +1,4 @@
-#include "app/profile.h"
+#include "settings/profile.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "view/font_record.h"
+#include "settings/font_record.h"
 
 #include <algorithm>
 #include <cstring>

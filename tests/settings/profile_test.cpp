@@ -1,4 +1,4 @@
-#include "app/profile.h"
+#include "settings/profile.h"
 #include "support/recording_host.h"
 
 #include <gtest/gtest.h>
