@@ -1,0 +1,90 @@
+// The preview's page logic: stepping, one and two pages, the page text, the
+// enablers and the place of the page windows.
+
+#include "print/preview_pages.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(PreviewPagesTest, CommandSequences)
+{
+    struct Step {
+        char command;  // p previous, n next, 1 one page, 2 two pages
+        int32_t from, to, second;
+        std::string text;
+        bool canPrevious, canNext;
+    };
+    struct Case {
+        int32_t maxPage;
+        std::vector<Step> steps;
+    };
+    const Case cases[] = {
+        {3,
+         {{'n', 2, 2, 0, "Page 2", true, true},
+          {'n', 3, 3, 0, "Page 3", true, false},
+          {'n', 3, 3, 0, "Page 3", true, false},
+          // Two pages at the last page step back to show the last two.
+          {'2', 2, 3, 3, "Page 2 - 3", true, false},
+          {'p', 1, 2, 2, "Page 1 - 2", false, true},
+          {'p', 1, 2, 2, "Page 1 - 2", false, true},
+          {'1', 1, 1, 0, "Page 1", false, true},
+          {'2', 1, 2, 2, "Page 1 - 2", false, true},
+          {'n', 2, 3, 3, "Page 2 - 3", true, false},
+          {'1', 2, 2, 0, "Page 2", true, true}}},
+        // One page only: the second window stays empty.
+        {1, {{'2', 1, 1, 0, "Page 1", false, false}, {'n', 1, 1, 0, "Page 1", false, false}}},
+    };
+    for (const Case& c : cases) {
+        OPreviewPages pages;
+        EXPECT_EQ(pages.PageText(), "Page 1");
+        EXPECT_EQ(pages.CanNext(c.maxPage), c.maxPage > 1);
+        for (const Step& s : c.steps) {
+            switch (s.command) {
+            case 'p': pages.Previous(1); break;
+            case 'n': pages.Next(c.maxPage); break;
+            case '1': pages.OnePage(); break;
+            case '2': pages.ShowTwoPages(c.maxPage); break;
+            }
+            EXPECT_EQ(pages.FromPage(), s.from) << s.command << " " << s.text;
+            EXPECT_EQ(pages.ToPage(), s.to) << s.text;
+            EXPECT_EQ(pages.SecondPage(), s.second) << s.text;
+            EXPECT_EQ(pages.PageText(), s.text);
+            EXPECT_EQ(pages.CanPrevious(), s.canPrevious) << s.text;
+            EXPECT_EQ(pages.CanNext(c.maxPage), s.canNext) << s.text;
+        }
+    }
+    EXPECT_TRUE(OPreviewPages::CanTwoPages(794, 1123));
+    EXPECT_TRUE(OPreviewPages::CanTwoPages(800, 800));
+    EXPECT_FALSE(OPreviewPages::CanTwoPages(1123, 794));
+}
+
+TEST(PreviewPagesTest, PageWindowsFollowTheClientAndTheExtent)
+{
+    struct Case {
+        int32_t clientW, clientH, extentW, extentH;
+        VRect first;
+    };
+    const Case cases[] = {
+        // A4 portrait (ratio 70) in a wide client: led by the height, 66 %.
+        {800, 500, 9921, 14031, {15, 15, 15 + 470 * 67 / 100, 485}},
+        // The same page in a tall client: led by the width.
+        {400, 900, 9921, 14031, {15, 15, 385, 15 + 370 * 134 / 100}},
+        // Landscape: led by the width when the client is not wider than 70 %.
+        {600, 500, 14031, 9921, {15, 15, 585, 15 + 570 * 67 / 100}},
+    };
+    for (const Case& c : cases) {
+        const VRect r = OPreviewPages::FirstPageRect(c.clientW, c.clientH, c.extentW, c.extentH);
+        EXPECT_EQ(r, c.first) << c.clientW << "x" << c.clientH;
+        const VRect second = OPreviewPages::SecondPageRect(r);
+        EXPECT_EQ(second.left, r.right + 30);
+        EXPECT_EQ(second.Width(), r.Width());
+        EXPECT_EQ(second.top, r.top);
+        EXPECT_EQ(second.bottom, r.bottom);
+    }
+}
+
+}  // namespace
