@@ -14,6 +14,7 @@
 #include "app/qt/shell_services.h"
 #include "dialogs/qt/dialog_services.h"
 #include "document/buffer_document.h"
+#include "print/qt/print_commands.h"
 #include "view/qt/buffer_view.h"
 
 #include <QAction>
@@ -176,6 +177,33 @@ OBufferDocument* TTovikApp::activeDocument() const
     return child && !child->Closing() ? child->Document() : nullptr;
 }
 
+OBufferView* TTovikApp::activeView() const
+{
+    if (!activeDocument())
+        return nullptr;
+    auto* child = qobject_cast<TTovikMDIChild*>(ClientArea->activeSubWindow());
+    return child ? qobject_cast<OBufferView*>(child->View()) : nullptr;
+}
+
+void TTovikApp::printCommand(int id, OBufferView* view)
+{
+    if (!view)
+        return;
+    if (!AppPrinter)
+        CreatePrinter();
+    ++PrintJobs;
+    switch (id) {
+    case CmFilePrint: RunPrint(*AppPrinter, PrintSetup, view, frame); break;
+    case CmFilePrintSetup: RunPrintSetup(*AppPrinter, ClientArea); break;
+    case CmFilePrintPreview:
+        RunPrintPreview(*AppPrinter, PrintSetup, view, frame,
+                        [this, view] { printCommand(CmFilePrint, view); });
+        break;
+    default: break;
+    }
+    --PrintJobs;
+}
+
 void TTovikApp::documentClosing(OBufferDocument* document)
 {
     for (TTovikMDIChild* child : Children())
@@ -199,12 +227,18 @@ void TTovikApp::updateCommandStates()
     const bool children = !Children().empty();
     for (int id : {CmCascade, CmTile, CmArrangeIcons, CmCloseChildren})
         enable(id, children);
-    // The view, find, settings and printing commands are not part of this
-    // build yet: they stay grey rather than pretend to work.
+    // The view, find and settings commands are not part of this build yet:
+    // they stay grey rather than pretend to work.
     for (int id : {CmInsert, CmFillSelection, CmSetSelection, CmResizeBuffer, CmSelectAll, CmPositionCursor,
-                   CmSettings, CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmFind, CmFindNext,
-                   CmFilePrint, CmFilePrintSetup, CmFilePrintPreview})
+                   CmSettings, CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmFind, CmFindNext})
         enable(id, false);
+    // Printing needs a printer object that reports no error; finding out
+    // makes one.
+    if (document && !AppPrinter)
+        CreatePrinter();
+    const bool printable = document && AppPrinter && AppPrinter->isValid();
+    for (int id : {CmFilePrint, CmFilePrintSetup, CmFilePrintPreview})
+        enable(id, printable);
 }
 
 void TTovikApp::Command(int id)
@@ -255,6 +289,9 @@ void TTovikApp::Command(int id)
                 docManager->CloseDocument(document);
         break;
     }
+    case CmFilePrint:
+    case CmFilePrintSetup:
+    case CmFilePrintPreview: printCommand(id, activeView()); break;
     case CmHelpContents: ShowHelpContents(); break;
     case CmHelpUsing: ShowHelpOnHelp(); break;
     case CmHelpAbout: {
@@ -386,9 +423,7 @@ void TTovikApp::rebuildRecentMenu()
 
 void TTovikApp::CreatePrinter()
 {
-    AppPrinter = std::make_unique<QPrinter>();
-    // Hundredths of a millimetre, as the page setup hands them on.
-    AppPrinter->setPageMargins(QMarginsF(20.0, 10.0, 10.0, 10.0), QPageLayout::Millimeter);
+    AppPrinter = MakeAppPrinter();
 }
 
 void TTovikApp::RefreshPrinter(const QString& section)

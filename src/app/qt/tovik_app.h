@@ -6,6 +6,7 @@
 #include "app/qt/main_frame.h"
 #include "app/qt/mdi_windows.h"
 #include "app/recent_files.h"
+#include "print/hex_dump_page.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,6 +16,7 @@
 #include <vector>
 
 class OBufferDocument;
+class OBufferView;
 class OHelpWindow;
 class OTovikDocManager;
 class QAction;
@@ -69,6 +71,8 @@ public:
     QPointer<QToolBar> DockHarbor;
     QPointer<TTovikMDIClient> ClientArea;
     std::unique_ptr<QPrinter> AppPrinter;
+    // The page numbers and margins the printing commands hand on.
+    OPrintSetup PrintSetup;
     int PrintJobs = 0;
     std::vector<std::string> PendingFiles;
 
@@ -84,6 +88,9 @@ private:
     void rebuildRecentMenu();
     void documentClosing(OBufferDocument* document);
     OBufferDocument* activeDocument() const;
+    OBufferView* activeView() const;
+    // Print, Print Setup and Print Preview; Print also from the preview.
+    void printCommand(int id, OBufferView* view);
 
     static inline TTovikApp* instance = nullptr;
     TRecentFiles recentFiles;

@@ -2,6 +2,7 @@
 
 #include "settings/settings_record.h"
 #include "document/buffer_document.h"
+#include "print/qt/page_device.h"
 #include "view/ansi_chars.h"
 #include "settings/font_record.h"
 #include "view/qt/view_font.h"
@@ -308,6 +309,13 @@ void OBufferView::Render(QPainter& painter, const QRect& clip, bool marks)
     painter_.PaintRows(painter, model_, clip, background);
     if (marks)
         painter_.PaintMarks(painter, model_, caretOn_);
+}
+
+bool OBufferView::PrintPage(QPainter& painter, const OPageDeviceFigures& figures, OPrintSetup& setup)
+{
+    OQtPageDevice device(&painter, figures, painter_.Font().family());
+    const QSize size = LogicalPageSize(figures);
+    return OHexDumpPage(device, *doc_, size.width(), size.height(), setup).DrawPage();
 }
 
 void OBufferView::paintEvent(QPaintEvent* event)

@@ -16,6 +16,8 @@
 #include <string>
 
 class OBufferDocument;
+struct OPageDeviceFigures;
+struct OPrintSetup;
 class QAction;
 class QHeaderView;
 class QMenu;
@@ -68,6 +70,11 @@ public:
 
     // Draws the view's client area (rows, or the busy text) onto `painter`.
     void Render(QPainter& painter, const QRect& clip, bool marks);
+
+    // Printing: draws the hex dump page the setup names on `painter`, whose
+    // units are the page's logical units, in the view's font family. False,
+    // drawing nothing, when not one line fits.
+    bool PrintPage(QPainter& painter, const OPageDeviceFigures& figures, OPrintSetup& setup);
 
     void DocumentNotify(OBufferDocument& document, int notification, int32_t argument) override;
 
