@@ -66,9 +66,10 @@ VRect OPreviewPages::FirstPageRect(int32_t clientWidth, int32_t clientHeight, in
     VRect r{kBorder, kBorder, kBorder, kBorder};
     const int64_t w = std::max(1, extentWidth);
     const int64_t h = std::max(1, extentHeight);
-    const int64_t ratio = std::min(w, h) * 100 / std::max(w, h);
-    if (int64_t(clientWidth) * ratio / 100 > clientHeight) {
-        // A wide client: the page takes the whole height.
+    // Led by the height when the page at the client's full width would be
+    // taller than the client, whichever way the page is turned, so the
+    // whole page is always in view.
+    if (int64_t(clientWidth) * h / w > clientHeight) {
         r.bottom = std::max(r.top, clientHeight - kBorder);
         r.right = r.left + int32_t(int64_t(r.Height()) * (w * 95 / h) / 100);
     } else {

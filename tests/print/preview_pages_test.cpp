@@ -69,11 +69,13 @@ TEST(PreviewPagesTest, PageWindowsFollowTheClientAndTheExtent)
         VRect first;
     };
     const Case cases[] = {
-        // A4 portrait (ratio 70) in a wide client: led by the height, 66 %.
+        // A4 portrait in a wide client: led by the height, 67 % as wide.
         {800, 500, 9921, 14031, {15, 15, 15 + 470 * 67 / 100, 485}},
+        // Also when the client is just wider than the page's own proportion.
+        {800, 565, 9921, 14031, {15, 15, 15 + 535 * 67 / 100, 550}},
         // The same page in a tall client: led by the width.
         {400, 900, 9921, 14031, {15, 15, 385, 15 + 370 * 134 / 100}},
-        // Landscape: led by the width when the client is not wider than 70 %.
+        // Landscape: led by the width when the client is not wider than the page.
         {600, 500, 14031, 9921, {15, 15, 585, 15 + 570 * 67 / 100}},
     };
     for (const Case& c : cases) {
