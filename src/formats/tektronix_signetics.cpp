@@ -150,12 +150,14 @@ void WriteSigneticsRecord(OFFCOut& out)
         out.PutText(":000000\n");
         return;
     }
-    out.PutChar(':');
     if (static_cast<uint32_t>(out.Address()) > kLargest16BitAddress) {
-        // The record cannot be placed; it is dropped and the save reports it.
+        // The record cannot be placed; it is dropped whole, leaving no stray
+        // mark that a reader would take for a broken record, and the save
+        // reports it.
         out.SetFlag(ffcFormatError);
         return;
     }
+    out.PutChar(':');
     const int32_t count = out.RecordLimit();
 
     RecordChecksum header(RecordChecksum::XorRotate);

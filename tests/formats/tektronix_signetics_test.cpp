@@ -148,9 +148,14 @@ TEST(SigneticsFormat, RecordAbove16BitsIsDroppedAndReported)
 {
     ByteImage image = ImageAt(0x0010, {0x11});
     AddBytes(image, 0x10000, {0x22});
+    // Nothing of the dropped record stays: the file reads back cleanly.
+    AddBytes(image, 0x12000, {0x33, 0x44});
     WriteResult w = WriteAll(image, "SIG");
-    EXPECT_EQ(w.text, ":001001421122\n::000000\n");
+    EXPECT_EQ(w.text, ":001001421122\n:000000\n");
     EXPECT_EQ(w.flags, uint32_t{ffcFormatError});
+    ReadResult back = ReadAll(w.text, "SIG");
+    EXPECT_EQ(back.flags, uint32_t{ffcEndOfData});
+    EXPECT_EQ(back.image, ImageAt(0x0010, {0x11}));
 }
 
 TEST(SigneticsFormat, EndRecordAtAnyAddressEndsReading)
