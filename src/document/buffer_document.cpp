@@ -4,6 +4,7 @@
 #include "buffer/data_buffer.h"
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
+#include "formats/save_stream.h"
 #include "formats/streams.h"
 
 #include <algorithm>
@@ -88,8 +89,9 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, int64_t origin)
 {
     ODataBuffer& buffer = *buffer_;
     // Bytes go to the buffer only while they have a place in the address
-    // space; the bytes of an address beyond it are dropped and reported
-    // rather than piled onto the previous position.
+    // space. Reading stops at the first byte beyond it, which is reported,
+    // rather than piling it onto the previous position or reading on through
+    // an input that never ends.
     bool placing = origin >= 0 && origin < ODataBuffer::AddressLimit;
     int64_t room = placing ? ODataBuffer::AddressLimit - origin : 0;
     bool dropped = false;
@@ -110,14 +112,13 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, int64_t origin)
             if (flags & ffcStopMask)
                 break;
         }
-        uint8_t byte = in.NextByte();
-        if (placing) {
-            buffer.Put(byte);
-            if (--room == 0)
-                placing = false;
-        } else {
+        if (!placing) {
             dropped = true;
+            break;
         }
+        buffer.Put(in.NextByte());
+        if (--room == 0)
+            placing = false;
         if (--countdown == 0) {
             countdown = kEventStride;
             host_.ProcessPendingEvents();
@@ -139,6 +140,16 @@ void OBufferDocument::ReportLoadFlags(uint32_t flags, bool inserting)
         Message(inserting ? "CHECKSUM ERROR" : "Checksum Error", caption);
 }
 
+void OBufferDocument::ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting)
+{
+    // An input refused for its length is cut off at an arbitrary point;
+    // what the converter made of that cut says nothing more.
+    if (stream.TooLong())
+        Message(FileProblem("Cannot read", stream.Path(), stream.ErrorText()), inserting ? kEditCaption : kLoadCaption);
+    else
+        ReportLoadFlags(stream.Failed() ? flags | ffcReadError : flags, inserting);
+}
+
 bool OBufferDocument::Open(std::string_view path)
 {
     if (!path.empty())
@@ -157,11 +168,9 @@ bool OBufferDocument::Open(std::string_view path)
             host_.SetWaitCursor(true);
             flags = LoadFrom(in, 0);
         }
-        if (stream.Failed())
-            flags |= ffcReadError;
         SetBusy(false);
         host_.SetWaitCursor(false);
-        ReportLoadFlags(flags, false);
+        ReportStreamEnd(stream, flags, false);
         if (buffer.Size() == 0)
             buffer.Put(kErased);
     } else {
@@ -253,9 +262,7 @@ void OBufferDocument::InsertFile(int32_t address, const std::string& path)
             OFFCIn in(stream, key_);
             flags = LoadFrom(in, address);
         }
-        if (stream.Failed())
-            flags |= ffcReadError;
-        ReportLoadFlags(flags, true);
+        ReportStreamEnd(stream, flags, true);
         dirty_ = true;
         if (buffer.Size() != size && undo)
             RecordWindow(start, size, kWindowByEdit);
@@ -282,59 +289,19 @@ bool OBufferDocument::Commit(bool force)
     return SaveTo(path_);
 }
 
-namespace {
-// Creates an empty file beside `target` that no one else uses; its mode
-// follows the umask like any new file. Empty result on failure, with errno set.
-std::string CreateTempBeside(const std::string& target)
-{
-    size_t slash = target.rfind('/');
-    std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = dir + "." + base + ".save" + std::to_string(::getpid()) + "-" +
-                           std::to_string(attempt);
-        int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return name;
-        }
-        if (errno != EEXIST)
-            return {};
-    }
-    return {};
-}
-} // namespace
-
 bool OBufferDocument::SaveTo(const std::string& path)
 {
-    // A link is saved through: its target gets the new contents.
-    std::string target = path;
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-        target = real;
-        std::free(real);
-    }
-    // A file the user may not write stays protected, although renaming over
-    // it would be allowed.
-    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
-        Message(FileProblem("Cannot create", path, std::strerror(errno)), kEditCaption);
+    SaveStream stream(path, allOrNothing_);
+    if (!stream.IsOpen()) {
+        Message(FileProblem("Cannot create", path, stream.ErrorText()), kEditCaption);
         return false;
     }
-    std::string temp = CreateTempBeside(target);
-    if (temp.empty()) {
-        Message(FileProblem("Cannot create", path, std::strerror(errno)), kEditCaption);
-        return false;
-    }
-    struct stat old;
-    if (::stat(target.c_str(), &old) == 0)
-        ::chmod(temp.c_str(), old.st_mode & 07777);
 
     ODataBuffer& buffer = *buffer_;
     host_.SetWaitCursor(true);
     SetBusy(true);
     uint32_t flags;
-    std::string streamError;
     {
-        FileOutStream stream(temp);
         OFFCOut out(stream, key_);
         const int32_t start = buffer.Start();
         const int32_t size = buffer.Size();
@@ -372,22 +339,31 @@ bool OBufferDocument::SaveTo(const std::string& path)
         out.Finish();
         flags = out.GetFlags();
         out.ClearFlags(0xFFFF);
-        if (!stream.Close())
+    }
+    if (!stream.Complete())
+        flags |= ffcWriteError;
+    // After a write error the user's file stays as it was. A format error
+    // writes what could be written, unless the caller wants all or nothing.
+    bool replaced = false;
+    bool replaceFailed = false;
+    if (!(flags & ffcWriteError) && !(allOrNothing_ && (flags & ffcFormatError))) {
+        replaced = stream.Commit();
+        if (!replaced && stream.InPlace())
             flags |= ffcWriteError;
-        streamError = stream.ErrorText();
+        replaceFailed = !replaced && !stream.InPlace();
+    } else {
+        stream.Discard();
     }
     if (flags & ffcFormatError)
         Message("FORMAT ERROR", kEditCaption);
     if (flags & ffcWriteError)
         Message("WRITE ERROR", kEditCaption);
+    if (replaceFailed)
+        Message(FileProblem("Cannot replace", path, stream.ErrorText()), kEditCaption);
 
     bool saved = false;
-    if (flags & ffcWriteError) {
-        // The user's file stays as it was; the document keeps its changes.
-        ::unlink(temp.c_str());
-    } else if (::rename(temp.c_str(), target.c_str()) != 0) {
-        Message(FileProblem("Cannot replace", path, std::strerror(errno)), kEditCaption);
-        ::unlink(temp.c_str());
+    if (!replaced) {
+        // The document keeps its changes.
     } else if (flags & ffcFormatError) {
         // Written, but not all of it as it is: the changes stay undoable and
         // the document stays changed.

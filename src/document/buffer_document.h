@@ -16,6 +16,7 @@
 #include <vector>
 
 class ODataBuffer;
+class FileInStream;
 class OFFCIn;
 
 class OBufferDocument {
@@ -69,6 +70,10 @@ public:
     // document keeps its changes and the answer is false. False, writing
     // nothing, while the document is busy.
     bool Commit(bool force = false);
+    // With `on`, a save that reports any error leaves the target as it was,
+    // a format error included (a converter's choice; the editor writes what
+    // it can and keeps the document changed).
+    void SetSaveAllOrNothing(bool on) { allOrNothing_ = on; }
     // Forgets the changes; unless `clear`, reads the file again. Refused
     // (false) while busy.
     bool Revert(bool clear = false);
@@ -139,6 +144,8 @@ private:
     // Streams the converter's bytes into the buffer from `origin` on.
     uint32_t LoadFrom(OFFCIn& in, int64_t origin);
     void ReportLoadFlags(uint32_t flags, bool inserting);
+    // Reports the load's flags, or the input's refusal when it was too long.
+    void ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting);
     bool SaveTo(const std::string& target);
     void RecomputeSum(int32_t count, bool alwaysPump);
     bool OpenForRows();
@@ -158,6 +165,7 @@ private:
     std::string path_;
     std::string title_;
     bool dirty_ = false;
+    bool allOrNothing_ = false;
     std::vector<DocumentObserver*> observers_;
 
     std::unique_ptr<ODataBuffer> buffer_;

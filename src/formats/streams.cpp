@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 constexpr size_t kReadBufferSize = 64 * 1024;
@@ -12,20 +13,130 @@ constexpr size_t kReadBufferSize = 64 * 1024;
 std::string SystemReason(int err) { return std::strerror(err); }
 } // namespace
 
-FileInStream::FileInStream(std::string path) : path_(std::move(path))
+// The bytes of an input that cannot be opened again, in chunks read on
+// demand and kept for every stream over it.
+class HeldSource {
+public:
+    HeldSource(int fd, bool owned, size_t limit) : fd_(fd), owned_(owned), limit_(limit) {}
+    ~HeldSource()
+    {
+        if (owned_)
+            ::close(fd_);
+    }
+    HeldSource(const HeldSource&) = delete;
+    HeldSource& operator=(const HeldSource&) = delete;
+
+    // Chunk `index`, read from the input when it is the next one; false at
+    // the end, on an error and past the limit.
+    bool Chunk(size_t index, const unsigned char*& begin, const unsigned char*& end)
+    {
+        while (index >= chunks_.size()) {
+            if (stopped_ || !ReadChunk())
+                return false;
+        }
+        begin = chunks_[index].data.get();
+        end = begin + chunks_[index].size;
+        return true;
+    }
+    bool Failed() const { return failed_; }
+    bool TooLong() const { return tooLong_; }
+    size_t Limit() const { return limit_; }
+
+private:
+    // Fills a whole chunk, so that a writer that trickles its bytes does
+    // not cost a chunk per write.
+    bool ReadChunk()
+    {
+        auto data = std::make_unique<unsigned char[]>(kReadBufferSize);
+        size_t size = 0;
+        while (size < kReadBufferSize) {
+            ssize_t got = ::read(fd_, data.get() + size, kReadBufferSize - size);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                failed_ = true;
+            if (got <= 0) {
+                stopped_ = true;
+                break;
+            }
+            size += static_cast<size_t>(got);
+        }
+        if (size == 0)
+            return false;
+        total_ += size;
+        if (total_ > limit_) {
+            tooLong_ = failed_ = stopped_ = true;
+            return false;
+        }
+        chunks_.push_back({std::move(data), size});
+        return true;
+    }
+
+    struct Held {
+        std::unique_ptr<unsigned char[]> data;
+        size_t size;
+    };
+    int fd_;
+    bool owned_;
+    size_t limit_;
+    size_t total_ = 0;
+    bool stopped_ = false;
+    bool failed_ = false;
+    bool tooLong_ = false;
+    std::vector<Held> chunks_;
+};
+
+namespace {
+// A further reader of a held input, for recognition's trials.
+class HeldInStream final : public InStream {
+public:
+    explicit HeldInStream(std::shared_ptr<HeldSource> source) : source_(std::move(source)) {}
+    std::unique_ptr<InStream> Reopen() const override { return std::make_unique<HeldInStream>(source_); }
+
+protected:
+    bool Refill() override
+    {
+        if (source_->Chunk(next_, pos_, end_)) {
+            ++next_;
+            return true;
+        }
+        failed_ = source_->Failed();
+        return false;
+    }
+
+private:
+    std::shared_ptr<HeldSource> source_;
+    size_t next_ = 0;
+};
+} // namespace
+
+FileInStream::FileInStream(std::string path, size_t heldLimit) : path_(std::move(path))
 {
+    if (path_ == kStandardInput) {
+        held_ = std::make_shared<HeldSource>(STDIN_FILENO, false, heldLimit);
+        return;
+    }
     fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) {
         error_ = SystemReason(errno);
         return;
     }
-    // A directory opens for reading on Linux but yields no data; it is not a file.
     struct stat info {};
-    if (::fstat(fd_, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
-        error_ = SystemReason(EISDIR);
-        return;
+    if (::fstat(fd_, &info) == 0) {
+        // A directory opens for reading on Linux but yields no data; it is not a file.
+        if (S_ISDIR(info.st_mode)) {
+            ::close(fd_);
+            fd_ = -1;
+            error_ = SystemReason(EISDIR);
+            return;
+        }
+        // Opening a pipe or a device a second time would not give the same
+        // bytes again, if any.
+        if (!S_ISREG(info.st_mode)) {
+            held_ = std::make_shared<HeldSource>(fd_, true, heldLimit);
+            fd_ = -1;
+            return;
+        }
     }
     buffer_ = std::make_unique<unsigned char[]>(kReadBufferSize);
 }
@@ -36,8 +147,12 @@ FileInStream::~FileInStream()
         ::close(fd_);
 }
 
+bool FileInStream::TooLong() const { return held_ && held_->TooLong(); }
+
 std::unique_ptr<InStream> FileInStream::Reopen() const
 {
+    if (held_)
+        return std::make_unique<HeldInStream>(held_);
     auto fresh = std::make_unique<FileInStream>(path_);
     if (!fresh->IsOpen())
         return nullptr;
@@ -46,6 +161,16 @@ std::unique_ptr<InStream> FileInStream::Reopen() const
 
 bool FileInStream::Refill()
 {
+    if (held_) {
+        if (held_->Chunk(heldChunk_, pos_, end_)) {
+            ++heldChunk_;
+            return true;
+        }
+        failed_ = held_->Failed();
+        if (held_->TooLong())
+            error_ = "not a regular file and longer than " + std::to_string(held_->Limit() >> 20) + " MiB";
+        return false;
+    }
     if (fd_ < 0)
         return false;
     for (;;) {
@@ -112,49 +237,6 @@ bool OutStream::Flush()
 {
     Drain();
     return !failed_;
-}
-
-FileOutStream::FileOutStream(std::string path) : path_(std::move(path))
-{
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) {
-        error_ = SystemReason(errno);
-        MarkFailed();
-    }
-}
-
-FileOutStream::~FileOutStream() { Close(); }
-
-bool FileOutStream::Close()
-{
-    if (fd_ < 0)
-        return !Failed();
-    bool ok = Flush();
-    if (::close(fd_) != 0 && ok) {
-        error_ = SystemReason(errno);
-        MarkFailed();
-        ok = false;
-    }
-    fd_ = -1;
-    return ok;
-}
-
-bool FileOutStream::Sink(const char* data, size_t size)
-{
-    if (fd_ < 0)
-        return false;
-    while (size > 0) {
-        ssize_t done = ::write(fd_, data, size);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0) {
-            error_ = SystemReason(done < 0 ? errno : ENOSPC);
-            return false;
-        }
-        data += done;
-        size -= static_cast<size_t>(done);
-    }
-    return true;
 }
 
 bool StringOutStream::Sink(const char* data, size_t size)

@@ -44,18 +44,30 @@ private:
     int PeekSlow() { return Refill() ? *pos_ : -1; }
 };
 
-// Reads a file through a 64 KiB buffer; never holds the whole file.
+class HeldSource;
+
+// Reads a file through a 64 KiB buffer; never holds the whole of a regular
+// file. An input that cannot be read twice (a pipe, a device, the name "-"
+// for standard input) is kept in memory as it is read, so that recognition's
+// trials and the load see the same bytes; it is refused once it passes
+// `heldLimit` bytes, so an input that never ends cannot exhaust memory.
 class FileInStream final : public InStream {
 public:
-    explicit FileInStream(std::string path);
+    static constexpr size_t kHeldLimit = size_t{256} * 1024 * 1024;
+    static constexpr const char* kStandardInput = "-";
+
+    explicit FileInStream(std::string path, size_t heldLimit = kHeldLimit);
     ~FileInStream() override;
     FileInStream(const FileInStream&) = delete;
     FileInStream& operator=(const FileInStream&) = delete;
 
-    bool IsOpen() const { return fd_ >= 0; }
-    // The system's reason when the file could not be opened.
+    bool IsOpen() const { return fd_ >= 0 || held_; }
+    // The system's reason when the file could not be opened, or why reading
+    // it was given up.
     const std::string& ErrorText() const { return error_; }
     const std::string& Path() const { return path_; }
+    // Reading stopped because the held input passed the limit.
+    bool TooLong() const;
 
     std::unique_ptr<InStream> Reopen() const override;
 
@@ -67,6 +79,8 @@ private:
     std::string error_;
     int fd_ = -1;
     std::unique_ptr<unsigned char[]> buffer_;
+    std::shared_ptr<HeldSource> held_;
+    size_t heldChunk_ = 0;
 };
 
 // Reads from bytes held in memory (tests, clipboard, fuzzing).
@@ -123,28 +137,6 @@ private:
     char buffer_[kBufferSize];
     size_t pos_ = 0;
     bool failed_ = false;
-};
-
-// Writes a file, creating or truncating it. Close() flushes and reports
-// whether every byte reached the file.
-class FileOutStream final : public OutStream {
-public:
-    explicit FileOutStream(std::string path);
-    ~FileOutStream() override;
-    FileOutStream(const FileOutStream&) = delete;
-    FileOutStream& operator=(const FileOutStream&) = delete;
-
-    bool IsOpen() const { return fd_ >= 0; }
-    const std::string& ErrorText() const { return error_; }
-    bool Close();
-
-protected:
-    bool Sink(const char* data, size_t size) override;
-
-private:
-    std::string path_;
-    std::string error_;
-    int fd_ = -1;
 };
 
 // Collects the output in memory.

@@ -23,12 +23,14 @@ std::string Quote(const std::string& s)
     return q + "'";
 }
 
-// Runs dravel-conv with the arguments; standard error goes through a file.
-ConvRun Conv(const TempDir& dir, const std::string& args)
+// Runs dravel-conv with the arguments, after `feed |` when given; standard
+// error goes through a file.
+ConvRun Conv(const TempDir& dir, const std::string& args, const std::string& feed = {})
 {
     ConvRun run;
     std::string errFile = dir.File("stderr.txt");
-    std::string command = Quote(DRAVEL_CONV_PATH) + " " + args + " 2>" + Quote(errFile);
+    std::string command = (feed.empty() ? "" : feed + " | ") + Quote(DRAVEL_CONV_PATH) + " " + args + " 2>" +
+                          Quote(errFile);
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
         return run;
@@ -144,4 +146,43 @@ TEST(ConvTest, ObjcopyReadsWhatItWrites)
                            Quote(back)).c_str()),
               0);
     EXPECT_EQ(ReadFileBytes(back), image);
+}
+
+TEST(ConvTest, PipesAndDevicesAtEitherEnd)
+{
+    TempDir dir;
+    std::string in = dir.Write("p.int", Intel(0x10, {0xA1, 0xB2}) + ":00000001FF\r\n");
+    // Read once from the pipe, recognised from memory, written to the pipe.
+    ConvRun piped = Conv(dir, "--out-key hex - -", "cat " + Quote(in));
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.out.substr(0, 38), std::string(32, 'F') + "A1B2\r\n");
+    ConvRun byName = Conv(dir, "/dev/stdin " + Quote(dir.File("o.s3f")), "cat " + Quote(in));
+    EXPECT_EQ(byName.status, 0) << byName.err;
+    EXPECT_EQ(ReadFileBytes(dir.File("o.s3f")).substr(0, 18), "S30700000010A1B295");
+
+    ConvRun full = Conv(dir, Quote(in) + " /dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_EQ(full.err, "ERROR: WRITE ERROR\n");
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+}
+
+TEST(ConvTest, SaveErrorsKeepTheOldOutputUnlessForced)
+{
+    TempDir dir;
+    // Signetics holds no address above 0xFFFF.
+    std::string in = dir.Write("far.int", ":020000040001F9\r\n" + Intel(0x10, {1}) + ":00000001FF\r\n");
+    std::string out = dir.Write("far.sig", "old output");
+    ConvRun run = Conv(dir, Quote(in) + " " + Quote(out));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "ERROR: FORMAT ERROR\n");
+    EXPECT_EQ(ReadFileBytes(out), "old output");
+    ConvRun toPipe = Conv(dir, "--out-key sig " + Quote(in) + " -");
+    EXPECT_EQ(toPipe.status, 1);
+    EXPECT_EQ(toPipe.out, "");
+
+    ConvRun forced = Conv(dir, "--force " + Quote(in) + " " + Quote(out));
+    EXPECT_EQ(forced.status, 1);
+    EXPECT_EQ(ReadFileBytes(out), ":000000\n");
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
 }

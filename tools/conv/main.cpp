@@ -20,13 +20,15 @@ constexpr const char* kUsage =
     "*.int *.ext Intel, *.bin *.exe *.com *.asc binary, *.ahx ASCII HEX, *.tek\n"
     "Tektronix, *.sig Signetics, *.hex plain hex, *.mcd RCA, anything else\n"
     "All files); when reading, the file's content is recognised as well.\n"
+    "INPUT - reads standard input, OUTPUT - writes standard output.\n"
     "\n"
     "Options:\n"
     "  --in-key KEY    read INPUT as the file type with this key\n"
     "  --out-key KEY   write OUTPUT as the file type with this key\n"
     "                  keys: s3f ext bin ahx tek sig hex mcd, or \"\" for All files\n"
     "  --info          print size, start, last address and sum check of INPUT\n"
-    "  --force         write OUTPUT even when reading INPUT reported errors\n"
+    "  --force         write OUTPUT even when reading INPUT or writing OUTPUT\n"
+    "                  reported errors (otherwise OUTPUT is left as it was)\n"
     "  --help          show this text\n"
     "\n"
     "Messages go to standard error. Exit status: 0 when nothing was reported,\n"
@@ -126,6 +128,7 @@ int main(int argc, char** argv)
         return 1;
     }
     document.SetPath(output);
+    document.SetSaveAllOrNothing(!force);
     document.SetFormatKey(haveOutKey ? outKey : KeyForName(output));
     if (!document.Commit(true) || host.reported != 0)
         return 1;

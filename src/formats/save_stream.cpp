@@ -1,0 +1,382 @@
+#include "formats/save_stream.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+// --- Removing temporary files when the program is interrupted ---
+//
+// The handler may only use what is safe in a signal handler: the names sit
+// in preallocated slots, are removed with unlinkat, and the signal is then
+// raised again under the action it had before, normally ending the program.
+
+constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kSignalCount = sizeof kCleanupSignals / sizeof kCleanupSignals[0];
+// Saves running at once: one per document saving while another one's save
+// lets the user interface work.
+constexpr int kCleanupSlots = 16;
+
+struct CleanupSlot {
+    volatile sig_atomic_t active;
+    int dirFd;
+    char name[NAME_MAX + 1];
+};
+CleanupSlot g_slots[kCleanupSlots];
+int g_slotsInUse = 0;
+struct sigaction g_previous[kSignalCount];
+bool g_installed[kSignalCount];
+
+void RemoveTemporaryFiles(int sig, siginfo_t* info, void* context)
+{
+    const int savedErrno = errno;
+    for (CleanupSlot& slot : g_slots)
+        if (slot.active)
+            ::unlinkat(slot.dirFd, slot.name, 0);
+    for (int i = 0; i < kSignalCount; ++i) {
+        if (kCleanupSignals[i] != sig)
+            continue;
+        const struct sigaction& previous = g_previous[i];
+        if (previous.sa_flags & SA_SIGINFO) {
+            previous.sa_sigaction(sig, info, context);
+        } else if (previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN) {
+            previous.sa_handler(sig);
+        } else {
+            // Blocked while this handler runs; delivered with the default
+            // action as soon as it returns.
+            ::sigaction(sig, &previous, nullptr);
+            ::raise(sig);
+        }
+    }
+    errno = savedErrno;
+}
+
+void InstallHandlers()
+{
+    struct sigaction action {};
+    action.sa_sigaction = RemoveTemporaryFiles;
+    action.sa_flags = SA_SIGINFO | SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int sig : kCleanupSignals)
+        sigaddset(&action.sa_mask, sig);
+    for (int i = 0; i < kSignalCount; ++i) {
+        g_installed[i] = false;
+        if (::sigaction(kCleanupSignals[i], nullptr, &g_previous[i]) != 0)
+            continue;
+        // An ignored signal does not end the save; there is nothing to clean.
+        if (!(g_previous[i].sa_flags & SA_SIGINFO) && g_previous[i].sa_handler == SIG_IGN)
+            continue;
+        g_installed[i] = ::sigaction(kCleanupSignals[i], &action, nullptr) == 0;
+    }
+}
+
+void RestoreHandlers()
+{
+    for (int i = 0; i < kSignalCount; ++i)
+        if (g_installed[i])
+            ::sigaction(kCleanupSignals[i], &g_previous[i], nullptr);
+}
+
+// Puts the temporary file in a free slot before it is created; -1 when all
+// slots are taken (the save goes on without the clean-up).
+int ClaimSlot(int dirFd, const std::string& name)
+{
+    if (name.size() > NAME_MAX)
+        return -1;
+    for (int i = 0; i < kCleanupSlots; ++i) {
+        CleanupSlot& slot = g_slots[i];
+        if (slot.active)
+            continue;
+        if (g_slotsInUse++ == 0)
+            InstallHandlers();
+        slot.dirFd = dirFd;
+        std::memcpy(slot.name, name.c_str(), name.size() + 1);
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        slot.active = 1;
+        return i;
+    }
+    return -1;
+}
+
+void ReleaseSlot(int& index)
+{
+    if (index < 0)
+        return;
+    g_slots[index].active = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (--g_slotsInUse == 0)
+        RestoreHandlers();
+    index = -1;
+}
+
+// --- Names ---
+
+// Follows symbolic links from `path` to the name the file has, or will have
+// when a dangling link is saved through. Empty, with errno set, for a loop.
+std::string FinalName(std::string path)
+{
+    for (int hops = 0; hops < 40; ++hops) {
+        char link[PATH_MAX];
+        ssize_t size = ::readlink(path.c_str(), link, sizeof link);
+        if (size < 0)
+            return path;
+        std::string next(link, static_cast<size_t>(size));
+        if (next.front() != '/') {
+            size_t slash = path.rfind('/');
+            if (slash != std::string::npos)
+                next = path.substr(0, slash + 1) + next;
+        }
+        path = std::move(next);
+    }
+    errno = ELOOP;
+    return {};
+}
+
+// A hidden name beside the target that fits the folder's limit whenever the
+// target's name does: the target's name is shortened to make room for the
+// suffix.
+std::string TemporaryName(const std::string& base, int attempt, long nameMax)
+{
+    const std::string suffix = ".save" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    const long room = nameMax - 1 - static_cast<long>(suffix.size());
+    const size_t keep = room <= 0 ? 0 : std::min(base.size(), static_cast<size_t>(room));
+    return "." + base.substr(0, keep) + suffix;
+}
+} // namespace
+
+SaveStream::SaveStream(const std::string& path, bool holdBack) : holdBack_(holdBack)
+{
+    if (path == kStandardOutput) {
+        fd_ = STDOUT_FILENO;
+        ownsFd_ = false;
+        inPlace_ = true;
+        return;
+    }
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            Fail(EISDIR);
+            return;
+        }
+        // A device or a pipe cannot be replaced by a file without breaking
+        // what it is, and renaming over it as root would do just that.
+        if (!S_ISREG(info.st_mode)) {
+            OpenInPlace(path, S_ISSOCK(info.st_mode));
+            return;
+        }
+    }
+    OpenTemporary(path);
+}
+
+SaveStream::~SaveStream()
+{
+    if (!finished_)
+        Discard();
+    if (dirFd_ >= 0)
+        ::close(dirFd_);
+}
+
+bool SaveStream::Fail(int err)
+{
+    error_ = std::strerror(err);
+    MarkFailed();
+    return false;
+}
+
+void SaveStream::OpenInPlace(const std::string& path, bool socket)
+{
+    inPlace_ = true;
+    if (!socket) {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd_ < 0)
+            Fail(errno);
+        return;
+    }
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        Fail(ENAMETOOLONG);
+        return;
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd_ < 0 || ::connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        Fail(errno);
+        CloseFile();
+    }
+}
+
+void SaveStream::OpenTemporary(const std::string& path)
+{
+    const std::string target = FinalName(path);
+    if (target.empty()) {
+        Fail(errno);
+        return;
+    }
+    const size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    targetName_ = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (targetName_.empty()) {
+        Fail(EISDIR);
+        return;
+    }
+    dirFd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd_ < 0) {
+        Fail(errno);
+        return;
+    }
+    struct stat old {};
+    const bool replacing = ::fstatat(dirFd_, targetName_.c_str(), &old, 0) == 0;
+    // A file the user may not write stays protected, although renaming over
+    // it would be allowed.
+    if (replacing && ::faccessat(dirFd_, targetName_.c_str(), W_OK, 0) != 0) {
+        Fail(errno);
+        return;
+    }
+    long nameMax = ::fpathconf(dirFd_, _PC_NAME_MAX);
+    if (nameMax <= 0)
+        nameMax = NAME_MAX;
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        tempName_ = TemporaryName(targetName_, attempt, nameMax);
+        // Known to the signal handler before it exists, so that no moment
+        // leaves it behind.
+        cleanupSlot_ = ClaimSlot(dirFd_, tempName_);
+        fd_ = ::openat(dirFd_, tempName_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ >= 0)
+            break;
+        const int err = errno;
+        ReleaseSlot(cleanupSlot_);
+        tempName_.clear();
+        if (err != EEXIST) {
+            Fail(err);
+            return;
+        }
+    }
+    if (fd_ < 0) {
+        Fail(EEXIST);
+        return;
+    }
+    if (replacing) {
+        // The replaced file's owner and group where this process may set
+        // them (the group alone for a user who is in it), then its mode,
+        // which a change of owner may have cut.
+        if (::fchown(fd_, old.st_uid, old.st_gid) != 0)
+            (void)::fchown(fd_, static_cast<uid_t>(-1), old.st_gid);
+        (void)::fchmod(fd_, old.st_mode & 07777);
+    }
+}
+
+bool SaveStream::WriteOut(const char* data, size_t size)
+{
+    // A reader that went away must give a write error, not end the program
+    // with SIGPIPE and every other unsaved document with it.
+    sigset_t pipeSignal, previous;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    const bool blocked = inPlace_ && ::pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous) == 0;
+    bool ok = true;
+    while (size > 0) {
+        ssize_t done = ::write(fd_, data, size);
+        if (done < 0 && errno == EINTR)
+            continue;
+        if (done <= 0) {
+            const int err = done < 0 ? errno : ENOSPC;
+            if (blocked && err == EPIPE) {
+                const timespec now {};
+                ::sigtimedwait(&pipeSignal, nullptr, &now);
+            }
+            error_ = std::strerror(err);
+            ok = false;
+            break;
+        }
+        data += done;
+        size -= static_cast<size_t>(done);
+    }
+    if (blocked)
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return ok;
+}
+
+bool SaveStream::Sink(const char* data, size_t size)
+{
+    if (fd_ < 0)
+        return false;
+    if (inPlace_ && holdBack_) {
+        held_.append(data, size);
+        return true;
+    }
+    return WriteOut(data, size);
+}
+
+bool SaveStream::Complete()
+{
+    if (!Flush() || fd_ < 0)
+        return false;
+    if (inPlace_)
+        return true;
+    if (::fsync(fd_) != 0)
+        return Fail(errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0)
+        return Fail(errno);
+    return true;
+}
+
+bool SaveStream::Commit()
+{
+    finished_ = true;
+    if (inPlace_) {
+        bool ok = Flush() && fd_ >= 0 && (held_.empty() || WriteOut(held_.data(), held_.size()));
+        held_.clear();
+        // Standard output redirected to a file is made as durable as a
+        // saved file; a pipe or a device has nothing to sync.
+        struct stat info {};
+        if (ok && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode))
+            (void)::fsync(fd_);
+        CloseFile();
+        return ok;
+    }
+    if (tempName_.empty() || fd_ >= 0) {
+        Discard();
+        return false;
+    }
+    if (::renameat(dirFd_, tempName_.c_str(), dirFd_, targetName_.c_str()) != 0) {
+        const int err = errno;
+        Discard();
+        return Fail(err);
+    }
+    ReleaseSlot(cleanupSlot_);
+    tempName_.clear();
+    // The rename itself reaches the disk only with its folder.
+    (void)::fsync(dirFd_);
+    return true;
+}
+
+void SaveStream::Discard()
+{
+    finished_ = true;
+    CloseFile();
+    held_.clear();
+    if (!tempName_.empty()) {
+        ::unlinkat(dirFd_, tempName_.c_str(), 0);
+        tempName_.clear();
+    }
+    ReleaseSlot(cleanupSlot_);
+}
+
+void SaveStream::CloseFile()
+{
+    if (fd_ >= 0 && ownsFd_)
+        ::close(fd_);
+    fd_ = -1;
+}
