@@ -3,6 +3,8 @@
 // them on every test run.
 
 #include "support/convert_helpers.h"
+#include "support/recording_host.h"
+#include "support/round_trip.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +24,21 @@ TEST(FuzzCorpus, EverySeedReadsWithoutFault)
         if (!family.is_directory())
             continue;
         const std::vector<std::string_view> keys = FuzzKeys(family.path().filename().string());
-        EXPECT_FALSE(keys.empty()) << "no fuzz target for " << family.path();
+        const bool roundTrip = family.path().filename() == "roundtrip";
+        EXPECT_TRUE(roundTrip || !keys.empty()) << "no fuzz target for " << family.path();
         for (const fs::directory_entry& seed : fs::recursive_directory_iterator(family.path())) {
             if (!seed.is_regular_file())
                 continue;
             SCOPED_TRACE(seed.path().string());
             std::ifstream in(seed.path(), std::ios::binary);
             const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-            DrainAllKeys(reinterpret_cast<const uint8_t*>(data.data()), data.size(), keys);
+            const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
+            if (roundTrip) {
+                TempDir dir;
+                EXPECT_EQ(WholePathRoundTrip(bytes, data.size(), dir.Path().string()), "");
+            } else {
+                DrainAllKeys(bytes, data.size(), keys);
+            }
             ++files;
         }
     }

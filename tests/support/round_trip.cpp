@@ -1,0 +1,99 @@
+#include "support/round_trip.h"
+
+#include "document/buffer_document.h"
+#include "document/document_host.h"
+
+#include <fstream>
+#include <memory>
+#include <vector>
+
+namespace {
+// Keeps the messages; answers every question with its default.
+class SilentHost : public DocumentHost {
+public:
+    int MessageBox(std::string_view text, std::string_view caption, int style) override
+    {
+        messages += std::string(caption) + ": " + std::string(text) + "; ";
+        return (style & mbYesNoCancel) ? idCancel : idOk;
+    }
+    void SetWaitCursor(bool) override {}
+    void ShowBusyWindow(std::string_view, std::string_view) override {}
+    void HideBusyWindow() override {}
+    void ProcessPendingEvents() override {}
+    bool RequestNewBufferRange(AddressRequest&) override { return false; }
+    bool ChooseFileToInsert(std::string&, std::string&) override { return false; }
+    bool ChooseSaveTarget(std::string&, std::string&) override { return false; }
+
+    std::string messages;
+};
+
+struct SaveFormat {
+    const char* key;
+    bool image;        // written from address 0
+    bool sixteenBits;  // addresses up to 0xFFFF only
+};
+constexpr SaveFormat kSaveFormats[] = {
+    {"s3f", false, false}, {"ext", false, false}, {"ahx", false, true}, {"tek", false, true},
+    {"sig", false, true},  {"mcd", false, true},  {"hex", true, false},  {"bin", true, false},
+};
+constexpr const char* kTemplateKeys[] = {"s3f", "ext", "bin", "ahx", "tek", "sig", "hex", "mcd", ""};
+// Larger windows cost a fuzzing run more time than they add paths.
+constexpr int32_t kLargestWindow = 256 * 1024;
+constexpr int32_t kLargestImage = 1024 * 1024;
+
+std::vector<uint8_t> Bytes(OBufferDocument& doc, int32_t from)
+{
+    std::vector<uint8_t> bytes;
+    bytes.reserve(static_cast<size_t>(doc.End() - from));
+    for (int32_t a = from; a < doc.End(); ++a)
+        bytes.push_back(a < doc.Start() ? 0xFF : doc.ReadByte(a));
+    return bytes;
+}
+} // namespace
+
+std::string WholePathRoundTrip(const uint8_t* data, size_t size, const std::string& folder)
+{
+    if (size == 0)
+        return {};
+    const std::string input = folder + "/input";
+    const std::string output = folder + "/output";
+    {
+        std::ofstream file(input, std::ios::binary | std::ios::trunc);
+        file.write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
+    }
+    SilentHost host;
+    OBufferDocument doc(host, std::string(), kTemplateKeys[data[0] % std::size(kTemplateKeys)]);
+    if (!doc.Open(input))
+        return "the input did not open: " + host.messages;
+    if (doc.Size() > kLargestWindow)
+        return {};
+
+    for (const SaveFormat& format : kSaveFormats) {
+        if (format.image && doc.End() > kLargestImage)
+            continue;
+        const std::string where = std::string(" (saved as ") + format.key + ")";
+        host.messages.clear();
+        doc.SetPath(output);
+        doc.SetFormatKey(format.key);
+        doc.Commit(true);
+        const bool fits = !format.sixteenBits || doc.End() <= 0x10000;
+        if (!fits) {
+            if (host.messages.find("FORMAT ERROR") == std::string::npos)
+                return "a window beyond 16 bits was saved without a report" + where;
+            continue;
+        }
+        if (!host.messages.empty())
+            return "the save reported " + host.messages + where;
+
+        OBufferDocument back(host, std::string(), format.key);
+        if (!back.Open(output) || !host.messages.empty())
+            return "loading the saved file reported " + host.messages + where;
+        const int32_t from = format.image ? 0 : doc.Start();
+        if (back.Start() != from || back.End() != doc.End())
+            return "the window moved" + where;
+        // Below the start, the image formats' gap reads as erased bytes.
+        if (Bytes(back, from) != Bytes(doc, from))
+            return "the bytes changed" + where;
+    }
+    return {};
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The whole path from a file's bytes to saved files and back, as the fuzz
+// target and the corpus replay run it.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Loads `data` through a document (its first byte picks the template, the
+// rest is the file, recognition included), saves the window in every format
+// and loads each result again. The second load must report nothing and give
+// the same bytes at the same addresses; the image formats start at address
+// 0, and a 16-bit format given a window beyond its range must have reported
+// the save. Files go to `folder`. Returns what went wrong, or "".
+std::string WholePathRoundTrip(const uint8_t* data, size_t size, const std::string& folder);
