@@ -1,31 +1,21 @@
 #include "support/round_trip.h"
 
 #include "document/buffer_document.h"
-#include "document/document_host.h"
+#include "support/recording_host.h"
 
 #include <fstream>
 #include <memory>
 #include <vector>
 
 namespace {
-// Keeps the messages; answers every question with its default.
-class SilentHost : public DocumentHost {
-public:
-    int MessageBox(std::string_view text, std::string_view caption, int style) override
-    {
-        messages += std::string(caption) + ": " + std::string(text) + "; ";
-        return (style & mbYesNoCancel) ? idCancel : idOk;
-    }
-    void SetWaitCursor(bool) override {}
-    void ShowBusyWindow(std::string_view, std::string_view) override {}
-    void HideBusyWindow() override {}
-    void ProcessPendingEvents() override {}
-    bool RequestNewBufferRange(AddressRequest&) override { return false; }
-    bool ChooseFileToInsert(std::string&, std::string&) override { return false; }
-    bool ChooseSaveTarget(std::string&, std::string&) override { return false; }
-
-    std::string messages;
-};
+// The messages a step left, for the failure's description.
+std::string Reported(RecordingHost& host)
+{
+    std::string text;
+    for (const RecordedMessage& message : host.messages)
+        text += message.caption + ": " + message.text + "; ";
+    return text;
+}
 
 struct SaveFormat {
     const char* key;
@@ -61,10 +51,10 @@ std::string WholePathRoundTrip(const uint8_t* data, size_t size, const std::stri
         std::ofstream file(input, std::ios::binary | std::ios::trunc);
         file.write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
     }
-    SilentHost host;
+    RecordingHost host;
     OBufferDocument doc(host, std::string(), kTemplateKeys[data[0] % std::size(kTemplateKeys)]);
     if (!doc.Open(input))
-        return "the input did not open: " + host.messages;
+        return "the input did not open: " + Reported(host);
     if (doc.Size() > kLargestWindow)
         return {};
 
@@ -78,16 +68,16 @@ std::string WholePathRoundTrip(const uint8_t* data, size_t size, const std::stri
         doc.Commit(true);
         const bool fits = !format.sixteenBits || doc.End() <= 0x10000;
         if (!fits) {
-            if (host.messages.find("FORMAT ERROR") == std::string::npos)
+            if (Reported(host).find("FORMAT ERROR") == std::string::npos)
                 return "a window beyond 16 bits was saved without a report" + where;
             continue;
         }
         if (!host.messages.empty())
-            return "the save reported " + host.messages + where;
+            return "the save reported " + Reported(host) + where;
 
         OBufferDocument back(host, std::string(), format.key);
         if (!back.Open(output) || !host.messages.empty())
-            return "loading the saved file reported " + host.messages + where;
+            return "loading the saved file reported " + Reported(host) + where;
         const int32_t from = format.image ? 0 : doc.Start();
         if (back.Start() != from || back.End() != doc.End())
             return "the window moved" + where;
