@@ -267,6 +267,16 @@ TEST_F(HexDumpPageTest, EmptyOrUnreadableDocumentPrintsHeaderAndFooterOnly)
     EXPECT_FALSE(empty->IsDirty());
     EXPECT_EQ(empty->Size(), 0);
 
+    // Nor is a file that cannot be read tried again or reported.
+    auto missing = MakeDocument("hex");
+    missing->SetPath(dir.File("gone.hex"));
+    FakeDevice m;
+    OHexDumpPage gone(m, *missing, kWidth, kHeight, setup);
+    ASSERT_TRUE(gone.DrawPage());
+    EXPECT_EQ(m.TextAt(100, 200)->text, "file : " + dir.File("gone.hex"));
+    EXPECT_EQ(m.Count('T'), 3);
+    EXPECT_TRUE(host.messages.empty());
+
     // A page beyond the last draws no rows either.
     auto doc = Counting(16);
     setup.fromPage = 5;
