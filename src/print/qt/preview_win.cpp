@@ -141,6 +141,7 @@ TApxPreviewWin::TApxPreviewWin(const QString& mainTitle, TApxPrintout& printout,
     : printout_(printout), setup_(setup), figures_(figures), print_(std::move(print))
 {
     setObjectName(QStringLiteral("Preview"));
+    printout_.SetDeferredReports(true);
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(mainTitle.left(256) + QString::fromLatin1(kTitleSuffix));
     setWindowIcon(ProgramIcon(MainIconId));

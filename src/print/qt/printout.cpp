@@ -5,8 +5,10 @@
 #include "print/qt/page_device.h"
 #include "view/qt/buffer_view.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QPrinter>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -28,8 +30,14 @@ bool TApxPrintout::PrintPage(QPainter& painter, const OPageDeviceFigures& figure
     setup_.toPage = to;
     if (!drawn && !reported_) {
         reported_ = true;
-        ShowMessageBox(view_->window(), QString::fromLatin1(OHexDumpPage::kNoFitText),
-                       QString::fromLatin1(OHexDumpPage::kNoFitCaption), mbOk);
+        const auto report = [] {
+            ShowMessageBox(QApplication::activeWindow(), QString::fromLatin1(OHexDumpPage::kNoFitText),
+                           QString::fromLatin1(OHexDumpPage::kNoFitCaption), mbOk);
+        };
+        if (deferReports_)
+            QTimer::singleShot(0, view_, report);
+        else
+            report();
     }
     return drawn;
 }

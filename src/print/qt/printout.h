@@ -28,6 +28,10 @@ public:
     // writes into the setup. The page count.
     int32_t CountPages(const OPageDeviceFigures& figures);
 
+    // The preview draws inside paint events, where a modal message box must
+    // not open: its report waits until the paint is over.
+    void SetDeferredReports(bool deferred) { deferReports_ = deferred; }
+
     // Prints the pages the printer's range names (all when none) on it.
     // False when the printer could not be started.
     bool Print(QPrinter& printer);
@@ -37,4 +41,5 @@ private:
     QPointer<OBufferView> view_;
     OPrintSetup& setup_;
     bool reported_ = false;
+    bool deferReports_ = false;
 };

@@ -192,6 +192,19 @@ private slots:
         QCOMPARE(messages_, QStringList({"Print error|unable to fit text on the page"}));
         QCOMPARE(setup.maxPage, 1);
         QVERIFY(QFile::exists(dir_.filePath(QStringLiteral("small.pdf"))));
+
+        // The preview reports it once too, after the paint, however often
+        // the page is drawn.
+        TApxPrintout printout(QStringLiteral("Print Preview"), &view, setup);
+        TApxPreviewWin preview(QStringLiteral("Dravel 97"), printout, setup, PrinterFigures(*printer), {});
+        preview.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&preview));
+        preview.FirstPage()->repaint();
+        preview.FirstPage()->repaint();
+        QTRY_COMPARE(messages_.size(), 2);
+        QTest::qWait(50);
+        QCOMPARE(messages_.size(), 2);
+        QVERIFY(!preview.Action(CmPreviewNext)->isEnabled());
     }
 
     void previewToolbarPagesAndKeys()
