@@ -29,32 +29,12 @@
 
 #include <memory>
 
-namespace {
-
-class QuietHost : public DocumentHost {
-public:
-    int MessageBox(std::string_view, std::string_view, int) override { return idOk; }
-    void SetWaitCursor(bool) override {}
-    void ShowBusyWindow(std::string_view, std::string_view) override {}
-    void HideBusyWindow() override {}
-    void ProcessPendingEvents() override {}
-    bool RequestNewBufferRange(AddressRequest&) override { return false; }
-    bool ChooseFileToInsert(std::string&, std::string&) override { return false; }
-    bool ChooseSaveTarget(std::string&, std::string&) override { return false; }
-};
-
-QString Collapse(const QString& text)
-{
-    return text.simplified();
-}
-
-}  // namespace
-
 class PrintTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    QuietHost host_;
+    // Its messages go through the message box hook like the printout's.
+    OQtDocumentHost host_{nullptr};
     std::unique_ptr<OBufferDocument> doc_;
     std::unique_ptr<OBufferView> view_;
     QStringList messages_;
@@ -87,8 +67,9 @@ class PrintTest : public QObject {
             QString chars;
             for (int32_t i = k; i < m; ++i)
                 chars += QChar(AnsiToUnicode(uint8_t(ascii[i])));
-            rows << Collapse(QString::asprintf("%08x ", row * 16) +
-                             QString::fromLatin1(hex + 3 * k, n - 3 * k) + " " + chars);
+            rows << (QString::asprintf("%08x ", row * 16) + QString::fromLatin1(hex + 3 * k, n - 3 * k) +
+                     " " + chars)
+                        .simplified();
         }
         return rows;
     }
@@ -159,7 +140,7 @@ private slots:
             QStringList lines;
             for (const QString& line : pages[p].split(QLatin1Char('\n')))
                 if (!line.trimmed().isEmpty())
-                    lines << Collapse(line);
+                    lines << line.simplified();
             QCOMPARE(lines.first(), QStringLiteral("file : ") + QString::fromStdString(doc_->Path()));
             QCOMPARE(lines.last(), QStringLiteral("Dravel 97 page %1 of %2").arg(p + 1).arg(pages.size()));
             for (const QString& line : lines)
