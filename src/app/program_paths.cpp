@@ -1,13 +1,16 @@
 #include "app/program_paths.h"
 
+#include "settings/settings_paths.h"
 #include "settings/settings_record.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 std::string ProgramDirectory;
 std::string IniFilePath;
 std::string HelpFilePath;
+std::string FontFilePath;
 
 void InitProgramPaths(const std::string& programFile)
 {
@@ -16,7 +19,10 @@ void InitProgramPaths(const std::string& programFile)
     if (!dir.empty() && dir.back() == '/')
         dir.pop_back();
     ProgramDirectory = dir;
-    IniFilePath = ProgramDirectory + "/dravel.ini";
+    const std::string settingsDir =
+        settings::SettingsDirectory(ProgramDirectory, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    IniFilePath = settingsDir + "/" + settings::IniFileName;
+    FontFilePath = settingsDir + "/" + settings::FontFileName;
     HelpFilePath = ProgramDirectory + "/Dravel.hlp";
 }
 

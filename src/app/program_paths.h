@@ -1,6 +1,8 @@
 #pragma once
 // Where the program's own files lie. Fixed once at start from the running
-// executable's path; the settings and help files always sit next to it.
+// executable's path: the help file sits next to it, the settings and font
+// files too unless that folder is not the user's to write (see
+// settings/settings_paths.h).
 
 #include <optional>
 #include <string>
@@ -10,10 +12,12 @@ inline constexpr const char* ApplicationName = "Dravel 97";
 extern std::string ProgramDirectory;
 extern std::string IniFilePath;
 extern std::string HelpFilePath;
+extern std::string FontFilePath;
 
-// Fills ProgramDirectory, IniFilePath and HelpFilePath from the full path of
-// the program file. A program in the root directory gives an empty
-// ProgramDirectory, so the files land in the root itself.
+// Fills ProgramDirectory, IniFilePath, HelpFilePath and FontFilePath from the
+// full path of the program file and the environment. A program in the root
+// directory gives an empty ProgramDirectory, so the files land in the root
+// itself.
 void InitProgramPaths(const std::string& programFile);
 
 // The directory a stored "working dir" value asks for, or nothing when the

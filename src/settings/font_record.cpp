@@ -1,5 +1,7 @@
 #include "settings/font_record.h"
 
+#include "settings/replace_file.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -78,8 +80,6 @@ OFontRecord OFontRecord::Load(const std::string& path)
 
 bool OFontRecord::Save(const std::string& path) const
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
     const auto b = Serialize();
-    out.write(reinterpret_cast<const char*>(b.data()), kSize);
-    return bool(out.flush());
+    return !path.empty() && settings::ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(b.data()), kSize));
 }

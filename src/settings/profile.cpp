@@ -1,5 +1,7 @@
 #include "settings/profile.h"
 
+#include "settings/replace_file.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -157,38 +159,6 @@ struct IniLines {
     }
 };
 
-// Writes the text to a temporary file beside `path` and renames it over
-// `path`, so a failure never leaves a half-written settings file.
-bool ReplaceFile(const std::string& path, const std::string& text)
-{
-    std::string temp = path + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return false;
-    struct stat st;
-    ::fchmod(fd, ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-    const char* data = text.data();
-    size_t left = text.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t done = ::write(fd, data, left);
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0) {
-            ok = false;
-            break;
-        }
-        data += done;
-        left -= static_cast<size_t>(done);
-    }
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0)
-        ok = false;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
-}
 } // namespace
 
 OProfile::OProfile(std::string path) : path_(std::move(path)) {}
@@ -241,7 +211,7 @@ bool OProfile::WriteString(std::string_view section, std::string_view key, std::
         ini.lines.push_back(ini.NewLine("[" + std::string(section) + "]"));
         ini.lines.push_back(line);
         ini.endsWithNewline = true;
-        return ReplaceFile(path_, ini.Text());
+        return settings::ReplaceFile(path_, ini.Text());
     }
     size_t end = 0;
     long at = ini.FindKey(header, key, end);
@@ -257,7 +227,7 @@ bool OProfile::WriteString(std::string_view section, std::string_view key, std::
             ini.endsWithNewline = true;
         ini.lines.insert(ini.lines.begin() + static_cast<long>(insert), line);
     }
-    return ReplaceFile(path_, ini.Text());
+    return settings::ReplaceFile(path_, ini.Text());
 }
 
 bool OProfile::WriteInt(std::string_view section, std::string_view key, int32_t value)
@@ -276,5 +246,5 @@ bool OProfile::DeleteKey(std::string_view section, std::string_view key)
     if (at < 0)
         return true;
     ini.lines.erase(ini.lines.begin() + at);
-    return ReplaceFile(path_, ini.Text());
+    return settings::ReplaceFile(path_, ini.Text());
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -104,15 +105,28 @@ TEST(CommandLine, AppendedDotIsDroppedWhenOpening)
     EXPECT_EQ(PathToOpen(dir.str() + "/a.hex"), dir.str() + "/a.hex");
 }
 
-TEST(ProgramPaths, FilesLieNextToTheProgram)
+TEST(ProgramPaths, HelpLiesNextToTheProgramAndSettingsWhereTheUserMayWrite)
 {
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedValue = saved ? saved : "";
+    ::setenv("XDG_CONFIG_HOME", "/home/u/.cfg", 1);
     InitProgramPaths("/opt/dravel/bin/dravel");
     EXPECT_EQ(ProgramDirectory, "/opt/dravel/bin");
-    EXPECT_EQ(IniFilePath, "/opt/dravel/bin/dravel.ini");
+    EXPECT_EQ(IniFilePath, "/home/u/.cfg/dravel/dravel.ini");
+    EXPECT_EQ(FontFilePath, "/home/u/.cfg/dravel/selfont.cfg");
     EXPECT_EQ(HelpFilePath, "/opt/dravel/bin/Dravel.hlp");
     InitProgramPaths("/dravel");
     EXPECT_EQ(ProgramDirectory, "");
-    EXPECT_EQ(IniFilePath, "/dravel.ini");
+    EXPECT_EQ(HelpFilePath, "/Dravel.hlp");
+
+    TempDir dir;
+    InitProgramPaths(dir.str() + "/dravel");
+    EXPECT_EQ(IniFilePath, dir.str() + "/dravel.ini");
+    EXPECT_EQ(FontFilePath, dir.str() + "/selfont.cfg");
+    if (saved)
+        ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(ProgramPaths, WorkingDirMarkerInAnyCaseRestoresNothing)

@@ -66,3 +66,20 @@ TEST(FontRecord, MissingOrShortFileGivesTheDefaultFont)
     EXPECT_EQ(OFontRecord::Load(path), r);
     std::remove(path.c_str());
 }
+
+TEST(FontRecord, FileOfAnyLengthGivesARecordOrTheDefault)
+{
+    OFontRecord r;
+    r.faceName = "Terminal";
+    const auto bytes = r.Serialize();
+    const std::string path = TempFile("dravel_font_length_test.cfg");
+    for (size_t length : {size_t(0), size_t(59), size_t(60), size_t(61)}) {
+        SCOPED_TRACE(length);
+        std::string text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        text.resize(length, 'x');
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+        EXPECT_EQ(OFontRecord::Load(path), length >= 60 ? r : OFontRecord{});
+    }
+    std::remove(path.c_str());
+    EXPECT_FALSE(r.Save("/proc/self/no/selfont.cfg"));
+}

@@ -57,7 +57,13 @@ TEST(ProfileTest, WritingCreatesTheFileAndFailsWithoutHarm)
     ASSERT_TRUE(fresh.WriteInt("Settings", "undo", 0));
     EXPECT_EQ(ReadFileBytes(dir.File("new.ini")), "[Settings]\nundo=0\n");
 
-    OProfile nowhere(dir.File("no/folder/x.ini"));
+    // The user's configuration folder may not exist yet.
+    OProfile deeper(dir.File("no/folder/x.ini"));
+    ASSERT_TRUE(deeper.WriteInt("Settings", "undo", 0));
+    EXPECT_EQ(deeper.GetInt("Settings", "undo", 4), 0);
+
+    // Nothing can be created under /proc, not even by the superuser.
+    OProfile nowhere("/proc/self/no/folder/x.ini");
     EXPECT_FALSE(nowhere.WriteInt("Settings", "undo", 0));
     EXPECT_EQ(nowhere.GetInt("Settings", "undo", 4), 4);
 }

@@ -10,6 +10,7 @@
 #include "app/qt/doc_manager.h"
 #include "app/qt/help_window.h"
 #include "app/qt/main_frame.h"
+#include "app/qt/options_dlg.h"
 #include "app/qt/mdi_windows.h"
 #include "app/qt/shell_services.h"
 #include "dialogs/qt/dialog_services.h"
@@ -68,7 +69,7 @@ TTovikApp::TTovikApp() : recentFiles(IniFilePath, RecentCapacity)
     connect(docManager, &OTovikDocManager::documentClosing, this, &TTovikApp::documentClosing);
     qApp->installEventFilter(this);
     ::SetHelpHandler([this](int id) { ShowHelpTopic(id); });
-    OBufferView::SetFontFilePath(ProgramDirectory + "/selfont.cfg");
+    OBufferView::SetFontFilePath(FontFilePath);
 }
 
 TTovikApp::~TTovikApp()
@@ -230,7 +231,7 @@ void TTovikApp::updateCommandStates()
     // The view, find and settings commands are not part of this build yet:
     // they stay grey rather than pretend to work.
     for (int id : {CmInsert, CmFillSelection, CmSetSelection, CmResizeBuffer, CmSelectAll, CmPositionCursor,
-                   CmSettings, CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmFind, CmFindNext})
+                   CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmFind, CmFindNext})
         enable(id, false);
     // Printing needs a printer object that reports no error; finding out
     // makes one.
@@ -259,6 +260,7 @@ void TTovikApp::Command(int id)
     case CmFileSaveAs: docManager->CmFileSaveAs(); break;
     case CmFileClose: docManager->CmFileClose(); break;
     case CmExit: frame->close(); break;
+    case CmSettings: EditSettings(frame, docManager, this, IniFilePath, FontFilePath); break;
     case CmCascade: ClientArea->cascadeSubWindows(); break;
     case CmTile: ClientArea->tileSubWindows(); break;
     case CmArrangeIcons: {

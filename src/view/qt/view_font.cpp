@@ -1,6 +1,7 @@
 #include "view/qt/view_font.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QStringList>
 
@@ -43,4 +44,20 @@ QFont MakeViewFont(const OFontRecord& record)
     font.setUnderline(record.underline != 0);
     font.setStrikeOut(record.strikeOut != 0);
     return font;
+}
+
+OFontRecord RecordFromFont(const QFont& font)
+{
+    OFontRecord record;
+    record.faceName = font.family().toLatin1().left(OFontRecord::kFaceSize - 1).toStdString();
+    const int pixels = font.pixelSize() > 0 ? font.pixelSize() : QFontInfo(font).pixelSize();
+    record.height = -std::max(1, pixels);
+    record.weight = font.weight();
+    record.italic = font.italic() ? 1 : 0;
+    record.underline = font.underline() ? 1 : 0;
+    record.strikeOut = font.strikeOut() ? 1 : 0;
+    constexpr uint8_t AnsiCharSet = 0, FixedPitch = 1, ModernFamily = 0x30;
+    record.charSet = AnsiCharSet;
+    record.pitchAndFamily = FixedPitch | ModernFamily;
+    return record;
 }

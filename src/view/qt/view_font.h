@@ -1,5 +1,6 @@
 #pragma once
-// Turns the stored font record into the font the view draws with.
+// Turns the stored font record into the font the view (and the printout)
+// draws with, and a font the user chose back into a record.
 
 #include "settings/font_record.h"
 
@@ -8,3 +9,8 @@
 // The record's face, size, weight and styles; a face the system lacks gives
 // way to the system's monospaced family at the same size.
 QFont MakeViewFont(const OFontRecord& record);
+
+// The record of a chosen font: its family as the face name, its size as a
+// negative pixel height (the characters' own height), weight and styles; the
+// rest says a fixed-pitch font of the ANSI character set.
+OFontRecord RecordFromFont(const QFont& font);
