@@ -52,7 +52,7 @@ OOptionsDlg::OOptionsDlg(QWidget* parent, SettingsRecord& record, OTovikDocManag
 {
     setObjectName(QString::number(ResourceId));
     setWindowTitle(QStringLiteral("Editor settings"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, true);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowContextHelpButtonHint);
     setAcceptDrops(true);
 
     auto* view = tag(new QGroupBox(QStringLiteral("View"), this), IdViewGroup);
