@@ -228,7 +228,7 @@ void TTovikApp::updateCommandStates()
     const bool children = !Children().empty();
     for (int id : {CmCascade, CmTile, CmArrangeIcons, CmCloseChildren})
         enable(id, children);
-    // The view, find and settings commands are not part of this build yet:
+    // The view and find commands are not part of this build yet:
     // they stay grey rather than pretend to work.
     for (int id : {CmInsert, CmFillSelection, CmSetSelection, CmResizeBuffer, CmSelectAll, CmPositionCursor,
                    CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmFind, CmFindNext})
