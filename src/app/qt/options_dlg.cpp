@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWhatsThis>
 
 namespace {
 
@@ -161,6 +162,12 @@ void OOptionsDlg::keyPressEvent(QKeyEvent* event)
         const QVariant id = focusWidget() ? focusWidget()->property("helpId") : QVariant();
         if (id.isValid())
             ShowHelpTopic(id.toInt());
+        return;
+    }
+    // X11 window managers draw no context-help button in the title bar, so
+    // the pointer that asks a control for its help starts from the keyboard.
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::ShiftModifier) {
+        QWhatsThis::enterWhatsThisMode();
         return;
     }
     QDialog::keyPressEvent(event);
