@@ -181,8 +181,10 @@ bool OOptionsDlg::eventFilter(QObject* watched, QEvent* event)
         const QVariant id = watched->property("helpId");
         if (!id.isValid())
             return false;
-        if (event->type() == QEvent::WhatsThis)
+        if (event->type() == QEvent::WhatsThis) {
+            QWhatsThis::leaveWhatsThisMode();
             ShowHelpTopic(id.toInt());
+        }
         event->accept();
         return true;
     }

@@ -27,6 +27,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <QWhatsThis>
 
 #include <fstream>
 
@@ -140,9 +141,14 @@ private slots:
         QTest::keyClick(&dialog, Qt::Key_F1);
         Control(&dialog, 1)->setFocus();
         QTest::keyClick(&dialog, Qt::Key_F1);
-        QHelpEvent whatsThis(QEvent::WhatsThis, {}, {});
-        QApplication::sendEvent(Control(&dialog, 107), &whatsThis);
-        QCOMPARE(topics, QList<int>({2014, 1000, 1003}));
+        // Shift+F1, then a click: the clicked control's help, and the box
+        // stays as it was.
+        QTest::keyClick(&dialog, Qt::Key_F1, Qt::ShiftModifier);
+        QVERIFY(QWhatsThis::inWhatsThisMode());
+        QTest::mouseClick(Control(&dialog, 119), Qt::LeftButton);
+        QVERIFY(Control<QCheckBox>(&dialog, 119)->isChecked());
+        QVERIFY(!QWhatsThis::inWhatsThisMode());
+        QCOMPARE(topics, QList<int>({2014, 1000, 1031}));
     }
 
     void okWithNoFilesWritesEveryDefault()
