@@ -194,7 +194,8 @@ void TTovikApp::printCommand(int id, OBufferView* view)
         CreatePrinter();
     ++PrintJobs;
     switch (id) {
-    case CmFilePrint: RunPrint(*AppPrinter, PrintSetup, view, frame); break;
+    // From the preview the dialog belongs to the preview: the main window is hidden then.
+    case CmFilePrint: RunPrint(*AppPrinter, PrintSetup, view, frame->isVisible() ? frame.data() : QApplication::activeWindow()); break;
     case CmFilePrintSetup: RunPrintSetup(*AppPrinter, ClientArea); break;
     case CmFilePrintPreview:
         RunPrintPreview(*AppPrinter, PrintSetup, view, frame,
