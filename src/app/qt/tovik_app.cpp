@@ -195,7 +195,9 @@ void TTovikApp::printCommand(int id, OBufferView* view)
     ++PrintJobs;
     switch (id) {
     // From the preview the dialog belongs to the preview: the main window is hidden then.
-    case CmFilePrint: RunPrint(*AppPrinter, PrintSetup, view, frame->isVisible() ? frame.data() : QApplication::activeWindow()); break;
+    case CmFilePrint:
+        RunPrint(*AppPrinter, PrintSetup, view, frame->isVisible() ? frame.data() : QApplication::activeWindow());
+        break;
     case CmFilePrintSetup: RunPrintSetup(*AppPrinter, ClientArea); break;
     case CmFilePrintPreview:
         RunPrintPreview(*AppPrinter, PrintSetup, view, frame,
