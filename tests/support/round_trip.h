@@ -8,8 +8,9 @@
 
 // Loads `data` through a document (its first byte picks the template, the
 // rest is the file, recognition included), saves the window in every format
-// and loads each result again. The second load must report nothing and give
-// the same bytes at the same addresses; the image formats start at address
-// 0, and a 16-bit format given a window beyond its range must have reported
-// the save. Files go to `folder`. Returns what went wrong, or "".
+// and loads each result again. A save may report only a 16-bit format given
+// a window beyond its range; whatever it did not report must load again
+// without a report, as the same bytes at the same addresses (the image
+// formats start at address 0). Files go to `folder`. Returns what went
+// wrong, or "".
 std::string WholePathRoundTrip(const uint8_t* data, size_t size, const std::string& folder);
