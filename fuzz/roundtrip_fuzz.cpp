@@ -12,13 +12,18 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     // A memory file system when there is one: every run saves nine files.
-    static const std::string folder = [] {
-        std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-        std::string dir = base + "/dravel-roundtrip-" + std::to_string(::getpid());
-        std::filesystem::create_directories(dir);
-        return dir;
-    }();
-    const std::string failure = WholePathRoundTrip(data, size, folder);
+    // The folder goes when the fuzzer exits.
+    static const struct Folder {
+        Folder()
+        {
+            const std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
+            path = base + "/dravel-roundtrip-" + std::to_string(::getpid());
+            std::filesystem::create_directories(path);
+        }
+        ~Folder() { std::filesystem::remove_all(path); }
+        std::string path;
+    } folder;
+    const std::string failure = WholePathRoundTrip(data, size, folder.path);
     if (!failure.empty()) {
         std::fprintf(stderr, "round trip failed: %s\n", failure.c_str());
         std::abort();
