@@ -129,15 +129,23 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, int64_t origin)
     return dropped ? flags | ffcFormatError : flags;
 }
 
-void OBufferDocument::ReportLoadFlags(uint32_t flags, bool inserting)
+void OBufferDocument::KeepReadPlaces(const OFFCIn& in)
+{
+    readFormat_ = in.ActiveFormat();
+    formatErrorLine_ = in.ErrorLine(ffcFormatError);
+    readErrorLine_ = in.ErrorLine(ffcReadError);
+    checksumErrorLine_ = in.ErrorLine(ffcChecksumError);
+}
+
+void OBufferDocument::ReportLoadFlags(uint32_t flags, bool inserting, const std::string& path)
 {
     const char* caption = inserting ? kEditCaption : kLoadCaption;
     if (flags & ffcFormatError)
-        Message(inserting ? "FORMAT ERROR" : "Format Error", caption);
+        host_.ReportReadError(inserting ? "FORMAT ERROR" : "Format Error", caption, path, formatErrorLine_);
     if (flags & ffcReadError)
-        Message(inserting ? "READ ERROR" : "Read Error", caption);
+        host_.ReportReadError(inserting ? "READ ERROR" : "Read Error", caption, path, readErrorLine_);
     if (flags & ffcChecksumError)
-        Message(inserting ? "CHECKSUM ERROR" : "Checksum Error", caption);
+        host_.ReportReadError(inserting ? "CHECKSUM ERROR" : "Checksum Error", caption, path, checksumErrorLine_);
 }
 
 void OBufferDocument::ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting)
@@ -147,7 +155,7 @@ void OBufferDocument::ReportStreamEnd(const FileInStream& stream, uint32_t flags
     if (stream.TooLong())
         Message(FileProblem("Cannot read", stream.Path(), stream.ErrorText()), inserting ? kEditCaption : kLoadCaption);
     else
-        ReportLoadFlags(stream.Failed() ? flags | ffcReadError : flags, inserting);
+        ReportLoadFlags(stream.Failed() ? flags | ffcReadError : flags, inserting, stream.Path());
 }
 
 bool OBufferDocument::Open(std::string_view path)
@@ -167,6 +175,7 @@ bool OBufferDocument::Open(std::string_view path)
             OFFCIn in(stream, key_);
             host_.SetWaitCursor(true);
             flags = LoadFrom(in, 0);
+            KeepReadPlaces(in);
         }
         SetBusy(false);
         host_.SetWaitCursor(false);
@@ -261,6 +270,7 @@ void OBufferDocument::InsertFile(int32_t address, const std::string& path)
             // The receiving document's format is tried first.
             OFFCIn in(stream, key_);
             flags = LoadFrom(in, address);
+            KeepReadPlaces(in);
         }
         ReportStreamEnd(stream, flags, true);
         dirty_ = true;
@@ -303,6 +313,7 @@ bool OBufferDocument::SaveTo(const std::string& path)
     uint32_t flags;
     {
         OFFCOut out(stream, key_);
+        out.SetOptions(writerOptions_);
         const int32_t start = buffer.Start();
         const int32_t size = buffer.Size();
         buffer.SetPosition(start);
@@ -375,6 +386,39 @@ bool OBufferDocument::SaveTo(const std::string& path)
     SetBusy(false);
     host_.SetWaitCursor(false);
     return saved;
+}
+
+std::vector<OBufferDocument::SavedRange> OBufferDocument::SavedRanges()
+{
+    // Follows SaveTo's walk: the first and the last byte are always written,
+    // a long erased run starts a new record after it.
+    std::vector<SavedRange> ranges;
+    ODataBuffer& buffer = *buffer_;
+    const int32_t start = buffer.Start();
+    const int32_t size = buffer.Size();
+    if (size == 0)
+        return ranges;
+    buffer.SetPosition(start);
+    buffer.Get();
+    ranges.push_back({start, start});
+    int32_t run = 0;
+    for (int32_t i = 1; i < size; ++i) {
+        if (buffer.Get() == kErased) {
+            ++run;
+            continue;
+        }
+        if (run > kLongestWrittenRun)
+            ranges.push_back({start + i, start + i});
+        else
+            ranges.back().last = start + i;
+        run = 0;
+    }
+    // A trailing erased run is skipped up to the last byte, whatever its length.
+    if (run == 1)
+        ranges.back().last = start + size - 1;
+    else if (run > 1)
+        ranges.push_back({start + size - 1, start + size - 1});
+    return ranges;
 }
 
 // --- Row texts -----------------------------------------------------------

@@ -7,6 +7,7 @@
 
 #include "document/document_host.h"
 #include "document/undo_journal.h"
+#include "formats/file_format.h"
 
 #include <cstdint>
 #include <memory>
@@ -45,6 +46,8 @@ public:
     // documents without a path (captions of the busy window and messages).
     const std::string& Title() const { return title_; }
     void SetTitle(std::string title) { title_ = std::move(title); }
+    // How saves shape their text; the defaults write each format's own shape.
+    void SetWriterOptions(const WriterOptions& options) { writerOptions_ = options; }
     // Save As another file type gives the document that template's key.
     const std::string& FormatKey() const { return key_; }
     void SetFormatKey(std::string key) { key_ = std::move(key); }
@@ -86,6 +89,10 @@ public:
     void Insert(int32_t address);
     // Reads `path` into the buffer at `address` (Insert without the dialog).
     void InsertFile(int32_t address, const std::string& path);
+    // The format the last Open or InsertFile read its file in (ffUnknown
+    // before any file was read): the key's own format, another one the
+    // content was recognised as, or ffBinary when none fitted.
+    FileFormat ReadFormat() const { return readFormat_; }
 
     // --- Bytes and edits ---
     uint8_t ReadByte(int32_t address);
@@ -133,6 +140,14 @@ public:
     bool SumCheckOption() const { return sumCheck_; }
     bool UndoOption() const { return undo_; }
 
+    // The address ranges a save writes, lowest first: runs of more than ten
+    // erased bytes inside the window are gaps between them.
+    struct SavedRange {
+        int32_t first;
+        int32_t last;
+    };
+    std::vector<SavedRange> SavedRanges();
+
     // Entries in the undo journal (for views' and tests' inspection).
     const OUndoJournal& Journal() const { return journal_; }
 
@@ -143,7 +158,9 @@ private:
 
     // Streams the converter's bytes into the buffer from `origin` on.
     uint32_t LoadFrom(OFFCIn& in, int64_t origin);
-    void ReportLoadFlags(uint32_t flags, bool inserting);
+    // Keeps the format `in` read and the lines of its errors for the report.
+    void KeepReadPlaces(const OFFCIn& in);
+    void ReportLoadFlags(uint32_t flags, bool inserting, const std::string& path);
     // Reports the load's flags, or the input's refusal when it was too long.
     void ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting);
     bool SaveTo(const std::string& target);
@@ -177,5 +194,10 @@ private:
     bool settingsPending_ = false;
     int32_t busy_ = 0;
     uint32_t sum_ = 0;
+    WriterOptions writerOptions_;
+    FileFormat readFormat_ = ffUnknown;
+    uint32_t formatErrorLine_ = 0;
+    uint32_t readErrorLine_ = 0;
+    uint32_t checksumErrorLine_ = 0;
     OUndoJournal journal_;
 };

@@ -37,6 +37,17 @@ public:
     // icon or-ed with a button set; returns the button (idOk for mbOk).
     virtual int MessageBox(std::string_view text, std::string_view caption, int style) = 0;
 
+    // An error found while reading the file `path`, on `line` (from 1; 0 when
+    // no line applies). The editor shows the fixed text in a stop box; a
+    // console host may name the place as well.
+    virtual void ReportReadError(std::string_view text, std::string_view caption, const std::string& path,
+                                 uint32_t line)
+    {
+        (void)path;
+        (void)line;
+        MessageBox(text, caption, mbIconStop);
+    }
+
     // Wait cursor on the main window while on; the arrow cursor when off.
     virtual void SetWaitCursor(bool on) = 0;
 

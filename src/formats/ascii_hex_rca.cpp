@@ -37,6 +37,18 @@ void WriteAddressField(OFFCOut& out, int32_t address)
     out.WriteHexByte(static_cast<uint8_t>(address >> 8));
     out.WriteHexByte(static_cast<uint8_t>(address));
 }
+
+// "$A" + four digits + ",", the "$" already seen; the bytes after it go there.
+bool ReadAsciiHexAddress(OFFCIn& in)
+{
+    in.Get();
+    if (!in.ExpectChar('A'))
+        return false;
+    const int32_t address = ReadAddressField(in);
+    in.SetRecordAddress(address);
+    in.SetAddressBase(address);
+    return in.ExpectChar(',');
+}
 } // namespace
 
 void ReadAsciiHexRecord(OFFCIn& in)
@@ -48,17 +60,6 @@ void ReadAsciiHexRecord(OFFCIn& in)
         while (in.Peek() == ' ')
             in.Get();
     }
-    if (in.Peek() == '$') {
-        in.Get();
-        if (!in.ExpectChar('A'))
-            return;
-        const int32_t address = ReadAddressField(in);
-        in.SetRecordAddress(address);
-        in.SetAddressBase(address);
-        if (!in.ExpectChar(','))
-            return;
-    }
-
     uint8_t* data = in.RecordData();
     int32_t count = 0;
     for (;;) {
@@ -67,6 +68,17 @@ void ReadAsciiHexRecord(OFFCIn& in)
             EndLine(in, count);
             in.SkipLine();
             return;
+        }
+        if (c == '$') {
+            // An address field may stand anywhere between pairs: the bytes
+            // before it end this record, those after it start the next.
+            if (count > 0) {
+                EndLine(in, count);
+                return;
+            }
+            if (!ReadAsciiHexAddress(in))
+                return;
+            continue;
         }
         if (count == OFFCIn::kRecordCapacity) {
             in.SetFlag(ffcReadError);
@@ -95,11 +107,12 @@ void ReadAsciiHexRecord(OFFCIn& in)
             return;
         }
         data[count++] = in.ReadHexByte();
-        // ETX right after a pair ends the line like a line end.
+        // ETX right after a pair ends the line like a line end; an address
+        // field may follow a pair directly.
         const int next = in.Peek();
         if (IsAsciiHexSeparator(next))
             in.Get();
-        else if (next != '\n' && next != '\r' && next != kEndOfText && next >= 0) {
+        else if (next != '\n' && next != '\r' && next != kEndOfText && next != '$' && next >= 0) {
             in.SetFlag(ffcFormatError);
             in.SetRecordLength(0);
             return;
@@ -115,7 +128,8 @@ void WriteAsciiHexRecord(OFFCOut& out)
     if (out.WrittenTo() < address) {
         out.PutText("$A");
         WriteAddressField(out, address);
-        out.PutText(",\r\n");
+        out.PutChar(',');
+        out.PutLineEnd();
         out.SetWrittenTo(address);
     }
     const int32_t count = out.RecordLimit();
@@ -125,7 +139,7 @@ void WriteAsciiHexRecord(OFFCOut& out)
         out.PutChar(' ');
     }
     out.AdvanceWrittenTo(count);
-    out.PutText("\r\n");
+    out.PutLineEnd();
 }
 
 void ReadRcaRecord(OFFCIn& in)
@@ -137,14 +151,19 @@ void ReadRcaRecord(OFFCIn& in)
         return;
     }
     if (first == '!') {
-        // The command line holds nothing this format reads; the address
-        // follows on the next line.
         in.Get();
         if (!in.ExpectChar('M'))
             return;
-        in.SkipLine();
         in.SetExpectAddress(true);
-        return;
+        while (in.Peek() == ' ')
+            in.Get();
+        // Monitors put the address and the first bytes on the command line
+        // itself; a bare "!M" leaves them to the next line.
+        const int next = in.Peek();
+        if (next < 0 || next == '\n' || next == '\r') {
+            in.SkipLine();
+            return;
+        }
     }
     if (in.ExpectAddress()) {
         const int32_t address = ReadAddressField(in);
@@ -193,24 +212,27 @@ void ReadRcaRecord(OFFCIn& in)
 void WriteRcaRecord(OFFCOut& out)
 {
     if (out.Ending()) {
-        out.PutText("\r\n");
+        out.PutLineEnd();
         return;
     }
     const int32_t address = out.Address();
     const bool first = out.FirstRecord();
     if (first) {
-        out.PutText("!M\r\n");
+        out.PutText("!M");
+        out.PutLineEnd();
         WriteAddressField(out, address);
         out.PutChar(' ');
         out.SetWrittenTo(address);
     }
     if (out.WrittenTo() < address) {
-        out.PutText(";\r\n");
+        out.PutChar(';');
+        out.PutLineEnd();
         WriteAddressField(out, address);
         out.PutChar(' ');
         out.SetWrittenTo(address);
     } else if (!first) {
-        out.PutText(",\r\n");
+        out.PutChar(',');
+        out.PutLineEnd();
     }
     const int32_t count = out.RecordLimit();
     const uint8_t* data = out.PendingData();

@@ -26,6 +26,43 @@ void OFFCIn::ResetReadingState()
     recordAddress_ = 0;
     addressBase_ = 0;
     expectAddress_ = true;
+    lineEnds_ = 0;
+    formatErrorLine_ = 0;
+    readErrorLine_ = 0;
+    checksumErrorLine_ = 0;
+}
+
+uint32_t OFFCIn::ErrorLine(uint32_t errorFlag) const
+{
+    switch (errorFlag) {
+    case ffcFormatError: return formatErrorLine_;
+    case ffcReadError: return readErrorLine_;
+    case ffcChecksumError: return checksumErrorLine_;
+    default: return 0;
+    }
+}
+
+void OFFCIn::NoteErrorLine(uint32_t freshFlags)
+{
+    const uint32_t line = lineEnds_ + 1;
+    if (freshFlags & ffcFormatError)
+        formatErrorLine_ = line;
+    if (freshFlags & ffcReadError)
+        readErrorLine_ = line;
+    if (freshFlags & ffcChecksumError)
+        checksumErrorLine_ = line;
+}
+
+void OFFCIn::BadHexPair(int first, int second)
+{
+    SetFlag(ffcReadError);
+    lineEnds_ += (first == '\n') + (second == '\n');
+}
+
+void OFFCIn::BadHexRun(const unsigned char* chars, size_t count)
+{
+    SetFlag(ffcReadError);
+    lineEnds_ += static_cast<uint32_t>(std::count(chars, chars + count, '\n'));
 }
 
 FileFormat OFFCIn::DetectFormat()
@@ -113,9 +150,12 @@ void OFFCIn::ReadRecord()
 
 bool OFFCIn::ExpectChar(char expected)
 {
-    if (Upper(Get()) == Upper(static_cast<unsigned char>(expected)))
+    const int c = Get();
+    if (Upper(c) == Upper(static_cast<unsigned char>(expected)))
         return true;
-    flags_ |= ffcFormatError;
+    SetFlag(ffcFormatError);
+    if (c == '\n')
+        ++lineEnds_;
     return false;
 }
 
@@ -140,7 +180,7 @@ uint32_t OFFCIn::ReadHexBytes(uint8_t* dest, int32_t count)
         }
         source_->Skip(2 * static_cast<size_t>(count));
         if (bad < 0)
-            flags_ |= ffcReadError;
+            BadHexRun(p, 2 * static_cast<size_t>(count));
         return sum;
     }
     for (int32_t i = 0; i < count; ++i) {
@@ -174,8 +214,12 @@ void OFFCIn::SkipLine()
 {
     for (;;) {
         int c = Get();
-        if (c == '\n' || c < 0)
+        if (c < 0)
             break;
+        if (c == '\n') {
+            ++lineEnds_;
+            break;
+        }
     }
     if (Peek() == '\r')
         Get();

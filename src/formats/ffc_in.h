@@ -92,6 +92,11 @@ public:
     FileFormat KeyFormat() const { return keyFormat_; }
     FileFormat ActiveFormat() const { return active_; }
 
+    // The line (from 1) on which the reader stood when it first raised
+    // `errorFlag` (ffcFormatError, ffcReadError or ffcChecksumError); 0 when
+    // it did not. Lines are counted where the readers pass their line ends.
+    uint32_t ErrorLine(uint32_t errorFlag) const;
+
     // --- Interface of the record readers (one per format family) ---
 
     // Reads the next record of the active format into the record fields.
@@ -112,13 +117,19 @@ public:
             high = kHexValue[p[0]];
             low = kHexValue[p[1]];
             source_->Skip(2);
+            if ((high | low) < 0) {
+                BadHexPair(p[0], p[1]);
+                return 0;
+            }
         } else {
-            high = HexValue(Get());
-            low = HexValue(Get());
-        }
-        if ((high | low) < 0) {
-            flags_ |= ffcReadError;
-            return 0;
+            const int first = Get();
+            const int second = Get();
+            high = HexValue(first);
+            low = HexValue(second);
+            if ((high | low) < 0) {
+                BadHexPair(first, second);
+                return 0;
+            }
         }
         return static_cast<uint8_t>(high * 16 + low);
     }
@@ -131,7 +142,12 @@ public:
     // Reads through the next line feed, then a carriage return right after it.
     void SkipLine();
 
-    void SetFlag(uint32_t flag) { flags_ |= flag; }
+    void SetFlag(uint32_t flag)
+    {
+        if (flag & ~flags_ & kLineNotedFlags)
+            NoteErrorLine(flag & ~flags_);
+        flags_ |= flag;
+    }
     bool HasFlag(uint32_t flag) const { return (flags_ & flag) != 0; }
 
     uint8_t* RecordData() { return record_; }
@@ -153,6 +169,13 @@ public:
 private:
     static constexpr std::array<int8_t, 256> kHexValue = ffc_detail::MakeHexTable();
     static int HexValue(int c) { return c < 0 ? -1 : kHexValue[c]; }
+    static constexpr uint32_t kLineNotedFlags = ffcFormatError | ffcReadError | ffcChecksumError;
+
+    void NoteErrorLine(uint32_t freshFlags);
+    // Characters that are no hex byte: the read error, and the line ends
+    // they swallowed (a short line), so that later lines keep their numbers.
+    void BadHexPair(int first, int second);
+    void BadHexRun(const unsigned char* chars, size_t count);
 
     FileFormat DetectFormat();
     // Runs a trial parse; `readData` learns whether a good record carried bytes.
@@ -173,4 +196,9 @@ private:
     int32_t recordAddress_ = 0;
     int32_t addressBase_ = 0;
     bool expectAddress_ = true;
+    // Line ends passed so far; the current line is one more.
+    uint32_t lineEnds_ = 0;
+    uint32_t formatErrorLine_ = 0;
+    uint32_t readErrorLine_ = 0;
+    uint32_t checksumErrorLine_ = 0;
 };

@@ -16,6 +16,31 @@ OFFCOut::OFFCOut(OutStream& stream, std::string_view key) : stream_(stream)
     format_ = (f == ffUnknown) ? ffBinary : f;
 }
 
+int32_t OFFCOut::MaxRecordSize(FileFormat format, int srecAddressBytes)
+{
+    switch (format) {
+    case ffMotorola:
+        // The count byte covers the address bytes and the checksum too.
+        return 255 - srecAddressBytes - 1;
+    case ffBinary:
+    case ffUnknown:
+        return 0;
+    default:
+        // One count byte, or a line the readers take whole (they refuse a
+        // 256th byte before a carriage return).
+        return 255;
+    }
+}
+
+void OFFCOut::SetOptions(const WriterOptions& options)
+{
+    srecAddressBytes_ = std::clamp(options.srecAddressBytes, 2, 4);
+    const int32_t limit = std::max<int32_t>(MaxRecordSize(format_, srecAddressBytes_), kDefaultRecordLimit);
+    recordSize_ = options.recordSize > 0 ? std::min(options.recordSize, limit) : kDefaultRecordLimit;
+    lineEnd_ = options.lineEnd;
+    recordLimit_ = recordSize_;
+}
+
 void OFFCOut::Finish()
 {
     FlushRecord();
@@ -31,12 +56,12 @@ void OFFCOut::Finish()
 void OFFCOut::PutBytes(const uint8_t* data, int32_t count)
 {
     while (count > 0) {
-        const int32_t n = std::min(count, kDefaultRecordLimit - pendingCount_);
+        const int32_t n = std::min(count, recordSize_ - pendingCount_);
         std::memcpy(pending_ + pendingCount_, data, static_cast<size_t>(n));
         pendingCount_ += n;
         data += n;
         count -= n;
-        if (pendingCount_ >= kDefaultRecordLimit)
+        if (pendingCount_ >= recordSize_)
             FlushRecord();
     }
 }
@@ -60,7 +85,7 @@ void OFFCOut::FlushRecord()
     // Addresses near the top of the range wrap rather than overflow.
     address_ = static_cast<int32_t>(static_cast<uint32_t>(address_) + static_cast<uint32_t>(pendingCount_));
     pendingCount_ = 0;
-    recordLimit_ = kDefaultRecordLimit;
+    recordLimit_ = recordSize_;
 }
 
 char* OFFCOut::AppendHex(char* p, const uint8_t* data, int32_t count)

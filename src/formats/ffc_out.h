@@ -12,6 +12,11 @@ class OFFCOut {
 public:
     static constexpr int32_t kDefaultRecordLimit = 32;
 
+    // The most data bytes a record of `format` can carry and read back;
+    // 0 for binary, which has no records. Motorola's limit depends on the
+    // address bytes of its records.
+    static int32_t MaxRecordSize(FileFormat format, int srecAddressBytes = 4);
+
     // Unknown keys write binary. The caller owns the stream.
     OFFCOut(OutStream& stream, std::string_view key);
     OFFCOut(const OFFCOut&) = delete;
@@ -27,8 +32,7 @@ public:
     void PutByte(uint8_t byte)
     {
         pending_[pendingCount_++] = byte;
-        // The limit is the default one whenever no record is being written.
-        if (pendingCount_ >= kDefaultRecordLimit)
+        if (pendingCount_ >= recordSize_)
             FlushRecord();
     }
 
@@ -43,6 +47,9 @@ public:
     void ClearFlags(uint32_t mask) { flags_ &= ~mask; }
     FileFormat Format() const { return format_; }
 
+    // Before the first byte. Record sizes beyond the format's limit are held to it.
+    void SetOptions(const WriterOptions& options);
+
     // --- Interface of the record writers (one per format family) ---
 
     void FlushRecord();
@@ -50,6 +57,21 @@ public:
     OutStream& Stream() { return stream_; }
     void PutChar(char c) { stream_.Put(c); }
     void PutText(std::string_view text) { stream_.Write(text); }
+    // The line end the options ask for, else the format's `usual` one.
+    std::string_view LineEnd(std::string_view usual = "\r\n") const
+    {
+        return lineEnd_.empty() ? usual : lineEnd_;
+    }
+    void PutLineEnd(std::string_view usual = "\r\n") { stream_.Write(LineEnd(usual)); }
+    // PutLineEnd for a line built in place: returns the end after it.
+    char* AppendLineEnd(char* p, std::string_view usual = "\r\n") const
+    {
+        const std::string_view end = LineEnd(usual);
+        for (char c : end)
+            *p++ = c;
+        return p;
+    }
+    int SRecordAddressBytes() const { return srecAddressBytes_; }
     // Two upper-case hex digits, high nibble first; notes a failed stream.
     void WriteHexByte(uint8_t byte)
     {
@@ -114,6 +136,10 @@ private:
     int32_t address_ = 0;
     int32_t writtenTo_ = 0;
     int32_t recordLimit_ = kDefaultRecordLimit;
+    // Bytes that fill a record (the options' record size).
+    int32_t recordSize_ = kDefaultRecordLimit;
+    int srecAddressBytes_ = 4;
+    std::string_view lineEnd_;
     int32_t pendingCount_ = 0;
     uint8_t pending_[256] = {};
     uint32_t announcedUpper_ = 0;

@@ -35,6 +35,21 @@ FileFormat FormatFromKey(std::string_view key)
     return ffUnknown;
 }
 
+const char* FormatName(FileFormat format)
+{
+    switch (format) {
+    case ffMotorola: return "Motorola S-records";
+    case ffIntel: return "Intel HEX";
+    case ffAsciiHex: return "ASCII HEX";
+    case ffTektronix: return "Tektronix";
+    case ffSignetics: return "Signetics";
+    case ffRca: return "RCA development";
+    case ffPlainHex: return "plain hex";
+    case ffBinary: return "binary";
+    default: return "unknown";
+    }
+}
+
 const char* FlagName(uint32_t flag)
 {
     switch (flag) {

@@ -31,9 +31,25 @@ constexpr uint32_t ffcStopMask = ffcEndOfData | ffcFormatError | ffcChecksumErro
 // A trial parse fails on any of these.
 constexpr uint32_t ffcTrialFailMask = ffcReadError | ffcFormatError | ffcChecksumError;
 
+// Choices a caller may make about the written text. The defaults give each
+// format's own shape; the editor always writes with them.
+struct WriterOptions {
+    // Data bytes per record (per line for the formats without records);
+    // 0 keeps the default of 32. At most MaxRecordSize of the format.
+    int32_t recordSize = 0;
+    // Address bytes of Motorola data records: 2, 3 or 4 for S1, S2 or S3
+    // with the matching S9, S8 or S7 end record.
+    int srecAddressBytes = 4;
+    // Every line end, when set ("\r\n" or "\n"); empty keeps each format's own.
+    std::string_view lineEnd;
+};
+
 // Maps a format key (a template's default extension) to its format,
 // ignoring case. Unknown keys, the empty one included, give ffUnknown.
 FileFormat FormatFromKey(std::string_view key);
+
+// What a format is called in messages ("Intel HEX", "Motorola S-records").
+const char* FormatName(FileFormat format);
 
 // Names of the set bits, for messages and diagnostics ("format error, checksum error").
 const char* FlagName(uint32_t singleFlag);

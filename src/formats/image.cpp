@@ -71,14 +71,18 @@ void WritePlainHexRecord(OFFCOut& out)
         out.PutText("FF");
         ++written;
         if (++pairs % 40 == 0)
-            out.PutText("\r\n");
+            out.PutLineEnd();
     }
+    // The rest of the fill shares the data's line while the reader can take
+    // the line whole; with long records it gets a line of its own.
+    if (pairs % 40 + out.RecordLimit() > OFFCOut::MaxRecordSize(ffPlainHex))
+        out.PutLineEnd();
     const uint8_t* data = out.PendingData();
     for (int32_t i = 0; i < out.RecordLimit(); ++i)
         out.WriteHexByte(data[i]);
     out.SetWrittenTo(written);
     out.AdvanceWrittenTo(out.RecordLimit());
-    out.PutText("\r\n");
+    out.PutLineEnd();
 }
 
 void ReadBinaryRecord(OFFCIn& in)

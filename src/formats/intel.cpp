@@ -1,6 +1,6 @@
 // Intel HEX records. Reading accepts data, end, extended segment and
 // extended linear address records (start address records are passed over);
-// writing produces 32-byte data records, extended linear address records
+// writing produces data records of 32 bytes (or the caller's size), extended linear address records
 // where the upper 16 address bits change, and one end record.
 
 #include "formats/ffc_in.h"
@@ -84,7 +84,8 @@ void ReadIntelRecord(OFFCIn& in)
 void WriteIntelRecord(OFFCOut& out)
 {
     if (out.Ending()) {
-        out.PutText(":00000001FF\r\n");
+        out.PutText(":00000001FF");
+        out.PutLineEnd();
         return;
     }
     const uint32_t address = static_cast<uint32_t>(out.Address());
@@ -96,7 +97,7 @@ void WriteIntelRecord(OFFCOut& out)
         out.PutText(":02000004");
         out.WriteHexField(upper >> 16, 2, sum);
         out.WriteHexByte(TwosComplement(sum.Value()));
-        out.PutText("\r\n");
+        out.PutLineEnd();
         out.SetAnnouncedUpper(upper);
     }
 
@@ -116,7 +117,5 @@ void WriteIntelRecord(OFFCOut& out)
     p = OFFCOut::AppendHex(p, head, 4);
     p = OFFCOut::AppendHex(p, out.PendingData(), count);
     p = OFFCOut::AppendHex(p, &check, 1);
-    *p++ = '\r';
-    *p++ = '\n';
-    out.EndLine(p);
+    out.EndLine(out.AppendLineEnd(p));
 }

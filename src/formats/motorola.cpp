@@ -1,6 +1,7 @@
 // Motorola S-records. Reading accepts S1, S2 and S3 data records, the S7,
 // S8 and S9 end records and the S5 and S6 record counts, and skips S0
-// headers; writing produces S3 data records and one S7 end record.
+// headers; writing produces S3 data records and one S7 end record, or S1 or
+// S2 records with S9 or S8 when the caller asks for them.
 
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
@@ -10,7 +11,7 @@
 
 namespace {
 // A count byte covers the four address bytes and the checksum as well, and
-// may not exceed 255.
+// may not exceed 255; shorter addresses leave room for two more bytes.
 constexpr int32_t kMaxS3Data = 250;
 
 enum class RecordKind { Data, Count, End };
@@ -82,36 +83,48 @@ void ReadMotorolaRecord(OFFCIn& in)
 
 void WriteMotorolaRecord(OFFCOut& out)
 {
-    RecordChecksum sum(RecordChecksum::ByteSum);
+    // S1, S2 or S3 data with the S9, S8 or S7 end record: 2, 3 or 4 address bytes.
+    const int addressBytes = out.SRecordAddressBytes();
+    const uint32_t address = static_cast<uint32_t>(out.Address());
+    uint8_t head[5];
+    auto putHead = [&](int32_t dataBytes, uint32_t field) {
+        head[0] = static_cast<uint8_t>(dataBytes + addressBytes + 1);
+        for (int i = 0; i < addressBytes; ++i)
+            head[1 + i] = static_cast<uint8_t>(field >> (8 * (addressBytes - 1 - i)));
+    };
     if (out.Ending()) {
-        out.PutText("S7");
-        out.WriteHexByte(5, sum);
-        out.WriteHexField(static_cast<uint32_t>(out.Address()), 4, sum);
-        out.WriteHexByte(OnesComplement(sum.Value()));
-        out.PutText("\r\n");
+        // The end address is only a start address for the loader; it is
+        // written in the width of the data records, its upper bits dropped.
+        putHead(0, address);
+        const uint8_t check = OnesComplement(ByteTotal(head, 1 + addressBytes));
+        char* p = out.BeginLine(2 + 2 * 6 + 2);
+        *p++ = 'S';
+        *p++ = static_cast<char>('0' + 11 - addressBytes);
+        p = OFFCOut::AppendHex(p, head, 1 + addressBytes);
+        p = OFFCOut::AppendHex(p, &check, 1);
+        out.EndLine(out.AppendLineEnd(p));
         return;
     }
     const int32_t n = out.RecordLimit();
-    if (n > kMaxS3Data) {
-        out.PutText("S3");
+    const char type = static_cast<char>('0' + addressBytes - 1);
+    const uint64_t top = uint64_t{address} + static_cast<uint64_t>(std::max(n, 1)) - 1;
+    if (n > OFFCOut::MaxRecordSize(ffMotorola, addressBytes) || (addressBytes < 4 && top >> (8 * addressBytes) != 0)) {
+        // No count or address field holds this record: it is dropped and
+        // the save reports it.
+        out.PutChar('S');
+        out.PutChar(type);
         out.SetFlag(ffcFormatError);
         return;
     }
-    const uint32_t address = static_cast<uint32_t>(out.Address());
-    const uint8_t head[5] = {static_cast<uint8_t>(n + 5), static_cast<uint8_t>(address >> 24),
-                             static_cast<uint8_t>(address >> 16), static_cast<uint8_t>(address >> 8),
-                             static_cast<uint8_t>(address)};
-    sum.AddBlock(head, 5);
-    sum.AddBlock(out.PendingData(), n);
-    const uint8_t check = OnesComplement(sum.Value());
+    putHead(n, address);
+    uint32_t sum = ByteTotal(head, 1 + addressBytes) + ByteTotal(out.PendingData(), n);
+    const uint8_t check = OnesComplement(sum);
 
-    char* p = out.BeginLine(2 + 2 * (5 + kMaxS3Data + 1) + 2);
+    char* p = out.BeginLine(2 + 2 * (5 + kMaxS3Data + 3) + 2);
     *p++ = 'S';
-    *p++ = '3';
-    p = OFFCOut::AppendHex(p, head, 5);
+    *p++ = type;
+    p = OFFCOut::AppendHex(p, head, 1 + addressBytes);
     p = OFFCOut::AppendHex(p, out.PendingData(), n);
     p = OFFCOut::AppendHex(p, &check, 1);
-    *p++ = '\r';
-    *p++ = '\n';
-    out.EndLine(p);
+    out.EndLine(out.AppendLineEnd(p));
 }

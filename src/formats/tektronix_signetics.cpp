@@ -91,7 +91,8 @@ void ReadTektronixRecord(OFFCIn& in)
 void WriteTektronixRecord(OFFCOut& out)
 {
     if (out.Ending()) {
-        out.PutText("/00000000\n");
+        out.PutText("/00000000");
+        out.PutLineEnd("\n");
         return;
     }
     const int32_t count = out.RecordLimit();
@@ -106,7 +107,7 @@ void WriteTektronixRecord(OFFCOut& out)
     RecordChecksum dataSum(RecordChecksum::DigitSum);
     out.WriteHexBytes(out.PendingData(), count, dataSum);
     out.WriteHexByte(static_cast<uint8_t>(dataSum.Value()));
-    out.PutText("\r\n");
+    out.PutLineEnd();
 }
 
 void ReadSigneticsRecord(OFFCIn& in)
@@ -147,7 +148,8 @@ void ReadSigneticsRecord(OFFCIn& in)
 void WriteSigneticsRecord(OFFCOut& out)
 {
     if (out.Ending()) {
-        out.PutText(":000000\n");
+        out.PutText(":000000");
+        out.PutLineEnd("\n");
         return;
     }
     if (static_cast<uint32_t>(out.Address()) > kLargest16BitAddress) {
@@ -168,5 +170,5 @@ void WriteSigneticsRecord(OFFCOut& out)
     RecordChecksum dataSum(RecordChecksum::XorRotate);
     out.WriteHexBytes(out.PendingData(), count, dataSum);
     out.WriteHexByte(static_cast<uint8_t>(dataSum.Value()));
-    out.PutChar('\n');
+    out.PutLineEnd("\n");
 }

@@ -177,10 +177,31 @@ TEST(RcaFormat, ReadsFilesWithoutHeaderAndPairsWithoutBlanks)
     AddBytes(expected, 0x0200, {0xFF});
     EXPECT_EQ(r.image, expected);
 
-    // The command line holds no data of its own: bytes written there are not read.
-    r = ReadAll("!M0100 01 02\r\n", "MCD");
-    EXPECT_EQ(r.flags, uint32_t{ffcEndOfData});
-    EXPECT_TRUE(r.image.empty());
+}
+
+// Monitors put the address and bytes on the "!M" line itself; that line
+// reads as a record exactly like one of its own.
+TEST(RcaFormat, CommandLineCarriesARecord)
+{
+    struct Case {
+        const char* text;
+        ByteImage expected;
+    };
+    ByteImage twoRuns = ImageAt(0x0100, {1, 2, 3, 4});
+    AddBytes(twoRuns, 0x0200, {5});
+    const Case cases[] = {
+        {"!M0100 01 02\r\n", ImageAt(0x0100, {1, 2})},
+        {"!M0000 F807A3F8,\r\n 01\r\n", ImageAt(0, {0xF8, 0x07, 0xA3, 0xF8, 0x01})},
+        {"!M0100 ;\n0100 01020304;\n0200 05", twoRuns},
+        {"!M0100 0102,\r\n 03\r\n", ImageAt(0x0100, {1, 2, 3})},
+        {"!M \r\n0100  01 02 03 04;\r\n0200  05\r\n", twoRuns},
+    };
+    for (const Case& c : cases) {
+        ReadResult r = ReadAll(c.text, "MCD");
+        EXPECT_EQ(r.format, ffRca) << c.text;
+        EXPECT_EQ(r.flags, uint32_t{ffcEndOfData}) << c.text;
+        EXPECT_EQ(r.image, c.expected) << c.text;
+    }
 }
 
 TEST(RcaFormat, FaultsAreReportedAndEarlierLinesStay)
@@ -278,21 +299,26 @@ TEST_F(AsciiHexRcaPeer, ReadsWhatSrecCatWrites)
     }
 }
 
-// The peer puts an address field in the middle of a line after a gap; here
-// an address is only taken at the start of a line, so reading stops there.
-TEST_F(AsciiHexRcaPeer, AddressInTheMiddleOfALineEndsReading)
+// The peer puts an address field in the middle of a line after a gap.
+TEST_F(AsciiHexRcaPeer, AddressInTheMiddleOfALineIsRead)
 {
     PeerDir dir;
     std::string log;
-    // Eleven full lines of 16 bytes, so that recognition settles first.
     ByteImage image = CountingRun(0x0100, 180);
     AddBytes(image, 0x0200, {0x77});
+    const ByteImage third = CountingRun(0x0300, 40);
+    image.insert(third.begin(), third.end());
     std::string text = dir.PeerWrite(image, "gap.ahx", "-ascii_hex", log);
     ASSERT_NE(text.find(" $A0200,"), std::string::npos) << text;
     ReadResult r = ReadAll(text, "AHX");
     EXPECT_EQ(r.format, ffAsciiHex);
-    EXPECT_EQ(r.flags, ffcReadError | ffcFormatError);
-    EXPECT_EQ(r.image, CountingRun(0x0100, 176));
+    EXPECT_EQ(r.flags, uint32_t{ffcEndOfData});
+    EXPECT_EQ(r.image, image);
+    // Directly after a pair as well; the bytes after it go to its address.
+    r = ReadAll("01 02$A0010,03 04\r\n", "AHX");
+    ByteImage expected = ImageAt(0, {1, 2});
+    AddBytes(expected, 0x10, {3, 4});
+    EXPECT_EQ(r.image, expected);
 }
 
 // This program writes ASCII HEX without STX and ETX and puts the RCA

@@ -156,6 +156,60 @@ TEST(ReadingProtocol, NextBytePastTheEndAnswersAtOnce)
     EXPECT_EQ(in.NextByte(), 0);
 }
 
+// Where each error was first raised, after the reading protocol ran: the
+// line the reader stood on, counted through every kind of line end.
+TEST(ReadingProtocol, ErrorsKnowTheirLines)
+{
+    ByteImage image;
+    for (int i = 0; i < 11 * 32; ++i)
+        image[i] = static_cast<uint8_t>(i * 7);
+    // The last checksum digit of line `line` (from 1) changed.
+    auto damage = [](std::string text, int line) {
+        size_t end = 0;
+        for (int i = 0; i < line; ++i)
+            end = text.find('\n', end) + 1;
+        const size_t digit = text.rfind('\r', end - 1) - 1;
+        text[digit] = text[digit] == '0' ? '1' : '0';
+        return text;
+    };
+    const std::string intel = WriteAll(image, "ext").text;
+    const std::string srec = "S00600004844521B\r\n" + damage(WriteAll(image, "s3f").text, 11);
+    std::string shortLine = intel;
+    shortLine.erase(shortLine.find("\r\n:", 4 * 77) - 4, 4);
+    std::string plain;
+    for (int i = 0; i < 11; ++i)
+        plain += "0102\n\r";
+    plain += "030G\n\r";
+
+    struct Case {
+        const char* key;
+        std::string text;
+        uint32_t flag;
+        uint32_t line;
+    };
+    const Case cases[] = {
+        {"ext", damage(intel, 4), ffcChecksumError, 4},
+        {"ext", intel.substr(0, intel.find(":00000001FF")), ffcFormatError, 12},
+        {"s3f", srec, ffcChecksumError, 12},
+        // A short line swallows the next line's start: the damage is on
+        // line 5, the sum no longer fits on line 6.
+        {"ext", shortLine, ffcReadError, 5},
+        {"ext", shortLine, ffcChecksumError, 6},
+        {"hex", plain, ffcReadError, 12},
+        {"tek", damage(WriteAll(image, "tek").text, 11), ffcChecksumError, 11},
+    };
+    for (const Case& c : cases) {
+        StringInStream stream(c.text);
+        OFFCIn in(stream, c.key);
+        while (in.MoreData() && !(in.GetFlags() & ffcStopMask)) {
+            in.ClearFlags(ffcAddressChange);
+            in.NextByte();
+        }
+        EXPECT_TRUE(in.GetFlags() & c.flag) << c.key << " " << FlagName(c.flag);
+        EXPECT_EQ(in.ErrorLine(c.flag), c.line) << c.key << " " << FlagName(c.flag);
+    }
+}
+
 TEST(WritingProtocol, WriteErrorsAreReported)
 {
     for (const char* key : {"ext", "s3f", "hex", "bin"}) {
