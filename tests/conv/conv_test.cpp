@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 namespace {
 struct ConvRun {
@@ -29,8 +33,8 @@ ConvRun Conv(const TempDir& dir, const std::string& args, const std::string& fee
 {
     ConvRun run;
     std::string errFile = dir.File("stderr.txt");
-    std::string command = (feed.empty() ? "" : feed + " | ") + Quote(DRAVEL_CONV_PATH) + " " + args + " 2>" +
-                          Quote(errFile);
+    std::string command = "cd " + Quote(dir.Path().string()) + " && " + (feed.empty() ? "" : feed + " | ") +
+                          Quote(DRAVEL_CONV_PATH) + " " + args + " 2>" + Quote(errFile);
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
         return run;
@@ -60,32 +64,127 @@ std::string Intel(uint16_t address, std::initializer_list<uint8_t> bytes)
 }
 } // namespace
 
-TEST(ConvTest, UsageErrorsAndHelp)
+// Every wrong command line ends with status 2 and writes nothing; the
+// problems that need the input's highest address are found after reading it.
+TEST(ConvTest, OptionCases)
 {
     TempDir dir;
-    ConvRun help = Conv(dir, "--help");
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("Usage: dravel-conv"), std::string::npos);
-    EXPECT_EQ(Conv(dir, "").status, 2);
-    EXPECT_EQ(Conv(dir, "a.hex").status, 2);
-    EXPECT_EQ(Conv(dir, "--bogus a.hex b.bin").status, 2);
-    EXPECT_EQ(Conv(dir, "--out-key xyz a.hex b.bin").status, 2);
-    EXPECT_EQ(Conv(dir, "--in-key").status, 2);
-    EXPECT_EQ(Conv(dir, "a b c").status, 2);
-    EXPECT_EQ(Conv(dir, "--info a b").status, 2);
-    EXPECT_EQ(Conv(dir, "'' " + Quote(dir.File("o.bin"))).status, 2);
-    EXPECT_FALSE(std::filesystem::exists(dir.File("o.bin")));
+    // Bytes up to 0x12345: S2 at least.
+    dir.Write("in.int", Intel(0x100, {1, 2, 3}) + ":020000040001F9\r\n" + Intel(0x2345, {4}) + ":00000001FF\r\n");
+    struct Case {
+        const char* args;
+        int status;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"", 2, "no input file"},
+        {"in.int", 2, "no output file"},
+        {"--bogus in.int o.bin", 2, "unknown option --bogus"},
+        {"--out-key xyz in.int o.bin", 2, "unknown key \"xyz\""},
+        {"--in-key", 2, "a key is missing"},
+        {"in.int o.bin o2.bin", 2, "too many file names"},
+        {"--info in.int o.bin", 2, "--info takes one file"},
+        {"'' o.bin", 2, "empty file name"},
+        {"--record-size 0 in.int o.ext", 2, "--record-size takes a number of bytes from 1"},
+        {"--record-size 1x in.int o.ext", 2, "--record-size takes a number"},
+        {"--record-size", 2, "--record-size needs a value"},
+        {"--record-size 256 in.int o.ext", 2, "--record-size 256 is above the limit of 255 for Intel HEX"},
+        {"--record-size 251 in.int o.s3f", 2, "--record-size 251 is above the limit of 250 for S3 records"},
+        {"--record-size 252 --srec-type auto in.int o.s3f", 2, "limit of 251 for S2 records"},
+        {"--srec-type 1 in.int o.s3f", 2, "--srec-type 1 cannot hold the highest address 00012345 (of in.int)"},
+        {"--srec-type 4 in.int o.s3f", 2, "--srec-type takes auto, 1, 2 or 3"},
+        {"--srec-type 2 in.int o.ext", 2, "--srec-type applies to Motorola S-record output, not Intel HEX"},
+        {"--line-end cr in.int o.ext", 2, "--line-end takes crlf or lf"},
+        {"--record-size 16 in.int o.bin", 2, "--record-size does not apply to binary output"},
+        {"--line-end lf in.int o.bin", 2, "--line-end does not apply to binary output"},
+        {"--info --record-size 8 in.int", 2, "--info writes nothing; --record-size does not go with it"},
+        {"--record-size 8 --record-size 16 in.int o.ext", 2,
+         "contradictory options --record-size 8 and --record-size 16"},
+        {"--record-size 8 --record-size 8 --line-end lf in.int o.ext", 0, ""},
+        {"--srec-type 2 --record-size 251 --line-end crlf in.int o.s3f", 0, ""},
+        {"--help", 0, ""},
+    };
+    const char* outputs[] = {"o.bin", "o.ext", "o.s3f"};
+    for (const Case& c : cases) {
+        for (const char* o : outputs)
+            std::filesystem::remove(dir.File(o));
+        ConvRun run = Conv(dir, c.args);
+        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << "\n" << run.err;
+        if (c.status == 2) {
+            EXPECT_NE(run.err.find("Usage: dravel-conv"), std::string::npos) << c.args;
+            for (const char* o : outputs)
+                EXPECT_FALSE(std::filesystem::exists(dir.File(o))) << c.args;
+        }
+    }
+    EXPECT_NE(Conv(dir, "--help").out.find("--srec-type"), std::string::npos);
 }
 
-TEST(ConvTest, InfoPrintsOneLine)
+TEST(ConvTest, InfoPrintsOneLineAndWithVerboseTheFormatAndRanges)
 {
     TempDir dir;
     std::string file = dir.Write("p.int", Intel(0x100, {0x10, 0x20}) + Intel(0x1FE, {0xFF, 0x01}) + ":00000001FF\r\n");
+    const std::string line = "size (00000256 dec) start (00000100 hex) end (000001ff hex) sum check (0000fc34 hex)\n";
     ConvRun run = Conv(dir, "--info " + Quote(file));
     EXPECT_EQ(run.status, 0);
     // 0x10 + 0x20 + 0xFF + 0x01 and 252 erased bytes.
-    EXPECT_EQ(run.out, "size (00000256 dec) start (00000100 hex) end (000001ff hex) sum check (0000fc34 hex)\n");
+    EXPECT_EQ(run.out, line);
     EXPECT_EQ(run.err, "");
+    EXPECT_EQ(Conv(dir, "-v --info p.int").out, line + "format: Intel HEX\n"
+                                                       "range: 00000100-00000101 (2 bytes)\n"
+                                                       "range: 000001ff-000001ff (1 bytes)\n");
+
+    // A trailing erased run is skipped up to the last byte, as a save does.
+    dir.Write("raw.bin", std::string("\x01\xFF\xFF", 3));
+    dir.Write("raw.dat", std::string("\x01\xFF\xFF", 3));
+    const std::string ranges = "range: 00000000-00000000 (1 bytes)\nrange: 00000002-00000002 (1 bytes)\n";
+    EXPECT_NE(Conv(dir, "--verbose --info raw.bin").out.find("\nformat: binary\n" + ranges), std::string::npos);
+    EXPECT_NE(Conv(dir, "--verbose --info raw.dat").out.find("\nformat: binary (no format recognised)\n" + ranges),
+              std::string::npos);
+}
+
+// Damaged and unrecognised inputs: the message names the file and the
+// line, nothing is written unless --force, and the status tells.
+TEST(ConvTest, ReadProblemsNameTheirPlace)
+{
+    TempDir dir;
+    std::string good;
+    // Damage within the first ten records would fail recognition.
+    for (uint8_t i = 0; i < 12; ++i)
+        good += Intel(i * 2, {i, i});
+    std::string damaged = good;
+    damaged[damaged.find(Intel(20, {10, 10})) + 14] ^= 1; // line 11's checksum
+    dir.Write("fw.int", damaged + ":00000001FF\r\n");
+    dir.Write("noend.int", good);
+    dir.Write("text.int", "hello world\n");
+    dir.Write("text.dat", "hello world\n");
+    struct Case {
+        const char* args;
+        int status;
+        const char* err;
+        bool written;
+    };
+    const Case cases[] = {
+        {"fw.int o.bin", 1, "dravel-conv: fw.int:11: Checksum Error\ndravel-conv: o.bin not written\n", false},
+        {"--force noend.int o.bin", 1, "dravel-conv: noend.int:13: Format Error\n", true},
+        {"text.int o.bin", 1,
+         "dravel-conv: text.int: not recognised as Intel HEX; read as binary\ndravel-conv: o.bin not written\n", false},
+        {"--in-key s3f text.dat o.bin", 1,
+         "dravel-conv: text.dat: not recognised as Motorola S-records; read as binary\n"
+         "dravel-conv: o.bin not written\n",
+         false},
+        {"--force text.int o.bin", 1, "dravel-conv: text.int: not recognised as Intel HEX; read as binary\n", true},
+        {"--in-key bin text.int o.bin", 0, "", true},
+        {"text.dat o.bin", 0, "", true},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(dir.File("o.bin"));
+        ConvRun run = Conv(dir, c.args);
+        EXPECT_EQ(run.status, c.status) << c.args;
+        EXPECT_EQ(run.err, c.err) << c.args;
+        EXPECT_EQ(std::filesystem::exists(dir.File("o.bin")), c.written) << c.args;
+    }
+    EXPECT_EQ(ReadFileBytes(dir.File("o.bin")), "hello world\n");
 }
 
 TEST(ConvTest, ConvertsByNameAndByKey)
@@ -116,7 +215,7 @@ TEST(ConvTest, LoadErrorsWriteNothingUnlessForced)
     std::string out = dir.File("o.bin");
     ConvRun run = Conv(dir, Quote(in) + " " + Quote(out));
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("Error: Format Error\n"), std::string::npos);
+    EXPECT_NE(run.err.find(": Format Error\n"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(out));
 
     ConvRun forced = Conv(dir, "--force " + Quote(in) + " " + Quote(out));
@@ -185,4 +284,99 @@ TEST(ConvTest, SaveErrorsKeepTheOldOutputUnlessForced)
     EXPECT_EQ(ReadFileBytes(out), ":000000\n");
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+}
+
+// The writer options over their combinations: every file reads back in the
+// peers to the input's bytes, with records of the asked size and type and
+// the asked line ends.
+TEST(ConvTest, PeersReadWhatTheWriterOptionsWrite)
+{
+    if (std::system("command -v objcopy >/dev/null 2>&1 && command -v srec_cat >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "objcopy or srec_cat not installed";
+    TempDir dir;
+    // Below 0x10000 with a gap of erased bytes; the wide one reaches 0x20010.
+    std::string narrow;
+    for (int i = 0; i < 0x300; ++i)
+        narrow += static_cast<char>(i >= 0x180 && i < 0x1C0 ? 0xFF : i * 29 + 3);
+    std::string wide = narrow + std::string(0x20000 - narrow.size(), '\xFF') + narrow.substr(0, 0x11);
+    dir.Write("narrow.bin", narrow);
+    dir.Write("wide.bin", wide);
+
+    struct Combo {
+        const char* input;
+        const char* ext;
+        std::string options;
+        int recordSize;
+        char dataType; // S-record type, 0 for the other formats
+    };
+    std::vector<Combo> combos;
+    for (const char* lineEnd : {"", " --line-end lf", " --line-end crlf"}) {
+        for (int size : {0, 1, 255}) {
+            const std::string sizeOption = size ? " --record-size " + std::to_string(size) : "";
+            for (const char* input : {"narrow.bin", "wide.bin"})
+                combos.push_back({input, "ext", sizeOption + lineEnd, size ? size : 32, 0});
+            for (const char* ext : {"tek", "sig"})
+                combos.push_back({"narrow.bin", ext, sizeOption + lineEnd, size ? size : 32, 0});
+        }
+        for (int size : {0, 1, 250}) {
+            const std::string sizeOption = size ? " --record-size " + std::to_string(size) : "";
+            const std::pair<const char*, char> types[] = {{"", '3'}, {" --srec-type 3", '3'}, {" --srec-type 2", '2'}};
+            for (const auto& [type, digit] : types)
+                combos.push_back({"wide.bin", "s3f", sizeOption + type + lineEnd, size ? size : 32, digit});
+            combos.push_back({"wide.bin", "s3f", sizeOption + " --srec-type auto" + lineEnd, size ? size : 32, '2'});
+            combos.push_back({"narrow.bin", "s3f", sizeOption + " --srec-type auto" + lineEnd, size ? size : 32, '1'});
+            combos.push_back({"narrow.bin", "s3f", sizeOption + " --srec-type 1" + lineEnd, size ? size : 32, '1'});
+        }
+    }
+    for (const Combo& c : combos) {
+        const std::string what = std::string(c.input) + " ." + c.ext + c.options;
+        const std::string out = std::string("out.") + c.ext;
+        ASSERT_EQ(Conv(dir, c.options + " " + c.input + " " + out).status, 0) << what;
+        const std::string text = ReadFileBytes(dir.File(out));
+        if (c.options.find("--line-end lf") != std::string::npos) {
+            EXPECT_EQ(text.find('\r'), std::string::npos) << what;
+        } else if (c.options.find("--line-end crlf") != std::string::npos) {
+            EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(text.begin(), text.end(), '\r')) << what;
+        }
+
+        // Record sizes and S-record types, line by line.
+        int largest = 0;
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);) {
+            if (c.dataType) {
+                const char type = line[1];
+                if (type == '0' + 10 - (c.dataType - '0'))
+                    continue;
+                ASSERT_EQ(type, c.dataType) << what << ": " << line;
+                largest = std::max(largest, std::stoi(line.substr(2, 2), nullptr, 16) - (c.dataType - '0') - 2);
+            } else if (c.ext == std::string("ext") && line.substr(7, 2) == "00") {
+                largest = std::max(largest, std::stoi(line.substr(1, 2), nullptr, 16));
+            } else if (c.ext != std::string("ext") && line.size() > 9) {
+                largest = std::max(largest, std::stoi(line.substr(5, 2), nullptr, 16));
+            }
+        }
+        EXPECT_EQ(largest, c.recordSize) << what;
+
+        // The peers read the same bytes back.
+        const std::string expected = ReadFileBytes(dir.File(c.input));
+        const char* peer = c.ext == std::string("ext")   ? "-intel"
+                           : c.ext == std::string("s3f") ? "-motorola"
+                           : c.ext == std::string("tek") ? "-tektronix"
+                                                         : "-signetics";
+        ASSERT_EQ(std::system(("cd " + Quote(dir.Path().string()) + " && srec_cat " + out + " " + peer +
+                               " -fill 0xFF -over " + out + " " + peer + " -o peer.bin -binary")
+                                  .c_str()),
+                  0)
+            << what;
+        EXPECT_EQ(ReadFileBytes(dir.File("peer.bin")), expected) << what << " (srec_cat)";
+        if (c.ext == std::string("ext") || c.ext == std::string("s3f")) {
+            ASSERT_EQ(std::system(("cd " + Quote(dir.Path().string()) + " && objcopy -I " +
+                                   (c.ext == std::string("ext") ? "ihex" : "srec") +
+                                   " -O binary --gap-fill 0xFF " + out + " objcopy.bin")
+                                      .c_str()),
+                      0)
+                << what;
+            EXPECT_EQ(ReadFileBytes(dir.File("objcopy.bin")), expected) << what << " (objcopy)";
+        }
+    }
 }

@@ -1,7 +1,7 @@
 // dravel-conv: converts PROM data files between the editor's formats and
 // reports on them, headless, through the same document code as the editor.
 
-#include "app/doc_templates.h"
+#include "conv_options.h"
 #include "document/buffer_document.h"
 #include "document/document_host.h"
 
@@ -19,7 +19,10 @@ constexpr const char* kUsage =
     "each file follows its name as in the editor's file types (*.s?f Motorola,\n"
     "*.int *.ext Intel, *.bin *.exe *.com *.asc binary, *.ahx ASCII HEX, *.tek\n"
     "Tektronix, *.sig Signetics, *.hex plain hex, *.mcd RCA, anything else\n"
-    "All files); when reading, the file's content is recognised as well.\n"
+    "All files); when reading, the file's content is recognised as well. When\n"
+    "the name or --in-key names a text format and no format is recognised in\n"
+    "the content, nothing is written unless --force (the file is then read as\n"
+    "binary).\n"
     "INPUT - reads standard input, OUTPUT - writes standard output.\n"
     "\n"
     "Options:\n"
@@ -27,12 +30,30 @@ constexpr const char* kUsage =
     "  --out-key KEY   write OUTPUT as the file type with this key\n"
     "                  keys: s3f ext bin ahx tek sig hex mcd, or \"\" for All files\n"
     "  --info          print size, start, last address and sum check of INPUT\n"
+    "  -v, --verbose   also print the format INPUT was read in (format: NAME)\n"
+    "                  and each address range a save writes (range: FIRST-LAST\n"
+    "                  (N bytes)); runs of 11 or more erased bytes are gaps.\n"
+    "                  With a conversion these lines go to standard error.\n"
     "  --force         write OUTPUT even when reading INPUT or writing OUTPUT\n"
     "                  reported errors (otherwise OUTPUT is left as it was)\n"
+    "  --record-size N data bytes per record (per line for ASCII HEX, RCA and\n"
+    "                  plain hex); default 32, at most 255 (S3 250, S2 251,\n"
+    "                  S1 252); not for binary output\n"
+    "  --srec-type T   Motorola output only: 3 (the default) writes S3 records\n"
+    "                  and S7, 2 writes S2 and S8, 1 writes S1 and S9; auto\n"
+    "                  takes the smallest type that holds the highest address\n"
+    "  --line-end E    crlf or lf for every line; by default each format's own\n"
+    "                  (CR LF; LF for Signetics and the Tektronix end record)\n"
     "  --help          show this text\n"
     "\n"
-    "Messages go to standard error. Exit status: 0 when nothing was reported,\n"
-    "1 when reading or writing reported an error, 2 on wrong usage.\n";
+    "Messages go to standard error; errors in INPUT name its line, as in\n"
+    "\"dravel-conv: fw.int:37: Checksum Error\".\n"
+    "Exit status: 0 when nothing was reported; 1 when reading or writing\n"
+    "reported an error or INPUT was not recognised (also with --force, which\n"
+    "writes OUTPUT all the same); 2 on wrong usage: unknown options or keys,\n"
+    "contradictory options, a record size of 0 or above the format's limit, or\n"
+    "an S-record type too small for the highest address. Nothing is written\n"
+    "on wrong usage.\n";
 
 // Prints what the document reports and answers every question with its
 // default; nothing here waits for a user.
@@ -45,6 +66,17 @@ public:
         ++reported;
         return (style & mbYesNoCancel) ? idCancel : idOk;
     }
+    // "dravel-conv: fw.int:37: Checksum Error": the place, as compilers give it.
+    void ReportReadError(std::string_view text, std::string_view, const std::string& path, uint32_t line) override
+    {
+        if (line > 0)
+            std::fprintf(stderr, "dravel-conv: %s:%lu: %.*s\n", path.c_str(), static_cast<unsigned long>(line),
+                         static_cast<int>(text.size()), text.data());
+        else
+            std::fprintf(stderr, "dravel-conv: %s: %.*s\n", path.c_str(), static_cast<int>(text.size()),
+                         text.data());
+        ++reported;
+    }
     void SetWaitCursor(bool) override {}
     void ShowBusyWindow(std::string_view, std::string_view) override {}
     void HideBusyWindow() override {}
@@ -56,80 +88,83 @@ public:
     int reported = 0;
 };
 
-int UsageError(const char* problem)
+int UsageError(const std::string& problem)
 {
-    std::fprintf(stderr, "dravel-conv: %s\n\n%s", problem, kUsage);
+    std::fprintf(stderr, "dravel-conv: %s\n\n%s", problem.c_str(), kUsage);
     return 2;
 }
 
-// The key of the file type a name belongs to; All files when none fits.
-std::string KeyForName(const std::string& name)
+// The format the file was read in and the ranges a save writes.
+void PrintReadDetails(FILE* to, OBufferDocument& document, FileFormat keyFormat)
 {
-    int index = MatchTemplate(name);
-    return index < 0 ? std::string() : kDocTemplates[index].defaultExtension;
+    const FileFormat format = document.ReadFormat();
+    if (format == ffBinary && keyFormat != ffBinary)
+        std::fprintf(to, "format: binary (no format recognised)\n");
+    else
+        std::fprintf(to, "format: %s\n", FormatName(format));
+    for (const OBufferDocument::SavedRange& range : document.SavedRanges())
+        std::fprintf(to, "range: %08lx-%08lx (%lu bytes)\n", static_cast<unsigned long>(range.first),
+                     static_cast<unsigned long>(range.last),
+                     static_cast<unsigned long>(range.last - range.first + 1));
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::string input, output, inKey, outKey;
-    bool haveInKey = false, haveOutKey = false, info = false, force = false;
-    int names = 0;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        }
-        if (arg == "--in-key" || arg == "--out-key") {
-            if (i + 1 >= argc)
-                return UsageError("a key is missing");
-            std::string key = argv[++i];
-            if (!key.empty() && TemplateForKey(key) < 0)
-                return UsageError(("unknown key \"" + key + "\"").c_str());
-            (arg == "--in-key" ? inKey : outKey) = key;
-            (arg == "--in-key" ? haveInKey : haveOutKey) = true;
-        } else if (arg == "--info") {
-            info = true;
-        } else if (arg == "--force") {
-            force = true;
-        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
-            return UsageError(("unknown option " + std::string(arg)).c_str());
-        } else if (arg.empty()) {
-            // An empty name would make a new 512-byte buffer out of nothing.
-            return UsageError("empty file name");
-        } else {
-            (names == 0 ? input : output) = std::string(arg);
-            if (++names > 2)
-                return UsageError("too many file names");
-        }
+    ConvOptions options;
+    if (std::string problem = ParseConvOptions(argc - 1, argv + 1, options); !problem.empty())
+        return UsageError(problem);
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
     }
-    if (names == 0)
-        return UsageError("no input file");
-    if (info ? names != 1 : names != 2)
-        return UsageError(info ? "--info takes one file" : "no output file");
+    const std::string& input = options.input;
+    const std::string& output = options.output;
 
     ConsoleHost host;
     // No settings file: the sum check stays off and is counted on request.
-    OBufferDocument document(host, std::string(), haveInKey ? inKey : KeyForName(input));
+    OBufferDocument document(host, std::string(), options.inKey);
     if (!document.Open(input))
         return 1;
+    // A text file that fits no format was read byte for byte: most likely
+    // damaged or misnamed, and its "conversion" would be garbage.
+    const FileFormat keyFormat = FormatFromKey(options.inKey);
+    if (keyFormat != ffUnknown && keyFormat != ffBinary && document.ReadFormat() == ffBinary) {
+        std::fprintf(stderr, "dravel-conv: %s: not recognised as %s; read as binary\n", input.c_str(),
+                     FormatName(keyFormat));
+        ++host.reported;
+    }
     const bool loadReported = host.reported != 0;
 
-    if (info) {
+    if (options.info) {
         std::printf("size (%08lu dec) start (%08lx hex) end (%08lx hex) sum check (%08lx hex)\n",
                     static_cast<unsigned long>(document.Size()), static_cast<unsigned long>(document.Start()),
                     static_cast<unsigned long>(document.End() - 1),
                     static_cast<unsigned long>(document.SumWindow()));
+        if (options.verbose)
+            PrintReadDetails(stdout, document, keyFormat);
         return loadReported ? 1 : 0;
     }
-    if (loadReported && !force) {
+    if (options.verbose)
+        PrintReadDetails(stderr, document, keyFormat);
+    if (loadReported && !options.force) {
         std::fprintf(stderr, "dravel-conv: %s not written\n", output.c_str());
         return 1;
     }
+
+    WriterOptions writer;
+    writer.recordSize = options.recordSize;
+    writer.lineEnd = options.lineEnd;
+    if (FormatFromKey(options.outKey) == ffMotorola) {
+        const std::string problem =
+            ChooseSRecordAddressBytes(options, static_cast<uint32_t>(document.End() - 1), writer.srecAddressBytes);
+        if (!problem.empty())
+            return UsageError(problem + " (of " + input + ")");
+    }
+    document.SetWriterOptions(writer);
     document.SetPath(output);
-    document.SetSaveAllOrNothing(!force);
-    document.SetFormatKey(haveOutKey ? outKey : KeyForName(output));
+    document.SetSaveAllOrNothing(!options.force);
+    document.SetFormatKey(options.outKey);
     if (!document.Commit(true) || host.reported != 0)
         return 1;
     return 0;

@@ -1,0 +1,35 @@
+#pragma once
+// dravel-conv's command line: what it asks for, checked for contradictions
+// before any file is touched.
+
+#include "formats/file_format.h"
+
+#include <cstdint>
+#include <string>
+
+struct ConvOptions {
+    std::string input;
+    std::string output;
+    // The file type keys; from the names unless given.
+    std::string inKey;
+    std::string outKey;
+    bool help = false;
+    bool info = false;
+    bool verbose = false;
+    bool force = false;
+    // 0: the format's own (32).
+    int32_t recordSize = 0;
+    // 0: auto; 1, 2, 3: that S-record type; -1: not given (S3).
+    int srecType = -1;
+    // Empty: each format's own line ends.
+    std::string lineEnd;
+};
+
+// Reads the arguments (without the program name) into `options`; returns
+// the problem of a wrong command line, empty when it is right.
+std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& options);
+
+// The address bytes (2, 3 or 4) of the S-records to write when the highest
+// address written is `highest`; returns the usage problem when the asked
+// type cannot hold it or the record size does not fit its records.
+std::string ChooseSRecordAddressBytes(const ConvOptions& options, uint32_t highest, int& addressBytes);
