@@ -298,85 +298,81 @@ TEST(ConvTest, PeersReadWhatTheWriterOptionsWrite)
     std::string narrow;
     for (int i = 0; i < 0x300; ++i)
         narrow += static_cast<char>(i >= 0x180 && i < 0x1C0 ? 0xFF : i * 29 + 3);
-    std::string wide = narrow + std::string(0x20000 - narrow.size(), '\xFF') + narrow.substr(0, 0x11);
     dir.Write("narrow.bin", narrow);
-    dir.Write("wide.bin", wide);
+    dir.Write("wide.bin", narrow + std::string(0x20000 - narrow.size(), '\xFF') + narrow.substr(0, 0x11));
 
     struct Combo {
-        const char* input;
-        const char* ext;
         std::string options;
+        std::string input;
+        std::string out;
         int recordSize;
-        char dataType; // S-record type, 0 for the other formats
+        char srecType; // of the data records; 0 for the other formats
     };
     std::vector<Combo> combos;
     for (const char* lineEnd : {"", " --line-end lf", " --line-end crlf"}) {
-        for (int size : {0, 1, 255}) {
-            const std::string sizeOption = size ? " --record-size " + std::to_string(size) : "";
-            for (const char* input : {"narrow.bin", "wide.bin"})
-                combos.push_back({input, "ext", sizeOption + lineEnd, size ? size : 32, 0});
-            for (const char* ext : {"tek", "sig"})
-                combos.push_back({"narrow.bin", ext, sizeOption + lineEnd, size ? size : 32, 0});
-        }
         for (int size : {0, 1, 250}) {
-            const std::string sizeOption = size ? " --record-size " + std::to_string(size) : "";
-            const std::pair<const char*, char> types[] = {{"", '3'}, {" --srec-type 3", '3'}, {" --srec-type 2", '2'}};
-            for (const auto& [type, digit] : types)
-                combos.push_back({"wide.bin", "s3f", sizeOption + type + lineEnd, size ? size : 32, digit});
-            combos.push_back({"wide.bin", "s3f", sizeOption + " --srec-type auto" + lineEnd, size ? size : 32, '2'});
-            combos.push_back({"narrow.bin", "s3f", sizeOption + " --srec-type auto" + lineEnd, size ? size : 32, '1'});
-            combos.push_back({"narrow.bin", "s3f", sizeOption + " --srec-type 1" + lineEnd, size ? size : 32, '1'});
+            const std::string options = (size ? " --record-size " + std::to_string(size) : "") + lineEnd;
+            const int expected = size ? size : 32;
+            combos.push_back({options, "narrow.bin", "o.ext", expected, 0});
+            combos.push_back({options, "wide.bin", "o.ext", expected, 0});
+            combos.push_back({options, "narrow.bin", "o.tek", expected, 0});
+            combos.push_back({options, "narrow.bin", "o.sig", expected, 0});
+            combos.push_back({options, "wide.bin", "o.s3f", expected, '3'});
+            combos.push_back({options + " --srec-type 3", "wide.bin", "o.s3f", expected, '3'});
+            combos.push_back({options + " --srec-type 2", "wide.bin", "o.s3f", expected, '2'});
+            combos.push_back({options + " --srec-type auto", "wide.bin", "o.s3f", expected, '2'});
+            combos.push_back({options + " --srec-type auto", "narrow.bin", "o.s3f", expected, '1'});
+            combos.push_back({options + " --srec-type 1", "narrow.bin", "o.s3f", expected, '1'});
         }
     }
+    combos.push_back({"--record-size 255", "wide.bin", "o.ext", 255, 0});
+    combos.push_back({"--record-size 252 --srec-type 1", "narrow.bin", "o.s3f", 252, '1'});
     for (const Combo& c : combos) {
-        const std::string what = std::string(c.input) + " ." + c.ext + c.options;
-        const std::string out = std::string("out.") + c.ext;
-        ASSERT_EQ(Conv(dir, c.options + " " + c.input + " " + out).status, 0) << what;
-        const std::string text = ReadFileBytes(dir.File(out));
+        const std::string args = c.options + " " + c.input + " " + c.out;
+        ASSERT_EQ(Conv(dir, args).status, 0) << args;
+        const std::string ext = c.out.substr(2);
+        const std::string text = ReadFileBytes(dir.File(c.out));
         if (c.options.find("--line-end lf") != std::string::npos) {
-            EXPECT_EQ(text.find('\r'), std::string::npos) << what;
+            EXPECT_EQ(text.find('\r'), std::string::npos) << args;
         } else if (c.options.find("--line-end crlf") != std::string::npos) {
-            EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(text.begin(), text.end(), '\r')) << what;
+            EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), std::count(text.begin(), text.end(), '\r')) << args;
         }
 
-        // Record sizes and S-record types, line by line.
+        // The largest data record, and the type of every S-record but the end.
         int largest = 0;
         std::istringstream lines(text);
         for (std::string line; std::getline(lines, line);) {
-            if (c.dataType) {
-                const char type = line[1];
-                if (type == '0' + 10 - (c.dataType - '0'))
+            if (c.srecType) {
+                if (line[1] == '0' + 10 - (c.srecType - '0'))
                     continue;
-                ASSERT_EQ(type, c.dataType) << what << ": " << line;
-                largest = std::max(largest, std::stoi(line.substr(2, 2), nullptr, 16) - (c.dataType - '0') - 2);
-            } else if (c.ext == std::string("ext") && line.substr(7, 2) == "00") {
-                largest = std::max(largest, std::stoi(line.substr(1, 2), nullptr, 16));
-            } else if (c.ext != std::string("ext") && line.size() > 9) {
-                largest = std::max(largest, std::stoi(line.substr(5, 2), nullptr, 16));
+                ASSERT_EQ(line[1], c.srecType) << args << ": " << line;
+                largest = std::max(largest, std::stoi(line.substr(2, 2), nullptr, 16) - (c.srecType - '0') - 2);
+            } else if (ext != "ext" || line.substr(7, 2) == "00") {
+                // Intel's count stands before the address, the others' after it.
+                largest = std::max(largest, std::stoi(line.substr(ext == "ext" ? 1 : 5, 2), nullptr, 16));
             }
         }
-        EXPECT_EQ(largest, c.recordSize) << what;
+        EXPECT_EQ(largest, c.recordSize) << args;
 
-        // The peers read the same bytes back.
         const std::string expected = ReadFileBytes(dir.File(c.input));
-        const char* peer = c.ext == std::string("ext")   ? "-intel"
-                           : c.ext == std::string("s3f") ? "-motorola"
-                           : c.ext == std::string("tek") ? "-tektronix"
-                                                         : "-signetics";
-        ASSERT_EQ(std::system(("cd " + Quote(dir.Path().string()) + " && srec_cat " + out + " " + peer +
-                               " -fill 0xFF -over " + out + " " + peer + " -o peer.bin -binary")
+        const std::string peer = ext == "ext"   ? "-intel"
+                                 : ext == "s3f" ? "-motorola"
+                                 : ext == "tek" ? "-tektronix"
+                                                : "-signetics";
+        const std::string cd = "cd " + Quote(dir.Path().string()) + " && ";
+        ASSERT_EQ(std::system((cd + "srec_cat " + c.out + " " + peer + " -fill 0xFF -over " + c.out + " " + peer +
+                               " -o peer.bin -binary")
                                   .c_str()),
                   0)
-            << what;
-        EXPECT_EQ(ReadFileBytes(dir.File("peer.bin")), expected) << what << " (srec_cat)";
-        if (c.ext == std::string("ext") || c.ext == std::string("s3f")) {
-            ASSERT_EQ(std::system(("cd " + Quote(dir.Path().string()) + " && objcopy -I " +
-                                   (c.ext == std::string("ext") ? "ihex" : "srec") +
-                                   " -O binary --gap-fill 0xFF " + out + " objcopy.bin")
+            << args;
+        EXPECT_EQ(ReadFileBytes(dir.File("peer.bin")), expected) << args << " (srec_cat)";
+        if (ext == "ext" || ext == "s3f") {
+            ASSERT_EQ(std::system((cd + "objcopy -I " + (ext == "ext" ? "ihex" : "srec") + " -O binary --gap-fill 0xFF " +
+                                   c.out + " objcopy.bin")
                                       .c_str()),
                       0)
-                << what;
-            EXPECT_EQ(ReadFileBytes(dir.File("objcopy.bin")), expected) << what << " (objcopy)";
+                << args;
+            EXPECT_EQ(ReadFileBytes(dir.File("objcopy.bin")), expected) << args << " (objcopy)";
         }
     }
 }
