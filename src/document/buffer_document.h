@@ -10,6 +10,7 @@
 #include "formats/file_format.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -101,6 +102,9 @@ public:
     // first..last inclusive, plus one spare zero byte at the end; none when
     // the memory cannot be had (reported to the user).
     std::optional<std::vector<uint8_t>> CopyBlock(int32_t first, int32_t last);
+    // CopyBlock into memory the caller owns: `allocate` is asked for
+    // last - first + 2 bytes. False when it had none (reported to the user).
+    bool CopyBlockTo(int32_t first, int32_t last, const std::function<uint8_t*(size_t)>& allocate);
     void Fill(int32_t first, int32_t last, uint8_t value);
     void Resize(int32_t newStart, int32_t newLast);
     // Undoes the newest entry: where the change was, or -1.

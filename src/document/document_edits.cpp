@@ -150,20 +150,26 @@ void OBufferDocument::WriteBlock(const uint8_t* bytes, int32_t address, int32_t 
 
 std::optional<std::vector<uint8_t>> OBufferDocument::CopyBlock(int32_t first, int32_t last)
 {
+    std::optional<std::vector<uint8_t>> block;
+    CopyBlockTo(first, last, [&block](size_t size) { return block.emplace(size, 0).data(); });
+    return block;
+}
+
+bool OBufferDocument::CopyBlockTo(int32_t first, int32_t last, const std::function<uint8_t*(size_t)>& allocate)
+{
     const int64_t count = std::max<int64_t>(0, static_cast<int64_t>(last) - first + 1);
     const bool isLong = static_cast<int64_t>(last) - first > kLongOperation;
     if (isLong) {
         host_.SetWaitCursor(true);
         SetBusy(true);
     }
-    std::optional<std::vector<uint8_t>> block;
+    uint8_t* out = nullptr;
     try {
-        block.emplace(static_cast<size_t>(count) + 1, 0);
+        out = allocate(static_cast<size_t>(count) + 1);
     } catch (const std::bad_alloc&) {
         Message("can't create a copy of the requested data block.", "Out of memory");
     }
-    if (block) {
-        uint8_t* out = block->data();
+    if (out) {
         for (int64_t i = 0; i < count; ++i) {
             int64_t address = first + i;
             out[i] = InAddressSpace(address) ? buffer_->At(static_cast<int32_t>(address)) : kErased;
@@ -172,11 +178,12 @@ std::optional<std::vector<uint8_t>> OBufferDocument::CopyBlock(int32_t first, in
             if (busy_ != 0 && address % 100 == 0)
                 host_.ProcessPendingEvents();
         }
+        out[count] = 0;
     }
     if (isLong)
         SetBusy(false);
     host_.SetWaitCursor(false);
-    return block;
+    return out != nullptr;
 }
 
 void OBufferDocument::Fill(int32_t first, int32_t last, uint8_t value)

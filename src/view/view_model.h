@@ -132,6 +132,13 @@ public:
     void ButtonUp(int32_t x, int32_t y);
     void FocusLost();
 
+    // The refresh after a command: the whole row area and the panel.
+    void Refresh()
+    {
+        damage_.rowArea = true;
+        damage_.cursorNotice = true;
+    }
+
     // Ask for `PaintRow`-style repaints.
     void RepaintRow(int32_t row);
     void RepaintRange(int32_t a, int32_t b);

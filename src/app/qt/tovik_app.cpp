@@ -123,7 +123,9 @@ void TTovikApp::BuildMainFrame()
     DockHarbor = bar;
 
     connect(client, &QMdiArea::subWindowActivated, this, [this] { updateCommandStates(); });
-    connect(frame->FileMenu(), &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
+    // Menus show the states of the moment they open.
+    for (QMenu* menu : frame->findChildren<QMenu*>())
+        connect(menu, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
     auto* enabler = new QTimer(frame);
     connect(enabler, &QTimer::timeout, this, [this] { updateCommandStates(); });
     enabler->start(250);
@@ -141,7 +143,10 @@ void TTovikApp::AttachNewView(OBufferDocument* document)
     if (!ClientArea)
         return;
     const int others = int(Children().size());
-    auto* child = new TTovikMDIChild(*document, *docManager, new OBufferView(document));
+    auto* view = new OBufferView(document);
+    // Edits and selections change what the Edit menu and its keys may do.
+    connect(view, &OBufferView::cursorNotice, this, [this] { updateCommandStates(); });
+    auto* child = new TTovikMDIChild(*document, *docManager, view);
     child->setWindowIcon(ProgramIcon(DocumentIconId));
     connect(child, &QObject::destroyed, this, [this] { updateCommandStates(); });
     ClientArea->addSubWindow(child);
@@ -231,10 +236,14 @@ void TTovikApp::updateCommandStates()
     const bool children = !Children().empty();
     for (int id : {CmCascade, CmTile, CmArrangeIcons, CmCloseChildren})
         enable(id, children);
-    // The view and find commands are not part of this build yet:
-    // they stay grey rather than pretend to work.
+    // The active view answers for its commands; without one they are grey.
+    OBufferView* view = activeView();
     for (int id : {CmInsert, CmFillSelection, CmSetSelection, CmResizeBuffer, CmSelectAll, CmPositionCursor,
-                   CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmFind, CmFindNext})
+                   CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll})
+        enable(id, view && view->CommandEnabled(id));
+    // The find commands are not part of this build yet: they stay grey
+    // rather than pretend to work.
+    for (int id : {CmFind, CmFindNext})
         enable(id, false);
     // Printing needs a printer object that reports no error; finding out
     // makes one.
@@ -254,6 +263,12 @@ void TTovikApp::Command(int id)
     }
     if (id >= FirstRecentFileId && id < FirstRecentFileId + RecentCapacity) {
         OpenRecentEntry(id);
+        return;
+    }
+    if (OBufferView::IsViewCommand(id)) {
+        if (OBufferView* view = activeView())
+            view->Command(id);
+        updateCommandStates();
         return;
     }
     switch (id) {

@@ -5,7 +5,11 @@
 #include "print/qt/page_device.h"
 #include "view/ansi_chars.h"
 #include "settings/font_record.h"
+#include "view/qt/memory_view.h"
+#include "view/qt/view_clipboard.h"
 #include "view/qt/view_font.h"
+#include "dialogs/qt/basic_address_dlg.h"
+#include "dialogs/qt/fill_range_dlg.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -58,13 +62,19 @@ OViewModel::Key MapKey(int key)
 
 QRect ToQRect(const VRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
+OBufferView::DialogRunner& DialogHook()
+{
+    static OBufferView::DialogRunner runner;
+    return runner;
+}
+
 }  // namespace
 
 void OBufferView::SetFontFilePath(std::string path) { FontPath() = std::move(path); }
 const std::string& OBufferView::FontFilePath() { return FontPath(); }
 
 OBufferView::OBufferView(OBufferDocument* document, QWidget* parent)
-    : QWidget(parent), doc_(document), model_(*document)
+    : QWidget(parent), doc_(document), model_(*document), commands_(model_)
 {
     setObjectName(QString::fromLatin1(kViewName));
     setFocusPolicy(Qt::StrongFocus);
@@ -94,11 +104,15 @@ OBufferView::OBufferView(OBufferDocument* document, QWidget* parent)
     for (const auto& [text, id] : items) {
         QAction* action = contextMenu_->addAction(QString::fromLatin1(text));
         action->setData(id);
-        // The clipboard commands are not part of the view yet.
-        action->setEnabled(false);
+        connect(action, &QAction::triggered, this, [this, id] { Command(id); });
     }
+    connect(contextMenu_, &QMenu::aboutToShow, this, [this] {
+        for (QAction* action : contextMenu_->actions())
+            action->setEnabled(CommandEnabled(action->data().toInt()));
+    });
 
     LoadSettings();
+    UpdatePanel();
     doc_->AddObserver(this);
 
     header_->show();
@@ -147,6 +161,8 @@ void OBufferView::Relayout(bool sizeEvent)
     model_.AsciiX = l.asciiX;
     header_->resizeSection(2, std::max(0, l.asciiWidth));
     adjustingHeader_ = false;
+    if (panel_)
+        panel_->setGeometry(ToQRect(l.info));
     update();
     if (sizeEvent) {
         // Never from another view: tiling resizes them all at once.
@@ -284,15 +300,106 @@ void OBufferView::ApplyDamage()
     scroller_->setPageStep(std::max(1, model_.Rows / model_.ScrollScale));
     if (scroller_->value() != model_.ScrollPosition())
         scroller_->setValue(model_.ScrollPosition());
+    // The panel shows the byte under the cursor and the sum: any edit may
+    // have changed them.
+    if (panel_ && (damage.cursorNotice || damage.rowArea || !damage.rows.empty()))
+        panel_->SetCursor(model_.Cursor);
     if (damage.cursorNotice)
         emit cursorNotice(model_.Cursor);
 }
 
-bool OBufferView::RefuseWhileBusy()
+bool OBufferView::RefuseWhileBusy() { return commands_.RefuseWhileBusy(); }
+
+void OBufferView::UpdatePanel()
 {
-    if (!doc_->IsBusy())
+    if (showInfo_ && !panel_) {
+        panel_ = new OMemoryView(*doc_, this);
+        panel_->SetCursor(model_.Cursor);
+        panel_->show();
+    } else if (!showInfo_ && panel_) {
+        delete panel_;
+        panel_ = nullptr;
+    } else if (panel_) {
+        panel_->SettingsChanged();
+    }
+}
+
+void OBufferView::SetDialogRunner(DialogRunner runner) { DialogHook() = std::move(runner); }
+
+bool OBufferView::RunDialog(AddressRequest& request, bool fill)
+{
+    if (DialogHook())
+        return DialogHook()(this, request, fill);
+    if (fill) {
+        OFillRangeDlg dialog(this, static_cast<FillRequest&>(request));
+        return dialog.exec() == 1;
+    }
+    OBasicAddressDlg dialog(this, request);
+    return dialog.exec() == 1;
+}
+
+bool OBufferView::IsViewCommand(int id)
+{
+    return (id >= kCmInsert && id <= kCmPositionCursor) || (id >= kCmUndo && id <= kCmClearAll);
+}
+
+bool OBufferView::CommandEnabled(int id)
+{
+    switch (id) {
+    case kCmCut:
+    case kCmCopy:
+    case kCmDelete: return commands_.CanCopy();
+    case kCmPaste: return ClipboardHasText();
+    case kCmClearAll: return commands_.CanClearAll();
+    case kCmUndo: return commands_.CanUndo();
+    default: return IsViewCommand(id);
+    }
+}
+
+bool OBufferView::Command(int id)
+{
+    if (!IsViewCommand(id))
         return false;
-    doc_->Host().MessageBox(kBusyMessage, doc_->Title(), mbIconInformation | mbOk);
+    if (commands_.RefuseWhileBusy())
+        return true;
+    switch (id) {
+    case kCmInsert: commands_.Insert(); break;
+    case kCmFillSelection: {
+        FillRequest request = commands_.FillSelectionRequest();
+        if (RunDialog(request, true))
+            commands_.FillSelection(request);
+        break;
+    }
+    case kCmSetSelection: {
+        AddressRequest request = commands_.SetSelectionRequest();
+        if (RunDialog(request, false))
+            commands_.SetSelection(request);
+        break;
+    }
+    case kCmResizeBuffer: {
+        AddressRequest request = commands_.ResizeRequest();
+        if (RunDialog(request, false))
+            commands_.ResizeBuffer(request);
+        break;
+    }
+    case kCmPositionCursor: {
+        AddressRequest request = commands_.PositionRequest();
+        if (RunDialog(request, false))
+            commands_.PositionCursor(request);
+        break;
+    }
+    case kCmSelectAll: commands_.SelectAll(); break;
+    case kCmUndo: commands_.Undo(); break;
+    case kCmCopy:
+    case kCmCut:
+        if (CopyToClipboard(commands_) && id == kCmCut)
+            commands_.CutDone();
+        break;
+    case kCmPaste: PasteFromClipboard(commands_); break;
+    case kCmDelete: commands_.Delete(); break;
+    case kCmClearAll: commands_.ClearAll(); break;
+    }
+    ApplyDamage();
     return true;
 }
 
@@ -484,6 +591,7 @@ void OBufferView::DocumentNotify(OBufferDocument&, int notification, int32_t arg
         break;
     case vnSettings:
         LoadSettings();
+        UpdatePanel();
         Relayout(false);
         model_.UpdateRows();
         model_.UpdateScrollRange(doc_->Size());
@@ -493,6 +601,8 @@ void OBufferView::DocumentNotify(OBufferDocument&, int notification, int32_t arg
     case vnBusy:
     case vnRevert:
         update();
+        if (panel_)
+            panel_->update();
         marks_ = QRegion();
         ApplyDamage();
         break;

@@ -6,6 +6,7 @@
 
 #include "document/document_host.h"
 #include "view/qt/view_painter.h"
+#include "view/view_commands.h"
 #include "view/view_model.h"
 
 #include <QBasicTimer>
@@ -13,11 +14,13 @@
 #include <QRegion>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 
 class OBufferDocument;
 struct OPageDeviceFigures;
 struct OPrintSetup;
+class OMemoryView;
 class QAction;
 class QHeaderView;
 class QMenu;
@@ -31,11 +34,20 @@ public:
     static constexpr int kHeaderId = 300;
     static constexpr int kScrollerId = 301;
     static constexpr const char* kViewName = "Buffer view";
-    static constexpr const char* kBusyMessage = "buffer is processing. Please be patient";
-    // Context menu command ids.
+    static constexpr const char* kBusyMessage = kBusyRefusalText;
+    // Command ids of the menus, the toolbar and the context menu.
+    static constexpr int kCmInsert = 200;
+    static constexpr int kCmFillSelection = 201;
+    static constexpr int kCmSetSelection = 202;
+    static constexpr int kCmResizeBuffer = 203;
+    static constexpr int kCmSelectAll = 204;
+    static constexpr int kCmPositionCursor = 205;
+    static constexpr int kCmUndo = 24321;
     static constexpr int kCmCut = 24322;
     static constexpr int kCmCopy = 24323;
     static constexpr int kCmPaste = 24324;
+    static constexpr int kCmDelete = 24325;
+    static constexpr int kCmClearAll = 24326;
 
     // The font file ("selfont.cfg" next to the program), set once by the
     // application at start. Empty, as in the tests: the default font.
@@ -48,6 +60,7 @@ public:
     OBufferDocument& Document() { return *doc_; }
     OViewModel& Model() { return model_; }
     const OViewModel& Model() const { return model_; }
+    OViewCommands& Commands() { return commands_; }
     OViewPainter& Painter() { return painter_; }
     QHeaderView* Header() const { return header_; }
     QScrollBar* Scroller() const { return scroller_; }
@@ -55,6 +68,20 @@ public:
     // The "Information" setting as taken when the view was (re)built; the
     // space of the information panel is kept free while it is on.
     bool ShowInfo() const { return showInfo_; }
+    // The information panel; none while "Information" is off.
+    OMemoryView* Panel() const { return panel_; }
+
+    // The Edit and Buffer commands and Insert: whether `id` is enabled now,
+    // and carrying it out. Command is false for ids that are not the view's.
+    static bool IsViewCommand(int id);
+    bool CommandEnabled(int id);
+    bool Command(int id);
+
+    // Runs the address dialog, or with `fill` the fill dialog on a request
+    // that is a FillRequest; true on OK. Tests replace it to answer without
+    // a window.
+    using DialogRunner = std::function<bool(QWidget* owner, AddressRequest& request, bool fill)>;
+    static void SetDialogRunner(DialogRunner runner);
 
     void EnsureCursorVisible();
     void UpdateScrollRange(int32_t size);
@@ -115,14 +142,19 @@ private:
     QRect RowsRect() const;
     QRegion MarksRegion() const;
     void RestartBlink();
+    // Creates or removes the panel to follow the "Information" setting.
+    void UpdatePanel();
+    bool RunDialog(AddressRequest& request, bool fill);
 
     OBufferDocument* doc_;
     OViewModel model_;
+    OViewCommands commands_;
     OViewPainter painter_;
     QHeaderView* header_ = nullptr;
     QStandardItemModel* headerItems_ = nullptr;
     QScrollBar* scroller_ = nullptr;
     QMenu* contextMenu_ = nullptr;
+    OMemoryView* panel_ = nullptr;
     bool showInfo_ = true;
     bool columnsSized_ = false;
     bool adjustingHeader_ = false;

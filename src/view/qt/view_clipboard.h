@@ -1,0 +1,15 @@
+#pragma once
+// The hex view's side of the system clipboard: Copy's bytes go out as plain
+// text (with their zero byte) and the range block under "ZUMIK 2.0"; Paste
+// reads either this program's bytes back or another program's text.
+
+#include "view/view_commands.h"
+
+// Copies the view's selection onto the clipboard; false when there was
+// nothing to copy or no memory for it.
+bool CopyToClipboard(OViewCommands& commands);
+// The clipboard offers plain text (Paste's enabler).
+bool ClipboardHasText();
+// Pastes through `commands`; false, changing nothing, when the clipboard
+// offers no text.
+bool PasteFromClipboard(OViewCommands& commands);

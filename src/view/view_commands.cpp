@@ -1,0 +1,201 @@
+#include "view/view_commands.h"
+
+#include "document/buffer_document.h"
+#include "view/view_model.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+constexpr int64_t kAddressSpace = 0x1000000;
+constexpr int32_t kLastAddress = 0xFFFFFF;
+} // namespace
+
+std::string AddressSpaceNotice(int64_t wanted, int64_t written)
+{
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "Only %lld of %lld bytes fit below address 1000000 hex; the rest was left out.",
+                  static_cast<long long>(written), static_cast<long long>(wanted));
+    return text;
+}
+
+OViewCommands::OViewCommands(OViewModel& model) : model_(model), doc_(model.Document()) {}
+
+bool OViewCommands::RefuseWhileBusy()
+{
+    if (!doc_.IsBusy())
+        return false;
+    doc_.Host().MessageBox(kBusyRefusalText, doc_.Title(), mbIconInformation | mbOk);
+    return true;
+}
+
+bool OViewCommands::CanCopy() const { return model_.HasSelection(); }
+bool OViewCommands::CanClearAll() const { return doc_.IsOpen(); }
+bool OViewCommands::CanUndo() const { return doc_.CanUndo(); }
+
+FillRequest OViewCommands::FillSelectionRequest() const
+{
+    // The whole buffer, whatever is selected: the user narrows it.
+    FillRequest request;
+    request.title = "Fill selection";
+    request.lowerLimit = doc_.Start();
+    request.upperLimit = doc_.End() - 1;
+    request.start = doc_.Start();
+    request.last = doc_.End() - 1;
+    request.fillValue = 0xFF;
+    return request;
+}
+
+AddressRequest OViewCommands::SetSelectionRequest() const
+{
+    AddressRequest request;
+    request.title = "Set selection";
+    request.start = doc_.Start();
+    request.last = doc_.End() - 1;
+    return request;
+}
+
+AddressRequest OViewCommands::ResizeRequest() const
+{
+    AddressRequest request = SetSelectionRequest();
+    request.title = "Resize buffer";
+    return request;
+}
+
+AddressRequest OViewCommands::PositionRequest() const
+{
+    AddressRequest request;
+    request.title = kPositionCursorTitle;
+    request.startLabel = "new cursor position";
+    request.start = model_.Cursor;
+    request.lastShown = 0;
+    return request;
+}
+
+void OViewCommands::FillSelection(const FillRequest& request)
+{
+    doc_.Fill(request.start, request.last, request.fillValue);
+    model_.ClearSelection();
+    model_.Refresh();
+}
+
+void OViewCommands::SetSelection(const AddressRequest& request)
+{
+    // The cursor stops after the range, kept inside the buffer, and the
+    // selection keeps to the bytes that are there.
+    model_.Cursor = request.last + 1;
+    model_.EnsureCursorVisible();
+    model_.SetSelection(request.start, model_.Cursor - 1);
+    model_.Refresh();
+}
+
+void OViewCommands::ResizeBuffer(const AddressRequest& request)
+{
+    const int32_t start = std::clamp(request.start, 0, kLastAddress);
+    const int32_t last = FitAddressSpace(start, request.last, int64_t{request.last} - start + 1);
+    if (last < start)
+        return;
+    doc_.Resize(start, last);
+    model_.EnsureCursorVisible();
+    model_.ClearSelection();
+    model_.Refresh();
+}
+
+void OViewCommands::PositionCursor(const AddressRequest& request)
+{
+    if (request.start < 0)
+        return;
+    model_.Cursor = request.start;
+    model_.ClearSelection();
+    model_.EnsureCursorVisible();
+    model_.Refresh();
+}
+
+void OViewCommands::SelectAll()
+{
+    model_.Cursor = doc_.End();
+    model_.SetSelection(doc_.Start(), doc_.End() - 1);
+    model_.EnsureCursorVisible();
+    model_.Refresh();
+}
+
+void OViewCommands::Insert()
+{
+    doc_.Insert(model_.Cursor);
+    model_.ClearSelection();
+    model_.EnsureCursorVisible();
+    model_.Refresh();
+}
+
+void OViewCommands::Delete()
+{
+    if (model_.HasSelection())
+        doc_.Fill(model_.SelStart, model_.SelEnd, 0xFF);
+    model_.Refresh();
+}
+
+void OViewCommands::ClearAll()
+{
+    doc_.Fill(doc_.Start(), doc_.End(), 0xFF);
+    model_.Refresh();
+}
+
+void OViewCommands::Undo()
+{
+    const int32_t address = doc_.Undo();
+    if (address < 0)
+        return;
+    model_.Cursor = address;
+    model_.EnsureCursorVisible();
+    model_.KeepSelectionInside();
+    model_.Refresh();
+}
+
+std::optional<RangeBlock> OViewCommands::Copy(const ClipAllocator& allocate)
+{
+    if (!model_.HasSelection() || !doc_.CopyBlockTo(model_.SelStart, model_.SelEnd, allocate))
+        return std::nullopt;
+    return MakeRangeBlock(model_.SelStart, model_.SelEnd);
+}
+
+void OViewCommands::CutDone()
+{
+    if (model_.HasSelection())
+        doc_.Fill(model_.SelStart, model_.SelEnd, 0xFF);
+    model_.ClearSelection();
+    model_.Refresh();
+}
+
+void OViewCommands::Paste(const uint8_t* text, size_t textSize, const uint8_t* range, size_t rangeSize)
+{
+    PasteBytes(text, PasteLength(text, textSize, range, rangeSize));
+}
+
+void OViewCommands::PasteBytes(const uint8_t* bytes, size_t length)
+{
+    const bool selection = model_.HasSelection();
+    const int32_t at = selection ? model_.SelStart : model_.Cursor;
+    if (selection)
+        doc_.Fill(model_.SelStart, model_.SelEnd, 0xFF);
+    const int64_t wanted = int64_t(std::min<size_t>(length, size_t(INT64_MAX)));
+    if (wanted > 0) {
+        const int32_t last = FitAddressSpace(at, int64_t{at} + wanted - 1, wanted);
+        if (last >= at)
+            doc_.WriteBlock(bytes, at, last - at + 1);
+    }
+    if (selection)
+        model_.Cursor = at;
+    model_.ClearSelection();
+    model_.EnsureCursorVisible();
+    model_.Refresh();
+}
+
+int32_t OViewCommands::FitAddressSpace(int32_t first, int64_t last, int64_t wanted)
+{
+    if (last < kAddressSpace)
+        return int32_t(last);
+    const int64_t written = std::max<int64_t>(0, kAddressSpace - first);
+    doc_.Host().MessageBox(AddressSpaceNotice(wanted, written), doc_.Title(), mbIconExclamation | mbOk);
+    return kLastAddress;
+}
