@@ -7,7 +7,7 @@
 // in all (buffer, journal and clipboard), both in buffer sizes. A memcpy of
 // 16 MiB measured in the same run gives the scale.
 
-#include "app/profile.h"
+#include "settings/profile.h"
 #include "app/qt/qt_document_host.h"
 #include "document/buffer_document.h"
 #include "view/qt/buffer_view.h"

@@ -3,7 +3,7 @@
 // menu, the dialogs' answers, the busy refusal, and the information panel
 // following the cursor and the settings.
 
-#include "app/profile.h"
+#include "settings/profile.h"
 #include "document/buffer_document.h"
 #include "view/qt/buffer_view.h"
 #include "view/qt/memory_view.h"
