@@ -5,6 +5,7 @@
 
 #include "settings/profile.h"
 #include "document/buffer_document.h"
+#include "support/message_log_host.h"
 #include "view/qt/buffer_view.h"
 #include "view/qt/memory_view.h"
 
@@ -22,23 +23,6 @@
 
 namespace {
 
-class TestHost : public DocumentHost {
-public:
-    std::vector<std::string> messages;
-    int MessageBox(std::string_view text, std::string_view caption, int) override
-    {
-        messages.push_back(std::string(caption) + "|" + std::string(text));
-        return idOk;
-    }
-    void SetWaitCursor(bool) override {}
-    void ShowBusyWindow(std::string_view, std::string_view) override {}
-    void HideBusyWindow() override {}
-    void ProcessPendingEvents() override {}
-    bool RequestNewBufferRange(AddressRequest&) override { return false; }
-    bool ChooseFileToInsert(std::string&, std::string&) override { return false; }
-    bool ChooseSaveTarget(std::string&, std::string&) override { return false; }
-};
-
 QByteArray Raw(const char* bytes, int n) { return QByteArray(bytes, n); }
 
 }  // namespace
@@ -48,7 +32,7 @@ class ClipboardPanelTest : public QObject {
 
 private:
     QTemporaryDir dir_;
-    TestHost host_;
+    MessageLogHost host_;
     std::unique_ptr<OBufferDocument> doc_;
     std::unique_ptr<OBufferView> view_;
 

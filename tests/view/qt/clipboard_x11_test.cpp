@@ -4,6 +4,7 @@
 // this test skips (77) without a display or without xclip.
 
 #include "document/buffer_document.h"
+#include "support/message_log_host.h"
 #include "view/qt/buffer_view.h"
 
 #include <QApplication>
@@ -20,23 +21,6 @@
 #include <memory>
 
 namespace {
-
-class TestHost : public DocumentHost {
-public:
-    QStringList messages;
-    int MessageBox(std::string_view text, std::string_view, int) override
-    {
-        messages << QString::fromStdString(std::string(text));
-        return idOk;
-    }
-    void SetWaitCursor(bool) override {}
-    void ShowBusyWindow(std::string_view, std::string_view) override {}
-    void HideBusyWindow() override {}
-    void ProcessPendingEvents() override {}
-    bool RequestNewBufferRange(AddressRequest&) override { return false; }
-    bool ChooseFileToInsert(std::string&, std::string&) override { return false; }
-    bool ChooseSaveTarget(std::string&, std::string&) override { return false; }
-};
 
 // Runs xclip while this program keeps answering the display, since xclip
 // reads the selection from us.
@@ -68,7 +52,7 @@ bool Offer(const QStringList& arguments, const QByteArray& input, const QString&
 class ClipboardX11Test : public QObject {
     Q_OBJECT
 
-    TestHost host_;
+    MessageLogHost host_;
     std::unique_ptr<OBufferDocument> doc_;
     std::unique_ptr<OBufferView> view_;
 
@@ -146,8 +130,8 @@ private slots:
         view.Command(OBufferView::kCmPaste);
         QCOMPARE(doc_->End(), 0x1000000);
         QCOMPARE(Bytes(0xFFFFF0, 0x10), QByteArray(0x10, 'a'));
-        QCOMPARE(host_.messages.size(), 1);
-        QVERIFY(host_.messages[0].startsWith("Only 16 of 25165824 bytes"));
+        QCOMPARE(host_.messages.size(), size_t(1));
+        QVERIFY(host_.messages[0].starts_with("x11.bin|Only 16 of 25165824 bytes"));
     }
 };
 
