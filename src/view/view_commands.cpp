@@ -93,13 +93,15 @@ void OViewCommands::SetSelection(const AddressRequest& request)
 void OViewCommands::ResizeBuffer(const AddressRequest& request)
 {
     const int32_t start = std::clamp(request.start, 0, kLastAddress);
-    const int32_t last = FitAddressSpace(start, request.last, int64_t{request.last} - start + 1);
+    const int32_t last = std::min(request.last, kLastAddress);
     if (last < start)
         return;
     doc_.Resize(start, last);
     model_.EnsureCursorVisible();
     model_.ClearSelection();
     model_.Refresh();
+    if (last < request.last)
+        TellCut(int64_t{request.last} - start + 1, int64_t{last} - start + 1);
 }
 
 void OViewCommands::PositionCursor(const AddressRequest& request)
@@ -178,24 +180,23 @@ void OViewCommands::PasteBytes(const uint8_t* bytes, size_t length)
     const int32_t at = selection ? model_.SelStart : model_.Cursor;
     if (selection)
         doc_.Fill(model_.SelStart, model_.SelEnd, 0xFF);
+    // Nothing wraps past the last address: what fits is written.
     const int64_t wanted = int64_t(std::min<size_t>(length, size_t(INT64_MAX)));
-    if (wanted > 0) {
-        const int32_t last = FitAddressSpace(at, int64_t{at} + wanted - 1, wanted);
-        if (last >= at)
-            doc_.WriteBlock(bytes, at, last - at + 1);
-    }
+    const int64_t fits = std::clamp<int64_t>(kAddressSpace - at, 0, wanted);
+    if (fits > 0)
+        doc_.WriteBlock(bytes, at, int32_t(fits));
     if (selection)
         model_.Cursor = at;
     model_.ClearSelection();
     model_.EnsureCursorVisible();
     model_.Refresh();
+    if (fits < wanted)
+        TellCut(wanted, fits);
 }
 
-int32_t OViewCommands::FitAddressSpace(int32_t first, int64_t last, int64_t wanted)
+void OViewCommands::TellCut(int64_t wanted, int64_t written)
 {
-    if (last < kAddressSpace)
-        return int32_t(last);
-    const int64_t written = std::max<int64_t>(0, kAddressSpace - first);
+    if (BeforeMessage)
+        BeforeMessage();
     doc_.Host().MessageBox(AddressSpaceNotice(wanted, written), doc_.Title(), mbIconExclamation | mbOk);
-    return kLastAddress;
 }

@@ -72,9 +72,14 @@ public:
     // left out, and the user is told.
     void PasteBytes(const uint8_t* bytes, size_t length);
 
+    // Called before a notice is shown, so the window can show the change
+    // the notice is about.
+    std::function<void()> BeforeMessage;
+
 private:
-    // Cuts `last` down to the address space, telling the user when it did.
-    int32_t FitAddressSpace(int32_t first, int64_t last, int64_t wanted);
+    // Tells the user that only `written` of `wanted` bytes fit below the end
+    // of the address space.
+    void TellCut(int64_t wanted, int64_t written);
 
     OViewModel& model_;
     OBufferDocument& doc_;

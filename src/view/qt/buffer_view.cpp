@@ -111,6 +111,8 @@ OBufferView::OBufferView(OBufferDocument* document, QWidget* parent)
             action->setEnabled(CommandEnabled(action->data().toInt()));
     });
 
+    commands_.BeforeMessage = [this] { ApplyDamage(); };
+
     LoadSettings();
     UpdatePanel();
     doc_->AddObserver(this);

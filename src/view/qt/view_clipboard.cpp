@@ -7,6 +7,10 @@
 namespace {
 const QString kTextFormat = QStringLiteral("text/plain");
 const QString kRangeFormat = QString::fromLatin1(kClipFormatName);
+// The same bytes once more, for another instance of the program: the text
+// travels between programs as UTF-8, which would change bytes 128-255.
+// In this process both formats share one array.
+const QString kBytesFormat = QStringLiteral("application/octet-stream");
 // The most a paste can ever write: the whole address space.
 constexpr size_t kAddressSpace = 0x1000000;
 } // namespace
@@ -23,6 +27,7 @@ bool CopyToClipboard(OViewCommands& commands)
         return false;
     auto* mime = new QMimeData;
     mime->setData(kTextFormat, text);
+    mime->setData(kBytesFormat, text);
     mime->setData(kRangeFormat, QByteArray(reinterpret_cast<const char*>(range->data()), qsizetype(range->size())));
     QGuiApplication::clipboard()->setMimeData(mime);
     return true;
@@ -42,7 +47,7 @@ bool PasteFromClipboard(OViewCommands& commands)
     if (mime->hasFormat(kRangeFormat)) {
         // Bytes copied by this program: taken as they are, zero bytes and all.
         const QByteArray range = mime->data(kRangeFormat);
-        const QByteArray text = mime->data(kTextFormat);
+        const QByteArray text = mime->data(mime->hasFormat(kBytesFormat) ? kBytesFormat : kTextFormat);
         commands.Paste(reinterpret_cast<const uint8_t*>(text.constData()), size_t(text.size()),
                        reinterpret_cast<const uint8_t*>(range.constData()), size_t(range.size()));
         return true;

@@ -1,7 +1,8 @@
 #pragma once
 // The hex view's side of the system clipboard: Copy's bytes go out as plain
-// text (with their zero byte) and the range block under "ZUMIK 2.0"; Paste
-// reads either this program's bytes back or another program's text.
+// text (with their zero byte), as raw bytes, and the range block under
+// "ZUMIK 2.0"; Paste reads either this program's bytes back or another
+// program's text.
 
 #include "view/view_commands.h"
 

@@ -1,6 +1,7 @@
 // The clipboard against another program on a real X11 display: what this
 // program copies is what xclip reads, and what xclip offers pastes as its
-// characters. The same rules are held offscreen by clipboard_panel_test;
+// characters, and what another instance copies pastes whole. The same rules
+// are held offscreen by clipboard_panel_test;
 // this test skips (77) without a display or without xclip.
 
 #include "document/buffer_document.h"
@@ -15,8 +16,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <memory>
 
@@ -32,7 +35,8 @@ QByteArray Xclip(const QStringList& arguments, const QByteArray& input = {})
         return "not started";
     process.write(input);
     process.closeWriteChannel();
-    QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 30000);
+    if (!QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 30000))
+        return "timed out";
     return process.readAllStandardOutput();
 }
 
@@ -45,6 +49,25 @@ bool Offer(const QStringList& arguments, const QByteArray& input, const QString&
         const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
         return !QGuiApplication::clipboard()->ownsClipboard() && mime && mime->hasFormat(format);
     }, 10000);
+}
+
+// Bytes another instance of this program copies: every value that text
+// conversions would change.
+const QByteArray kOtherBytes("\x00\xE9\xFF\x80\x0A\xC3\x41\x00", 8);
+
+// The other instance: copies kOtherBytes and keeps answering the display
+// until it is killed.
+int CopyAndServe()
+{
+    MessageLogHost host;
+    OBufferDocument doc(host, "", "bin");
+    doc.WriteBlock(reinterpret_cast<const uint8_t*>(kOtherBytes.constData()), 0x100, int32_t(kOtherBytes.size()));
+    OBufferView view(&doc);
+    view.Model().SelStart = 0x100;
+    view.Model().SelEnd = 0x107;
+    view.Command(OBufferView::kCmCopy);
+    QTimer::singleShot(60000, qApp, &QCoreApplication::quit);
+    return qApp->exec();
 }
 
 }  // namespace
@@ -108,6 +131,25 @@ private slots:
         QCOMPARE(view.Model().Cursor, 0x20);
     }
 
+    void bytesCopiedByAnotherInstancePasteWhole()
+    {
+        QProcess other;
+        other.start(QCoreApplication::applicationFilePath(), {"--copy-and-serve"});
+        QVERIFY(other.waitForStarted(5000));
+        const bool offered = QTest::qWaitFor([] {
+            const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+            return !QGuiApplication::clipboard()->ownsClipboard() && mime && mime->hasFormat("ZUMIK 2.0");
+        }, 30000);
+        OBufferView& view = Open(0x100);
+        view.Model().Cursor = 0x40;
+        if (offered)
+            view.Command(OBufferView::kCmPaste);
+        other.kill();
+        other.waitForFinished(5000);
+        QVERIFY(offered);
+        QCOMPARE(Bytes(0x40, 9), kOtherBytes + QByteArray(1, '\xFF'));
+    }
+
     void imageOnlyAndHugeTextNeverHurtTheBuffer()
     {
         OBufferView& view = Open(0x100);
@@ -143,6 +185,8 @@ int main(int argc, char** argv)
     }
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "--copy-and-serve") == 0)
+        return CopyAndServe();
     ClipboardX11Test test;
     return QTest::qExec(&test, argc, argv);
 }
