@@ -87,6 +87,16 @@ const std::vector<Accelerator>& Accelerators()
     return table;
 }
 
+const std::vector<Accelerator>& DesktopAccelerators()
+{
+    static const std::vector<Accelerator> table{
+        {"Ctrl+N", CmFileNew},      {"Ctrl+O", CmFileOpen},  {"Ctrl+S", CmFileSave},
+        {"Ctrl+Shift+S", CmFileSaveAs}, {"Ctrl+W", CmFileClose}, {"Ctrl+F4", CmFileClose},
+        {"Ctrl+P", CmFilePrint},
+    };
+    return table;
+}
+
 const std::vector<int>& ToolbarLayout()
 {
     static const std::vector<int> layout{

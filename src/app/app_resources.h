@@ -70,6 +70,9 @@ struct Accelerator {
     int id;
 };
 const std::vector<Accelerator>& Accelerators();
+// The usual keys of a Linux desktop, beside table 100: new, open, save,
+// save as, close, print.
+const std::vector<Accelerator>& DesktopAccelerators();
 
 // Toolbar positions left to right; 0 stands for a separator 6 pixels wide.
 const std::vector<int>& ToolbarLayout();

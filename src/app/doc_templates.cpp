@@ -91,3 +91,15 @@ int TemplateForKey(std::string_view key)
     }
     return -1;
 }
+
+std::string UntitledTitle(const std::vector<std::string>& titlesInUse)
+{
+    for (size_t n = 1;; ++n) {
+        const std::string title = n == 1 ? std::string("Untitled") : "Untitled " + std::to_string(n);
+        bool taken = false;
+        for (const std::string& used : titlesInUse)
+            taken = taken || used == title;
+        if (!taken)
+            return title;
+    }
+}

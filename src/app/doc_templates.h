@@ -4,7 +4,9 @@
 // the format key its documents are read and written with.
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 struct DocTemplateInfo {
     const char* description;
@@ -26,3 +28,7 @@ int MatchTemplate(std::string_view fileName);
 
 // Index of the template with this default extension (ignoring case); -1 when none.
 int TemplateForKey(std::string_view key);
+
+// Title of a new document without a file: "Untitled", or "Untitled 2",
+// "Untitled 3"... when an open document already has the plainer one.
+std::string UntitledTitle(const std::vector<std::string>& titlesInUse);

@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
+#include <vector>
 
 std::string ProgramDirectory;
 std::string IniFilePath;
@@ -23,7 +26,28 @@ void InitProgramPaths(const std::string& programFile)
         settings::SettingsDirectory(ProgramDirectory, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     IniFilePath = settingsDir + "/" + settings::IniFileName;
     FontFilePath = settingsDir + "/" + settings::FontFileName;
-    HelpFilePath = ProgramDirectory + "/Dravel.hlp";
+    HelpFilePath = FindHelpFile(ProgramDirectory);
+}
+
+std::string FindHelpFile(const std::string& programDirectory)
+{
+    // Beside the program first (a build tree, a portable copy); then the
+    // data folder of the prefix the program was installed to, found from
+    // where it runs so a moved installation still finds it, and last the
+    // folder it was configured for.
+    const std::string beside = programDirectory + "/Dravel.hlp";
+    std::vector<std::string> candidates{beside,
+                                        (std::filesystem::path(programDirectory + "/../share/dravel/Dravel.hlp"))
+                                            .lexically_normal()
+                                            .string()};
+#ifdef DRAVEL_DATA_DIR
+    candidates.push_back(std::string(DRAVEL_DATA_DIR) + "/Dravel.hlp");
+#endif
+    std::error_code ec;
+    for (const std::string& candidate : candidates)
+        if (std::filesystem::is_regular_file(candidate, ec))
+            return candidate;
+    return beside;
 }
 
 std::optional<std::string> WorkingDirToRestore(const std::string& stored)

@@ -1,8 +1,8 @@
 #pragma once
 // Where the program's own files lie. Fixed once at start from the running
-// executable's path: the help file sits next to it, the settings and font
-// files too unless that folder is not the user's to write (see
-// settings/settings_paths.h).
+// executable's path: the help file sits next to it or in the installed data
+// folder, the settings and font files next to it unless that folder is not
+// the user's to write (see settings/settings_paths.h).
 
 #include <optional>
 #include <string>
@@ -19,6 +19,10 @@ extern std::string FontFilePath;
 // directory gives an empty ProgramDirectory, so the files land in the root
 // itself.
 void InitProgramPaths(const std::string& programFile);
+
+// The help file: beside the program when it is there, else in the installed
+// data folder (<prefix>/share/dravel/); beside the program when neither has it.
+std::string FindHelpFile(const std::string& programDirectory);
 
 // The directory a stored "working dir" value asks for, or nothing when the
 // value is empty or the no-directory marker (in any letter case).

@@ -257,13 +257,8 @@ void OViewModel::KeepSelectionInside()
 bool OViewModel::HitTest(int32_t x, int32_t y)
 {
     const int32_t rowsBottom = RowsRect.top + Rows * RowHeight;
-    if (y < RowsRect.top || y >= rowsBottom || x < HexX || x > RowsRect.right) {
-        if (Dragging && (y < RowsRect.top || y >= rowsBottom)) {
-            Cursor += y < RowsRect.top ? -kBytesPerRow * Rows : kBytesPerRow * Rows;
-            EnsureCursorVisible();
-        }
+    if (y < RowsRect.top || y >= rowsBottom || x < HexX || x > RowsRect.right)
         return false;
-    }
     const int32_t row = (y - RowsRect.top) / RowHeight;
     int32_t col;
     if (x < AsciiX) {
@@ -280,14 +275,23 @@ bool OViewModel::HitTest(int32_t x, int32_t y)
     return true;
 }
 
-void OViewModel::ButtonDown(int32_t x, int32_t y)
+void OViewModel::ButtonDown(int32_t x, int32_t y, bool extend)
 {
+    // The anchor of Shift+click: the end of the selection away from the
+    // cursor, or the cursor itself when nothing is selected.
+    const int32_t anchor = !HasSelection() ? Cursor : Cursor > SelStart ? SelStart : SelEnd;
     if (!HitTest(x, y))
         return;
     Dragging = true;
     ShiftDown = true;
-    dragAnchor_ = Cursor;
-    SetSelection(Cursor, Cursor);
+    dragCarry_ = 0;
+    if (extend) {
+        dragAnchor_ = anchor;
+        SetSelection(std::min(anchor, Cursor), std::max(anchor, Cursor));
+    } else {
+        dragAnchor_ = Cursor;
+        SetSelection(Cursor, Cursor);
+    }
     damage_.rowArea = true;
 }
 
@@ -299,10 +303,60 @@ bool OViewModel::MouseMove(int32_t x, int32_t y)
     const bool inside = HitTest(x, y);
     const bool repeat =
         !inside && (y < RowsRect.top || y >= RowsRect.top + Rows * RowHeight);
+    if (!repeat)
+        dragCarry_ = 0;
     UpdateSelection(a, Cursor);
     if (TopRow != oldTop)
         damage_.rowAreaNow = true;
     return repeat;
+}
+
+int32_t OViewModel::DragScrollRate(int32_t distance, int32_t rowHeight)
+{
+    // Slow enough just past the rows to stop on the row one means; every
+    // further two rows' height of distance adds the same again.
+    const int32_t steps = std::max(distance, 0) / std::max(rowHeight, 1) / 2;
+    return kDragRowsPerSecond * std::min(1 + steps, kDragFastest);
+}
+
+bool OViewModel::DragScroll(int32_t y, int32_t elapsedMs)
+{
+    if (!Dragging)
+        return false;
+    const int32_t rowsBottom = RowsRect.top + Rows * RowHeight;
+    int32_t direction;
+    int32_t distance;
+    if (y < RowsRect.top) {
+        direction = -1;
+        distance = RowsRect.top - y;
+    } else if (y >= rowsBottom) {
+        direction = 1;
+        distance = y - rowsBottom;
+    } else {
+        return false;
+    }
+    dragCarry_ += int64_t(DragScrollRate(distance, RowHeight)) * std::max(elapsedMs, 0);
+    const int32_t rows = int32_t(dragCarry_ / 1000);
+    dragCarry_ %= 1000;
+
+    // The cursor runs along the edge row the pointer went past; the rows
+    // move under it by the rows due, so the window scrolls smoothly.
+    const int32_t a = Cursor, oldTop = TopRow;
+    const int32_t column = Cursor - Cursor / kBytesPerRow * kBytesPerRow;
+    const int32_t edge = direction > 0 ? TopRow + Rows - 1 : TopRow;
+    const int32_t row = std::max(0, edge + direction * rows);
+    if (direction > 0 && row > TopRow + Rows - 1)
+        TopRow = row - Rows + 1;
+    else if (direction < 0 && row < TopRow)
+        TopRow = row;
+    const int32_t first = Start() / kBytesPerRow;
+    TopRow = std::clamp(TopRow, first, std::max(first, first + doc_.Size() / kBytesPerRow - Rows / 2));
+    Cursor = row * kBytesPerRow + column;
+    EnsureCursorVisible();
+    UpdateSelection(a, Cursor);
+    if (TopRow != oldTop)
+        damage_.rowAreaNow = true;
+    return true;
 }
 
 void OViewModel::ButtonUp(int32_t x, int32_t y)

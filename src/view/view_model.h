@@ -125,10 +125,21 @@ public:
     // the hex or character column. During a drag a point above or below the
     // rows moves the cursor a window up or down.
     bool HitTest(int32_t x, int32_t y);
-    void ButtonDown(int32_t x, int32_t y);
-    // True when the pointer stays above or below the rows, so the move should
-    // be repeated to keep scrolling.
+    // With `extend` (Shift held) the selection reaches from its anchor to
+    // the clicked byte instead of starting there.
+    void ButtonDown(int32_t x, int32_t y, bool extend = false);
+    // True when the pointer stays above or below the rows, so DragScroll
+    // should be called while it stays there.
     bool MouseMove(int32_t x, int32_t y);
+    // A drag held above or below the rows for `elapsedMs` more: the rows
+    // scroll by whole rows at DragScrollRate, the cursor along the edge row.
+    // False when the pointer is back over the rows or no drag is on.
+    bool DragScroll(int32_t y, int32_t elapsedMs);
+    // Rows a second for a pointer `distance` pixels beyond the rows: about
+    // twenty near the edge, faster further away.
+    static int32_t DragScrollRate(int32_t distance, int32_t rowHeight);
+    static constexpr int32_t kDragRowsPerSecond = 20;
+    static constexpr int32_t kDragFastest = 20;  // times the slowest rate
     void ButtonUp(int32_t x, int32_t y);
     void FocusLost();
 
@@ -161,4 +172,6 @@ private:
     ViewDamage damage_;
     // The byte a mouse drag started on.
     int32_t dragAnchor_ = 0;
+    // Thousandths of a row the drag scroll owes, carried between calls.
+    int64_t dragCarry_ = 0;
 };

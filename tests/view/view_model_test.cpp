@@ -515,31 +515,65 @@ TEST_F(ViewModelTest, TheSelectionNeverTakesInThePositionAfterTheLastByte)
     EXPECT_FALSE(model.HasSelection());
 }
 
-TEST_F(ViewModelTest, HoldingTheButtonBelowTheRowsScrollsToTheEnd)
+TEST_F(ViewModelTest, HoldingTheButtonBelowTheRowsScrollsSteadilyToTheEnd)
 {
     Window(0, 0x1000);
     model.ButtonDown(AsciiPointX(0x10), PointY(0x10));
     const int32_t below = kTop + model.Rows * kRowH + 3;
+    // Leaving the rows moves nothing by itself; the held drag scrolls.
+    EXPECT_TRUE(model.MouseMove(AsciiPointX(0x10), below));
+    EXPECT_EQ(model.TopRow, 0);
+    // Twenty rows a second near the edge: one row per 50 ms, whole rows.
     int steps = 0;
     int32_t lastTop = model.TopRow;
-    while (model.MouseMove(AsciiPointX(0x10), below) && steps < 1000) {
+    while (model.Cursor != doc.End() && steps < 1000) {
+        ASSERT_TRUE(model.DragScroll(below, 50));
         ++steps;
-        if (model.Cursor == doc.End())
-            break;
-        EXPECT_GT(model.TopRow, lastTop);
+        EXPECT_LE(model.TopRow - lastTop, 1);
         lastTop = model.TopRow;
     }
     EXPECT_EQ(model.Cursor, doc.End());
-    EXPECT_LT(steps, 0x1000 / 16 / model.Rows + 2);
+    EXPECT_GT(steps, 0x100 - model.Rows - 1);
+    EXPECT_LT(steps, 0x100 + 2);
     EXPECT_EQ(model.SelStart, 0x10);
     EXPECT_EQ(model.SelEnd, doc.End() - 1);
     EXPECT_TRUE(model.TakeDamage().rowAreaNow);
-    // Above the rows it goes back up.
+    // Further from the rows it goes faster, and above them back up.
+    EXPECT_EQ(OViewModel::DragScrollRate(3, kRowH), 20);
+    EXPECT_GT(OViewModel::DragScrollRate(6 * kRowH, kRowH), OViewModel::DragScrollRate(2 * kRowH, kRowH));
+    EXPECT_EQ(OViewModel::DragScrollRate(100000, kRowH), 20 * OViewModel::kDragFastest);
     const int32_t top = model.TopRow;
-    model.MouseMove(AsciiPointX(0x10), kTop - 5);
-    EXPECT_LT(model.TopRow, top);
+    model.DragScroll(kTop - 10 * kRowH, 100);
+    EXPECT_EQ(model.TopRow, top - 12);
+    EXPECT_EQ(model.Cursor / 16, model.TopRow);
+    // Back over the rows or released, nothing more scrolls.
+    EXPECT_FALSE(model.DragScroll(PointY(model.Cursor), 100));
     model.ButtonUp(AsciiPointX(0x10), kTop - 5);
-    EXPECT_FALSE(model.MouseMove(AsciiPointX(0x10), below));  // no longer dragging
+    EXPECT_FALSE(model.DragScroll(below, 100));
+}
+
+TEST_F(ViewModelTest, ShiftClickExtendsTheSelectionFromItsAnchor)
+{
+    Window(0, 0x100);
+    // From the cursor when nothing is selected, the clicked byte included.
+    model.Cursor = 0x12;
+    model.ButtonDown(AsciiPointX(0x25), PointY(0x25), true);
+    model.ButtonUp(AsciiPointX(0x25), PointY(0x25));
+    EXPECT_EQ(model.SelStart, 0x12);
+    EXPECT_EQ(model.SelEnd, 0x25);
+    // Again: the anchor stays, the far end follows the click either way.
+    model.ButtonDown(AsciiPointX(0x08), PointY(0x08), true);
+    model.ButtonUp(AsciiPointX(0x08), PointY(0x08));
+    EXPECT_EQ(model.SelStart, 0x08);
+    EXPECT_EQ(model.SelEnd, 0x12);
+    model.ButtonDown(AsciiPointX(0x30), PointY(0x30), true);
+    model.ButtonUp(AsciiPointX(0x30), PointY(0x30));
+    EXPECT_EQ(model.SelStart, 0x12);
+    EXPECT_EQ(model.SelEnd, 0x30);
+    // A plain click starts over.
+    model.ButtonDown(AsciiPointX(0x40), PointY(0x40));
+    model.ButtonUp(AsciiPointX(0x40), PointY(0x40));
+    EXPECT_FALSE(model.HasSelection());
 }
 
 TEST_F(ViewModelTest, LargeBufferScalesTheScrollBar)

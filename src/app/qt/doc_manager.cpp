@@ -10,9 +10,6 @@
 
 #include <algorithm>
 
-namespace {
-constexpr const char* UntitledTitle = "Untitled";
-}
 
 OTovikDocManager::OTovikDocManager(std::string settingsPath, QWidget* hostOwner, QObject* parent)
     : QObject(parent), settingsPath(std::move(settingsPath)), hostOwner(hostOwner)
@@ -54,8 +51,12 @@ OBufferDocument* OTovikDocManager::CreateDoc(int templateIndex, const std::strin
     const bool opened = path.empty() ? document->Open() : document->Open(PathToOpen(path));
     if (!opened)
         return nullptr;
-    if (document->Title().empty())
-        document->SetTitle(UntitledTitle);
+    if (document->Title().empty()) {
+        std::vector<std::string> titles;
+        for (const OBufferDocument* other : Documents())
+            titles.push_back(other->Title());
+        document->SetTitle(UntitledTitle(titles));
+    }
     entries.push_back(std::move(entry));
     emit documentCreated(document);
     return document;

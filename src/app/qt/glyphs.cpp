@@ -5,6 +5,7 @@
 #include "app/qt/main_frame.h"
 
 #include <QIcon>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -26,12 +27,28 @@ QPixmap paintAt(int size, const Painter& draw)
     return pixmap;
 }
 
+// A grey button must look grey whatever the style makes of a picture: the
+// glyph in light grey and faded, from the same drawing.
+QPixmap disabledOf(const QPixmap& normal)
+{
+    QImage image = normal.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int grey = 255 - (255 - qGray(line[x])) / 2;
+            line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) * 2 / 5);
+        }
+    }
+    return QPixmap::fromImage(image);
+}
+
 QIcon iconOf(const Painter& draw, std::initializer_list<int> sizes)
 {
     QIcon icon;
     for (int size : sizes) {
         const QPixmap normal = paintAt(size, draw);
         icon.addPixmap(normal, QIcon::Normal);
+        icon.addPixmap(disabledOf(normal), QIcon::Disabled);
     }
     return icon;
 }

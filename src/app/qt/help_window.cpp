@@ -1,9 +1,13 @@
 #include "app/qt/help_window.h"
 
 #include "app/qt/shell_services.h"
+#include "app/window_layout.h"
 #include "document/document_host.h"
 
+#include <QApplication>
 #include <QFileInfo>
+#include <QScreen>
+#include <QStyle>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -40,6 +44,23 @@ bool OHelpWindow::ShowTopic(int id)
     return show(TopicAnchor(id));
 }
 
+void OHelpWindow::placeOnScreen()
+{
+    // Centred on the window it was asked from, and whole on that screen,
+    // title bar included, wherever that window stands.
+    QWidget* over = parentWidget() ? parentWidget()->window() : QApplication::activeWindow();
+    QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect free = screen->availableGeometry();
+    const int titleBar = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8;
+    QRect place(QPoint(0, 0), size());
+    place.moveCenter(over ? over->frameGeometry().center() : free.center());
+    const WRect fitted = FitInside({place.x(), place.y(), place.width(), place.height()},
+                                   {free.x(), free.y() + titleBar, free.width(), free.height() - titleBar});
+    setGeometry(fitted.x, fitted.y, fitted.width, fitted.height);
+}
+
 void OHelpWindow::Quit()
 {
     hide();
@@ -60,6 +81,8 @@ bool OHelpWindow::show(const QString& anchor)
         browser->setSource(url, QTextDocument::HtmlResource);
     browser->scrollToAnchor(anchor);
     topic = anchor == QLatin1String(ContentsAnchor) ? QString() : anchor;
+    if (!isVisible())
+        placeOnScreen();
     QWidget::show();
     raise();
     activateWindow();

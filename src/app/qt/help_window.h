@@ -29,6 +29,7 @@ public:
 
 private:
     bool show(const QString& anchor);
+    void placeOnScreen();
 
     QString helpFile;
     QTextBrowser* browser;

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProxyStyle>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -25,6 +27,21 @@ QString menuText(std::string_view text)
     result.replace('\b', '\t');
     return result;
 }
+
+// Grey menu items can be highlighted, so the status bar shows their hint
+// and F1 gives their help like any other item's.
+class MenuStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override
+    {
+        if (hint == SH_Menu_AllowActiveAndDisabled)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
 
 } // namespace
 
@@ -64,7 +81,10 @@ QAction* TDecoratedMDIFrame::makeAction(int id, std::string_view text, bool grey
 void TDecoratedMDIFrame::BuildMenus(std::function<void(int)> command)
 {
     QMenuBar* bar = menuBar();
-    const auto fill = [this, &command](QMenu* menu, const MenuPopup& popup) {
+    auto* style = new MenuStyle;
+    style->setParent(this);
+    const auto fill = [this, &command, style](QMenu* menu, const MenuPopup& popup) {
+        menu->setStyle(style);
         for (const MenuItem& item : popup.items) {
             if (item.id == 0)
                 menu->addSeparator();
@@ -83,15 +103,31 @@ void TDecoratedMDIFrame::BuildMenus(std::function<void(int)> command)
     bufferMenu = new QMenu(menuText(::BufferMenu().text), this);
     fill(bufferMenu, ::BufferMenu());
 
-    // Accelerators live on the actions, active while the main window is: a
-    // dialog or the help window keeps its keys. The menu texts show the
-    // resource's own key names after their tab.
-    QMap<int, QList<QKeySequence>> keys;
-    for (const Accelerator& accelerator : Accelerators())
-        keys[accelerator.id] << QKeySequence(QString::fromLatin1(accelerator.keys.data(), qsizetype(accelerator.keys.size())));
-    for (auto it = keys.begin(); it != keys.end(); ++it)
-        if (QAction* action = Action(it.key()))
-            action->setShortcuts(it.value());
+    // Accelerators are commands of the main window, apart from the actions:
+    // a key of the table is used up whether or not its command is grey, so
+    // Shift+Del never reaches a view as a plain Delete, and the menus show
+    // the resource's own texts with no second key name after them.
+    commandHandler = command;
+    for (const auto* table : {&Accelerators(), &DesktopAccelerators()})
+        for (const Accelerator& accelerator : *table) {
+            auto* shortcut = new QShortcut(
+                QKeySequence(QString::fromLatin1(accelerator.keys.data(), qsizetype(accelerator.keys.size()))), this);
+            shortcut->setContext(Qt::WindowShortcut);
+            const int id = accelerator.id;
+            connect(shortcut, &QShortcut::activated, this, [this, id] { Accelerate(id); });
+            connect(shortcut, &QShortcut::activatedAmbiguously, this, [this, id] { Accelerate(id); });
+        }
+}
+
+void TDecoratedMDIFrame::Accelerate(int id)
+{
+    QAction* action = Action(id);
+    if (!action)
+        return;
+    if (action->isEnabled())
+        action->trigger();
+    else if (helpPicking && helpPicking() && commandHandler)
+        commandHandler(id);
 }
 
 void TDecoratedMDIFrame::BuildToolbar(QToolBar* bar)

@@ -34,9 +34,16 @@ public:
     // Shows the buffer menu third while a document view is active.
     void MergeBufferMenu(bool merged);
 
-    // Answer whether the window may close, and take dropped files.
+    // Carries out the command of an accelerator: an enabled command runs,
+    // a grey one does nothing, except that it still gives its help while
+    // the user picks a command for help.
+    void Accelerate(int id);
+
+    // Answer whether the window may close, take dropped files, and tell
+    // whether the user is picking a command for its help.
     std::function<bool()> canClose;
     std::function<void(const QStringList&)> filesDropped;
+    std::function<bool()> helpPicking;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -47,6 +54,7 @@ private:
     QAction* makeAction(int id, std::string_view text, bool grey, const std::function<void(int)>& command);
 
     TTovikMDIClient* client;
+    std::function<void(int)> commandHandler;
     QMap<int, QAction*> actions;
     QMenu* fileMenu = nullptr;
     QMenu* searchMenu = nullptr;

@@ -25,7 +25,8 @@ TTovikMDIChild::TTovikMDIChild(OBufferDocument& document, OTovikDocManager& mana
 
 void TTovikMDIChild::UpdateCaption()
 {
-    setWindowTitle(QString::fromStdString(document->Title()));
+    // A changed document says so after its title until it is saved.
+    setWindowTitle(QString::fromStdString(document->Title()) + (document->IsDirty() ? QStringLiteral(" *") : QString()));
 }
 
 void TTovikMDIChild::closeEvent(QCloseEvent* event)

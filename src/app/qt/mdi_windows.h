@@ -25,7 +25,8 @@ public:
 class TTovikMDIChild : public QMdiSubWindow {
     Q_OBJECT
 public:
-    // `view` becomes the child's widget; the caption follows the document's title.
+    // `view` becomes the child's widget; the caption follows the document's
+    // title, with " *" after it while the document has unsaved changes.
     TTovikMDIChild(OBufferDocument& document, OTovikDocManager& manager, QWidget* view);
 
     OBufferDocument* Document() const { return document; }

@@ -6,6 +6,7 @@
 #include "app/file_association.h"
 #include "settings/settings_record.h"
 #include "app/program_paths.h"
+#include "app/window_layout.h"
 #include "app/qt/about_dlg.h"
 #include "app/qt/doc_manager.h"
 #include "app/qt/help_window.h"
@@ -26,6 +27,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTimer>
@@ -94,8 +96,35 @@ TTovikApp::~TTovikApp()
 void TTovikApp::InitInstance(const std::vector<std::string>& args, const std::string& launchDir)
 {
     BuildMainFrame();
-    frame->showNormal();
+    // The window opens where the user left it, else on four fifths of the
+    // screen: room for a document window with all its columns.
+    const std::optional<FramePlacement> saved = ReadFramePlacement(IniFilePath);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (saved) {
+        const WRect& r = saved->normal;
+        if (QScreen* there = QGuiApplication::screenAt(QPoint(r.x + r.width / 2, r.y + r.height / 2)))
+            screen = there;
+    }
+    if (screen) {
+        const QRect free = screen->availableGeometry();
+        const WRect place = FrameGeometryToRestore(saved, {free.x(), free.y(), free.width(), free.height()});
+        frame->setGeometry(place.x, place.y, place.width, place.height);
+    }
+    if (saved && saved->maximized)
+        frame->showMaximized();
+    else
+        frame->showNormal();
     HandleCommandLine(args, launchDir);
+}
+
+void TTovikApp::SaveFramePlacement()
+{
+    if (!frame)
+        return;
+    const bool maximized = frame->isMaximized();
+    const QRect r = maximized ? frame->normalGeometry() : frame->geometry();
+    if (r.isValid())
+        WriteFramePlacement(IniFilePath, {{r.x(), r.y(), r.width(), r.height()}, maximized});
 }
 
 void TTovikApp::BuildMainFrame()
@@ -104,8 +133,14 @@ void TTovikApp::BuildMainFrame()
     ClientArea = client;
     frame = new TDecoratedMDIFrame(QString::fromLatin1(ApplicationName), client);
     frame->BuildMenus([this](int id) { Command(id); });
-    frame->canClose = [this] { return CanClose(); };
+    frame->canClose = [this] {
+        if (!CanClose())
+            return false;
+        SaveFramePlacement();
+        return true;
+    };
     frame->filesDropped = [this](const QStringList& files) { DropFiles(files); };
+    frame->helpPicking = [this] { return HelpPickMode; };
     frame->BuildStatusBar();
 
     auto* bar = new QToolBar(frame);
@@ -150,16 +185,9 @@ void TTovikApp::AttachNewView(OBufferDocument* document)
     child->setWindowIcon(ProgramIcon(DocumentIconId));
     connect(child, &QObject::destroyed, this, [this] { updateCommandStates(); });
     ClientArea->addSubWindow(child);
-    // A new child takes most of the client area, as a new document window
-    // should show a good part of its buffer, and steps down and right from
-    // the one before by a title bar, so that no window hides another whole.
     const QSize room = ClientArea->viewport()->size();
-    const QSize size(std::max(room.width() * 9 / 10, 320), std::max(room.height() * 3 / 4, 200));
-    const int step = std::max(child->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, child), 8);
-    const int places = 1 + std::max(0, std::min(room.width() - size.width(), room.height() - size.height())) / step;
-    const int offset = (others % places) * step;
-    child->resize(size);
-    child->move(offset, offset);
+    const WRect place = NewChildGeometry(room.width(), room.height(), childNeedWidth(child), others, cascadeStep(child));
+    child->setGeometry(place.x, place.y, place.width, place.height);
     child->show();
     child->widget()->setFocus();
     updateCommandStates();
@@ -175,11 +203,54 @@ std::vector<TTovikMDIChild*> TTovikApp::Children() const
     return children;
 }
 
+int TTovikApp::childNeedWidth(QMdiSubWindow* child) const
+{
+    // The view's own width for its three columns and the scroll bar, and the
+    // window's frame around it.
+    QWidget* view = child->widget();
+    if (!view)
+        return 0;
+    const int frameWidth = child->width() > view->width() ? child->width() - view->width()
+                                                          : 2 * child->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, child);
+    return view->sizeHint().width() + frameWidth;
+}
+
+int TTovikApp::cascadeStep(QMdiSubWindow* child) const
+{
+    return std::max(child->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, child), 8);
+}
+
+void TTovikApp::arrangeChildren(bool tile)
+{
+    // Stacking order for Cascade, so the window in front takes the last
+    // step and every title bar stays in sight.
+    std::vector<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : ClientArea->subWindowList(tile ? QMdiArea::CreationOrder : QMdiArea::StackingOrder))
+        if (window->isVisible() && !window->isMinimized())
+            windows.push_back(window);
+    if (windows.empty())
+        return;
+    int need = 0;
+    for (QMdiSubWindow* window : windows) {
+        if (window->isMaximized())
+            window->showNormal();
+        need = std::max(need, childNeedWidth(window));
+    }
+    const QSize room = ClientArea->viewport()->size();
+    const std::vector<WRect> places = tile
+        ? TileGeometries(int(windows.size()), room.width(), room.height(), need)
+        : CascadeGeometries(int(windows.size()), room.width(), room.height(), need, cascadeStep(windows.front()));
+    for (size_t i = 0; i < windows.size(); ++i)
+        windows[i]->setGeometry(places[i].x, places[i].y, places[i].width, places[i].height);
+}
+
 OBufferDocument* TTovikApp::activeDocument() const
 {
     if (!ClientArea)
         return nullptr;
-    auto* child = qobject_cast<TTovikMDIChild*>(ClientArea->activeSubWindow());
+    // The current child stays the active one while another program has the
+    // focus: the menus and commands keep following it.
+    auto* child = qobject_cast<TTovikMDIChild*>(ClientArea->currentSubWindow());
     return child && !child->Closing() ? child->Document() : nullptr;
 }
 
@@ -226,6 +297,8 @@ void TTovikApp::updateCommandStates()
         return;
     OBufferDocument* document = activeDocument();
     frame->MergeBufferMenu(document != nullptr);
+    for (TTovikMDIChild* child : Children())
+        child->UpdateCaption();
     const auto enable = [this](int id, bool on) {
         if (QAction* action = frame->Action(id))
             action->setEnabled(on);
@@ -279,8 +352,8 @@ void TTovikApp::Command(int id)
     case CmFileClose: docManager->CmFileClose(); break;
     case CmExit: frame->close(); break;
     case CmSettings: EditSettings(frame, docManager, this, IniFilePath, FontFilePath); break;
-    case CmCascade: ClientArea->cascadeSubWindows(); break;
-    case CmTile: ClientArea->tileSubWindows(); break;
+    case CmCascade: arrangeChildren(false); break;
+    case CmTile: arrangeChildren(true); break;
     case CmArrangeIcons: {
         // Minimised children line up along the bottom of the client area.
         int x = 0;

@@ -20,6 +20,7 @@ class OBufferView;
 class OHelpWindow;
 class OTovikDocManager;
 class QAction;
+class QMdiSubWindow;
 class QPrinter;
 class QToolBar;
 
@@ -52,6 +53,8 @@ public:
     // `section` names the changed system settings; only "windows" matters.
     void RefreshPrinter(const QString& section);
     bool CanClose();
+    // Writes the main window's geometry and maximised state to the settings.
+    void SaveFramePlacement();
 
     // Carries out a command id as the menus, toolbar and accelerators do.
     void Command(int id);
@@ -91,6 +94,11 @@ private:
     OBufferView* activeView() const;
     // Print, Print Setup and Print Preview; Print also from the preview.
     void printCommand(int id, OBufferView* view);
+    // Width a document window needs to show all three columns.
+    int childNeedWidth(QMdiSubWindow* child) const;
+    int cascadeStep(QMdiSubWindow* child) const;
+    // Window, Cascade (false) and Tile (true).
+    void arrangeChildren(bool tile);
 
     static inline TTovikApp* instance = nullptr;
     TRecentFiles recentFiles;

@@ -83,6 +83,10 @@ bool TTovikApp::FilterHelpKeys(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress: {
+        // A key is seen here first on its way through the platform window;
+        // only the widget it is meant for can tell a menu or a dialog.
+        if (!watched->isWidgetType())
+            return false;
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_F1) {
             if (auto* menu = qobject_cast<QMenu*>(watched)) {

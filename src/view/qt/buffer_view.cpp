@@ -32,9 +32,9 @@ std::string& FontPath()
     return path;
 }
 
-// While the pointer is held above or below the rows, the drag repeats at
-// this pace, a window per step.
-constexpr int kDragRepeatMs = 40;
+// While the pointer is held above or below the rows, the drag scrolls on
+// at this pace; how many rows each step moves is the model's to say.
+constexpr int kDragRepeatMs = 25;
 
 OViewModel::Key MapKey(int key)
 {
@@ -267,7 +267,7 @@ QRegion OBufferView::MarksRegion() const
     return region;
 }
 
-void OBufferView::ApplyDamage()
+void OBufferView::ApplyDamage(bool atOnce)
 {
     ViewDamage damage = model_.TakeDamage();
     QRegion now;
@@ -292,8 +292,12 @@ void OBufferView::ApplyDamage()
     }
     if (damage.rowArea)
         update(RowsRect());
-    if (!now.isEmpty())
-        repaint(now);
+    if (!now.isEmpty()) {
+        if (atOnce)
+            repaint(now);
+        else
+            update(now);
+    }
 
     const int maximum = std::max(model_.ScrollMin, model_.ScrollMax);
     const QSignalBlocker block(scroller_);
@@ -435,15 +439,19 @@ void OBufferView::paintEvent(QPaintEvent* event)
 
 void OBufferView::resizeEvent(QResizeEvent*)
 {
+    // While a window is tiled, cascaded, maximised or restored its geometry
+    // is still settling: a painting forced now would be cut at the old size
+    // and the pending full repaint taken for done, leaving grey or stale
+    // parts. The whole view is painted with the next paint event instead.
     Relayout(true);
-    ApplyDamage();
+    ApplyDamage(false);
 }
 
 void OBufferView::showEvent(QShowEvent*)
 {
     if (!columnsSized_) {
         Relayout(true);
-        ApplyDamage();
+        ApplyDamage(false);
     }
 }
 
@@ -486,7 +494,7 @@ void OBufferView::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return QWidget::mousePressEvent(event);
     const QPoint p = event->position().toPoint();
-    model_.ButtonDown(p.x(), p.y());
+    model_.ButtonDown(p.x(), p.y(), event->modifiers() & Qt::ShiftModifier);
     caretOn_ = true;
     ApplyDamage();
 }
@@ -499,8 +507,10 @@ void OBufferView::mouseMoveEvent(QMouseEvent* event)
     const bool repeat = model_.MouseMove(dragPoint_.x(), dragPoint_.y());
     ApplyDamage();
     if (repeat) {
-        if (!dragTimer_.isActive())
+        if (!dragTimer_.isActive()) {
             dragTimer_.start(kDragRepeatMs, this);
+            dragClock_.start();
+        }
     } else {
         dragTimer_.stop();
     }
@@ -556,7 +566,7 @@ void OBufferView::timerEvent(QTimerEvent* event)
         if (const auto c = model_.CaretRect(); c && hasFocus() && !doc_->IsBusy())
             update(ToQRect(*c));
     } else if (event->timerId() == dragTimer_.timerId()) {
-        if (!model_.Dragging || !model_.MouseMove(dragPoint_.x(), dragPoint_.y()))
+        if (!model_.DragScroll(dragPoint_.y(), int32_t(dragClock_.restart())))
             dragTimer_.stop();
         ApplyDamage();
     } else {

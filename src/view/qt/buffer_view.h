@@ -10,6 +10,7 @@
 #include "view/view_model.h"
 
 #include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QRegion>
 #include <QWidget>
@@ -88,9 +89,10 @@ public:
     // Redraws row `row`, or the rows of addresses a..b, right away.
     void PaintRow(int32_t row);
     void RepaintRange(int32_t a, int32_t b);
-    // Redraws what the model asked for since the last call, moves the caret
-    // and keeps the scroll bar in step.
-    void ApplyDamage();
+    // Redraws what the model asked for since the last call (right away, or
+    // with the next paint event when `atOnce` is false), moves the caret and
+    // keeps the scroll bar in step.
+    void ApplyDamage(bool atOnce = true);
 
     // Shows the busy refusal when the document is busy; true then.
     bool RefuseWhileBusy();
@@ -162,5 +164,6 @@ private:
     QRegion marks_;
     QBasicTimer blinkTimer_;
     QBasicTimer dragTimer_;
+    QElapsedTimer dragClock_;
     QPoint dragPoint_;
 };

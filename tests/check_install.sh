@@ -1,0 +1,27 @@
+#!/bin/sh
+# cmake --install lays out both programs, the help file where the editor
+# looks for it, the desktop entry, the file types and the icons.
+set -eu
+build=$1
+cmake=${2:-cmake}
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+for file in bin/dravel bin/dravel-conv share/dravel/Dravel.hlp share/applications/dravel.desktop \
+            share/mime/packages/dravel.xml share/icons/hicolor/48x48/apps/dravel.png \
+            share/icons/hicolor/48x48/mimetypes/dravel-document.png; do
+  [ -e "$prefix/$file" ] || { echo "missing: $file"; exit 1; }
+done
+[ -x "$prefix/bin/dravel-conv" ]
+grep -q '^Exec=dravel %F$' "$prefix/share/applications/dravel.desktop"
+grep -q '^Icon=dravel$' "$prefix/share/applications/dravel.desktop"
+# Every type the desktop entry offers to open is one the package defines,
+# or the association's own, or the generic binary type.
+types=$(sed -n 's/^MimeType=//p' "$prefix/share/applications/dravel.desktop" | tr ';' ' ')
+for type in $types; do
+  case $type in
+    application/x-tovik.document.1|application/octet-stream) ;;
+    *) grep -q "type=\"$type\"" "$prefix/share/mime/packages/dravel.xml" || { echo "undefined: $type"; exit 1; } ;;
+  esac
+done
+"$prefix/bin/dravel-conv" --help >/dev/null
