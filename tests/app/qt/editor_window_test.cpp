@@ -349,7 +349,7 @@ private slots:
     {
         QFETCH(int, documents);
         for (int i = 0; i < documents; ++i)
-            press(Qt::Key_N, Qt::ControlModifier);
+            app->Command(CmFileNew);
         QCOMPARE(app->Children().size(), size_t(documents));
         checkPainted("opened");
         app->Command(CmTile);
