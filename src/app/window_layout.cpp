@@ -1,6 +1,6 @@
 #include "app/window_layout.h"
 
-#include "app/profile.h"
+#include "settings/profile.h"
 
 #include <algorithm>
 

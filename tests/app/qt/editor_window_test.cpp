@@ -4,7 +4,6 @@
 // the window's backing store.
 
 #include "app/app_resources.h"
-#include "app/profile.h"
 #include "app/program_paths.h"
 #include "app/qt/doc_manager.h"
 #include "app/qt/help_window.h"
