@@ -219,7 +219,11 @@ void OBufferView::OnScrollAction(int action)
 QSize OBufferView::sizeHint() const
 {
     constexpr int kHintRows = 24;
-    const int width = (hexlayout::kRowCells + 2) * model_.CharW + hexlayout::kScrollerWidth + 1;
+    // Once the columns have their widths, a whole row is as wide as they are.
+    const int cells = (hexlayout::kRowCells + 2) * model_.CharW;
+    const int columns = header_->sectionSize(0) + header_->sectionSize(1) +
+                        hexlayout::kAsciiCells * model_.CharW;
+    const int width = (columnsSized_ ? std::max(cells, columns) : cells) + hexlayout::kScrollerWidth + 1;
     const int height = header_->sizeHint().height() + 1 + kHintRows * model_.RowHeight +
                        (showInfo_ ? hexlayout::kInfoHeight : 0);
     return QSize(width, height);
