@@ -258,7 +258,7 @@ OBufferView* TTovikApp::activeView() const
 {
     if (!activeDocument())
         return nullptr;
-    auto* child = qobject_cast<TTovikMDIChild*>(ClientArea->activeSubWindow());
+    auto* child = qobject_cast<TTovikMDIChild*>(ClientArea->currentSubWindow());
     return child ? qobject_cast<OBufferView*>(child->View()) : nullptr;
 }
 
