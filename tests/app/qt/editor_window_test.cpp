@@ -196,21 +196,24 @@ private slots:
         QCOMPARE(view->Model().Cursor, 2);
         KeySpy spy;
         view->installEventFilter(&spy);
+        // Cut without a selection and Undo with nothing done change nothing,
+        // grey or not; a Delete or Backspace would.
         for (const auto& [key, modifiers] : std::initializer_list<std::pair<Qt::Key, Qt::KeyboardModifiers>>{
                  {Qt::Key_Delete, Qt::ShiftModifier},
-                 {Qt::Key_Delete, Qt::ControlModifier},
                  {Qt::Key_Backspace, Qt::AltModifier},
-                 {Qt::Key_Insert, Qt::ShiftModifier},
                  {Qt::Key_Z, Qt::ControlModifier},
                  {Qt::Key_F3, Qt::NoModifier},
              })
             press(key, modifiers);
-        view->removeEventFilter(&spy);
-        QCOMPARE(spy.keys.size(), 0);
         QCOMPARE(view->Model().Cursor, 2);
         QCOMPARE(int(document->ReadByte(2)), 2);
         QVERIFY(!document->IsDirty());
+        // Clear All may run; the view still never sees a Delete.
+        press(Qt::Key_Delete, Qt::ControlModifier);
+        view->removeEventFilter(&spy);
+        QCOMPARE(spy.keys.size(), 0);
         // Keys of no command still reach the view.
+        document->WriteByte(0x12, 2);
         press(Qt::Key_Delete);
         QCOMPARE(int(document->ReadByte(2)), 0xFF);
     }
