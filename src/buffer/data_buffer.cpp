@@ -44,8 +44,8 @@ uint8_t fold(uint8_t c)
 // A byte ORed with 0x20 equals a lower-case letter exactly when it is that
 // letter in either case, so the same test serves both comparisons.
 struct ODataBuffer::Matcher {
-    Matcher(const uint8_t* pattern, int32_t length, bool exact)
-        : length(length), compared(length), exact(exact)
+    Matcher(const uint8_t* pattern, int32_t length, bool exact, const MatchFilter& filter)
+        : length(length), compared(length), exact(exact), filter(filter ? &filter : nullptr)
     {
         if (exact) {
             bytes = pattern;
@@ -95,6 +95,8 @@ struct ODataBuffer::Matcher {
         return true;
     }
 
+    bool accepts(int32_t address) const { return !filter || (*filter)(address); }
+
     bool passes(const uint8_t* s) const
     {
         return uint8_t(s[anchor[0]] | mask[0]) == value[0] && uint8_t(s[anchor[1]] | mask[1]) == value[1];
@@ -114,9 +116,10 @@ struct ODataBuffer::Matcher {
     }
 #endif
 
-    // Index of the first (last) matching candidate among text[0..candidates);
-    // the text holds `compared` - 1 bytes beyond the last candidate.
-    int32_t scanForward(const uint8_t* text, int32_t candidates) const
+    // Index of the first (last) accepted match among text[0..candidates),
+    // the text's first byte lying at `address`; the text holds `compared` - 1
+    // bytes beyond the last candidate.
+    int32_t scanForward(const uint8_t* text, int32_t candidates, int32_t address) const
     {
         const uint8_t* s = text;
         const uint8_t* end = text + candidates;
@@ -124,30 +127,30 @@ struct ODataBuffer::Matcher {
         for (; end - s >= 16; s += 16)
             for (int hits = passing16(s); hits; hits &= hits - 1) {
                 const uint8_t* candidate = s + __builtin_ctz(unsigned(hits));
-                if (matches(candidate))
+                if (matches(candidate) && accepts(address + int32_t(candidate - text)))
                     return int32_t(candidate - text);
             }
 #endif
         for (; s < end; ++s)
-            if (passes(s) && matches(s))
+            if (passes(s) && matches(s) && accepts(address + int32_t(s - text)))
                 return int32_t(s - text);
         return -1;
     }
 
-    int32_t scanBackward(const uint8_t* text, int32_t candidates) const
+    int32_t scanBackward(const uint8_t* text, int32_t candidates, int32_t address) const
     {
         const uint8_t* s = text + candidates;
 #if defined(__SSE2__)
         for (; s - text >= 16; s -= 16)
             for (int hits = passing16(s - 16); hits; hits &= ~(1 << (31 - __builtin_clz(unsigned(hits))))) {
                 const uint8_t* candidate = s - 16 + (31 - __builtin_clz(unsigned(hits)));
-                if (matches(candidate))
+                if (matches(candidate) && accepts(address + int32_t(candidate - text)))
                     return int32_t(candidate - text);
             }
 #endif
         while (s > text) {
             --s;
-            if (passes(s) && matches(s))
+            if (passes(s) && matches(s) && accepts(address + int32_t(s - text)))
                 return int32_t(s - text);
         }
         return -1;
@@ -161,6 +164,7 @@ struct ODataBuffer::Matcher {
     size_t anchor[2] = {0, 0};
     uint8_t value[2] = {0, 0};
     uint8_t mask[2] = {0, 0};
+    const MatchFilter* filter;
 };
 
 ODataBuffer::ODataBuffer() = default;
@@ -291,6 +295,14 @@ const uint8_t* ODataBuffer::BlockBytes(int32_t index) const
     return block ? block : kErasedBlock.data();
 }
 
+uint8_t ODataBuffer::Peek(int32_t address) const
+{
+    if (address < 0 || address >= AddressLimit)
+        return FillValue;
+    const int32_t index = address / BlockSize;
+    return BlockBytes(index)[address - index * BlockSize];
+}
+
 void ODataBuffer::CopyOut(int32_t address, int32_t count, uint8_t* out) const
 {
     while (count > 0) {
@@ -321,14 +333,21 @@ int32_t ODataBuffer::FindFlat(int32_t first, int32_t last, const Matcher& matche
         std::reverse(text.get(), text.get() + n);
         std::reverse(pattern.begin(), pattern.end());
     }
-    const void* hit = memmem(text.get(), n, pattern.data(), pattern.size());
-    if (!hit)
-        return -1;
-    int32_t offset = int32_t(static_cast<const uint8_t*>(hit) - text.get());
-    return forward ? first + offset : last - offset;
+    for (size_t from = 0; from < n;) {
+        const void* hit = memmem(text.get() + from, n - from, pattern.data(), pattern.size());
+        if (!hit)
+            return -1;
+        const size_t offset = size_t(static_cast<const uint8_t*>(hit) - text.get());
+        const int32_t address = forward ? first + int32_t(offset) : last - int32_t(offset);
+        if (matcher.accepts(address))
+            return address;
+        from = offset + 1;
+    }
+    return -1;
 }
 
-int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exact, int32_t length)
+int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exact, int32_t length,
+                                  const MatchFilter& accept)
 {
     if (!pattern || length < 1 || length > size_)
         return -1;
@@ -336,7 +355,7 @@ int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exac
     const int32_t last = End() - length;
     if (first > last)
         return -1;
-    const Matcher matcher(pattern, length, exact);
+    const Matcher matcher(pattern, length, exact, accept);
     if (length > kInPlaceLimit)
         return FindFlat(first, last, matcher, true);
 
@@ -351,7 +370,7 @@ int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exac
         const int32_t blockEnd = base + BlockSize;
         int32_t q = std::min(last, blockEnd - length);
         if (p <= q) {
-            int32_t hit = matcher.scanForward(BlockBytes(index) + (p - base), q - p + 1);
+            int32_t hit = matcher.scanForward(BlockBytes(index) + (p - base), q - p + 1, p);
             if (hit >= 0)
                 return p + hit;
             p = q + 1;
@@ -359,7 +378,7 @@ int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exac
         q = std::min(last, blockEnd - 1);
         if (p <= q) {
             CopyOut(p, q - p + length, seam.data());
-            int32_t hit = matcher.scanForward(seam.data(), q - p + 1);
+            int32_t hit = matcher.scanForward(seam.data(), q - p + 1, p);
             if (hit >= 0)
                 return p + hit;
             p = q + 1;
@@ -368,7 +387,8 @@ int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exac
     return -1;
 }
 
-int32_t ODataBuffer::FindBackward(int32_t from, const uint8_t* pattern, bool exact, int32_t length)
+int32_t ODataBuffer::FindBackward(int32_t from, const uint8_t* pattern, bool exact, int32_t length,
+                                   const MatchFilter& accept)
 {
     if (!pattern || length < 1 || length > size_ || from < 0)
         return -1;
@@ -378,7 +398,7 @@ int32_t ODataBuffer::FindBackward(int32_t from, const uint8_t* pattern, bool exa
     const int32_t last = int32_t(matchEnd - length);
     if (last < first)
         return -1;
-    const Matcher matcher(pattern, length, exact);
+    const Matcher matcher(pattern, length, exact, accept);
     if (length > kInPlaceLimit)
         return FindFlat(first, last, matcher, false);
 
@@ -391,14 +411,14 @@ int32_t ODataBuffer::FindBackward(int32_t from, const uint8_t* pattern, bool exa
         int32_t q = std::max(first, blockEnd - length + 1);
         if (q <= p) {
             CopyOut(q, p - q + length, seam.data());
-            int32_t hit = matcher.scanBackward(seam.data(), p - q + 1);
+            int32_t hit = matcher.scanBackward(seam.data(), p - q + 1, q);
             if (hit >= 0)
                 return q + hit;
             p = q - 1;
         }
         q = std::max(first, base);
         if (q <= p) {
-            int32_t hit = matcher.scanBackward(BlockBytes(index) + (q - base), p - q + 1);
+            int32_t hit = matcher.scanBackward(BlockBytes(index) + (q - base), p - q + 1, q);
             if (hit >= 0)
                 return q + hit;
             p = q - 1;

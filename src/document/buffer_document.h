@@ -20,6 +20,7 @@
 class ODataBuffer;
 class FileInStream;
 class OFFCIn;
+struct FindRequest;
 
 class OBufferDocument {
 public:
@@ -110,11 +111,13 @@ public:
     // Undoes the newest entry: where the change was, or -1.
     int32_t Undo();
     bool CanUndo();
-    // Pattern search within the window: downwards the first match at or after
-    // `from`, with `up` the last one ending at or before `from`; a match at
-    // `from` itself is passed over. -1 when none.
-    int32_t Find(const uint8_t* pattern, int32_t length, bool exact, bool up, bool wholeWords,
-                 int32_t from);
+    // Searches the window for the request's pattern from `from` (which must
+    // lie in start..End): downwards the first match at or after it, upwards
+    // the last one ending at or before it. A match at `from` itself is passed
+    // over, so repeated searches move on from hit to hit; in ASCII mode with
+    // whole words, so is a match touching a letter or digit, the window's
+    // ends counting as word boundaries. -1 when none.
+    int32_t Find(const FindRequest& request, int32_t from);
 
     // --- Window, sum, rows ---
     int32_t Start() const;

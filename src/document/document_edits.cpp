@@ -4,6 +4,7 @@
 #include "document/buffer_document.h"
 
 #include "buffer/data_buffer.h"
+#include "dialogs/find_request.h"
 
 #include <algorithm>
 #include <new>
@@ -334,27 +335,28 @@ int32_t OBufferDocument::UndoStep()
     return result;
 }
 
-int32_t OBufferDocument::Find(const uint8_t* pattern, int32_t length, bool exact, bool up, bool wholeWords,
-                              int32_t from)
+int32_t OBufferDocument::Find(const FindRequest& request, int32_t from)
 {
     ODataBuffer& buffer = *buffer_;
-    if (length <= 0)
+    const size_t available = request.hex ? request.pattern.size() : request.text.size();
+    const int32_t length = request.length;
+    if (length < 1 || size_t(length) > available || from < buffer.Start() || from > buffer.End())
         return -1;
-    for (;;) {
-        if (from < buffer.Start() || from > buffer.End())
-            return -1;
-        int32_t match = up ? buffer.FindBackward(from, pattern, exact, length)
-                           : buffer.FindForward(from, pattern, exact, length);
-        if (match < 0)
-            return -1;
-        bool reject = match == from;
-        if (wholeWords && !reject) {
-            int64_t after = static_cast<int64_t>(match) + length;
-            reject = (after < buffer.End() && IsWordByte(buffer.At(static_cast<int32_t>(after)))) ||
-                     (match != buffer.Start() && IsWordByte(buffer.At(match - 1)));
-        }
-        if (!reject)
-            return match;
-        from = up ? match - 1 : match + 1;
-    }
+    const bool exact = request.hex || request.matchCase;
+    const bool words = request.wholeWords && request.ascii;
+    // Matches are refused inside the search rather than searched for again
+    // one by one: text dense with partial words would otherwise cost a new
+    // search per refused match.
+    const auto accept = [&buffer, from, length, words](int32_t match) {
+        if (match == from)
+            return false;
+        if (!words)
+            return true;
+        const int64_t after = int64_t(match) + length;
+        if (after < buffer.End() && IsWordByte(buffer.Peek(int32_t(after))))
+            return false;
+        return match == buffer.Start() || !IsWordByte(buffer.Peek(match - 1));
+    };
+    return request.up ? buffer.FindBackward(from, request.Bytes(), exact, length, accept)
+                      : buffer.FindForward(from, request.Bytes(), exact, length, accept);
 }

@@ -1,5 +1,6 @@
 #include "view/view_model.h"
 
+#include "dialogs/find_request.h"
 #include "document/buffer_document.h"
 
 #include <algorithm>
@@ -375,6 +376,19 @@ void OViewModel::FocusLost()
     ShiftDown = false;
     CtrlDown = false;
     Dragging = false;
+}
+
+int32_t OViewModel::Find(const FindRequest& request)
+{
+    const int32_t found = doc_.Find(request, Cursor);
+    if (found < 0)
+        return -1;
+    Cursor = found;
+    LowNibble = false;
+    ClearSelection();
+    EnsureCursorVisible();
+    damage_.rowArea = true;
+    return found;
 }
 
 void OViewModel::RepaintRow(int32_t row) { damage_.rows.emplace_back(row, row); }

@@ -14,6 +14,7 @@
 #include <vector>
 
 class OBufferDocument;
+struct FindRequest;
 
 // What the last operations ask the window to redraw.
 struct ViewDamage {
@@ -149,6 +150,11 @@ public:
         damage_.rowArea = true;
         damage_.cursorNotice = true;
     }
+
+    // Serves a find request from the cursor. On a match the cursor moves
+    // onto it, ready for typing, with the selection cleared and the row
+    // brought into view; the address, or -1 with nothing changed.
+    int32_t Find(const FindRequest& request);
 
     // Ask for `PaintRow`-style repaints.
     void RepaintRow(int32_t row);

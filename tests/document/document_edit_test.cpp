@@ -1,3 +1,4 @@
+#include "dialogs/find_request.h"
 #include "document/document_fixture.h"
 
 #include <algorithm>
@@ -325,12 +326,21 @@ TEST_F(DocumentTest, FindSkipsTheStartingPointAndHonoursWordBounds)
 {
     std::string text = "cat scatter cat";
     auto doc = LoadBytes(Bytes(text.begin(), text.end()));
-    const uint8_t cat[] = {'C', 'A', 'T'};
-    EXPECT_EQ(doc->Find(cat, 3, false, false, false, 0), 5);
-    EXPECT_EQ(doc->Find(cat, 3, false, false, true, 0), 12);
-    EXPECT_EQ(doc->Find(cat, 3, true, false, false, 0), -1);
-    EXPECT_EQ(doc->Find(cat, 3, false, true, false, 14), 12);
-    EXPECT_EQ(doc->Find(cat, 3, false, true, false, 13), 5);
+    const auto find = [&](bool matchCase, bool up, bool wholeWords, int32_t from) {
+        FindRequest request;
+        request.text = "CAT";
+        request.length = 3;
+        request.matchCase = matchCase;
+        request.up = up;
+        request.down = !up;
+        request.wholeWords = wholeWords;
+        return doc->Find(request, from);
+    };
+    EXPECT_EQ(find(false, false, false, 0), 5);
+    EXPECT_EQ(find(false, false, true, 0), 12);
+    EXPECT_EQ(find(true, false, false, 0), -1);
+    EXPECT_EQ(find(false, true, false, 14), 12);
+    EXPECT_EQ(find(false, true, false, 13), 5);
 }
 
 TEST_F(DocumentTest, RandomEditsUndoBackToTheOpenedDocument)
