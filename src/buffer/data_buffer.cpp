@@ -31,6 +31,11 @@ uint8_t fold(uint8_t c)
     return uint8_t(c - 'A') < 26 ? uint8_t(c | 0x20) : c;
 }
 
+bool isWordByte(uint8_t c)
+{
+    return uint8_t((c | 0x20) - 'a') < 26 || uint8_t(c - '0') < 10;
+}
+
 } // namespace
 
 // The pattern as compared: folded to lower case and cut after its first zero
@@ -44,8 +49,8 @@ uint8_t fold(uint8_t c)
 // A byte ORed with 0x20 equals a lower-case letter exactly when it is that
 // letter in either case, so the same test serves both comparisons.
 struct ODataBuffer::Matcher {
-    Matcher(const uint8_t* pattern, int32_t length, bool exact, const MatchFilter& filter)
-        : length(length), compared(length), exact(exact), filter(filter ? &filter : nullptr)
+    Matcher(const ODataBuffer& buffer, const uint8_t* pattern, int32_t length, bool exact, bool words)
+        : buffer(buffer), length(length), compared(length), exact(exact), words(words)
     {
         if (exact) {
             bytes = pattern;
@@ -95,7 +100,16 @@ struct ODataBuffer::Matcher {
         return true;
     }
 
-    bool accepts(int32_t address) const { return !filter || (*filter)(address); }
+    // The whole-word rule at a match; the window's ends are word boundaries.
+    bool accepts(int32_t address) const
+    {
+        if (!words)
+            return true;
+        const int32_t after = address + length;
+        if (after < buffer.End() && isWordByte(buffer.Peek(after)))
+            return false;
+        return address == buffer.Start() || !isWordByte(buffer.Peek(address - 1));
+    }
 
     bool passes(const uint8_t* s) const
     {
@@ -114,22 +128,67 @@ struct ODataBuffer::Matcher {
                                      _mm_cmpeq_epi8(two, _mm_set1_epi8(char(value[1]))));
         return _mm_movemask_epi8(both);
     }
+
+    static __m128i wordBytes16(const uint8_t* s)
+    {
+        // Unsigned range tests as signed compares on bytes shifted by 0x80.
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+        const __m128i letter = _mm_cmplt_epi8(_mm_add_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8(char(0x80 - 'a'))),
+                                              _mm_set1_epi8(char(0x80 + 26)));
+        const __m128i digit = _mm_cmplt_epi8(_mm_add_epi8(v, _mm_set1_epi8(char(0x80 - '0'))),
+                                             _mm_set1_epi8(char(0x80 + 10)));
+        return _mm_or_si128(letter, digit);
+    }
+
+    // Bit i set when candidate s + i has a letter or digit right before or
+    // after it. Text dense with partial words (every third byte a candidate
+    // in "cabcab...") is ruled out sixteen candidates at a time this way.
+    int touching16(const uint8_t* s) const
+    {
+        return _mm_movemask_epi8(_mm_or_si128(wordBytes16(s - 1), wordBytes16(s + length)));
+    }
 #endif
+
+    // The candidates of a scan whose neighbours may be tested sixteen at a
+    // time: their neighbours lie in readable memory [lo, hi) and inside the
+    // window, where the rule does not bend for the window's ends.
+    struct Neighbours {
+        int32_t first = 1;
+        int32_t last = 0;
+        bool covers(int32_t i) const { return i >= first && i + 15 <= last; }
+    };
+
+    Neighbours neighbours(const uint8_t* text, int32_t address, const uint8_t* lo, const uint8_t* hi) const
+    {
+        Neighbours n;
+        if (!words || !lo)
+            return n;
+        n.first = int32_t(std::max<int64_t>(lo - text + 1, int64_t(buffer.Start()) - address + 1));
+        n.last = int32_t(std::min<int64_t>(hi - text - length - 1, int64_t(buffer.End()) - address - length - 1));
+        return n;
+    }
 
     // Index of the first (last) accepted match among text[0..candidates),
     // the text's first byte lying at `address`; the text holds `compared` - 1
-    // bytes beyond the last candidate.
-    int32_t scanForward(const uint8_t* text, int32_t candidates, int32_t address) const
+    // bytes beyond the last candidate, and [lo, hi) around it, when given,
+    // is readable too.
+    int32_t scanForward(const uint8_t* text, int32_t candidates, int32_t address,
+                        const uint8_t* lo = nullptr, const uint8_t* hi = nullptr) const
     {
         const uint8_t* s = text;
         const uint8_t* end = text + candidates;
 #if defined(__SSE2__)
-        for (; end - s >= 16; s += 16)
-            for (int hits = passing16(s); hits; hits &= hits - 1) {
+        const Neighbours around = neighbours(text, address, lo, hi);
+        for (; end - s >= 16; s += 16) {
+            int hits = passing16(s);
+            if (hits && around.covers(int32_t(s - text)))
+                hits &= ~touching16(s);
+            for (; hits; hits &= hits - 1) {
                 const uint8_t* candidate = s + __builtin_ctz(unsigned(hits));
                 if (matches(candidate) && accepts(address + int32_t(candidate - text)))
                     return int32_t(candidate - text);
             }
+        }
 #endif
         for (; s < end; ++s)
             if (passes(s) && matches(s) && accepts(address + int32_t(s - text)))
@@ -137,16 +196,22 @@ struct ODataBuffer::Matcher {
         return -1;
     }
 
-    int32_t scanBackward(const uint8_t* text, int32_t candidates, int32_t address) const
+    int32_t scanBackward(const uint8_t* text, int32_t candidates, int32_t address,
+                         const uint8_t* lo = nullptr, const uint8_t* hi = nullptr) const
     {
         const uint8_t* s = text + candidates;
 #if defined(__SSE2__)
-        for (; s - text >= 16; s -= 16)
-            for (int hits = passing16(s - 16); hits; hits &= ~(1 << (31 - __builtin_clz(unsigned(hits))))) {
+        const Neighbours around = neighbours(text, address, lo, hi);
+        for (; s - text >= 16; s -= 16) {
+            int hits = passing16(s - 16);
+            if (hits && around.covers(int32_t(s - 16 - text)))
+                hits &= ~touching16(s - 16);
+            for (; hits; hits &= ~(1 << (31 - __builtin_clz(unsigned(hits))))) {
                 const uint8_t* candidate = s - 16 + (31 - __builtin_clz(unsigned(hits)));
                 if (matches(candidate) && accepts(address + int32_t(candidate - text)))
                     return int32_t(candidate - text);
             }
+        }
 #endif
         while (s > text) {
             --s;
@@ -156,15 +221,16 @@ struct ODataBuffer::Matcher {
         return -1;
     }
 
+    const ODataBuffer& buffer;
     int32_t length;
     int32_t compared;
     bool exact;
+    bool words;
     const uint8_t* bytes = nullptr;
     std::vector<uint8_t> folded;
     size_t anchor[2] = {0, 0};
     uint8_t value[2] = {0, 0};
     uint8_t mask[2] = {0, 0};
-    const MatchFilter* filter;
 };
 
 ODataBuffer::ODataBuffer() = default;
@@ -300,7 +366,8 @@ uint8_t ODataBuffer::Peek(int32_t address) const
     if (address < 0 || address >= AddressLimit)
         return FillValue;
     const int32_t index = address / BlockSize;
-    return BlockBytes(index)[address - index * BlockSize];
+    const uint8_t* block = blocks_[index].get();
+    return block ? block[address - index * BlockSize] : FillValue;
 }
 
 void ODataBuffer::CopyOut(int32_t address, int32_t count, uint8_t* out) const
@@ -347,7 +414,7 @@ int32_t ODataBuffer::FindFlat(int32_t first, int32_t last, const Matcher& matche
 }
 
 int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exact, int32_t length,
-                                  const MatchFilter& accept)
+                                  bool wholeWords)
 {
     if (!pattern || length < 1 || length > size_)
         return -1;
@@ -355,7 +422,7 @@ int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exac
     const int32_t last = End() - length;
     if (first > last)
         return -1;
-    const Matcher matcher(pattern, length, exact, accept);
+    const Matcher matcher(*this, pattern, length, exact, wholeWords);
     if (length > kInPlaceLimit)
         return FindFlat(first, last, matcher, true);
 
@@ -370,7 +437,8 @@ int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exac
         const int32_t blockEnd = base + BlockSize;
         int32_t q = std::min(last, blockEnd - length);
         if (p <= q) {
-            int32_t hit = matcher.scanForward(BlockBytes(index) + (p - base), q - p + 1, p);
+            int32_t hit = matcher.scanForward(BlockBytes(index) + (p - base), q - p + 1, p, BlockBytes(index),
+                                                 BlockBytes(index) + BlockSize);
             if (hit >= 0)
                 return p + hit;
             p = q + 1;
@@ -388,7 +456,7 @@ int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exac
 }
 
 int32_t ODataBuffer::FindBackward(int32_t from, const uint8_t* pattern, bool exact, int32_t length,
-                                   const MatchFilter& accept)
+                                   bool wholeWords)
 {
     if (!pattern || length < 1 || length > size_ || from < 0)
         return -1;
@@ -398,7 +466,7 @@ int32_t ODataBuffer::FindBackward(int32_t from, const uint8_t* pattern, bool exa
     const int32_t last = int32_t(matchEnd - length);
     if (last < first)
         return -1;
-    const Matcher matcher(pattern, length, exact, accept);
+    const Matcher matcher(*this, pattern, length, exact, wholeWords);
     if (length > kInPlaceLimit)
         return FindFlat(first, last, matcher, false);
 
@@ -418,7 +486,8 @@ int32_t ODataBuffer::FindBackward(int32_t from, const uint8_t* pattern, bool exa
         }
         q = std::max(first, base);
         if (q <= p) {
-            int32_t hit = matcher.scanBackward(BlockBytes(index) + (q - base), p - q + 1, q);
+            int32_t hit = matcher.scanBackward(BlockBytes(index) + (q - base), p - q + 1, q, BlockBytes(index),
+                                                  BlockBytes(index) + BlockSize);
             if (hit >= 0)
                 return q + hit;
             p = q - 1;

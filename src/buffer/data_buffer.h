@@ -9,7 +9,6 @@
 // arithmetic on them can overflow whatever the callers pass.
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 class ODataBuffer {
@@ -84,22 +83,16 @@ public:
         return AtSlow(address);
     }
 
-    // Decides whether a match at an address counts; the search passes over
-    // the matches it refuses, so a caller's extra rule (whole words) costs
-    // one call per match rather than one search per match.
-    using MatchFilter = std::function<bool(int32_t address)>;
-
     // Lowest match at or above `from` that ends within the window; -1 if none.
+    // With `wholeWords`, a match with a letter or digit (A-Z, a-z, 0-9) right
+    // before or after it inside the window is passed over; the window's ends
+    // count as word boundaries.
     int32_t FindForward(int32_t from, const uint8_t* pattern, bool exact, int32_t length,
-                        const MatchFilter& accept = {});
+                        bool wholeWords = false);
     // Highest match at or above start that ends at or before `from`; -1 if none.
     int32_t FindBackward(int32_t from, const uint8_t* pattern, bool exact, int32_t length,
-                         const MatchFilter& accept = {});
+                         bool wholeWords = false);
 
-    // The byte stored at `address`, 0xFF where nothing was ever written or
-    // outside the address space. Unlike At it neither widens the window nor
-    // obtains memory, so a search can look around its matches freely.
-    uint8_t Peek(int32_t address) const;
 
     // Number of blocks obtained so far (memory in use is this times BlockSize).
     int32_t BlockCount() const { return blockCount_; }
@@ -116,6 +109,10 @@ private:
     // returns the byte's location, or null when the address is unreachable.
     uint8_t* Select(int32_t address);
     void DropCurrent();
+
+    // The byte stored at `address`, 0xFF where never written or outside the
+    // address space; unlike At it neither widens the window nor obtains memory.
+    uint8_t Peek(int32_t address) const;
 
     // Bytes of a block for reading: the stored block, or a shared erased
     // block when it was never obtained, so searching allocates nothing.

@@ -14,11 +14,6 @@ constexpr uint8_t kErased = 0xFF;
 
 bool InAddressSpace(int64_t address) { return address >= 0 && address < ODataBuffer::AddressLimit; }
 
-bool IsWordByte(uint8_t b)
-{
-    return (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9');
-}
-
 // Brackets an operation on many bytes: busy window and wait cursor.
 class LongOperation {
 public:
@@ -344,19 +339,9 @@ int32_t OBufferDocument::Find(const FindRequest& request, int32_t from)
         return -1;
     const bool exact = request.hex || request.matchCase;
     const bool words = request.wholeWords && request.ascii;
-    // Matches are refused inside the search rather than searched for again
-    // one by one: text dense with partial words would otherwise cost a new
-    // search per refused match.
-    const auto accept = [&buffer, from, length, words](int32_t match) {
-        if (match == from)
-            return false;
-        if (!words)
-            return true;
-        const int64_t after = int64_t(match) + length;
-        if (after < buffer.End() && IsWordByte(buffer.Peek(int32_t(after))))
-            return false;
-        return match == buffer.Start() || !IsWordByte(buffer.Peek(match - 1));
-    };
-    return request.up ? buffer.FindBackward(from, request.Bytes(), exact, length, accept)
-                      : buffer.FindForward(from, request.Bytes(), exact, length, accept);
+    // A match at `from` itself is passed over. Upwards matches end at or
+    // before `from`, so only a one-byte match can begin there.
+    if (request.up)
+        return buffer.FindBackward(length == 1 ? from - 1 : from, request.Bytes(), exact, length, words);
+    return buffer.FindForward(from + 1, request.Bytes(), exact, length, words);
 }

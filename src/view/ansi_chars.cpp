@@ -28,3 +28,22 @@ int32_t UnicodeToAnsi(char32_t c)
             return 0x80 + i;
     return -1;
 }
+
+std::string AnsiToUtf8(std::string_view bytes)
+{
+    std::string text;
+    for (const char byte : bytes) {
+        const char16_t c = AnsiToUnicode(uint8_t(byte));
+        if (c < 0x80) {
+            text += char(c);
+        } else if (c < 0x800) {
+            text += char(0xC0 | (c >> 6));
+            text += char(0x80 | (c & 0x3F));
+        } else {
+            text += char(0xE0 | (c >> 12));
+            text += char(0x80 | ((c >> 6) & 0x3F));
+            text += char(0x80 | (c & 0x3F));
+        }
+    }
+    return text;
+}

@@ -3,8 +3,12 @@
 // code page, and typed characters reach the buffer as bytes of that page.
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 // The character a byte stands for.
 char16_t AnsiToUnicode(uint8_t byte);
 // The byte for a typed character; -1 when the page has none.
 int32_t UnicodeToAnsi(char32_t c);
+// Bytes of the page as UTF-8 text, for showing them in messages.
+std::string AnsiToUtf8(std::string_view bytes);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <climits>
 #include <cstring>
 #include <random>
@@ -20,16 +21,18 @@ void putAt(ODataBuffer& buffer, int32_t address, const std::string& bytes)
         buffer.Put(uint8_t(c));
 }
 
-int32_t forward(ODataBuffer& buffer, int32_t from, const std::string& pattern, bool exact = true)
+int32_t forward(ODataBuffer& buffer, int32_t from, const std::string& pattern, bool exact = true,
+                bool wholeWords = false)
 {
     return buffer.FindForward(from, reinterpret_cast<const uint8_t*>(pattern.data()), exact,
-                              int32_t(pattern.size()));
+                              int32_t(pattern.size()), wholeWords);
 }
 
-int32_t backward(ODataBuffer& buffer, int32_t from, const std::string& pattern, bool exact = true)
+int32_t backward(ODataBuffer& buffer, int32_t from, const std::string& pattern, bool exact = true,
+                 bool wholeWords = false)
 {
     return buffer.FindBackward(from, reinterpret_cast<const uint8_t*>(pattern.data()), exact,
-                               int32_t(pattern.size()));
+                               int32_t(pattern.size()), wholeWords);
 }
 
 TEST(DataBuffer, WindowGrowsUpwardsAndDownwards)
@@ -358,6 +361,61 @@ TEST(DataBufferSearch, AgreesWithAPlainScanOnRandomContents)
             << "round " << round;
         EXPECT_EQ(buffer.FindBackward(from, pattern.data(), exact, length), expectBackward)
             << "round " << round;
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(DataBufferSearch, WholeWordsAgreeWithAPlainScan)
+{
+    // Short words among blanks and underscores across two seams, with words
+    // running on past both ends of the window: those outside bytes must not
+    // count, the window's ends being word boundaries.
+    std::mt19937 random(11);
+    const int32_t first = kBlock - 700;
+    const int32_t end = 3 * kBlock + 700;
+    std::vector<uint8_t> mirror(size_t(end + 10), 0xFF);
+    ODataBuffer buffer;
+    ASSERT_TRUE(buffer.SetPosition(first - 10));
+    const char alphabet[] = "abAB19 _\x80";
+    for (int32_t a = first - 10; a < end + 10; ++a) {
+        const uint8_t byte = uint8_t(alphabet[random() % 9]);
+        mirror[size_t(a)] = byte;
+        buffer.Put(byte);
+    }
+    // Whole words at both ends of the window, inside longer ones.
+    for (const auto& [at, text] : {std::pair<int32_t, std::string>(first - 1, "bab "), {end - 3, " abb"}}) {
+        buffer.SetPosition(at);
+        for (char c : text) {
+            mirror[size_t(buffer.Position())] = uint8_t(c);
+            buffer.Put(uint8_t(c));
+        }
+    }
+    buffer.SetWindow(first, end - 1);
+    const auto word = [](uint8_t c) { return std::isalnum(c) != 0; };
+    const auto wholeAt = [&](int32_t p, const std::string& pattern) {
+        const int32_t n = int32_t(pattern.size());
+        for (int32_t i = 0; i < n; ++i)
+            if (std::tolower(mirror[size_t(p + i)]) != std::tolower(uint8_t(pattern[size_t(i)])))
+                return false;
+        return (p == first || !word(mirror[size_t(p - 1)])) && (p + n == end || !word(mirror[size_t(p + n)]));
+    };
+    for (const std::string pattern : {"a", "ab", "b1", "ab9", "A_b"}) {
+        const int32_t n = int32_t(pattern.size());
+        for (int32_t from : {first, first + 1, kBlock - 5, kBlock + 3, 2 * kBlock - 1, end - n, end}) {
+            int32_t down = -1;
+            for (int32_t p = from; p + n <= end && down < 0; ++p)
+                if (wholeAt(p, pattern))
+                    down = p;
+            int32_t up = -1;
+            for (int32_t p = std::min(from - n + 1, end - n); p >= first && up < 0; --p)
+                if (wholeAt(p, pattern))
+                    up = p;
+            EXPECT_EQ(forward(buffer, from, pattern, false, true), down) << pattern << " from " << from;
+            EXPECT_EQ(backward(buffer, from, pattern, false, true), up) << pattern << " from " << from;
+        }
     }
 }
 

@@ -1,7 +1,9 @@
 #include "app/qt/mdi_windows.h"
 
 #include "app/qt/doc_manager.h"
+#include "app/qt/find_commands.h"
 #include "document/buffer_document.h"
+#include "view/qt/buffer_view.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -13,6 +15,10 @@ TTovikMDIClient::TTovikMDIClient(QObject* application, QWidget* parent) : QMdiAr
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     if (application)
         QCoreApplication::postEvent(application, new QEvent(StartupOpenEvent));
+    find = new TFindCommands(this, [this]() -> OBufferView* {
+        auto* child = qobject_cast<TTovikMDIChild*>(activeSubWindow());
+        return child && !child->Closing() ? qobject_cast<OBufferView*>(child->View()) : nullptr;
+    });
 }
 
 TTovikMDIChild::TTovikMDIChild(OBufferDocument& document, OTovikDocManager& manager, QWidget* view)

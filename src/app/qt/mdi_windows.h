@@ -8,6 +8,7 @@
 
 class OBufferDocument;
 class OTovikDocManager;
+class TFindCommands;
 
 // Queued to the application when the client window is set up, so the
 // startup files open once the main window is shown and events flow.
@@ -20,6 +21,12 @@ class TTovikMDIClient : public QMdiArea {
 public:
     // Posts StartupOpenEvent to `application`.
     TTovikMDIClient(QObject* application, QWidget* parent = nullptr);
+
+    // Find and Next, over the find request the client keeps.
+    TFindCommands& Find() const { return *find; }
+
+private:
+    TFindCommands* find;
 };
 
 class TTovikMDIChild : public QMdiSubWindow {

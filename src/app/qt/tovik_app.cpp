@@ -9,6 +9,7 @@
 #include "app/window_layout.h"
 #include "app/qt/about_dlg.h"
 #include "app/qt/doc_manager.h"
+#include "app/qt/find_commands.h"
 #include "app/qt/help_window.h"
 #include "app/qt/main_frame.h"
 #include "app/qt/options_dlg.h"
@@ -314,10 +315,8 @@ void TTovikApp::updateCommandStates()
     for (int id : {CmInsert, CmFillSelection, CmSetSelection, CmResizeBuffer, CmSelectAll, CmPositionCursor,
                    CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll})
         enable(id, view && view->CommandEnabled(id));
-    // The find commands are not part of this build yet: they stay grey
-    // rather than pretend to work.
     for (int id : {CmFind, CmFindNext})
-        enable(id, false);
+        enable(id, view != nullptr);
     // Printing needs a printer object that reports no error; finding out
     // makes one.
     if (document && !AppPrinter)
@@ -352,6 +351,8 @@ void TTovikApp::Command(int id)
     case CmFileClose: docManager->CmFileClose(); break;
     case CmExit: frame->close(); break;
     case CmSettings: EditSettings(frame, docManager, this, IniFilePath, FontFilePath); break;
+    case CmFind: ClientArea->Find().CmFind(); break;
+    case CmFindNext: ClientArea->Find().CmFindNext(); break;
     case CmCascade: arrangeChildren(false); break;
     case CmTile: arrangeChildren(true); break;
     case CmArrangeIcons: {

@@ -1,5 +1,6 @@
 #include "view/qt/buffer_view.h"
 
+#include "dialogs/find_request.h"
 #include "settings/settings_record.h"
 #include "document/buffer_document.h"
 #include "print/qt/page_device.h"
@@ -411,6 +412,19 @@ bool OBufferView::Command(int id)
     }
     ApplyDamage();
     return true;
+}
+
+void OBufferView::ServeFind(const FindRequest& request)
+{
+    if (RefuseWhileBusy())
+        return;
+    if (model_.Find(request) < 0) {
+        doc_->Host().MessageBox(AnsiToUtf8(request.text), CantFindCaption, mbIconInformation | mbOk);
+        return;
+    }
+    ApplyDamage();
+    window()->activateWindow();
+    setFocus(Qt::OtherFocusReason);
 }
 
 void OBufferView::Render(QPainter& painter, const QRect& clip, bool marks)

@@ -22,6 +22,7 @@ class OBufferDocument;
 struct OPageDeviceFigures;
 struct OPrintSetup;
 class OMemoryView;
+struct FindRequest;
 class QAction;
 class QHeaderView;
 class QMenu;
@@ -96,6 +97,11 @@ public:
 
     // Shows the busy refusal when the document is busy; true then.
     bool RefuseWhileBusy();
+
+    // Searches from the cursor as the Find dialog and Next ask. A hit takes
+    // the cursor and the keyboard focus, so the user can type there at once;
+    // no hit leaves the cursor and says "Can't find" with the text as typed.
+    void ServeFind(const FindRequest& request);
 
     // Draws the view's client area (rows, or the busy text) onto `painter`.
     void Render(QPainter& painter, const QRect& clip, bool marks);

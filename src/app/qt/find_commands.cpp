@@ -1,0 +1,71 @@
+#include "app/qt/find_commands.h"
+
+#include "app/program_paths.h"
+#include "app/qt/shell_services.h"
+#include "dialogs/qt/find_dialog.h"
+#include "document/document_host.h"
+#include "view/qt/buffer_view.h"
+
+TFindCommands::TFindCommands(QWidget* owner, std::function<OBufferView*()> activeView)
+    : QObject(owner), owner(owner), activeView(std::move(activeView))
+{
+}
+
+TFindCommands::~TFindCommands()
+{
+    delete dialog.data();
+}
+
+void TFindCommands::CmFind()
+{
+    if (dialogOpen) {
+        dialog->raise();
+        dialog->activateWindow();
+        return;
+    }
+    dialogOpen = true;
+    delete dialog.data();
+    dialog = new OFindDialog(owner, request);
+    // Queued, as the dialog's notices are posted: the client acts once the
+    // dialog's own handler is over.
+    connect(dialog, &OFindDialog::findNext, this, &TFindCommands::FindNextPressed, Qt::QueuedConnection);
+    connect(dialog, &OFindDialog::closing, this, &TFindCommands::DialogClosing, Qt::QueuedConnection);
+    dialog->show();
+}
+
+void TFindCommands::CmFindNext()
+{
+    if (request.length >= 1)
+        Serve();
+    else if (!dialog)
+        QMetaObject::invokeMethod(this, &TFindCommands::CmFind, Qt::QueuedConnection);
+}
+
+void TFindCommands::FindNextPressed()
+{
+    if (!dialog)
+        return;
+    if (!PrepareFindPattern(request)) {
+        ShowMessageBox(owner, QString::fromLatin1(InvalidHexText), QString::fromLatin1(ApplicationName), mbOk);
+        return;
+    }
+    Serve();
+}
+
+void TFindCommands::DialogClosing()
+{
+    dialogOpen = false;
+}
+
+void TFindCommands::Serve()
+{
+    OBufferView* view = activeView ? activeView() : nullptr;
+    if (!view)
+        return;
+    const QPointer<OFindDialog> serving = dialog;
+    if (serving)
+        serving->SetServing(true);
+    view->ServeFind(request);
+    if (serving)
+        serving->SetServing(false);
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The client window's Find (24351) and Next (24353): the find request kept
+// for the program's whole run, the one modeless Find dialog over it, and the
+// hand-over of each request to the active view, with the dialog greyed
+// while the view serves it.
+
+#include "dialogs/qt/find_dialog.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class OBufferView;
+class QWidget;
+
+class TFindCommands : public QObject {
+    Q_OBJECT
+public:
+    // `owner` (the client window) owns the dialog and the messages;
+    // `activeView` names the view that serves requests, null when none.
+    TFindCommands(QWidget* owner, std::function<OBufferView*()> activeView);
+    ~TFindCommands() override;
+
+    FindRequest& Request() { return request; }
+    // The last dialog made; it outlives its closing until the next Find.
+    OFindDialog* Dialog() const { return dialog; }
+    bool DialogOpen() const { return dialogOpen; }
+
+    // Opens the dialog unless one is open already.
+    void CmFind();
+    // Repeats the last valid search; before any, opens the dialog once.
+    void CmFindNext();
+
+private:
+    void FindNextPressed();
+    void DialogClosing();
+    void Serve();
+
+    QWidget* owner;
+    std::function<OBufferView*()> activeView;
+    FindRequest request;
+    QPointer<OFindDialog> dialog;
+    bool dialogOpen = false;
+};
