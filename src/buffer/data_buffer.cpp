@@ -372,15 +372,47 @@ uint8_t ODataBuffer::Peek(int32_t address) const
 
 void ODataBuffer::CopyOut(int32_t address, int32_t count, uint8_t* out) const
 {
-    while (count > 0) {
-        int32_t index = address / BlockSize;
-        int32_t offset = address - index * BlockSize;
-        int32_t n = std::min(count, BlockSize - offset);
-        std::memcpy(out, BlockBytes(index) + offset, size_t(n));
+    ForEachRun(address, count, [&out](const uint8_t* bytes, int32_t n) {
+        std::memcpy(out, bytes, size_t(n));
         out += n;
-        address += n;
-        count -= n;
+    });
+}
+
+template <class Store, class Byte>
+void ODataBuffer::PutRun(int32_t count, Store store, Byte byte)
+{
+    int32_t done = 0;
+    while (done < count) {
+        // Select finds the place exactly as Put's two paths together do.
+        uint8_t* at = Select(position_);
+        if (!at)
+            break;
+        const int32_t room = currentBase_ + int32_t(currentLength_) - position_;
+        const int32_t n = std::min(count - done, room);
+        store(at, done, n);
+        done += n;
+        position_ += n;
+        if (position_ - start_ > size_)
+            size_ = position_ - start_;
     }
+    // An unreachable address or a block that cannot be had: the byte calls
+    // decide where the rest goes, or that it goes nowhere.
+    for (; done < count; ++done)
+        Put(byte(done));
+}
+
+void ODataBuffer::PutBlock(const uint8_t* bytes, int32_t count)
+{
+    PutRun(
+        count, [bytes](uint8_t* at, int32_t done, int32_t n) { std::memcpy(at, bytes + done, size_t(n)); },
+        [bytes](int32_t i) { return bytes[i]; });
+}
+
+void ODataBuffer::PutFill(uint8_t value, int32_t count)
+{
+    PutRun(
+        count, [value](uint8_t* at, int32_t, int32_t n) { std::memset(at, value, size_t(n)); },
+        [value](int32_t) { return value; });
 }
 
 int32_t ODataBuffer::FindFlat(int32_t first, int32_t last, const Matcher& matcher, bool forward) const

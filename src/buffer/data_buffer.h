@@ -83,6 +83,32 @@ public:
         return AtSlow(address);
     }
 
+    // Runs of bytes, for loops that move whole stretches at a time. Each
+    // ends exactly as the same number of byte calls would: PutBlock and
+    // PutFill leave the same bytes, window and position as Put for every
+    // byte, and where a block cannot be obtained the rest goes through Put.
+    void PutBlock(const uint8_t* bytes, int32_t count);
+    void PutFill(uint8_t value, int32_t count);
+    // Hands visit(bytes, n) the stored contents of address..address+count-1
+    // (inside the address space) in consecutive pieces, erased bytes where
+    // nothing was ever written; the window, the position and the memory in
+    // use stay as they are.
+    template <class Visit>
+    void ForEachRun(int32_t address, int32_t count, Visit&& visit) const
+    {
+        while (count > 0) {
+            const int32_t index = address / BlockSize;
+            const int32_t offset = address - index * BlockSize;
+            const int32_t n = count < BlockSize - offset ? count : BlockSize - offset;
+            visit(BlockBytes(index) + offset, n);
+            address += n;
+            count -= n;
+        }
+    }
+    // Copies `count` bytes starting at `address` (all inside the address
+    // space) into `out`, as ForEachRun reads them.
+    void CopyOut(int32_t address, int32_t count, uint8_t* out) const;
+
     // Lowest match at or above `from` that ends within the window; -1 if none.
     // With `wholeWords`, a match with a letter or digit (A-Z, a-z, 0-9) right
     // before or after it inside the window is passed over; the window's ends
@@ -117,9 +143,10 @@ private:
     // Bytes of a block for reading: the stored block, or a shared erased
     // block when it was never obtained, so searching allocates nothing.
     const uint8_t* BlockBytes(int32_t index) const;
-    // Copies `count` bytes starting at `address` (all inside the address
-    // space) into `out`, crossing blocks as needed.
-    void CopyOut(int32_t address, int32_t count, uint8_t* out) const;
+    // Stores `count` bytes at the position as Put does; `store(at, done, n)`
+    // writes n of them into the block's memory and `byte(i)` gives one.
+    template <class Store, class Byte>
+    void PutRun(int32_t count, Store store, Byte byte);
 
     int32_t FindFlat(int32_t first, int32_t last, const Matcher& matcher, bool forward) const;
 

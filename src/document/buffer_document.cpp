@@ -16,6 +16,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 constexpr const char* kLoadCaption = "Error";
 constexpr const char* kEditCaption = "ERROR";
@@ -26,6 +30,25 @@ constexpr uint8_t kErased = 0xFF;
 // Runs of erased bytes up to this long are written out; longer runs are
 // skipped by an address change.
 constexpr int32_t kLongestWrittenRun = 10;
+
+// How many of the `count` bytes at `bytes` are erased before the first
+// written one.
+int32_t ErasedPrefix(const uint8_t* bytes, int32_t count)
+{
+    int32_t k = 0;
+#if defined(__SSE2__)
+    const __m128i erased = _mm_set1_epi8(static_cast<char>(kErased));
+    for (; k + 16 <= count; k += 16) {
+        const int same = _mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + k)), erased));
+        if (same != 0xFFFF)
+            return k + __builtin_ctz(static_cast<unsigned>(~same));
+    }
+#endif
+    while (k < count && bytes[k] == kErased)
+        ++k;
+    return k;
+}
 
 std::string FileProblem(const char* what, const std::string& path, const std::string& reason)
 {
@@ -97,6 +120,10 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, int64_t origin)
     bool dropped = false;
     if (placing)
         buffer.SetPosition(static_cast<int32_t>(origin));
+    // Bytes move a record's run at a time: flags change only when a record
+    // is read, so looking at them once per run sees what a look before every
+    // byte would. Runs end where events are due, at every kEventStride-th byte.
+    uint8_t run[kEventStride];
     int32_t countdown = kEventStride;
     while (in.MoreData()) {
         if (uint32_t flags = in.GetFlags()) {
@@ -116,10 +143,13 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, int64_t origin)
             dropped = true;
             break;
         }
-        buffer.Put(in.NextByte());
-        if (--room == 0)
+        const int32_t n = in.NextBytes(run, static_cast<int32_t>(std::min<int64_t>(countdown, room)));
+        buffer.PutBlock(run, n);
+        room -= n;
+        if (room == 0)
             placing = false;
-        if (--countdown == 0) {
+        countdown -= n;
+        if (countdown == 0) {
             countdown = kEventStride;
             host_.ProcessPendingEvents();
         }
@@ -299,6 +329,52 @@ bool OBufferDocument::Commit(bool force)
     return SaveTo(path_);
 }
 
+void OBufferDocument::SaveRest(OFFCOut& out, int32_t start, int32_t size)
+{
+    // Stretches of written bytes go to the converter whole. Erased bytes are
+    // counted; a run of up to kLongestWrittenRun is written when the next
+    // byte comes, a longer one is skipped by an address change, and a run
+    // at the end leaves only the window's last byte. That is what a byte at
+    // a time gives, call for call: the converter cannot tell the difference.
+    static constexpr uint8_t kErasedRun[kLongestWrittenRun] = {kErased, kErased, kErased, kErased, kErased,
+                                                               kErased, kErased, kErased, kErased, kErased};
+    int32_t run = 0;
+    int32_t index = 1;
+    while (index < size) {
+        // Pieces end where events are due: before every kEventStride-th byte.
+        const int32_t pieceEnd = std::min(size, (index / kEventStride + 1) * kEventStride);
+        buffer_->ForEachRun(start + index, pieceEnd - index, [&](const uint8_t* bytes, int32_t n) {
+            int32_t k = 0;
+            while (k < n) {
+                const int32_t erased = ErasedPrefix(bytes + k, n - k);
+                run += erased;
+                k += erased;
+                if (k == n)
+                    break;
+                const void* nextErased = std::memchr(bytes + k, kErased, static_cast<size_t>(n - k));
+                const int32_t stop = nextErased ? static_cast<int32_t>(static_cast<const uint8_t*>(nextErased) - bytes) : n;
+                if (run > 0) {
+                    if (run <= kLongestWrittenRun)
+                        out.PutBytes(kErasedRun, run);
+                    else
+                        out.SetAddress(start + index + k);
+                    run = 0;
+                }
+                out.PutBytes(bytes + k, stop - k);
+                k = stop;
+            }
+            index += n;
+        });
+        if (index < size)
+            host_.ProcessPendingEvents();
+    }
+    if (run > 0) {
+        // The last byte keeps the file's extent.
+        out.SetAddress(start + size - 1);
+        out.PutByte(kErased);
+    }
+}
+
 bool OBufferDocument::SaveTo(const std::string& path)
 {
     SaveStream stream(path, allOrNothing_);
@@ -316,37 +392,12 @@ bool OBufferDocument::SaveTo(const std::string& path)
         out.SetOptions(writerOptions_);
         const int32_t start = buffer.Start();
         const int32_t size = buffer.Size();
-        buffer.SetPosition(start);
         out.SetAddress(start);
-        out.PutByte(buffer.Get());
-        int32_t run = 0;
-        int32_t countdown = kEventStride;
-        for (int32_t i = 1; i < size; ++i) {
-            uint8_t byte = buffer.Get();
-            if (--countdown == 0) {
-                countdown = kEventStride;
-                host_.ProcessPendingEvents();
-            }
-            if (byte == kErased) {
-                ++run;
-                continue;
-            }
-            if (run > 0) {
-                if (run <= kLongestWrittenRun) {
-                    for (; run > 0; --run)
-                        out.PutByte(kErased);
-                } else {
-                    out.SetAddress(start + i);
-                }
-                run = 0;
-            }
-            out.PutByte(byte);
-        }
-        if (run > 0) {
-            // The last byte keeps the file's extent.
-            out.SetAddress(start + size - 1);
-            out.PutByte(kErased);
-        }
+        // The first byte is always written, erased or not.
+        uint8_t first;
+        buffer.CopyOut(start, 1, &first);
+        out.PutByte(first);
+        SaveRest(out, start, size);
         out.Finish();
         flags = out.GetFlags();
         out.ClearFlags(0xFFFF);

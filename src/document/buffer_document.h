@@ -20,6 +20,7 @@
 class ODataBuffer;
 class FileInStream;
 class OFFCIn;
+class OFFCOut;
 struct FindRequest;
 
 class OBufferDocument {
@@ -171,6 +172,8 @@ private:
     // Reports the load's flags, or the input's refusal when it was too long.
     void ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting);
     bool SaveTo(const std::string& target);
+    // Writes the window's bytes after its first through `out`.
+    void SaveRest(OFFCOut& out, int32_t start, int32_t size);
     void RecomputeSum(int32_t count, bool alwaysPump);
     bool OpenForRows();
     // The row's cells from the window, `cellWidth` characters each; cells
@@ -178,7 +181,13 @@ private:
     int32_t RowText(char* text, int32_t row, int32_t cellWidth, void (*putCell)(char* cell, uint8_t byte));
     void Notify(int notification, int32_t argument);
     void Message(std::string_view text, std::string_view caption, int style = mbIconStop);
-    void PumpEvery100(int64_t index) { if (index % 100 == 0) host_.ProcessPendingEvents(); }
+    // The sum of `count` bytes from Start() + `from` as reading them one by
+    // one from Start() + `from` would give.
+    uint32_t WindowTotal(int64_t from, int64_t count) const;
+    // CopyBlock's bytes of address..address+count-1 into `out`.
+    void CopyRange(int64_t address, int64_t count, uint8_t* out);
+    // Sets first..end-1, all inside the window, to the erased value.
+    void EraseInWindow(int32_t first, int32_t end);
     void RecordBlock(int32_t first, int32_t last);
     void RecordWindow(int32_t start, int32_t size, uint32_t marker);
     int32_t UndoStep();

@@ -5,14 +5,49 @@
 
 #include "buffer/data_buffer.h"
 #include "dialogs/find_request.h"
+#include "formats/file_format.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace {
 constexpr uint8_t kErased = 0xFF;
 
 bool InAddressSpace(int64_t address) { return address >= 0 && address < ODataBuffer::AddressLimit; }
+
+// Runs step(from, n) over 0..count-1 in consecutive pieces. With `pump`,
+// pending events are handled after every index i with (i + phase) % 100 == 0,
+// just as a loop over single bytes handles them after that byte; pieces end
+// there, so every event sees the work done up to the same byte.
+template <class Step>
+void InPieces(DocumentHost& host, int64_t count, int64_t phase, bool pump, Step step)
+{
+    if (!pump) {
+        if (count > 0)
+            step(int64_t{0}, count);
+        return;
+    }
+    int64_t next = ((-phase) % 100 + 100) % 100;
+    for (int64_t done = 0; done < count;) {
+        const int64_t end = std::min(count, next + 1);
+        step(done, end - done);
+        done = end;
+        if (done == next + 1) {
+            host.ProcessPendingEvents();
+            next += 100;
+        }
+    }
+}
+
+// The sum of the stored bytes of address..address+count-1 (in the address space).
+uint32_t StoredTotal(const ODataBuffer& buffer, int64_t address, int64_t count)
+{
+    uint32_t total = 0;
+    buffer.ForEachRun(static_cast<int32_t>(address), static_cast<int32_t>(count),
+                      [&total](const uint8_t* bytes, int32_t n) { total += ByteTotal(bytes, n); });
+    return total;
+}
 
 // Brackets an operation on many bytes: busy window and wait cursor.
 class LongOperation {
@@ -40,32 +75,22 @@ private:
 };
 } // namespace
 
-void OBufferDocument::RecomputeSum(int32_t count, bool alwaysPump)
+uint32_t OBufferDocument::WindowTotal(int64_t from, int64_t count) const
 {
-    ODataBuffer& buffer = *buffer_;
-    const bool pump = alwaysPump || count > kLongOperation;
-    sum_ = 0;
-    if (count <= 0)
-        return;
-    buffer.SetPosition(buffer.Start());
-    for (int32_t i = 0; i < count; ++i) {
-        sum_ += buffer.Get();
-        if (pump)
-            PumpEvery100(i);
-    }
+    // Reading on past the address space gives erased bytes.
+    const int64_t address = buffer_->Start() + from;
+    const int64_t stored = std::clamp<int64_t>(ODataBuffer::AddressLimit - address, 0, count);
+    return StoredTotal(*buffer_, address, stored) + static_cast<uint32_t>(count - stored) * kErased;
 }
 
-uint32_t OBufferDocument::SumWindow()
+void OBufferDocument::RecomputeSum(int32_t count, bool alwaysPump)
 {
-    ODataBuffer& buffer = *buffer_;
-    uint32_t sum = 0;
-    const int32_t size = buffer.Size();
-    if (size > 0)
-        buffer.SetPosition(buffer.Start());
-    for (int32_t i = 0; i < size; ++i)
-        sum += buffer.Get();
-    return sum;
+    sum_ = 0;
+    InPieces(host_, count, 0, alwaysPump || count > kLongOperation,
+             [this](int64_t from, int64_t n) { sum_ += WindowTotal(from, n); });
 }
+
+uint32_t OBufferDocument::SumWindow() { return WindowTotal(0, buffer_->Size()); }
 
 void OBufferDocument::SizeChanged(int32_t newSize)
 {
@@ -129,13 +154,11 @@ void OBufferDocument::WriteBlock(const uint8_t* bytes, int32_t address, int32_t 
     if (undo)
         RecordBlock(static_cast<int32_t>(first), static_cast<int32_t>(last));
     buffer.SetPosition(static_cast<int32_t>(first));
-    for (int32_t i = 0; i < count; ++i) {
+    InPieces(host_, count, 0, count > kLongOperation, [&](int64_t from, int64_t n) {
         if (sumCheck)
-            sum_ = sum_ - buffer.At(static_cast<int32_t>(first) + i) + bytes[i];
-        buffer.Put(bytes[i]);
-        if (count > kLongOperation)
-            PumpEvery100(i);
-    }
+            sum_ = sum_ - StoredTotal(buffer, first + from, n) + ByteTotal(bytes + from, static_cast<int32_t>(n));
+        buffer.PutBlock(bytes + from, static_cast<int32_t>(n));
+    });
     dirty_ = true;
     if (buffer.Size() != size) {
         if (undo)
@@ -166,14 +189,10 @@ bool OBufferDocument::CopyBlockTo(int32_t first, int32_t last, const std::functi
         Message("can't create a copy of the requested data block.", "Out of memory");
     }
     if (out) {
-        for (int64_t i = 0; i < count; ++i) {
-            int64_t address = first + i;
-            out[i] = InAddressSpace(address) ? buffer_->At(static_cast<int32_t>(address)) : kErased;
-            // Only under the busy guard: a short copy inside an edit must not
-            // let another command in.
-            if (busy_ != 0 && address % 100 == 0)
-                host_.ProcessPendingEvents();
-        }
+        // Only under the busy guard: a short copy inside an edit must not
+        // let another command in.
+        InPieces(host_, count, first, busy_ != 0,
+                 [&](int64_t from, int64_t n) { CopyRange(first + from, n, out + from); });
         out[count] = 0;
     }
     if (isLong)
@@ -199,13 +218,11 @@ void OBufferDocument::Fill(int32_t first, int32_t last, uint8_t value)
         RecordBlock(first, last);
     if (first <= last) {
         buffer.SetPosition(first);
-        for (int32_t address = first; address <= last; ++address) {
+        InPieces(host_, int64_t{last} - first + 1, first, isLong, [&](int64_t from, int64_t n) {
             if (sumCheck)
-                sum_ = sum_ - buffer.At(address) + value;
-            buffer.Put(value);
-            if (isLong)
-                PumpEvery100(address);
-        }
+                sum_ = sum_ - StoredTotal(buffer, first + from, n) + static_cast<uint32_t>(n) * value;
+            buffer.PutFill(value, static_cast<int32_t>(n));
+        });
     }
     if (buffer.Size() != size) {
         if (undo)
@@ -237,6 +254,33 @@ void OBufferDocument::Resize(int32_t newStart, int32_t newLast)
     buffer.SetWindow(newStart, newLast);
     SizeChanged(buffer.Size());
     dirty_ = true;
+}
+
+void OBufferDocument::CopyRange(int64_t address, int64_t count, uint8_t* out)
+{
+    // Addresses outside the address space read as erased; the rest widen the
+    // window to take them in, as reading them one by one through At would.
+    ODataBuffer& buffer = *buffer_;
+    const int64_t first = std::max<int64_t>(address, 0);
+    const int64_t last = std::min<int64_t>(address + count - 1, ODataBuffer::AddressLimit - 1);
+    if (first > last) {
+        std::memset(out, kErased, static_cast<size_t>(count));
+        return;
+    }
+    std::memset(out, kErased, static_cast<size_t>(first - address));
+    if (first < buffer.Start() || last >= buffer.End())
+        buffer.SetWindow(static_cast<int32_t>(std::min<int64_t>(first, buffer.Start())),
+                         static_cast<int32_t>(std::max<int64_t>(last, buffer.End() - 1)));
+    buffer.CopyOut(static_cast<int32_t>(first), static_cast<int32_t>(last - first + 1), out + (first - address));
+    std::memset(out + (last + 1 - address), kErased, static_cast<size_t>(address + count - 1 - last));
+}
+
+void OBufferDocument::EraseInWindow(int32_t first, int32_t end)
+{
+    if (first >= end)
+        return;
+    buffer_->SetPosition(first);
+    buffer_->PutFill(kErased, end - first);
 }
 
 void OBufferDocument::RecordBlock(int32_t first, int32_t last)
@@ -289,14 +333,13 @@ int32_t OBufferDocument::UndoStep()
         const uint8_t* saved = entry.copy->data();
         buffer.SetPosition(entry.address);
         const bool sumCheck = sumCheck_;
-        for (int32_t i = 0; i < entry.size; ++i) {
+        // A short restore runs unguarded, so it lets nothing in.
+        InPieces(host_, entry.size, 0, isLong, [&](int64_t from, int64_t n) {
             if (sumCheck)
-                sum_ = sum_ - buffer.At(entry.address + i) + saved[i];
-            buffer.Put(saved[i]);
-            // A short restore runs unguarded, so it lets nothing in.
-            if (isLong)
-                PumpEvery100(i);
-        }
+                sum_ = sum_ - StoredTotal(buffer, entry.address + from, n) +
+                       ByteTotal(saved + from, static_cast<int32_t>(n));
+            buffer.PutBlock(saved + from, static_cast<int32_t>(n));
+        });
         if (isLong)
             SetBusy(false);
         break;
@@ -314,10 +357,8 @@ int32_t OBufferDocument::UndoStep()
             // again; what leaves the window is erased, as a resize does.
             const int32_t oldStart = entry.address;
             const int32_t oldEnd = entry.address + entry.size;
-            for (int32_t a = buffer.Start(); a < std::min(oldStart, buffer.End()); ++a)
-                buffer.At(a) = kErased;
-            for (int32_t a = std::max(oldEnd, buffer.Start()); a < buffer.End(); ++a)
-                buffer.At(a) = kErased;
+            EraseInWindow(buffer.Start(), std::min(oldStart, buffer.End()));
+            EraseInWindow(std::max(oldEnd, buffer.Start()), buffer.End());
             buffer.SetWindow(entry.address, entry.address + entry.size - 1);
         }
         SizeChanged(buffer.Size());
