@@ -1,7 +1,12 @@
 // Drawing cost of the hex view over a 16 MiB buffer: a full window of 60
 // rows, and the single row redrawn after a typed byte, each painted into an
-// offscreen image as the widget's paint event would.
+// offscreen image as the widget's paint event would. And opening a 16 MiB
+// Intel HEX file in the editor up to its first painted rows, against the
+// converter's read of the same file.
 
+#include "app/program_paths.h"
+#include "app/qt/doc_manager.h"
+#include "app/qt/tovik_app.h"
 #include "settings/profile.h"
 #include "document/buffer_document.h"
 #include "view/qt/buffer_view.h"
@@ -13,7 +18,11 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <memory>
+#include <random>
 #include <vector>
 
 namespace {
@@ -120,6 +129,100 @@ void gui_ViewTypedByteRow(benchmark::State& state)
 }
 BENCHMARK(gui_ViewTypedByteRow)->Unit(benchmark::kMicrosecond);
 
+// Seconds of wall and CPU time a piece of work takes.
+struct Cost {
+    double wall = 0;
+    double cpu = 0;
+};
+
+template <class Work>
+Cost Measure(Work work)
+{
+    auto cpuNow = [] {
+        timespec t;
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+        return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+    };
+    const auto wall = std::chrono::steady_clock::now();
+    const double cpu = cpuNow();
+    work();
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - wall).count(), cpuNow() - cpu};
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+struct OpenSetup {
+    QTemporaryDir dir;
+    std::string path;
+    std::unique_ptr<TTovikApp> app;
+
+    OpenSetup()
+    {
+        InitProgramPaths(dir.filePath("dravel").toStdString());
+        // The file: 16 MiB of random bytes as Intel HEX, written by a document.
+        path = dir.filePath("image.int").toStdString();
+        QuietHost host;
+        OBufferDocument doc(host, std::string(), "ext");
+        std::vector<uint8_t> bytes(kSize);
+        std::mt19937 random(17);
+        for (uint8_t& b : bytes)
+            b = uint8_t(random());
+        doc.WriteBlock(bytes.data(), 0, kSize);
+        doc.SetPath(path);
+        doc.Commit(true);
+        app = std::make_unique<TTovikApp>();
+        app->InitInstance({});
+        QCoreApplication::processEvents();
+    }
+};
+
+std::unique_ptr<OpenSetup> opening;
+
+// In turns: the converter's read (a document on a host without a window, as
+// dravel-conv reads) and the editor's open through its document manager,
+// which adds the busy window, event handling, the view and its first paint.
+void gui_OpenIntelToFirstRows(benchmark::State& state)
+{
+    if (!opening)
+        opening = std::make_unique<OpenSetup>();
+    OpenSetup& s = *opening;
+    std::vector<double> conv, editor, wallRatios, cpuRatios;
+    for (auto _ : state) {
+        const Cost read = Measure([&] {
+            QuietHost host;
+            OBufferDocument doc(host, std::string(), "ext");
+            doc.Open(s.path);
+            benchmark::DoNotOptimize(doc.Size());
+        });
+        OBufferView* view = nullptr;
+        const Cost open = Measure([&] {
+            s.app->DocManager()->CreateNewDocument(s.path, 0);
+            TTovikMDIChild* child = s.app->Children().back();
+            view = qobject_cast<OBufferView*>(child->widget());
+            benchmark::DoNotOptimize(view->grab());
+        });
+        state.SetIterationTime(open.wall);
+        if (!view || view->Model().Rows == 0)
+            state.SkipWithError("no rows painted");
+        for (TTovikMDIChild* child : s.app->Children())
+            child->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        conv.push_back(read.wall * 1e3);
+        editor.push_back(open.wall * 1e3);
+        wallRatios.push_back(open.wall / read.wall);
+        cpuRatios.push_back(open.cpu / read.cpu);
+    }
+    state.counters["conv_ms"] = Median(conv);
+    state.counters["editor_ms"] = Median(editor);
+    state.counters["wall_ratio"] = Median(wallRatios);
+    state.counters["cpu_ratio"] = Median(cpuRatios);
+}
+BENCHMARK(gui_OpenIntelToFirstRows)->UseManualTime()->Iterations(7)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -129,6 +232,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     shared.reset();
+    opening.reset();
     benchmark::Shutdown();
     return 0;
 }

@@ -401,7 +401,7 @@ void ODataBuffer::PutRun(int32_t count, Store store, Byte byte)
         Put(byte(done));
 }
 
-void ODataBuffer::PutBlock(const uint8_t* bytes, int32_t count)
+void ODataBuffer::PutBlockSlow(const uint8_t* bytes, int32_t count)
 {
     PutRun(
         count, [bytes](uint8_t* at, int32_t done, int32_t n) { std::memcpy(at, bytes + done, size_t(n)); },

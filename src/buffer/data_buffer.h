@@ -9,6 +9,7 @@
 // arithmetic on them can overflow whatever the callers pass.
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 class ODataBuffer {
@@ -87,7 +88,18 @@ public:
     // ends exactly as the same number of byte calls would: PutBlock and
     // PutFill leave the same bytes, window and position as Put for every
     // byte, and where a block cannot be obtained the rest goes through Put.
-    void PutBlock(const uint8_t* bytes, int32_t count);
+    void PutBlock(const uint8_t* bytes, int32_t count)
+    {
+        uint32_t offset = uint32_t(position_) - uint32_t(currentBase_);
+        if (offset < currentLength_ && uint32_t(count) <= currentLength_ - offset) {
+            std::memcpy(current_ + offset, bytes, size_t(count));
+            position_ += count;
+            if (position_ - start_ > size_)
+                size_ = position_ - start_;
+            return;
+        }
+        PutBlockSlow(bytes, count);
+    }
     void PutFill(uint8_t value, int32_t count);
     // Hands visit(bytes, n) the stored contents of address..address+count-1
     // (inside the address space) in consecutive pieces, erased bytes where
@@ -129,6 +141,7 @@ private:
     uint8_t GetSlow();
     void ReadSlow(uint8_t& byte);
     void PutSlow(uint8_t byte);
+    void PutBlockSlow(const uint8_t* bytes, int32_t count);
     uint8_t& AtSlow(int32_t address);
 
     // Makes the address's block current (obtaining it when needed) and

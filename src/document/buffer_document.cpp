@@ -123,7 +123,6 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, int64_t origin)
     // Bytes move a record's run at a time: flags change only when a record
     // is read, so looking at them once per run sees what a look before every
     // byte would. Runs end where events are due, at every kEventStride-th byte.
-    uint8_t run[kEventStride];
     int32_t countdown = kEventStride;
     while (in.MoreData()) {
         if (uint32_t flags = in.GetFlags()) {
@@ -143,7 +142,8 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, int64_t origin)
             dropped = true;
             break;
         }
-        const int32_t n = in.NextBytes(run, static_cast<int32_t>(std::min<int64_t>(countdown, room)));
+        int32_t n;
+        const uint8_t* run = in.TakeBytes(static_cast<int32_t>(std::min<int64_t>(countdown, room)), n);
         buffer.PutBlock(run, n);
         room -= n;
         if (room == 0)

@@ -263,6 +263,28 @@ int32_t OFFCIn::ReadBlock(uint8_t* dest, int32_t max)
     return count;
 }
 
+bool OFFCIn::DecodeHex(const unsigned char* p, uint8_t* dest, int32_t count, uint32_t& sum)
+{
+    int32_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= count; i += 16) {
+        uint32_t groupSum;
+        if (!DecodeHex16(p + 2 * i, dest + i, groupSum))
+            return false;
+        sum += groupSum;
+    }
+#endif
+    int bad = 0;
+    for (; i < count; ++i) {
+        const int high = kHexValue[p[2 * i]];
+        const int low = kHexValue[p[2 * i + 1]];
+        bad |= high | low;
+        dest[i] = static_cast<uint8_t>(high * 16 + low);
+        sum += dest[i];
+    }
+    return bad >= 0;
+}
+
 void OFFCIn::SkipLine()
 {
     for (;;) {

@@ -70,14 +70,24 @@ public:
     // never reads a record, so no flag changes under a run.
     int32_t NextBytes(uint8_t* dest, int32_t max)
     {
-        int32_t n = recordLength_ - recordPos_;
-        if (n > max)
-            n = max;
-        if (n <= 0)
-            return 0;
-        std::memcpy(dest, record_ + recordPos_, static_cast<size_t>(n));
-        recordPos_ += n;
+        int32_t n;
+        const uint8_t* bytes = TakeBytes(max, n);
+        if (n > 0)
+            std::memcpy(dest, bytes, static_cast<size_t>(n));
         return n;
+    }
+    // NextBytes without the copy: `count` gets the number of bytes, which
+    // stay where the result points until the next record is read.
+    const uint8_t* TakeBytes(int32_t max, int32_t& count)
+    {
+        const uint8_t* bytes = record_ + recordPos_;
+        count = recordLength_ - recordPos_;
+        if (count > max)
+            count = max;
+        if (count <= 0)
+            count = 0;
+        recordPos_ += count;
+        return bytes;
     }
 
     uint32_t GetFlags() const { return flags_; }
@@ -140,7 +150,19 @@ public:
     // before the end of the stream.
     int32_t ReadBlock(uint8_t* dest, int32_t max);
     // Reads through the next line feed, then a carriage return right after it.
+    // Records parsed in place leave their line ends to this too, so a count
+    // of lines taken here sees them.
     void SkipLine();
+
+    // The characters already buffered and not yet read, for readers that
+    // parse a whole record in place and then Consume it.
+    size_t BufferedChars() const { return source_->Buffered(); }
+    const unsigned char* BufferedData() const { return source_->Data(); }
+    void Consume(size_t count) { source_->Skip(count); }
+    // Decodes `count` bytes from the 2 * count hex digits at `p` into `dest`
+    // and adds them to `sum`; false, with `dest` and `sum` of no use, when a
+    // character is no hex digit.
+    static bool DecodeHex(const unsigned char* p, uint8_t* dest, int32_t count, uint32_t& sum);
 
     void SetFlag(uint32_t flag)
     {

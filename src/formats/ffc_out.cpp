@@ -56,6 +56,16 @@ void OFFCOut::Finish()
 void OFFCOut::PutBytes(const uint8_t* data, int32_t count)
 {
     while (count > 0) {
+        if (pendingCount_ == 0 && count >= recordSize_) {
+            // A whole record is written from the caller's bytes where they are.
+            recordData_ = data;
+            pendingCount_ = recordSize_;
+            FlushRecord();
+            recordData_ = pending_;
+            data += recordSize_;
+            count -= recordSize_;
+            continue;
+        }
         const int32_t n = std::min(count, recordSize_ - pendingCount_);
         std::memcpy(pending_ + pendingCount_, data, static_cast<size_t>(n));
         pendingCount_ += n;
@@ -88,7 +98,9 @@ void OFFCOut::FlushRecord()
     recordLimit_ = recordSize_;
 }
 
-char* OFFCOut::AppendHex(char* p, const uint8_t* data, int32_t count)
+namespace {
+template <bool kSum>
+char* HexDigits(char* p, const uint8_t* data, int32_t count, uint32_t& sum)
 {
     int32_t i = 0;
 #if defined(__SSE2__)
@@ -102,13 +114,19 @@ char* OFFCOut::AppendHex(char* p, const uint8_t* data, int32_t count)
         const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(values, nine), toLetters);
         return _mm_add_epi8(_mm_add_epi8(values, digitZero), letters);
     };
+    __m128i wide = _mm_setzero_si128();
     for (; i + 16 <= count; i += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        if constexpr (kSum)
+            wide = _mm_add_epi64(wide, _mm_sad_epu8(bytes, _mm_setzero_si128()));
         const __m128i high = _mm_and_si128(_mm_srli_epi16(bytes, 4), nibble);
         const __m128i low = _mm_and_si128(bytes, nibble);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 2 * i), digits(_mm_unpacklo_epi8(high, low)));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 2 * i + 16), digits(_mm_unpackhi_epi8(high, low)));
     }
+    if constexpr (kSum)
+        sum += static_cast<uint32_t>(_mm_cvtsi128_si32(wide)) +
+               static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(wide, 8)));
 #endif
     // Both digits of every byte value, so that each byte costs one copy.
     static constexpr auto pairs = [] {
@@ -120,9 +138,24 @@ char* OFFCOut::AppendHex(char* p, const uint8_t* data, int32_t count)
         }
         return table;
     }();
-    for (; i < count; ++i)
+    for (; i < count; ++i) {
         std::memcpy(p + 2 * i, &pairs[2 * data[i]], 2);
+        if constexpr (kSum)
+            sum += data[i];
+    }
     return p + 2 * std::max<int32_t>(count, 0);
+}
+} // namespace
+
+char* OFFCOut::AppendHex(char* p, const uint8_t* data, int32_t count)
+{
+    uint32_t unused = 0;
+    return HexDigits<false>(p, data, count, unused);
+}
+
+char* OFFCOut::AppendHexSum(char* p, const uint8_t* data, int32_t count, uint32_t& sum)
+{
+    return HexDigits<true>(p, data, count, sum);
 }
 
 void OFFCOut::WriteHexBytes(const uint8_t* data, int32_t count, RecordChecksum& sum)

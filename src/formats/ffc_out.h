@@ -92,10 +92,20 @@ public:
     void WriteHexBytes(const uint8_t* data, int32_t count, RecordChecksum& sum);
     // Record writers that build a whole line in the stream's buffer:
     // BeginLine gives room for `maxSize` characters, AppendHex puts the two
-    // upper-case digits of each of `count` bytes at `p` and returns the end,
-    // EndLine takes the end of the line and notes a failed stream.
+    // upper-case digits of each of `count` bytes at `p` and returns the end
+    // (AppendHexSum adds the bytes to `sum` as well, AppendHexByte is one
+    // byte's digits), EndLine takes the end
+    // of the line and notes a failed stream.
     char* BeginLine(size_t maxSize) { return stream_.Reserve(maxSize); }
     static char* AppendHex(char* p, const uint8_t* data, int32_t count);
+    static char* AppendHexSum(char* p, const uint8_t* data, int32_t count, uint32_t& sum);
+    static char* AppendHexByte(char* p, uint8_t byte)
+    {
+        static constexpr char digits[] = "0123456789ABCDEF";
+        p[0] = digits[byte >> 4];
+        p[1] = digits[byte & 0x0F];
+        return p + 2;
+    }
     void EndLine(const char* end)
     {
         stream_.Commit(end);
@@ -115,7 +125,9 @@ public:
     int32_t Address() const { return address_; }
     // Byte count of the record being written (set by FlushRecord).
     int32_t RecordLimit() const { return recordLimit_; }
-    const uint8_t* PendingData() const { return pending_; }
+    // The record's bytes: the pending ones, or a whole record taken straight
+    // from PutBytes' caller.
+    const uint8_t* PendingData() const { return recordData_; }
     int32_t WrittenTo() const { return writtenTo_; }
     void SetWrittenTo(int32_t address) { writtenTo_ = address; }
     // Moves the written-to address past `count` bytes, wrapping at the top.
@@ -142,6 +154,7 @@ private:
     std::string_view lineEnd_;
     int32_t pendingCount_ = 0;
     uint8_t pending_[256] = {};
+    const uint8_t* recordData_ = pending_;
     uint32_t announcedUpper_ = 0;
     bool ending_ = false;
     bool firstRecord_ = true;

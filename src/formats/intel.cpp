@@ -25,8 +25,40 @@ constexpr int32_t kMaxRecordData = 255;
 uint8_t TwosComplement(uint32_t sum) { return static_cast<uint8_t>(0x100 - (sum & 0xFF)); }
 } // namespace
 
+namespace {
+// The longest record: the colon, the digits of four header bytes, 255 data
+// bytes and the checksum, and a line end.
+constexpr size_t kLongestLine = 1 + 2 * (4 + kMaxRecordData + 1) + 2;
+
+// A data record that lies whole in the stream's buffer with good digits
+// and a good checksum is read where it is; anything else is left to the
+// reading below, which starts again from the same character.
+bool ReadIntelDataInPlace(OFFCIn& in)
+{
+    if (in.BufferedChars() < kLongestLine)
+        return false;
+    const unsigned char* p = in.BufferedData();
+    uint8_t head[4];
+    uint32_t sum = 0;
+    if (p[0] != ':' || !OFFCIn::DecodeHex(p + 1, head, 4, sum) || head[3] != kData)
+        return false;
+    const int32_t length = head[0];
+    uint8_t check;
+    if (!OFFCIn::DecodeHex(p + 9, in.RecordData(), length, sum) ||
+        !OFFCIn::DecodeHex(p + 9 + 2 * length, &check, 1, sum) || (sum & 0xFF) != 0)
+        return false;
+    in.Consume(static_cast<size_t>(11 + 2 * length));
+    const uint32_t offset = (uint32_t{head[1]} << 8) | head[2];
+    in.SetRecord(static_cast<int32_t>(static_cast<uint32_t>(in.AddressBase()) + offset), length);
+    in.SkipLine();
+    return true;
+}
+} // namespace
+
 void ReadIntelRecord(OFFCIn& in)
 {
+    if (ReadIntelDataInPlace(in))
+        return;
     if (!in.ExpectChar(':'))
         return;
     const uint8_t length = in.ReadHexByte();
@@ -107,15 +139,11 @@ void WriteIntelRecord(OFFCOut& out)
     const uint32_t offset = address - upper;
     const uint8_t head[4] = {static_cast<uint8_t>(count), static_cast<uint8_t>(offset >> 8),
                              static_cast<uint8_t>(offset), kData};
-    RecordChecksum sum(RecordChecksum::ByteSum);
-    sum.AddBlock(head, 4);
-    sum.AddBlock(out.PendingData(), count);
-    const uint8_t check = TwosComplement(sum.Value());
-
+    uint32_t sum = 0;
     char* p = out.BeginLine(1 + 2 * (4 + kMaxRecordData + 1) + 2);
     *p++ = ':';
-    p = OFFCOut::AppendHex(p, head, 4);
-    p = OFFCOut::AppendHex(p, out.PendingData(), count);
-    p = OFFCOut::AppendHex(p, &check, 1);
+    p = OFFCOut::AppendHexSum(p, head, 4, sum);
+    p = OFFCOut::AppendHexSum(p, out.PendingData(), count, sum);
+    p = OFFCOut::AppendHexByte(p, TwosComplement(sum));
     out.EndLine(out.AppendLineEnd(p));
 }

@@ -19,8 +19,47 @@ enum class RecordKind { Data, Count, End };
 uint8_t OnesComplement(uint32_t sum) { return static_cast<uint8_t>(~sum & 0xFF); }
 } // namespace
 
+namespace {
+// The longest record: "S" and its type, the digits of the count and of 255
+// more bytes, and a line end.
+constexpr size_t kLongestLine = 2 + 2 * (1 + 255) + 2;
+
+// An S1, S2 or S3 record that lies whole in the stream's buffer with good
+// digits and a good checksum is read where it is; anything else is left to
+// the reading below, which starts again from the same character.
+bool ReadMotorolaDataInPlace(OFFCIn& in)
+{
+    if (in.BufferedChars() < kLongestLine)
+        return false;
+    const unsigned char* p = in.BufferedData();
+    if ((p[0] != 'S' && p[0] != 's') || p[1] < '1' || p[1] > '3')
+        return false;
+    const int addressBytes = p[1] - '0' + 1;
+    uint8_t head[5];
+    uint32_t sum = 0;
+    if (!OFFCIn::DecodeHex(p + 2, head, 1 + addressBytes, sum))
+        return false;
+    const int32_t length = std::max(0, head[0] - (addressBytes + 1));
+    const unsigned char* data = p + 4 + 2 * addressBytes;
+    uint8_t check;
+    uint32_t unused = 0;
+    if (!OFFCIn::DecodeHex(data, in.RecordData(), length, sum) ||
+        !OFFCIn::DecodeHex(data + 2 * length, &check, 1, unused) || OnesComplement(sum) != check)
+        return false;
+    in.Consume(static_cast<size_t>(data + 2 * length + 2 - p));
+    uint32_t address = 0;
+    for (int i = 1; i <= addressBytes; ++i)
+        address = (address << 8) | head[i];
+    in.SetRecord(static_cast<int32_t>(address), length);
+    in.SkipLine();
+    return true;
+}
+} // namespace
+
 void ReadMotorolaRecord(OFFCIn& in)
 {
+    if (ReadMotorolaDataInPlace(in))
+        return;
     int type;
     // Header lines are passed over unchecked, in a loop rather than by
     // recursion so that a file of many headers cannot exhaust the stack.
@@ -117,14 +156,12 @@ void WriteMotorolaRecord(OFFCOut& out)
         return;
     }
     putHead(n, address);
-    uint32_t sum = ByteTotal(head, 1 + addressBytes) + ByteTotal(out.PendingData(), n);
-    const uint8_t check = OnesComplement(sum);
-
+    uint32_t sum = 0;
     char* p = out.BeginLine(2 + 2 * (5 + kMaxS3Data + 3) + 2);
     *p++ = 'S';
     *p++ = type;
-    p = OFFCOut::AppendHex(p, head, 1 + addressBytes);
-    p = OFFCOut::AppendHex(p, out.PendingData(), n);
-    p = OFFCOut::AppendHex(p, &check, 1);
+    p = OFFCOut::AppendHexSum(p, head, 1 + addressBytes, sum);
+    p = OFFCOut::AppendHexSum(p, out.PendingData(), n, sum);
+    p = OFFCOut::AppendHexByte(p, OnesComplement(sum));
     out.EndLine(out.AppendLineEnd(p));
 }

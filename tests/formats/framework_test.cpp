@@ -4,6 +4,7 @@
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
 #include "formats/streams.h"
+#include "support/byte_reference.h"
 #include "support/convert_helpers.h"
 #include "support/srec_peer.h"
 
@@ -465,6 +466,30 @@ TEST(RoundTrip, SixteenBitRecordFormatsReadBackWhatTheyWrite)
             EXPECT_EQ(back.format, c.format) << c.key;
             EXPECT_EQ(back.flags, uint32_t{ffcEndOfData}) << c.key;
             EXPECT_EQ(back.image, image) << c.key << " seed " << seed;
+        }
+    }
+}
+
+TEST(InPlaceReading, GivesWhatReadingOneCharacterAtATimeGives)
+{
+    // Readers parse records where they lie in the stream's buffer; damaged
+    // or not, what they hand out must be what the careful reading gives.
+    std::mt19937 random(5);
+    const std::string noise = "0123456789abcdefABCDEF:Ss /$,;!G\r\n\x02\x03";
+    for (const char* key : {"ext", "s3f", "tek", "sig", "ahx", "mcd", "hex"}) {
+        const std::string text = WriteAll(RandomImage(11, 20, 300, 0x10000), key).text;
+        for (int trial = 0; trial < 24; ++trial) {
+            std::string damaged = text;
+            for (int k = trial % 4; k > 0; --k)
+                damaged[random() % damaged.size()] = noise[random() % noise.size()];
+            StringInStream whole(damaged);
+            TrickleInStream trickle(damaged);
+            const ReadResult fast = ReadAll(whole, key);
+            const ReadResult careful = ReadAll(trickle, key);
+            ASSERT_EQ(fast.format, careful.format) << key << " trial " << trial;
+            EXPECT_EQ(fast.flags, careful.flags) << key << " trial " << trial;
+            EXPECT_EQ(fast.addressChanges, careful.addressChanges) << key << " trial " << trial;
+            EXPECT_EQ(fast.image, careful.image) << key << " trial " << trial;
         }
     }
 }
