@@ -5,6 +5,7 @@
 // The flat-array peers do the same search with the C library over a plain
 // copy of the bytes.
 
+#include "quiet_host.h"
 #include "dialogs/find_request.h"
 #include "document/buffer_document.h"
 
@@ -22,21 +23,14 @@ namespace {
 constexpr int32_t kBytes = 0x1000000;
 
 // A host without a window whose new-buffer prompt answers the whole space.
-class BenchHost : public DocumentHost {
+class BenchHost : public QuietHost {
 public:
-    int MessageBox(std::string_view, std::string_view, int) override { return idOk; }
-    void SetWaitCursor(bool) override {}
-    void ShowBusyWindow(std::string_view, std::string_view) override {}
-    void HideBusyWindow() override {}
-    void ProcessPendingEvents() override {}
     bool RequestNewBufferRange(AddressRequest& request) override
     {
         request.start = 0;
         request.last = kBytes - 1;
         return true;
     }
-    bool ChooseFileToInsert(std::string&, std::string&) override { return false; }
-    bool ChooseSaveTarget(std::string&, std::string&) override { return false; }
 };
 
 enum Kind { kText, kBinary, kDense };

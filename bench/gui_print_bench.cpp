@@ -3,6 +3,7 @@
 // well under 200 ms however long the document is; a PDF of every page is
 // timed once and its size reported (with DRAVEL_BENCH_FULL_PDF=1).
 
+#include "quiet_host.h"
 #include "document/buffer_document.h"
 #include "print/qt/page_device.h"
 #include "print/qt/preview_win.h"
@@ -23,18 +24,6 @@
 #include <vector>
 
 namespace {
-
-class QuietHost : public DocumentHost {
-public:
-    int MessageBox(std::string_view, std::string_view, int) override { return idOk; }
-    void SetWaitCursor(bool) override {}
-    void ShowBusyWindow(std::string_view, std::string_view) override {}
-    void HideBusyWindow() override {}
-    void ProcessPendingEvents() override {}
-    bool RequestNewBufferRange(AddressRequest&) override { return false; }
-    bool ChooseFileToInsert(std::string&, std::string&) override { return false; }
-    bool ChooseSaveTarget(std::string&, std::string&) override { return false; }
-};
 
 constexpr int32_t kSize = 16 * 1024 * 1024;
 

@@ -4,6 +4,7 @@
 // Intel HEX file in the editor up to its first painted rows, against the
 // converter's read of the same file.
 
+#include "quiet_host.h"
 #include "app/program_paths.h"
 #include "app/qt/doc_manager.h"
 #include "app/qt/tovik_app.h"
@@ -26,18 +27,6 @@
 #include <vector>
 
 namespace {
-
-class QuietHost : public DocumentHost {
-public:
-    int MessageBox(std::string_view, std::string_view, int) override { return idOk; }
-    void SetWaitCursor(bool) override {}
-    void ShowBusyWindow(std::string_view, std::string_view) override {}
-    void HideBusyWindow() override {}
-    void ProcessPendingEvents() override {}
-    bool RequestNewBufferRange(AddressRequest&) override { return false; }
-    bool ChooseFileToInsert(std::string&, std::string&) override { return false; }
-    bool ChooseSaveTarget(std::string&, std::string&) override { return false; }
-};
 
 constexpr int32_t kSize = 16 * 1024 * 1024;
 constexpr int kRows = 60;
