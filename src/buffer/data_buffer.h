@@ -8,7 +8,10 @@
 // AddressLimit) and the position stays within 0..AddressLimit, so no
 // arithmetic on them can overflow whatever the callers pass.
 
+#include "buffer/address.h"
+
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -117,6 +120,30 @@ public:
             count -= n;
         }
     }
+    // Hands visit(bytes, n) address..address+count-1 (inside the address
+    // space) in consecutive spans: the stored bytes where blocks were
+    // obtained, and null for every stretch of never-written blocks, however
+    // long, so walkers can compute over erased gaps instead of reading them.
+    template <class Visit>
+    void ForEachSpan(Address address, Address count, Visit&& visit) const
+    {
+        while (count > 0) {
+            const Address index = address / BlockSize;
+            const Address offset = address - index * BlockSize;
+            Address n = count < BlockSize - offset ? count : BlockSize - offset;
+            const uint8_t* bytes = StoredBlock(index);
+            if (!bytes) {
+                Address next = index + 1;
+                while (n < count && !StoredBlock(next)) {
+                    n = std::min<Address>(count, n + BlockSize);
+                    ++next;
+                }
+            }
+            visit(static_cast<const uint8_t*>(bytes ? bytes + offset : nullptr), n);
+            address += n;
+            count -= n;
+        }
+    }
     // Copies `count` bytes starting at `address` (all inside the address
     // space) into `out`, as ForEachRun reads them.
     void CopyOut(int32_t address, int32_t count, uint8_t* out) const;
@@ -156,6 +183,11 @@ private:
     // Bytes of a block for reading: the stored block, or a shared erased
     // block when it was never obtained, so searching allocates nothing.
     const uint8_t* BlockBytes(int32_t index) const;
+    // The stored block, or null when it was never obtained.
+    const uint8_t* StoredBlock(Address index) const
+    {
+        return index >= 0 && index < MaxBlocks ? blocks_[index].get() : nullptr;
+    }
     // Stores `count` bytes at the position as Put does; `store(at, done, n)`
     // writes n of them into the block's memory and `byte(i)` gives one.
     template <class Store, class Byte>

@@ -120,6 +120,10 @@ public:
     // ends counting as word boundaries. -1 when none.
     int32_t Find(const FindRequest& request, int32_t from);
 
+    // The bytes for read-only walkers (checksums, comparisons, lanes): walk
+    // them with ForEachSpan, which hands over erased gaps without reading them.
+    const ODataBuffer& Data() const { return *buffer_; }
+
     // --- Window, sum, rows ---
     int32_t Start() const;
     int32_t Size() const;

@@ -196,6 +196,28 @@ TEST(DataBuffer, ReadingUntouchedRegionsTakesNoMemory)
     EXPECT_EQ(buffer.BlockCount(), 3);
 }
 
+TEST(DataBuffer, SpansCoverEveryAddressAndMergeUntouchedBlocks)
+{
+    ODataBuffer buffer;
+    putAt(buffer, 5, "ab");
+    putAt(buffer, 4 * kBlock + 1, "c");
+    std::vector<std::pair<bool, Address>> spans;
+    std::string stored;
+    buffer.ForEachSpan(3, 4 * kBlock, [&](const uint8_t* bytes, Address n) {
+        spans.emplace_back(bytes != nullptr, n);
+        if (bytes)
+            stored.append(reinterpret_cast<const char*>(bytes), size_t(n));
+    });
+    // The first block from 3, three untouched blocks as one gap, then the
+    // fifth block up to the end of the range.
+    ASSERT_EQ(spans.size(), 3u);
+    EXPECT_EQ(spans[0], std::make_pair(true, Address(kBlock - 3)));
+    EXPECT_EQ(spans[1], std::make_pair(false, Address(3 * kBlock)));
+    EXPECT_EQ(spans[2], std::make_pair(true, Address(3)));
+    EXPECT_EQ(stored.substr(2, 2), "ab");
+    EXPECT_EQ(stored.substr(stored.size() - 2), "c\xFF");
+}
+
 TEST(DataBuffer, SetWindowMovesTheWindowButNoData)
 {
     ODataBuffer buffer;
