@@ -101,11 +101,11 @@ struct ODataBuffer::Matcher {
     }
 
     // The whole-word rule at a match; the window's ends are word boundaries.
-    bool accepts(int32_t address) const
+    bool accepts(Address address) const
     {
         if (!words)
             return true;
-        const int32_t after = address + length;
+        const Address after = address + length;
         if (after < buffer.End() && isWordByte(buffer.Peek(after)))
             return false;
         return address == buffer.Start() || !isWordByte(buffer.Peek(address - 1));
@@ -158,13 +158,13 @@ struct ODataBuffer::Matcher {
         bool covers(int32_t i) const { return i >= first && i + 15 <= last; }
     };
 
-    Neighbours neighbours(const uint8_t* text, int32_t address, const uint8_t* lo, const uint8_t* hi) const
+    Neighbours neighbours(const uint8_t* text, Address address, const uint8_t* lo, const uint8_t* hi) const
     {
         Neighbours n;
         if (!words || !lo)
             return n;
-        n.first = int32_t(std::max<int64_t>(lo - text + 1, int64_t(buffer.Start()) - address + 1));
-        n.last = int32_t(std::min<int64_t>(hi - text - length - 1, int64_t(buffer.End()) - address - length - 1));
+        n.first = int32_t(std::max<Address>(lo - text + 1, buffer.Start() - address + 1));
+        n.last = int32_t(std::min<Address>(hi - text - length - 1, buffer.End() - address - length - 1));
         return n;
     }
 
@@ -172,7 +172,7 @@ struct ODataBuffer::Matcher {
     // the text's first byte lying at `address`; the text holds `compared` - 1
     // bytes beyond the last candidate, and [lo, hi) around it, when given,
     // is readable too.
-    int32_t scanForward(const uint8_t* text, int32_t candidates, int32_t address,
+    int32_t scanForward(const uint8_t* text, int32_t candidates, Address address,
                         const uint8_t* lo = nullptr, const uint8_t* hi = nullptr) const
     {
         const uint8_t* s = text;
@@ -185,18 +185,18 @@ struct ODataBuffer::Matcher {
                 hits &= ~touching16(s);
             for (; hits; hits &= hits - 1) {
                 const uint8_t* candidate = s + __builtin_ctz(unsigned(hits));
-                if (matches(candidate) && accepts(address + int32_t(candidate - text)))
+                if (matches(candidate) && accepts(address + (candidate - text)))
                     return int32_t(candidate - text);
             }
         }
 #endif
         for (; s < end; ++s)
-            if (passes(s) && matches(s) && accepts(address + int32_t(s - text)))
+            if (passes(s) && matches(s) && accepts(address + (s - text)))
                 return int32_t(s - text);
         return -1;
     }
 
-    int32_t scanBackward(const uint8_t* text, int32_t candidates, int32_t address,
+    int32_t scanBackward(const uint8_t* text, int32_t candidates, Address address,
                          const uint8_t* lo = nullptr, const uint8_t* hi = nullptr) const
     {
         const uint8_t* s = text + candidates;
@@ -208,17 +208,24 @@ struct ODataBuffer::Matcher {
                 hits &= ~touching16(s - 16);
             for (; hits; hits &= ~(1 << (31 - __builtin_clz(unsigned(hits))))) {
                 const uint8_t* candidate = s - 16 + (31 - __builtin_clz(unsigned(hits)));
-                if (matches(candidate) && accepts(address + int32_t(candidate - text)))
+                if (matches(candidate) && accepts(address + (candidate - text)))
                     return int32_t(candidate - text);
             }
         }
 #endif
         while (s > text) {
             --s;
-            if (passes(s) && matches(s) && accepts(address + int32_t(s - text)))
+            if (passes(s) && matches(s) && accepts(address + (s - text)))
                 return int32_t(s - text);
         }
         return -1;
+    }
+
+    // True when the compared bytes are all erased ones: only then can a
+    // match lie wholly in a never-written block.
+    bool erasedPattern() const
+    {
+        return std::all_of(bytes, bytes + compared, [](uint8_t b) { return b == ODataBuffer::FillValue; });
     }
 
     const ODataBuffer& buffer;
@@ -236,7 +243,7 @@ struct ODataBuffer::Matcher {
 ODataBuffer::ODataBuffer() = default;
 ODataBuffer::~ODataBuffer() = default;
 
-bool ODataBuffer::SetPosition(int32_t address)
+bool ODataBuffer::SetPosition(Address address)
 {
     // A refused address changes nothing, not even the start of an empty
     // window: the window must stay inside the address space.
@@ -254,12 +261,12 @@ bool ODataBuffer::SetPosition(int32_t address)
     return true;
 }
 
-void ODataBuffer::SetWindow(int32_t first, int32_t last)
+void ODataBuffer::SetWindow(Address first, Address last)
 {
-    int64_t begin = std::clamp<int64_t>(first, 0, AddressLimit);
-    int64_t final = std::clamp<int64_t>(last, begin - 1, AddressLimit - 1);
-    start_ = int32_t(begin);
-    size_ = int32_t(final - begin + 1);
+    const Address begin = std::clamp<Address>(first, 0, AddressLimit);
+    const Address final = std::clamp<Address>(last, begin - 1, AddressLimit - 1);
+    start_ = begin;
+    size_ = final - begin + 1;
 }
 
 void ODataBuffer::DropCurrent()
@@ -270,11 +277,68 @@ void ODataBuffer::DropCurrent()
     currentLength_ = 0;
 }
 
-uint8_t* ODataBuffer::Select(int32_t address)
+std::unique_ptr<uint8_t[]>* ODataBuffer::BlockSlot(Address index)
+{
+    std::unique_ptr<Page>& page = pages_[index >> PageBits];
+    if (!page) {
+        page.reset(new (std::nothrow) Page);
+        if (!page)
+            return nullptr;
+    }
+    return &page->blocks[index & (PageBlocks - 1)];
+}
+
+void ODataBuffer::ReleaseBlock(Address index)
+{
+    std::unique_ptr<Page>& page = pages_[index >> PageBits];
+    std::unique_ptr<uint8_t[]>& block = page->blocks[index & (PageBlocks - 1)];
+    if (!block)
+        return;
+    if (index == currentBlock_)
+        DropCurrent();
+    block.reset();
+    --blockCount_;
+    if (--page->used == 0)
+        page.reset();
+}
+
+Address ODataBuffer::NextStoredBlock(Address index) const
+{
+    for (index = std::max<Address>(index, 0); index < MaxBlocks;) {
+        const Page* page = pages_[index >> PageBits].get();
+        if (!page) {
+            index = ((index >> PageBits) + 1) << PageBits;
+            continue;
+        }
+        const Address pageEnd = std::min(MaxBlocks, ((index >> PageBits) + 1) << PageBits);
+        for (; index < pageEnd; ++index)
+            if (page->blocks[index & (PageBlocks - 1)])
+                return index;
+    }
+    return MaxBlocks;
+}
+
+Address ODataBuffer::PreviousStoredBlock(Address index) const
+{
+    for (index = std::min(index, MaxBlocks - 1); index >= 0;) {
+        const Page* page = pages_[index >> PageBits].get();
+        const Address pageStart = (index >> PageBits) << PageBits;
+        if (!page) {
+            index = pageStart - 1;
+            continue;
+        }
+        for (; index >= pageStart; --index)
+            if (page->blocks[index & (PageBlocks - 1)])
+                return index;
+    }
+    return -1;
+}
+
+uint8_t* ODataBuffer::Select(Address address)
 {
     if (address < 0)
         return nullptr;
-    uint32_t offset = uint32_t(address) - uint32_t(currentBase_);
+    const uint64_t offset = uint64_t(address - currentBase_);
     if (offset < currentLength_)
         return current_ + offset;
     if (address >= AddressLimit)
@@ -284,21 +348,24 @@ uint8_t* ODataBuffer::Select(int32_t address)
         DropCurrent();
         return nullptr;
     }
-    int32_t index = address / BlockSize;
-    std::unique_ptr<uint8_t[]>& block = blocks_[index];
-    if (!block) {
-        block.reset(new (std::nothrow) uint8_t[BlockSize]);
-        if (!block) {
-            DropCurrent();
-            return nullptr;
+    const Address index = address / BlockSize;
+    std::unique_ptr<uint8_t[]>* slot = BlockSlot(index);
+    if (slot && !*slot) {
+        slot->reset(new (std::nothrow) uint8_t[BlockSize]);
+        if (*slot) {
+            std::memset(slot->get(), FillValue, BlockSize);
+            ++blockCount_;
+            ++pages_[index >> PageBits]->used;
         }
-        std::memset(block.get(), FillValue, BlockSize);
-        ++blockCount_;
+    }
+    if (!slot || !*slot) {
+        DropCurrent();
+        return nullptr;
     }
     currentBlock_ = index;
-    current_ = block.get();
+    current_ = slot->get();
     currentBase_ = index * BlockSize;
-    currentLength_ = uint32_t(std::min(BlockSize, AddressLimit - currentBase_));
+    currentLength_ = uint64_t(std::min<Address>(BlockSize, AddressLimit - currentBase_));
     return current_ + (address - currentBase_);
 }
 
@@ -307,9 +374,9 @@ uint8_t ODataBuffer::GetSlow()
     // The position never passes AddressLimit, so it cannot run away.
     if (position_ < 0 || position_ >= AddressLimit)
         return FillValue;
-    int32_t address = position_++;
+    const Address address = position_++;
     // Reading never obtains memory for a block nobody wrote.
-    if (!blocks_[address / BlockSize])
+    if (!StoredBlock(address / BlockSize))
         return FillValue;
     uint8_t* byte = Select(address);
     return byte ? *byte : FillValue;
@@ -337,7 +404,7 @@ void ODataBuffer::PutSlow(uint8_t byte)
         size_ = position_ - start_;
 }
 
-uint8_t& ODataBuffer::AtSlow(int32_t address)
+uint8_t& ODataBuffer::AtSlow(Address address)
 {
     // Addresses that can never hold a byte do not stretch the window.
     if (address >= 0 && address < AddressLimit) {
@@ -355,40 +422,43 @@ uint8_t& ODataBuffer::AtSlow(int32_t address)
     return spare_;
 }
 
-const uint8_t* ODataBuffer::BlockBytes(int32_t index) const
+const uint8_t* ODataBuffer::BlockBytes(Address index) const
 {
-    const uint8_t* block = blocks_[index].get();
+    const uint8_t* block = StoredBlock(index);
     return block ? block : kErasedBlock.data();
 }
 
-uint8_t ODataBuffer::Peek(int32_t address) const
+uint8_t ODataBuffer::Peek(Address address) const
 {
     if (address < 0 || address >= AddressLimit)
         return FillValue;
-    const int32_t index = address / BlockSize;
-    const uint8_t* block = blocks_[index].get();
+    const Address index = address / BlockSize;
+    const uint8_t* block = StoredBlock(index);
     return block ? block[address - index * BlockSize] : FillValue;
 }
 
-void ODataBuffer::CopyOut(int32_t address, int32_t count, uint8_t* out) const
+void ODataBuffer::CopyOut(Address address, Address count, uint8_t* out) const
 {
-    ForEachRun(address, count, [&out](const uint8_t* bytes, int32_t n) {
-        std::memcpy(out, bytes, size_t(n));
+    ForEachSpan(address, count, [&out](const uint8_t* bytes, Address n) {
+        if (bytes)
+            std::memcpy(out, bytes, size_t(n));
+        else
+            std::memset(out, FillValue, size_t(n));
         out += n;
     });
 }
 
 template <class Store, class Byte>
-void ODataBuffer::PutRun(int32_t count, Store store, Byte byte)
+void ODataBuffer::PutRun(Address count, Store store, Byte byte)
 {
-    int32_t done = 0;
+    Address done = 0;
     while (done < count) {
         // Select finds the place exactly as Put's two paths together do.
         uint8_t* at = Select(position_);
         if (!at)
             break;
-        const int32_t room = currentBase_ + int32_t(currentLength_) - position_;
-        const int32_t n = std::min(count - done, room);
+        const Address room = currentBase_ + Address(currentLength_) - position_;
+        const Address n = std::min(count - done, room);
         store(at, done, n);
         done += n;
         position_ += n;
@@ -401,57 +471,113 @@ void ODataBuffer::PutRun(int32_t count, Store store, Byte byte)
         Put(byte(done));
 }
 
-void ODataBuffer::PutBlockSlow(const uint8_t* bytes, int32_t count)
+void ODataBuffer::PutBlockSlow(const uint8_t* bytes, Address count)
 {
     PutRun(
-        count, [bytes](uint8_t* at, int32_t done, int32_t n) { std::memcpy(at, bytes + done, size_t(n)); },
-        [bytes](int32_t i) { return bytes[i]; });
+        count, [bytes](uint8_t* at, Address done, Address n) { std::memcpy(at, bytes + done, size_t(n)); },
+        [bytes](Address i) { return bytes[i]; });
 }
 
-void ODataBuffer::PutFill(uint8_t value, int32_t count)
+void ODataBuffer::PutFill(uint8_t value, Address count)
 {
-    PutRun(
-        count, [value](uint8_t* at, int32_t, int32_t n) { std::memset(at, value, size_t(n)); },
-        [value](int32_t) { return value; });
+    if (value != FillValue || count <= 0 || position_ < 0 || position_ > End() ||
+        position_ + count > AddressLimit) {
+        PutRun(
+            count, [value](uint8_t* at, Address, Address n) { std::memset(at, value, size_t(n)); },
+            [value](Address) { return value; });
+        return;
+    }
+    // Erasing: blocks never written stay unobtained, blocks erased whole are
+    // given back, and the window and position end where Put would leave them.
+    const Address first = position_;
+    const Address end = first + count;
+    for (Address index = NextStoredBlock(first / BlockSize); index < MaxBlocks && index * BlockSize < end;
+         index = NextStoredBlock(index + 1)) {
+        const Address base = index * BlockSize;
+        const Address from = std::max(first, base);
+        const Address to = std::min(end, base + BlockSize);
+        if (from == base && to == std::min(base + BlockSize, AddressLimit))
+            ReleaseBlock(index);
+        else
+            std::memset(pages_[index >> PageBits]->blocks[index & (PageBlocks - 1)].get() + (from - base), FillValue,
+                        size_t(to - from));
+    }
+    position_ = end;
+    if (position_ - start_ > size_)
+        size_ = position_ - start_;
 }
 
-int32_t ODataBuffer::FindFlat(int32_t first, int32_t last, const Matcher& matcher, bool forward) const
+Address ODataBuffer::SkipErasedForward(Address p, int32_t compared) const
 {
-    // Candidates first..last, each needing `compared` bytes.
-    const size_t n = size_t(last - first) + size_t(matcher.compared);
-    std::unique_ptr<uint8_t[]> text(new (std::nothrow) uint8_t[n]);
-    if (!text)
-        return -1;
-    CopyOut(first, int32_t(n), text.get());
-    if (!matcher.exact)
-        std::transform(text.get(), text.get() + n, text.get(), fold);
+    const Address index = p / BlockSize;
+    if (StoredBlock(index) || StoredBlock((p + compared - 1) / BlockSize))
+        return p;
+    const Address next = NextStoredBlock(index + 1);
+    return std::max(p, next * BlockSize - (compared - 1));
+}
+
+Address ODataBuffer::SkipErasedBackward(Address p, int32_t compared) const
+{
+    const Address index = p / BlockSize;
+    if (StoredBlock(index) || StoredBlock((p + compared - 1) / BlockSize))
+        return p;
+    const Address previous = PreviousStoredBlock(index - 1);
+    return previous < 0 ? -1 : std::min(p, previous * BlockSize + BlockSize - 1);
+}
+
+Address ODataBuffer::FindFlat(Address first, Address last, const Matcher& matcher, bool forward) const
+{
+    // Candidates first..last, each needing `compared` bytes, are searched a
+    // stretch at a time, so a long pattern never copies the whole window.
+    constexpr Address kStretch = Address{1} << 20;
+    const bool skip = !matcher.erasedPattern();
     std::vector<uint8_t> pattern(matcher.bytes, matcher.bytes + matcher.compared);
-    if (!forward) {
+    if (!forward)
+        std::reverse(pattern.begin(), pattern.end());
+    std::vector<uint8_t> text;
+    Address p = forward ? first : last;
+    while (forward ? p <= last : p >= first) {
+        if (skip)
+            p = forward ? SkipErasedForward(p, matcher.compared) : SkipErasedBackward(p, matcher.compared);
+        if (forward ? p > last : p < first)
+            break;
+        const Address lo = forward ? p : std::max(first, p - kStretch + 1);
+        const Address hi = forward ? std::min(last, p + kStretch - 1) : p;
+        const size_t n = size_t(hi - lo) + size_t(matcher.compared);
+        try {
+            text.resize(n);
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
+        CopyOut(lo, Address(n), text.data());
+        if (!matcher.exact)
+            std::transform(text.begin(), text.end(), text.begin(), fold);
         // Searching the reversed text for the reversed pattern finds the
         // highest match first, with the same linear-time search.
-        std::reverse(text.get(), text.get() + n);
-        std::reverse(pattern.begin(), pattern.end());
-    }
-    for (size_t from = 0; from < n;) {
-        const void* hit = memmem(text.get() + from, n - from, pattern.data(), pattern.size());
-        if (!hit)
-            return -1;
-        const size_t offset = size_t(static_cast<const uint8_t*>(hit) - text.get());
-        const int32_t address = forward ? first + int32_t(offset) : last - int32_t(offset);
-        if (matcher.accepts(address))
-            return address;
-        from = offset + 1;
+        if (!forward)
+            std::reverse(text.begin(), text.end());
+        for (size_t from = 0; from < n;) {
+            const void* hit = memmem(text.data() + from, n - from, pattern.data(), pattern.size());
+            if (!hit)
+                break;
+            const size_t offset = size_t(static_cast<const uint8_t*>(hit) - text.data());
+            const Address address = forward ? lo + Address(offset) : hi - Address(offset);
+            if (matcher.accepts(address))
+                return address;
+            from = offset + 1;
+        }
+        p = forward ? hi + 1 : lo - 1;
     }
     return -1;
 }
 
-int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exact, int32_t length,
-                                  bool wholeWords)
+Address ODataBuffer::FindForward(Address from, const uint8_t* pattern, bool exact, int32_t length,
+                                 bool wholeWords)
 {
     if (!pattern || length < 1 || length > size_)
         return -1;
-    const int32_t first = std::max(from, 0);
-    const int32_t last = End() - length;
+    const Address first = std::max<Address>(from, 0);
+    const Address last = End() - length;
     if (first > last)
         return -1;
     const Matcher matcher(*this, pattern, length, exact, wholeWords);
@@ -460,17 +586,21 @@ int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exac
 
     // Candidates whose match lies inside one block are scanned where they
     // are; those crossing into the next block are scanned in a seam made of
-    // the block's last bytes and the next block's first bytes.
+    // the block's last bytes and the next block's first bytes. Stretches of
+    // never-written blocks are stepped over when they cannot hold a match.
+    const bool skip = !matcher.erasedPattern();
     std::vector<uint8_t> seam(size_t(2 * length));
-    int32_t p = first;
+    Address p = first;
     while (p <= last) {
-        const int32_t index = p / BlockSize;
-        const int32_t base = index * BlockSize;
-        const int32_t blockEnd = base + BlockSize;
-        int32_t q = std::min(last, blockEnd - length);
+        if (skip && (p = SkipErasedForward(p, matcher.compared)) > last)
+            break;
+        const Address index = p / BlockSize;
+        const Address base = index * BlockSize;
+        const Address blockEnd = base + BlockSize;
+        Address q = std::min(last, blockEnd - length);
         if (p <= q) {
-            int32_t hit = matcher.scanForward(BlockBytes(index) + (p - base), q - p + 1, p, BlockBytes(index),
-                                                 BlockBytes(index) + BlockSize);
+            int32_t hit = matcher.scanForward(BlockBytes(index) + (p - base), int32_t(q - p + 1), p,
+                                              BlockBytes(index), BlockBytes(index) + BlockSize);
             if (hit >= 0)
                 return p + hit;
             p = q + 1;
@@ -478,7 +608,7 @@ int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exac
         q = std::min(last, blockEnd - 1);
         if (p <= q) {
             CopyOut(p, q - p + length, seam.data());
-            int32_t hit = matcher.scanForward(seam.data(), q - p + 1, p);
+            int32_t hit = matcher.scanForward(seam.data(), int32_t(q - p + 1), p);
             if (hit >= 0)
                 return p + hit;
             p = q + 1;
@@ -487,39 +617,42 @@ int32_t ODataBuffer::FindForward(int32_t from, const uint8_t* pattern, bool exac
     return -1;
 }
 
-int32_t ODataBuffer::FindBackward(int32_t from, const uint8_t* pattern, bool exact, int32_t length,
-                                   bool wholeWords)
+Address ODataBuffer::FindBackward(Address from, const uint8_t* pattern, bool exact, int32_t length,
+                                  bool wholeWords)
 {
     if (!pattern || length < 1 || length > size_ || from < 0)
         return -1;
     // Every candidate, also one crossing a seam, ends at or before `from`.
-    const int32_t first = start_;
-    const int64_t matchEnd = std::min<int64_t>(End(), int64_t(from) + 1);
-    const int32_t last = int32_t(matchEnd - length);
+    const Address first = start_;
+    const Address matchEnd = std::min<Address>(End(), from + 1);
+    const Address last = matchEnd - length;
     if (last < first)
         return -1;
     const Matcher matcher(*this, pattern, length, exact, wholeWords);
     if (length > kInPlaceLimit)
         return FindFlat(first, last, matcher, false);
 
+    const bool skip = !matcher.erasedPattern();
     std::vector<uint8_t> seam(size_t(2 * length));
-    int32_t p = last;
+    Address p = last;
     while (p >= first) {
-        const int32_t index = p / BlockSize;
-        const int32_t base = index * BlockSize;
-        const int32_t blockEnd = base + BlockSize;
-        int32_t q = std::max(first, blockEnd - length + 1);
+        if (skip && (p = SkipErasedBackward(p, matcher.compared)) < first)
+            break;
+        const Address index = p / BlockSize;
+        const Address base = index * BlockSize;
+        const Address blockEnd = base + BlockSize;
+        Address q = std::max(first, blockEnd - length + 1);
         if (q <= p) {
             CopyOut(q, p - q + length, seam.data());
-            int32_t hit = matcher.scanBackward(seam.data(), p - q + 1, q);
+            int32_t hit = matcher.scanBackward(seam.data(), int32_t(p - q + 1), q);
             if (hit >= 0)
                 return q + hit;
             p = q - 1;
         }
         q = std::max(first, base);
         if (q <= p) {
-            int32_t hit = matcher.scanBackward(BlockBytes(index) + (q - base), p - q + 1, q, BlockBytes(index),
-                                                  BlockBytes(index) + BlockSize);
+            int32_t hit = matcher.scanBackward(BlockBytes(index) + (q - base), int32_t(p - q + 1), q,
+                                               BlockBytes(index), BlockBytes(index) + BlockSize);
             if (hit >= 0)
                 return q + hit;
             p = q - 1;

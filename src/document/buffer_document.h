@@ -89,28 +89,33 @@ public:
     bool CanClose();
 
     // Asks the host for a file and reads it into the buffer at `address`.
-    void Insert(int32_t address);
+    void Insert(Address address);
     // Reads `path` into the buffer at `address` (Insert without the dialog).
-    void InsertFile(int32_t address, const std::string& path);
+    void InsertFile(Address address, const std::string& path);
+    // Added to every address the following Open(path) and InsertFile read
+    // (besides the insert position); a byte that would land outside the
+    // address space stops the load with a format error.
+    void SetLoadOffset(Address offset) { loadOffset_ = offset; }
+    Address LoadOffset() const { return loadOffset_; }
     // The format the last Open or InsertFile read its file in (ffUnknown
     // before any file was read): the key's own format, another one the
     // content was recognised as, or ffBinary when none fitted.
     FileFormat ReadFormat() const { return readFormat_; }
 
     // --- Bytes and edits ---
-    uint8_t ReadByte(int32_t address);
-    void WriteByte(uint8_t value, int32_t address);
-    void WriteBlock(const uint8_t* bytes, int32_t address, int32_t length);
+    uint8_t ReadByte(Address address);
+    void WriteByte(uint8_t value, Address address);
+    void WriteBlock(const uint8_t* bytes, Address address, Address length);
     // first..last inclusive, plus one spare zero byte at the end; none when
     // the memory cannot be had (reported to the user).
-    std::optional<std::vector<uint8_t>> CopyBlock(int32_t first, int32_t last);
+    std::optional<std::vector<uint8_t>> CopyBlock(Address first, Address last);
     // CopyBlock into memory the caller owns: `allocate` is asked for
     // last - first + 2 bytes. False when it had none (reported to the user).
-    bool CopyBlockTo(int32_t first, int32_t last, const std::function<uint8_t*(size_t)>& allocate);
-    void Fill(int32_t first, int32_t last, uint8_t value);
-    void Resize(int32_t newStart, int32_t newLast);
+    bool CopyBlockTo(Address first, Address last, const std::function<uint8_t*(size_t)>& allocate);
+    void Fill(Address first, Address last, uint8_t value);
+    void Resize(Address newStart, Address newLast);
     // Undoes the newest entry: where the change was, or -1.
-    int32_t Undo();
+    Address Undo();
     bool CanUndo();
     // Searches the window for the request's pattern from `from` (which must
     // lie in start..End): downwards the first match at or after it, upwards
@@ -118,16 +123,16 @@ public:
     // over, so repeated searches move on from hit to hit; in ASCII mode with
     // whole words, so is a match touching a letter or digit, the window's
     // ends counting as word boundaries. -1 when none.
-    int32_t Find(const FindRequest& request, int32_t from);
+    Address Find(const FindRequest& request, Address from);
 
     // The bytes for read-only walkers (checksums, comparisons, lanes): walk
     // them with ForEachSpan, which hands over erased gaps without reading them.
     const ODataBuffer& Data() const { return *buffer_; }
 
     // --- Window, sum, rows ---
-    int32_t Start() const;
-    int32_t Size() const;
-    int32_t End() const;
+    Address Start() const;
+    Address Size() const;
+    Address End() const;
     uint32_t Sum() const { return sum_; }
     // The sum of the window's bytes counted now, whatever the option says.
     uint32_t SumWindow();
@@ -137,13 +142,13 @@ public:
     // `text` (kHexRowSize / kAsciiRowSize chars). The result is the text's
     // length, negative when the row begins before Start; then OutsideCount()
     // leading columns are left as the caller had them.
-    int32_t HexRow(char* text, int32_t row);
-    int32_t AsciiRow(char* text, int32_t row);
+    int32_t HexRow(char* text, Address row);
+    int32_t AsciiRow(char* text, Address row);
 
     // --- Busy state and settings ---
     bool IsBusy() const { return busy_ != 0; }
     void SetBusy(bool on);
-    void SizeChanged(int32_t newSize);
+    void SizeChanged(Address newSize);
     // Reads "sumcheck" and "undo" again. While the document is busy the
     // change waits until the running operation is over, so the sum is never
     // recounted under an edit that is moving through the buffer.
@@ -155,10 +160,10 @@ public:
     // The address ranges a save writes, lowest first: runs of more than ten
     // erased bytes inside the window are gaps between them.
     struct SavedRange {
-        int32_t first;
-        int32_t last;
+        Address first;
+        Address last;
     };
-    std::vector<SavedRange> SavedRanges();
+    std::vector<SavedRange> SavedRanges() const;
 
     // Entries in the undo journal (for views' and tests' inspection).
     const OUndoJournal& Journal() const { return journal_; }
@@ -169,7 +174,7 @@ private:
     static constexpr int32_t kEventStride = 256;
 
     // Streams the converter's bytes into the buffer from `origin` on.
-    uint32_t LoadFrom(OFFCIn& in, int64_t origin);
+    uint32_t LoadFrom(OFFCIn& in, Address origin);
     // Keeps the format `in` read and the lines of its errors for the report.
     void KeepReadPlaces(const OFFCIn& in);
     void ReportLoadFlags(uint32_t flags, bool inserting, const std::string& path);
@@ -177,24 +182,31 @@ private:
     void ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting);
     bool SaveTo(const std::string& target);
     // Writes the window's bytes after its first through `out`.
-    void SaveRest(OFFCOut& out, int32_t start, int32_t size);
-    void RecomputeSum(int32_t count, bool alwaysPump);
+    void SaveRest(OFFCOut& out);
+    void RecomputeSum(Address count, bool alwaysPump);
     bool OpenForRows();
+    // Asks the host for the load offset when the settings say so; false when
+    // the user cancelled. Without asking the offset stays as set.
+    bool AskForOffset();
     // The row's cells from the window, `cellWidth` characters each; cells
     // below the start are skipped and counted, the text stops at End.
-    int32_t RowText(char* text, int32_t row, int32_t cellWidth, void (*putCell)(char* cell, uint8_t byte));
-    void Notify(int notification, int32_t argument);
+    int32_t RowText(char* text, Address row, int32_t cellWidth, void (*putCell)(char* cell, uint8_t byte));
+    void Notify(int notification, Address argument);
     void Message(std::string_view text, std::string_view caption, int style = mbIconStop);
     // The sum of `count` bytes from Start() + `from` as reading them one by
     // one from Start() + `from` would give.
-    uint32_t WindowTotal(int64_t from, int64_t count) const;
+    uint32_t WindowTotal(Address from, Address count) const;
     // CopyBlock's bytes of address..address+count-1 into `out`.
-    void CopyRange(int64_t address, int64_t count, uint8_t* out);
+    void CopyRange(Address address, Address count, uint8_t* out);
     // Sets first..end-1, all inside the window, to the erased value.
-    void EraseInWindow(int32_t first, int32_t end);
-    void RecordBlock(int32_t first, int32_t last);
-    void RecordWindow(int32_t start, int32_t size, uint32_t marker);
-    int32_t UndoStep();
+    void EraseInWindow(Address first, Address end);
+    void RecordBlock(Address first, Address last);
+    // True when first..first+count-1 takes in a never-written block.
+    bool HasGap(Address first, Address count) const;
+    // Puts back a block entry that kept only the written stretches.
+    void RestorePieces(const OUndoEntry& entry);
+    void RecordWindow(Address start, Address size, uint32_t marker);
+    Address UndoStep();
 
     DocumentHost& host_;
     std::string settingsPath_;
@@ -216,6 +228,7 @@ private:
     uint32_t sum_ = 0;
     WriterOptions writerOptions_;
     FileFormat readFormat_ = ffUnknown;
+    Address loadOffset_ = 0;
     uint32_t formatErrorLine_ = 0;
     uint32_t readErrorLine_ = 0;
     uint32_t checksumErrorLine_ = 0;

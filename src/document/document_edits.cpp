@@ -14,7 +14,7 @@
 namespace {
 constexpr uint8_t kErased = 0xFF;
 
-bool InAddressSpace(int64_t address) { return address >= 0 && address < ODataBuffer::AddressLimit; }
+bool InAddressSpace(Address address) { return address >= 0 && address < ODataBuffer::AddressLimit; }
 
 // Runs step(from, n) over 0..count-1 in consecutive pieces. With `pump`,
 // pending events are handled after every index i with (i + phase) % 100 == 0,
@@ -40,14 +40,23 @@ void InPieces(DocumentHost& host, int64_t count, int64_t phase, bool pump, Step 
     }
 }
 
-// The sum of the stored bytes of address..address+count-1 (in the address space).
-uint32_t StoredTotal(const ODataBuffer& buffer, int64_t address, int64_t count)
+// What `count` erased bytes add to a sum, modulo 2^32.
+uint32_t ErasedTotal(Address count) { return static_cast<uint32_t>(static_cast<uint64_t>(count) * kErased); }
+
+// The sum of the stored bytes of address..address+count-1 (in the address
+// space); never-written stretches are counted, not read.
+uint32_t StoredTotal(const ODataBuffer& buffer, Address address, Address count)
 {
     uint32_t total = 0;
-    buffer.ForEachRun(static_cast<int32_t>(address), static_cast<int32_t>(count),
-                      [&total](const uint8_t* bytes, int32_t n) { total += ByteTotal(bytes, n); });
+    buffer.ForEachSpan(address, count, [&total](const uint8_t* bytes, Address n) {
+        total += bytes ? ByteTotal(bytes, static_cast<int32_t>(n)) : ErasedTotal(n);
+    });
     return total;
 }
+
+// Undo copies of ranges longer than this with never-written stretches in
+// them keep only what was written.
+constexpr Address kSparseCopy = Address{1} << 20;
 
 // Brackets an operation on many bytes: busy window and wait cursor.
 class LongOperation {
@@ -75,24 +84,39 @@ private:
 };
 } // namespace
 
-uint32_t OBufferDocument::WindowTotal(int64_t from, int64_t count) const
+uint32_t OBufferDocument::WindowTotal(Address from, Address count) const
 {
     // Reading on past the address space gives erased bytes.
-    const int64_t address = buffer_->Start() + from;
-    const int64_t stored = std::clamp<int64_t>(ODataBuffer::AddressLimit - address, 0, count);
-    return StoredTotal(*buffer_, address, stored) + static_cast<uint32_t>(count - stored) * kErased;
+    const Address address = buffer_->Start() + from;
+    const Address stored = std::clamp<Address>(ODataBuffer::AddressLimit - address, 0, count);
+    return StoredTotal(*buffer_, address, stored) + ErasedTotal(count - stored);
 }
 
-void OBufferDocument::RecomputeSum(int32_t count, bool alwaysPump)
+void OBufferDocument::RecomputeSum(Address count, bool alwaysPump)
 {
+    // Stored bytes are summed with events every hundred bytes, as a byte at
+    // a time would have them; a never-written stretch is one step.
     sum_ = 0;
-    InPieces(host_, count, 0, alwaysPump || count > kLongOperation,
-             [this](int64_t from, int64_t n) { sum_ += WindowTotal(from, n); });
+    const bool pump = alwaysPump || count > kLongOperation;
+    Address done = 0;
+    buffer_->ForEachSpan(buffer_->Start(), std::min(count, buffer_->Size()), [&](const uint8_t* bytes, Address n) {
+        if (bytes) {
+            InPieces(host_, n, done, pump, [&](int64_t from, int64_t m) {
+                sum_ += ByteTotal(bytes + from, static_cast<int32_t>(m));
+            });
+        } else {
+            sum_ += ErasedTotal(n);
+            if (pump)
+                host_.ProcessPendingEvents();
+        }
+        done += n;
+    });
+    sum_ += ErasedTotal(count - done);
 }
 
 uint32_t OBufferDocument::SumWindow() { return WindowTotal(0, buffer_->Size()); }
 
-void OBufferDocument::SizeChanged(int32_t newSize)
+void OBufferDocument::SizeChanged(Address newSize)
 {
     Notify(vnBufferSize, newSize);
     if (!sumCheck_)
@@ -106,7 +130,7 @@ void OBufferDocument::SizeChanged(int32_t newSize)
     host_.SetWaitCursor(false);
 }
 
-uint8_t OBufferDocument::ReadByte(int32_t address)
+uint8_t OBufferDocument::ReadByte(Address address)
 {
     // Outside the window nothing is read, so the window never widens here.
     if (address >= buffer_->End() || address < buffer_->Start())
@@ -114,17 +138,17 @@ uint8_t OBufferDocument::ReadByte(int32_t address)
     return buffer_->At(address);
 }
 
-void OBufferDocument::WriteByte(uint8_t value, int32_t address)
+void OBufferDocument::WriteByte(uint8_t value, Address address)
 {
     if (!InAddressSpace(address))
         return;
     ODataBuffer& buffer = *buffer_;
     const bool undo = undo_;
-    const int32_t size = buffer.Size();
-    const int32_t start = buffer.Start();
+    const Address size = buffer.Size();
+    const Address start = buffer.Start();
     uint8_t& byte = buffer.At(address);
     if (undo)
-        journal_.Push(OUndoEntry{ukByte, address, byte, 0, std::nullopt});
+        journal_.Push(OUndoEntry{ukByte, address, byte, 0, std::nullopt, {}, false});
     sum_ = sum_ - byte + value;
     byte = value;
     if (buffer.Size() != size) {
@@ -135,29 +159,29 @@ void OBufferDocument::WriteByte(uint8_t value, int32_t address)
     dirty_ = true;
 }
 
-void OBufferDocument::WriteBlock(const uint8_t* bytes, int32_t address, int32_t length)
+void OBufferDocument::WriteBlock(const uint8_t* bytes, Address address, Address length)
 {
     // Only the part that lies in the address space is written.
-    const int64_t skipped = address < 0 ? -static_cast<int64_t>(address) : 0;
-    const int64_t first = static_cast<int64_t>(address) + skipped;
-    const int64_t last = std::min<int64_t>(static_cast<int64_t>(address) + length - 1, ODataBuffer::AddressLimit - 1);
+    const Address skipped = address < 0 ? -address : 0;
+    const Address first = address + skipped;
+    const Address last = std::min<Address>(address + length - 1, ODataBuffer::AddressLimit - 1);
     if (length <= 0 || last < first)
         return;
     bytes += skipped;
     ODataBuffer& buffer = *buffer_;
-    const int32_t count = static_cast<int32_t>(last - first + 1);
+    const Address count = last - first + 1;
     LongOperation bracket(*this, count > kLongOperation);
     const bool undo = undo_;
     const bool sumCheck = sumCheck_;
-    const int32_t size = buffer.Size();
-    const int32_t start = buffer.Start();
+    const Address size = buffer.Size();
+    const Address start = buffer.Start();
     if (undo)
-        RecordBlock(static_cast<int32_t>(first), static_cast<int32_t>(last));
-    buffer.SetPosition(static_cast<int32_t>(first));
+        RecordBlock(first, last);
+    buffer.SetPosition(first);
     InPieces(host_, count, 0, count > kLongOperation, [&](int64_t from, int64_t n) {
         if (sumCheck)
             sum_ = sum_ - StoredTotal(buffer, first + from, n) + ByteTotal(bytes + from, static_cast<int32_t>(n));
-        buffer.PutBlock(bytes + from, static_cast<int32_t>(n));
+        buffer.PutBlock(bytes + from, n);
     });
     dirty_ = true;
     if (buffer.Size() != size) {
@@ -167,17 +191,17 @@ void OBufferDocument::WriteBlock(const uint8_t* bytes, int32_t address, int32_t 
     }
 }
 
-std::optional<std::vector<uint8_t>> OBufferDocument::CopyBlock(int32_t first, int32_t last)
+std::optional<std::vector<uint8_t>> OBufferDocument::CopyBlock(Address first, Address last)
 {
     std::optional<std::vector<uint8_t>> block;
     CopyBlockTo(first, last, [&block](size_t size) { return block.emplace(size, 0).data(); });
     return block;
 }
 
-bool OBufferDocument::CopyBlockTo(int32_t first, int32_t last, const std::function<uint8_t*(size_t)>& allocate)
+bool OBufferDocument::CopyBlockTo(Address first, Address last, const std::function<uint8_t*(size_t)>& allocate)
 {
-    const int64_t count = std::max<int64_t>(0, static_cast<int64_t>(last) - first + 1);
-    const bool isLong = static_cast<int64_t>(last) - first > kLongOperation;
+    const Address count = std::max<Address>(0, last - first + 1);
+    const bool isLong = last - first > kLongOperation;
     if (isLong) {
         host_.SetWaitCursor(true);
         SetBusy(true);
@@ -201,28 +225,36 @@ bool OBufferDocument::CopyBlockTo(int32_t first, int32_t last, const std::functi
     return out != nullptr;
 }
 
-void OBufferDocument::Fill(int32_t first, int32_t last, uint8_t value)
+void OBufferDocument::Fill(Address first, Address last, uint8_t value)
 {
     ODataBuffer& buffer = *buffer_;
-    const bool isLong = static_cast<int64_t>(last) - first > kLongOperation;
+    const bool isLong = last - first > kLongOperation;
     LongOperation bracket(*this, isLong);
-    first = std::max(first, 0);
+    first = std::max<Address>(first, 0);
     last = std::min(last, buffer.End() - 1);
     const bool undo = undo_;
     const bool sumCheck = sumCheck_;
-    const int32_t size = buffer.Size();
-    const int32_t start = buffer.Start();
+    const Address size = buffer.Size();
+    const Address start = buffer.Start();
     // Every fill leaves exactly one block entry, even an empty one: a resize
     // and its undo count on that.
     if (undo)
         RecordBlock(first, last);
     if (first <= last) {
         buffer.SetPosition(first);
-        InPieces(host_, int64_t{last} - first + 1, first, isLong, [&](int64_t from, int64_t n) {
+        if (value == kErased && last - first >= kSparseCopy) {
+            // Erasing a long range touches only the blocks written in it.
             if (sumCheck)
-                sum_ = sum_ - StoredTotal(buffer, first + from, n) + static_cast<uint32_t>(n) * value;
-            buffer.PutFill(value, static_cast<int32_t>(n));
-        });
+                sum_ = sum_ - StoredTotal(buffer, first, last - first + 1) + ErasedTotal(last - first + 1);
+            buffer.PutFill(value, last - first + 1);
+            host_.ProcessPendingEvents();
+        } else {
+            InPieces(host_, last - first + 1, first, isLong, [&](int64_t from, int64_t n) {
+                if (sumCheck)
+                    sum_ = sum_ - StoredTotal(buffer, first + from, n) + static_cast<uint32_t>(n) * value;
+                buffer.PutFill(value, n);
+            });
+        }
     }
     if (buffer.Size() != size) {
         if (undo)
@@ -232,7 +264,7 @@ void OBufferDocument::Fill(int32_t first, int32_t last, uint8_t value)
     dirty_ = true;
 }
 
-void OBufferDocument::Resize(int32_t newStart, int32_t newLast)
+void OBufferDocument::Resize(Address newStart, Address newLast)
 {
     if (!InAddressSpace(newStart) || !InAddressSpace(newLast) || newLast < newStart)
         return;
@@ -256,26 +288,25 @@ void OBufferDocument::Resize(int32_t newStart, int32_t newLast)
     dirty_ = true;
 }
 
-void OBufferDocument::CopyRange(int64_t address, int64_t count, uint8_t* out)
+void OBufferDocument::CopyRange(Address address, Address count, uint8_t* out)
 {
     // Addresses outside the address space read as erased; the rest widen the
     // window to take them in, as reading them one by one through At would.
     ODataBuffer& buffer = *buffer_;
-    const int64_t first = std::max<int64_t>(address, 0);
-    const int64_t last = std::min<int64_t>(address + count - 1, ODataBuffer::AddressLimit - 1);
+    const Address first = std::max<Address>(address, 0);
+    const Address last = std::min<Address>(address + count - 1, ODataBuffer::AddressLimit - 1);
     if (first > last) {
         std::memset(out, kErased, static_cast<size_t>(count));
         return;
     }
     std::memset(out, kErased, static_cast<size_t>(first - address));
     if (first < buffer.Start() || last >= buffer.End())
-        buffer.SetWindow(static_cast<int32_t>(std::min<int64_t>(first, buffer.Start())),
-                         static_cast<int32_t>(std::max<int64_t>(last, buffer.End() - 1)));
-    buffer.CopyOut(static_cast<int32_t>(first), static_cast<int32_t>(last - first + 1), out + (first - address));
+        buffer.SetWindow(std::min(first, buffer.Start()), std::max(last, buffer.End() - 1));
+    buffer.CopyOut(first, last - first + 1, out + (first - address));
     std::memset(out + (last + 1 - address), kErased, static_cast<size_t>(address + count - 1 - last));
 }
 
-void OBufferDocument::EraseInWindow(int32_t first, int32_t end)
+void OBufferDocument::EraseInWindow(Address first, Address end)
 {
     if (first >= end)
         return;
@@ -283,31 +314,69 @@ void OBufferDocument::EraseInWindow(int32_t first, int32_t end)
     buffer_->PutFill(kErased, end - first);
 }
 
-void OBufferDocument::RecordBlock(int32_t first, int32_t last)
+void OBufferDocument::RecordBlock(Address first, Address last)
 {
     OUndoEntry entry;
     entry.kind = ukBlock;
     entry.address = first;
-    entry.size = static_cast<int32_t>(std::max<int64_t>(0, static_cast<int64_t>(last) - first + 1));
-    entry.copy = CopyBlock(first, last);
+    entry.size = std::max<Address>(0, last - first + 1);
+    if (entry.size > kSparseCopy && first >= 0 && last < ODataBuffer::AddressLimit && HasGap(first, entry.size)) {
+        // Only the written stretches are kept; everything else reads erased.
+        entry.sparse = true;
+        if (first < buffer_->Start() || last >= buffer_->End())
+            buffer_->SetWindow(std::min(first, buffer_->Start()), std::max(last, buffer_->End() - 1));
+        Address at = 0;
+        buffer_->ForEachSpan(first, entry.size, [&](const uint8_t* bytes, Address n) {
+            if (bytes)
+                entry.pieces.emplace_back(at, std::vector<uint8_t>(bytes, bytes + n));
+            at += n;
+        });
+    } else {
+        entry.copy = CopyBlock(first, last);
+    }
     journal_.Push(std::move(entry));
 }
 
-void OBufferDocument::RecordWindow(int32_t start, int32_t size, uint32_t marker)
+bool OBufferDocument::HasGap(Address first, Address count) const
 {
-    journal_.Push(OUndoEntry{ukWindow, start, size, marker, std::nullopt});
+    bool gap = false;
+    buffer_->ForEachSpan(first, count, [&gap](const uint8_t* bytes, Address) { gap = gap || !bytes; });
+    return gap;
+}
+
+void OBufferDocument::RestorePieces(const OUndoEntry& entry)
+{
+    // The range goes back to erased, touching only blocks written since,
+    // and the kept stretches are put back over it.
+    ODataBuffer& buffer = *buffer_;
+    if (sumCheck_)
+        sum_ = sum_ - StoredTotal(buffer, entry.address, entry.size) + ErasedTotal(entry.size);
+    buffer.SetPosition(entry.address);
+    buffer.PutFill(kErased, entry.size);
+    for (const auto& [offset, bytes] : entry.pieces) {
+        buffer.SetPosition(entry.address + offset);
+        buffer.PutBlock(bytes.data(), Address(bytes.size()));
+        if (sumCheck_)
+            sum_ = sum_ - ErasedTotal(Address(bytes.size())) + ByteTotal(bytes.data(), int32_t(bytes.size()));
+        host_.ProcessPendingEvents();
+    }
+}
+
+void OBufferDocument::RecordWindow(Address start, Address size, uint32_t marker)
+{
+    journal_.Push(OUndoEntry{ukWindow, start, size, marker, std::nullopt, {}, false});
 }
 
 bool OBufferDocument::CanUndo() { return undo_ && !journal_.Empty(); }
 
-int32_t OBufferDocument::Undo()
+Address OBufferDocument::Undo()
 {
     if (!undo_)
         return -1;
     return UndoStep();
 }
 
-int32_t OBufferDocument::UndoStep()
+Address OBufferDocument::UndoStep()
 {
     if (journal_.Empty()) {
         dirty_ = false;
@@ -315,7 +384,7 @@ int32_t OBufferDocument::UndoStep()
     }
     ODataBuffer& buffer = *buffer_;
     OUndoEntry entry = journal_.Pop();
-    int32_t result = entry.address;
+    Address result = entry.address;
     switch (entry.kind) {
     case ukByte: {
         uint8_t& byte = buffer.At(entry.address);
@@ -324,6 +393,10 @@ int32_t OBufferDocument::UndoStep()
         break;
     }
     case ukBlock: {
+        if (entry.sparse) {
+            RestorePieces(entry);
+            break;
+        }
         // An entry whose copy could not be made has nothing to put back.
         if (!entry.copy || entry.size <= 0)
             break;
@@ -355,8 +428,8 @@ int32_t OBufferDocument::UndoStep()
             // An insert's entry covers only the old window, so the bytes it
             // placed beyond it would come back if the window grew over them
             // again; what leaves the window is erased, as a resize does.
-            const int32_t oldStart = entry.address;
-            const int32_t oldEnd = entry.address + entry.size;
+            const Address oldStart = entry.address;
+            const Address oldEnd = entry.address + entry.size;
             EraseInWindow(buffer.Start(), std::min(oldStart, buffer.End()));
             EraseInWindow(std::max(oldEnd, buffer.Start()), buffer.End());
             buffer.SetWindow(entry.address, entry.address + entry.size - 1);
@@ -371,7 +444,7 @@ int32_t OBufferDocument::UndoStep()
     return result;
 }
 
-int32_t OBufferDocument::Find(const FindRequest& request, int32_t from)
+Address OBufferDocument::Find(const FindRequest& request, Address from)
 {
     ODataBuffer& buffer = *buffer_;
     const size_t available = request.hex ? request.pattern.size() : request.text.size();

@@ -3,6 +3,7 @@
 // views about changes. The editor implements DocumentHost with widgets;
 // dravel-conv and the tests implement it without a window.
 
+#include "buffer/address.h"
 #include "dialogs/address_request.h"
 
 #include <cstdint>
@@ -71,6 +72,15 @@ public:
     // template's default extension.
     virtual bool ChooseFileToInsert(std::string& path, std::string& key) = 0;
 
+    // Asked before a file is opened or inserted when the settings ask for a
+    // load offset: `offset` comes in as the proposal and goes out as the
+    // value to add to every address read. False cancels the open or insert.
+    virtual bool AskLoadOffset(Address& offset)
+    {
+        (void)offset;
+        return true;
+    }
+
     // The save dialog for a document without a file, when closing asks to
     // save it. True when confirmed; `path` and `key` as for Insert.
     virtual bool ChooseSaveTarget(std::string& path, std::string& key) = 0;
@@ -87,5 +97,5 @@ enum ViewNotification : int {
 class DocumentObserver {
 public:
     virtual ~DocumentObserver() = default;
-    virtual void DocumentNotify(OBufferDocument& document, int notification, int32_t argument) = 0;
+    virtual void DocumentNotify(OBufferDocument& document, int notification, Address argument) = 0;
 };

@@ -2,9 +2,12 @@
 // The undo journal of a document: a last-in-first-out list of entries, each
 // telling how to put back what one step of an edit changed.
 
+#include "buffer/address.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 enum UndoKind : int32_t {
@@ -22,14 +25,19 @@ constexpr uint32_t kWindowByResize = 0xABBA;
 struct OUndoEntry {
     UndoKind kind = ukPlaceholder;
     // Byte: its address; block: first address; window: start before the edit.
-    int32_t address = 0;
+    Address address = 0;
     // Byte: previous value; block: byte count; window: size before the edit.
-    int32_t size = 0;
+    Address size = 0;
     // Window entries only.
     uint32_t marker = 0;
     // Block entries: the saved bytes (plus a spare zero byte), none when the
     // copy could not be made.
     std::optional<std::vector<uint8_t>> copy;
+    // Block entries over a range that is mostly never-written blocks keep
+    // only the written stretches (offset from `address`, bytes); the rest of
+    // the range is erased on undo. `copy` stays empty then.
+    std::vector<std::pair<Address, std::vector<uint8_t>>> pieces;
+    bool sparse = false;
 };
 
 class OUndoJournal {

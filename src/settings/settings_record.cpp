@@ -32,6 +32,7 @@ std::string ReadText(const OProfile& profile, std::string_view key, std::string_
 
 bool SumCheck(const std::string& iniPath) { return ReadFlag(OProfile(iniPath), SumCheckKey, false); }
 bool UseUndo(const std::string& iniPath) { return ReadFlag(OProfile(iniPath), UndoKey, true); }
+bool AskOffset(const std::string& iniPath) { return ReadFlag(OProfile(iniPath), AskOffsetKey, false); }
 bool ShowInformation(const std::string& iniPath)
 {
     return ReadFlag(OProfile(iniPath), InformationKey, true);

@@ -30,6 +30,7 @@ inline constexpr size_t MaxTextLength = 254;
 // number at all reads as the flag's default.
 bool SumCheck(const std::string& iniPath);
 bool UseUndo(const std::string& iniPath);
+bool AskOffset(const std::string& iniPath);
 bool ShowInformation(const std::string& iniPath);
 // Empty when missing or too long to be a name the settings can hold.
 std::string StartupFile(const std::string& iniPath);

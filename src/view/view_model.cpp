@@ -91,7 +91,7 @@ void OViewModel::Scroll(ScrollAction action, int32_t position)
     case ScrollAction::EndScroll: return;
     }
     const int32_t first = Start() / kBytesPerRow;
-    const int32_t last = std::max(first, first + doc_.Size() / kBytesPerRow - Rows / 2);
+    const int32_t last = int32_t(std::max<Address>(first, first + doc_.Size() / kBytesPerRow - Rows / 2));
     TopRow = std::clamp(TopRow, first, last);
     if (TopRow != old)
         damage_.rowArea = true;
@@ -351,7 +351,7 @@ bool OViewModel::DragScroll(int32_t y, int32_t elapsedMs)
     else if (direction < 0 && row < TopRow)
         TopRow = row;
     const int32_t first = Start() / kBytesPerRow;
-    TopRow = std::clamp(TopRow, first, std::max(first, first + doc_.Size() / kBytesPerRow - Rows / 2));
+    TopRow = std::clamp(TopRow, first, int32_t(std::max<Address>(first, first + doc_.Size() / kBytesPerRow - Rows / 2)));
     Cursor = row * kBytesPerRow + column;
     EnsureCursorVisible();
     UpdateSelection(a, Cursor);

@@ -12,7 +12,7 @@
 namespace {
 
 constexpr int32_t kBlock = ODataBuffer::BlockSize;
-constexpr int32_t kLimit = ODataBuffer::AddressLimit;
+constexpr Address kLimit = ODataBuffer::AddressLimit;
 
 void putAt(ODataBuffer& buffer, int32_t address, const std::string& bytes)
 {
@@ -111,12 +111,12 @@ TEST(DataBuffer, AddressesOutsideTheSpaceAreRefused)
     EXPECT_FALSE(buffer.SetPosition(kLimit));
     EXPECT_FALSE(buffer.SetPosition(-1));
     EXPECT_FALSE(buffer.SetPosition(INT_MIN));
-    EXPECT_FALSE(buffer.SetPosition(INT_MAX));
+    EXPECT_FALSE(buffer.SetPosition(INT64_MAX));
     EXPECT_EQ(buffer.Start(), 0);
     EXPECT_EQ(buffer.Position(), 0);
 
     putAt(buffer, 0x10, "q");
-    for (int32_t address : {-1, INT_MIN, kLimit, INT_MAX}) {
+    for (Address address : {Address{-1}, Address{INT_MIN}, kLimit, Address{INT64_MAX}}) {
         uint8_t& spare = buffer.At(address);
         EXPECT_EQ(spare, 0xFF) << address;
         spare = 0;  // lost
@@ -231,13 +231,13 @@ TEST(DataBuffer, SetWindowMovesTheWindowButNoData)
     EXPECT_EQ(buffer.At(0x103), 'a');
 
     // Windows reaching outside the address space are clipped to it.
-    buffer.SetWindow(INT_MIN, INT_MAX);
+    buffer.SetWindow(INT_MIN, kLimit << 8);
     EXPECT_EQ(buffer.Start(), 0);
     EXPECT_EQ(buffer.End(), kLimit);
     buffer.SetWindow(50, 10);
     EXPECT_EQ(buffer.Start(), 50);
     EXPECT_EQ(buffer.Size(), 0);
-    buffer.SetWindow(INT_MAX, INT_MAX);
+    buffer.SetWindow(kLimit << 8, kLimit << 8);
     EXPECT_EQ(buffer.End(), kLimit);
     EXPECT_EQ(buffer.Size(), 0);
 }

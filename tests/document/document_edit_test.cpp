@@ -282,7 +282,7 @@ TEST_F(DocumentTest, SettingsNotificationAndCopyBlock)
 {
     struct Log : DocumentObserver {
         std::vector<int> seen;
-        void DocumentNotify(OBufferDocument&, int n, int32_t) override { seen.push_back(n); }
+        void DocumentNotify(OBufferDocument&, int n, Address) override { seen.push_back(n); }
     } log;
     auto doc = LoadBytes(Counting(8));
     doc->AddObserver(&log);
@@ -298,7 +298,7 @@ TEST_F(DocumentTest, AnObserverRemovedByAnotherIsNotToldAnyMore)
 {
     struct Closer : DocumentObserver {
         std::unique_ptr<DocumentObserver> victim;
-        void DocumentNotify(OBufferDocument& d, int, int32_t) override
+        void DocumentNotify(OBufferDocument& d, int, Address) override
         {
             if (victim) {
                 d.RemoveObserver(victim.get());
@@ -309,7 +309,7 @@ TEST_F(DocumentTest, AnObserverRemovedByAnotherIsNotToldAnyMore)
     struct Counter : DocumentObserver {
         int* told;
         explicit Counter(int* t) : told(t) {}
-        void DocumentNotify(OBufferDocument&, int, int32_t) override { ++*told; }
+        void DocumentNotify(OBufferDocument&, int, Address) override { ++*told; }
     };
     auto doc = LoadBytes(Counting(8));
     int told = 0;

@@ -1,5 +1,7 @@
 #include "document/document_fixture.h"
 
+#include "buffer/data_buffer.h"
+
 #include <cstring>
 
 using Bytes = std::vector<uint8_t>;
@@ -50,7 +52,7 @@ TEST_F(DocumentTest, LoadRunsBusyAndTellsViews)
     struct Log : DocumentObserver {
         std::vector<std::pair<int, int32_t>> seen;
         std::vector<bool> busyAtNotice;
-        void DocumentNotify(OBufferDocument& d, int n, int32_t a) override
+        void DocumentNotify(OBufferDocument& d, int n, Address a) override
         {
             seen.push_back({n, a});
             if (n == vnBusy)
@@ -107,36 +109,37 @@ TEST_F(DocumentTest, ChecksumAndFormatErrorsKeepTheBytesReadBefore)
 
 TEST_F(DocumentTest, AddressesBeyondTheAddressSpaceAreReportedAndNeverMisplaced)
 {
-    auto doc = MakeDocument("ext");
-    // 0x00FFFFF8 + 16 bytes runs past the last address; 0x01000000 lies beyond it.
-    std::string text = IntelLinear(0x00FF) + IntelData(0xFFF8, Bytes(16, 0x11)) + IntelLinear(0x0100) +
-                       IntelData(0x0000, {0x22, 0x22}) + IntelLinear(0x0000) + IntelData(0x0010, {0x33}) +
-                       IntelEnd();
-    ASSERT_TRUE(doc->Open(dir.Write("big.int", text)));
+    // Sixteen bytes loaded at 0xFFFFFFF8 run past the last address: the
+    // eight that fit are kept and loading stops with the report.
+    auto doc = MakeDocument("bin");
+    doc->SetLoadOffset(0xFFFFFFF8);
+    ASSERT_TRUE(doc->Open(dir.Write("big.bin", std::string(16, '\x11'))));
     EXPECT_EQ(host.messages, (std::vector<RecordedMessage>{{"Format Error", "Error", mbIconStop}}));
-    // Reading stops at the first byte beyond: the later record at 0x10 is
-    // not read.
-    EXPECT_EQ(doc->Start(), 0xFFFFF8);
-    EXPECT_EQ(doc->End(), 0x1000000);
-    EXPECT_EQ(doc->ReadByte(0xFFFFF8), 0x11);
-    EXPECT_EQ(doc->ReadByte(0xFFFFFF), 0x11);
+    EXPECT_EQ(doc->Start(), 0xFFFFFFF8);
+    EXPECT_EQ(doc->End(), ODataBuffer::AddressLimit);
+    EXPECT_EQ(doc->ReadByte(0xFFFFFFFF), 0x11);
 
     // An endless input ends there too: /dev/zero read as binary fills the
-    // address space once and stops with the report.
+    // address space up to the top and stops with the report.
     host.messages.clear();
     auto zeros = MakeDocument("bin");
+    zeros->SetLoadOffset(0xFFFF0000);
     ASSERT_TRUE(zeros->Open("/dev/zero"));
     EXPECT_EQ(host.messages, (std::vector<RecordedMessage>{{"Format Error", "Error", mbIconStop}}));
-    EXPECT_EQ(zeros->Start(), 0);
-    EXPECT_EQ(zeros->End(), 0x1000000);
+    EXPECT_EQ(zeros->Start(), 0xFFFF0000);
+    EXPECT_EQ(zeros->End(), ODataBuffer::AddressLimit);
 
-    // A file that lies wholly beyond keeps nothing but the one erased byte.
-    host.messages.clear();
-    auto doc2 = MakeDocument("ext");
-    ASSERT_TRUE(doc2->Open(dir.Write("beyond.int", IntelLinear(0x0200) + IntelData(0, {1, 2}) + IntelEnd())));
-    EXPECT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(doc2->Size(), 1);
-    EXPECT_EQ(doc2->ReadByte(doc2->Start()), 0xFF);
+    // A file that lies wholly beyond, above or below, keeps nothing but the
+    // one erased byte.
+    for (Address offset : {ODataBuffer::AddressLimit, Address{-16}}) {
+        host.messages.clear();
+        auto doc2 = MakeDocument("ext");
+        doc2->SetLoadOffset(offset);
+        ASSERT_TRUE(doc2->Open(dir.Write("beyond.int", IntelData(0, {1, 2}) + IntelEnd())));
+        EXPECT_EQ(host.messages.size(), 1u) << offset;
+        EXPECT_EQ(doc2->Size(), 1);
+        EXPECT_EQ(doc2->ReadByte(doc2->Start()), 0xFF);
+    }
 }
 
 TEST_F(DocumentTest, NewDocumentAsksForItsRange)
@@ -278,16 +281,16 @@ TEST_F(DocumentTest, RowTextOpensADocumentOnce)
 TEST_F(DocumentTest, InsertNearTheTopKeepsOnlyWhatFits)
 {
     auto doc = LoadBytes({0});
-    doc->InsertFile(0xFFFFFE, dir.Write("four.hex", PlainHex({1, 2, 3, 4})));
+    doc->InsertFile(0xFFFFFFFE, dir.Write("four.hex", PlainHex({1, 2, 3, 4})));
     EXPECT_EQ(host.messages, (std::vector<RecordedMessage>{{"FORMAT ERROR", "ERROR", mbIconStop}}));
-    EXPECT_EQ(doc->End(), 0x1000000);
-    EXPECT_EQ(doc->ReadByte(0xFFFFFE), 1);
-    EXPECT_EQ(doc->ReadByte(0xFFFFFF), 2);
+    EXPECT_EQ(doc->End(), ODataBuffer::AddressLimit);
+    EXPECT_EQ(doc->ReadByte(0xFFFFFFFE), 1);
+    EXPECT_EQ(doc->ReadByte(0xFFFFFFFF), 2);
     EXPECT_EQ(doc->ReadByte(0), 0);
     EXPECT_EQ(doc->ReadByte(1), 0xFF);
     // Inserting beyond the address space places nothing.
     host.messages.clear();
-    doc->InsertFile(0x7FFFFFFF, dir.File("four.hex"));
+    doc->InsertFile(ODataBuffer::AddressLimit, dir.File("four.hex"));
     EXPECT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(doc->ReadByte(1), 0xFF);
 }

@@ -189,7 +189,7 @@ TEST_F(DocumentTest, RunPathsGiveWhatByteAtATimeLoopsGive)
             }();
             const int32_t size = ref.Size();
             const int32_t first = std::max(a, 0);
-            const int32_t last = std::min(a + n - 1, edit < 2 ? ODataBuffer::AddressLimit - 1 : ref.End() - 1);
+            const int32_t last = int32_t(std::min<Address>(a + n - 1, edit < 2 ? ODataBuffer::AddressLimit - 1 : ref.End() - 1));
             if (edit < 2 && last < first)
                 continue;
             const Bytes before = ReferenceCopy(ref, first, last);

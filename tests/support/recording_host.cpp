@@ -52,6 +52,15 @@ bool RecordingHost::ChooseFileToInsert(std::string& path, std::string& key)
     return true;
 }
 
+bool RecordingHost::AskLoadOffset(Address& offset)
+{
+    ++offsetQuestions;
+    if (!loadOffset)
+        return false;
+    offset = *loadOffset;
+    return true;
+}
+
 bool RecordingHost::ChooseSaveTarget(std::string& path, std::string& key)
 {
     if (savePath.empty())

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@ public:
     bool RequestNewBufferRange(AddressRequest& request) override;
     bool ChooseFileToInsert(std::string& path, std::string& key) override;
     bool ChooseSaveTarget(std::string& path, std::string& key) override;
+    bool AskLoadOffset(Address& offset) override;
 
     std::vector<RecordedMessage> messages;
     // The button every message box answers with.
@@ -44,8 +46,11 @@ public:
 
     // Answers of the dialogs: nothing means cancelled.
     bool newBufferAccepted = false;
-    int32_t newBufferStart = 0;
-    int32_t newBufferLast = 0;
+    Address newBufferStart = 0;
+    Address newBufferLast = 0;
+    // The load offset answered when asked; nothing means cancelled.
+    std::optional<Address> loadOffset;
+    int offsetQuestions = 0;
     std::string newBufferTitle;
     std::string insertPath, insertKey;
     std::string savePath, saveKey;

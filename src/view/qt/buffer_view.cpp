@@ -607,7 +607,7 @@ bool OBufferView::focusNextPrevChild(bool)
     return false;
 }
 
-void OBufferView::DocumentNotify(OBufferDocument&, int notification, int32_t argument)
+void OBufferView::DocumentNotify(OBufferDocument&, int notification, Address argument)
 {
     switch (notification) {
     case vnBufferSize:

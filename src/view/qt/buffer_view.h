@@ -111,7 +111,7 @@ public:
     // drawing nothing, when not one line fits.
     bool PrintPage(QPainter& painter, const OPageDeviceFigures& figures, OPrintSetup& setup);
 
-    void DocumentNotify(OBufferDocument& document, int notification, int32_t argument) override;
+    void DocumentNotify(OBufferDocument& document, int notification, Address argument) override;
 
     // Room for a whole row and a screenful of rows.
     QSize sizeHint() const override;

@@ -1,0 +1,461 @@
+// Where file contents enter and leave a document: opening, inserting,
+// reverting and saving through the converters, the reports of what they
+// found, and the ranges a save writes.
+
+#include "document/buffer_document.h"
+
+#include "buffer/data_buffer.h"
+#include "settings/settings_record.h"
+#include "formats/ffc_in.h"
+#include "formats/ffc_out.h"
+#include "formats/save_stream.h"
+#include "formats/streams.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+constexpr const char* kLoadCaption = "Error";
+constexpr const char* kEditCaption = "ERROR";
+constexpr const char* kCloseWhileBusy = "Buffer cannot close while data is being processed.";
+constexpr const char* kDocumentChanged = "The document has been changed.\n\nDo you want to save the changes?";
+constexpr uint8_t kErased = 0xFF;
+// Runs of erased bytes up to this long are written out; longer runs are
+// skipped by an address change.
+constexpr Address kLongestWrittenRun = 10;
+constexpr uint8_t kErasedRun[kLongestWrittenRun] = {kErased, kErased, kErased, kErased, kErased,
+                                                    kErased, kErased, kErased, kErased, kErased};
+
+// How many of the `count` bytes at `bytes` are erased before the first
+// written one.
+int32_t ErasedPrefix(const uint8_t* bytes, int32_t count)
+{
+    int32_t k = 0;
+#if defined(__SSE2__)
+    const __m128i erased = _mm_set1_epi8(static_cast<char>(kErased));
+    for (; k + 16 <= count; k += 16) {
+        const int same = _mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + k)), erased));
+        if (same != 0xFFFF)
+            return k + __builtin_ctz(static_cast<unsigned>(~same));
+    }
+#endif
+    while (k < count && bytes[k] == kErased)
+        ++k;
+    return k;
+}
+
+std::string FileProblem(const char* what, const std::string& path, const std::string& reason)
+{
+    return std::string(what) + " \"" + path + "\":\n" + reason;
+}
+
+// Walks the window after its first byte as a save writes it: stretches of
+// written bytes and short erased runs go to bytes(address, data, n), a run
+// of more than kLongestWrittenRun erased bytes becomes jump(address) before
+// the next written byte, and an erased run at the end leaves only the
+// window's last byte (a jump there and one erased byte). pump() is called
+// after every piece of stored bytes up to kEventStride long and after every
+// stretch of never-written blocks, which is computed, not read.
+template <class Bytes, class Jump, class Pump>
+void WalkSave(const ODataBuffer& buffer, Address stride, Bytes bytes, Jump jump, Pump pump)
+{
+    const Address start = buffer.Start();
+    const Address size = buffer.Size();
+    Address run = 0;
+    Address index = 1;
+    auto written = [&](const uint8_t* data, Address n) {
+        if (run > 0) {
+            if (run <= kLongestWrittenRun)
+                bytes(start + index - run, kErasedRun, run);
+            else
+                jump(start + index);
+            run = 0;
+        }
+        bytes(start + index, data, n);
+    };
+    while (index < size) {
+        const Address pieceEnd = std::min(size, (index / stride + 1) * stride);
+        buffer.ForEachSpan(start + index, pieceEnd - index, [&](const uint8_t* data, Address n) {
+            if (!data) {
+                run += n;
+                index += n;
+                return;
+            }
+            int32_t k = 0;
+            const int32_t length = static_cast<int32_t>(n);
+            while (k < length) {
+                const int32_t erased = ErasedPrefix(data + k, length - k);
+                run += erased;
+                index += erased;
+                k += erased;
+                if (k == length)
+                    break;
+                const void* nextErased = std::memchr(data + k, kErased, static_cast<size_t>(length - k));
+                const int32_t stop =
+                    nextErased ? static_cast<int32_t>(static_cast<const uint8_t*>(nextErased) - data) : length;
+                written(data + k, stop - k);
+                index += stop - k;
+                k = stop;
+            }
+        });
+        if (index < size)
+            pump();
+    }
+    if (run > 0) {
+        // The last byte keeps the file's extent.
+        jump(start + size - 1);
+        bytes(start + size - 1, kErasedRun, 1);
+    }
+}
+} // namespace
+
+// --- Loading -------------------------------------------------------------
+
+uint32_t OBufferDocument::LoadFrom(OFFCIn& in, Address origin)
+{
+    ODataBuffer& buffer = *buffer_;
+    // Bytes go to the buffer only while they have a place in the address
+    // space. Reading stops at the first byte beyond it, which is reported,
+    // rather than piling it onto the previous position, wrapping round or
+    // reading on through an input that never ends.
+    auto placeable = [](Address address) { return address >= 0 && address < ODataBuffer::AddressLimit; };
+    bool placing = placeable(origin);
+    Address room = placing ? ODataBuffer::AddressLimit - origin : 0;
+    bool dropped = false;
+    if (placing)
+        buffer.SetPosition(origin);
+    // Bytes move a record's run at a time: flags change only when a record
+    // is read, so looking at them once per run sees what a look before every
+    // byte would. Runs end where events are due, at every kEventStride-th byte.
+    int32_t countdown = kEventStride;
+    while (in.MoreData()) {
+        if (uint32_t flags = in.GetFlags()) {
+            if (flags & ffcAddressChange) {
+                const Address target = origin + in.GetAddress();
+                placing = placeable(target);
+                if (placing) {
+                    buffer.SetPosition(target);
+                    room = ODataBuffer::AddressLimit - target;
+                }
+                in.ClearFlags(ffcAddressChange);
+            }
+            if (flags & ffcStopMask)
+                break;
+        }
+        if (!placing) {
+            dropped = true;
+            break;
+        }
+        int32_t n;
+        const uint8_t* run = in.TakeBytes(static_cast<int32_t>(std::min<Address>(countdown, room)), n);
+        buffer.PutBlock(run, n);
+        room -= n;
+        if (room == 0)
+            placing = false;
+        countdown -= n;
+        if (countdown == 0) {
+            countdown = kEventStride;
+            host_.ProcessPendingEvents();
+        }
+    }
+    uint32_t flags = in.GetFlags();
+    in.ClearFlags(0xFFFF);
+    return dropped ? flags | ffcFormatError : flags;
+}
+
+void OBufferDocument::KeepReadPlaces(const OFFCIn& in)
+{
+    readFormat_ = in.ActiveFormat();
+    formatErrorLine_ = in.ErrorLine(ffcFormatError);
+    readErrorLine_ = in.ErrorLine(ffcReadError);
+    checksumErrorLine_ = in.ErrorLine(ffcChecksumError);
+}
+
+void OBufferDocument::ReportLoadFlags(uint32_t flags, bool inserting, const std::string& path)
+{
+    const char* caption = inserting ? kEditCaption : kLoadCaption;
+    if (flags & ffcFormatError)
+        host_.ReportReadError(inserting ? "FORMAT ERROR" : "Format Error", caption, path, formatErrorLine_);
+    if (flags & ffcReadError)
+        host_.ReportReadError(inserting ? "READ ERROR" : "Read Error", caption, path, readErrorLine_);
+    if (flags & ffcChecksumError)
+        host_.ReportReadError(inserting ? "CHECKSUM ERROR" : "Checksum Error", caption, path, checksumErrorLine_);
+}
+
+void OBufferDocument::ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting)
+{
+    // An input refused for its length is cut off at an arbitrary point;
+    // what the converter made of that cut says nothing more.
+    if (stream.TooLong())
+        Message(FileProblem("Cannot read", stream.Path(), stream.ErrorText()), inserting ? kEditCaption : kLoadCaption);
+    else
+        ReportLoadFlags(stream.Failed() ? flags | ffcReadError : flags, inserting, stream.Path());
+}
+
+bool OBufferDocument::Open(std::string_view path)
+{
+    // Only a file being opened asks for an offset; reverting and reading
+    // again for the rows use the one it was opened with.
+    const bool opening = !path.empty();
+    if (!path.empty())
+        SetPath(std::string(path));
+    ODataBuffer& buffer = *buffer_;
+    if (!path_.empty()) {
+        FileInStream stream(path_);
+        if (!stream.IsOpen()) {
+            Message(FileProblem("Cannot open", path_, stream.ErrorText()), kLoadCaption);
+            return false;
+        }
+        if (opening && !AskForOffset())
+            return false;
+        SetBusy(true);
+        uint32_t flags;
+        {
+            OFFCIn in(stream, key_);
+            host_.SetWaitCursor(true);
+            flags = LoadFrom(in, loadOffset_);
+            KeepReadPlaces(in);
+        }
+        SetBusy(false);
+        host_.SetWaitCursor(false);
+        ReportStreamEnd(stream, flags, false);
+        if (buffer.Size() == 0)
+            buffer.Put(kErased);
+    } else {
+        AddressRequest request = NewBufferRequest();
+        Address first = 0;
+        Address last = 511;
+        if (host_.RequestNewBufferRange(request)) {
+            // Whatever the dialog returns, the window stays in the address space.
+            first = std::clamp<Address>(request.start, 0, ODataBuffer::AddressLimit - 1);
+            last = std::clamp<Address>(request.last, first, ODataBuffer::AddressLimit - 1);
+        }
+        buffer.SetPosition(first);
+        buffer.Put(kErased);
+        buffer.SetPosition(last);
+        buffer.Put(kErased);
+    }
+    dirty_ = false;
+    Notify(vnRevert, 0);
+    SizeChanged(buffer.Size());
+    return true;
+}
+
+bool OBufferDocument::Close() { return true; }
+
+bool OBufferDocument::Revert(bool clear)
+{
+    // The running operation holds on to the buffer.
+    if (busy_ != 0)
+        return false;
+    Notify(vnRevert, clear ? 1 : 0);
+    dirty_ = false;
+    if (!clear) {
+        // The file is read into a fresh buffer: bytes typed outside the file's
+        // records and a widened window must not survive a revert, and the
+        // journal's entries belong to the discarded contents.
+        journal_.Clear();
+        buffer_ = std::make_unique<ODataBuffer>();
+        Open();
+    }
+    return true;
+}
+
+bool OBufferDocument::CanClose()
+{
+    if (busy_ != 0) {
+        Message(kCloseWhileBusy, title_);
+        return false;
+    }
+    if (!dirty_)
+        return true;
+    int answer = host_.MessageBox(kDocumentChanged, title_, mbIconQuestion | mbYesNoCancel);
+    if (answer == idNo)
+        return true;
+    if (answer != idYes)
+        return false;
+    if (path_.empty()) {
+        std::string path, key;
+        if (!host_.ChooseSaveTarget(path, key))
+            return false;
+        SetPath(std::move(path));
+        key_ = std::move(key);
+    }
+    return Commit(true);
+}
+
+void OBufferDocument::Insert(Address address)
+{
+    std::string path, key;
+    if (!host_.ChooseFileToInsert(path, key))
+        return;
+    InsertFile(address, path);
+}
+
+void OBufferDocument::InsertFile(Address address, const std::string& path)
+{
+    ODataBuffer& buffer = *buffer_;
+    FileInStream stream(path);
+    if (stream.IsOpen() && !AskForOffset())
+        return;
+    host_.SetWaitCursor(true);
+    SetBusy(true);
+    if (stream.IsOpen()) {
+        const Address size = buffer.Size();
+        const Address start = buffer.Start();
+        const bool undo = undo_;
+        if (undo)
+            RecordBlock(start, start + size - 1);
+        uint32_t flags;
+        {
+            // The receiving document's format is tried first.
+            OFFCIn in(stream, key_);
+            flags = LoadFrom(in, address + loadOffset_);
+            KeepReadPlaces(in);
+        }
+        ReportStreamEnd(stream, flags, true);
+        dirty_ = true;
+        if (buffer.Size() != size && undo)
+            RecordWindow(start, size, kWindowByEdit);
+    } else {
+        Message(FileProblem("Cannot open", path, stream.ErrorText()), kEditCaption);
+    }
+    SizeChanged(buffer.Size());
+    SetBusy(false);
+    host_.SetWaitCursor(false);
+}
+
+// --- Saving --------------------------------------------------------------
+
+bool OBufferDocument::Commit(bool force)
+{
+    if (!dirty_ && !force)
+        return true;
+    if (buffer_->Size() == 0)
+        return true;
+    // A save arriving while an operation runs would read the buffer under
+    // it; the shell's Save is not guarded by the views.
+    if (path_.empty() || busy_ != 0)
+        return false;
+    return SaveTo(path_);
+}
+
+void OBufferDocument::SaveRest(OFFCOut& out)
+{
+    // Stretches of written bytes go to the converter whole; what it is given
+    // is call for call what a byte at a time would give it.
+    Address next = buffer_->Start() + 1;
+    WalkSave(
+        *buffer_, kEventStride,
+        [&](Address address, const uint8_t* bytes, Address n) {
+            if (address != next)
+                out.SetAddress(address);
+            out.PutBytes(bytes, static_cast<int32_t>(n));
+            next = address + n;
+        },
+        [&](Address address) {
+            out.SetAddress(address);
+            next = address;
+        },
+        [this] { host_.ProcessPendingEvents(); });
+}
+
+bool OBufferDocument::SaveTo(const std::string& path)
+{
+    SaveStream stream(path, allOrNothing_);
+    if (!stream.IsOpen()) {
+        Message(FileProblem("Cannot create", path, stream.ErrorText()), kEditCaption);
+        return false;
+    }
+
+    ODataBuffer& buffer = *buffer_;
+    host_.SetWaitCursor(true);
+    SetBusy(true);
+    uint32_t flags;
+    {
+        OFFCOut out(stream, key_);
+        out.SetOptions(writerOptions_);
+        const Address start = buffer.Start();
+        out.SetAddress(start);
+        // The first byte is always written, erased or not.
+        uint8_t first;
+        buffer.CopyOut(start, 1, &first);
+        out.PutByte(first);
+        SaveRest(out);
+        out.Finish();
+        flags = out.GetFlags();
+        out.ClearFlags(0xFFFF);
+    }
+    if (!stream.Complete())
+        flags |= ffcWriteError;
+    // After a write error the user's file stays as it was. A format error
+    // writes what could be written, unless the caller wants all or nothing.
+    bool replaced = false;
+    bool replaceFailed = false;
+    if (!(flags & ffcWriteError) && !(allOrNothing_ && (flags & ffcFormatError))) {
+        replaced = stream.Commit();
+        if (!replaced && stream.InPlace())
+            flags |= ffcWriteError;
+        replaceFailed = !replaced && !stream.InPlace();
+    } else {
+        stream.Discard();
+    }
+    if (flags & ffcFormatError)
+        Message("FORMAT ERROR", kEditCaption);
+    if (flags & ffcWriteError)
+        Message("WRITE ERROR", kEditCaption);
+    if (replaceFailed)
+        Message(FileProblem("Cannot replace", path, stream.ErrorText()), kEditCaption);
+
+    bool saved = false;
+    if (!replaced) {
+        // The document keeps its changes.
+    } else if (flags & ffcFormatError) {
+        // Written, but not all of it as it is: the changes stay undoable and
+        // the document stays changed.
+    } else {
+        saved = true;
+        dirty_ = false;
+        journal_.Clear();
+    }
+    SetBusy(false);
+    host_.SetWaitCursor(false);
+    return saved;
+}
+
+std::vector<OBufferDocument::SavedRange> OBufferDocument::SavedRanges() const
+{
+    // SaveTo's walk: the first and the last byte are always written, a long
+    // erased run starts a new record after it.
+    std::vector<SavedRange> ranges;
+    const ODataBuffer& buffer = *buffer_;
+    if (buffer.Size() == 0)
+        return ranges;
+    ranges.push_back({buffer.Start(), buffer.Start()});
+    WalkSave(
+        buffer, buffer.Size(),
+        [&](Address address, const uint8_t*, Address n) {
+            if (address == ranges.back().last + 1)
+                ranges.back().last = address + n - 1;
+            else
+                ranges.push_back({address, address + n - 1});
+        },
+        [](Address) {}, [] {});
+    return ranges;
+}
+
+bool OBufferDocument::AskForOffset()
+{
+    if (!settings::AskOffset(settingsPath_))
+        return true;
+    Address offset = 0;
+    if (!host_.AskLoadOffset(offset))
+        return false;
+    loadOffset_ = offset;
+    return true;
+}
