@@ -17,7 +17,8 @@
 
 namespace {
 
-constexpr int32_t kBytes = ODataBuffer::AddressLimit;
+// The 16 MiB the buffer held before it spanned 4 GiB, so figures stay comparable.
+constexpr int32_t kBytes = 0x1000000;
 constexpr int32_t kPatternLength = 4;
 
 enum Kind { kBinary, kText, kErased };

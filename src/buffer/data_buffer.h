@@ -108,22 +108,6 @@ public:
     // Erased fills obtain no memory and give back blocks they leave wholly
     // erased, so erasing a sparse window costs what was written, not the span.
     void PutFill(uint8_t value, Address count);
-    // Hands visit(bytes, n) the stored contents of address..address+count-1
-    // (inside the address space) in consecutive pieces, erased bytes where
-    // nothing was ever written; the window, the position and the memory in
-    // use stay as they are.
-    template <class Visit>
-    void ForEachRun(Address address, Address count, Visit&& visit) const
-    {
-        while (count > 0) {
-            const Address index = address / BlockSize;
-            const int32_t offset = int32_t(address - index * BlockSize);
-            const int32_t n = int32_t(count < BlockSize - offset ? count : BlockSize - offset);
-            visit(BlockBytes(index) + offset, n);
-            address += n;
-            count -= n;
-        }
-    }
     // Hands visit(bytes, n) address..address+count-1 (inside the address
     // space) in consecutive spans: the stored bytes where blocks were
     // obtained, and null for every stretch of never-written blocks, however
@@ -144,7 +128,7 @@ public:
         }
     }
     // Copies `count` bytes starting at `address` (all inside the address
-    // space) into `out`, as ForEachRun reads them.
+    // space) into `out`, erased bytes where nothing was ever written.
     void CopyOut(Address address, Address count, uint8_t* out) const;
 
     // Lowest match at or above `from` that ends within the window; -1 if none.
