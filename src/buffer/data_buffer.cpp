@@ -359,6 +359,7 @@ uint8_t* ODataBuffer::Select(Address address)
         }
     }
     if (!slot || !*slot) {
+        outOfMemory_ = true;
         DropCurrent();
         return nullptr;
     }

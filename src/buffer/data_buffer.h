@@ -144,6 +144,9 @@ public:
 
     // Number of blocks obtained so far (memory in use is this times BlockSize).
     int32_t BlockCount() const { return blockCount_; }
+    // Set once a block could not be obtained: the bytes meant for it were
+    // dropped. Loads check it so that no file is ever read short in silence.
+    bool OutOfMemory() const { return outOfMemory_; }
 
 private:
     struct Matcher;
@@ -202,6 +205,7 @@ private:
     };
     std::unique_ptr<Page> pages_[PageCount];
     int32_t blockCount_ = 0;
+    bool outOfMemory_ = false;
 
     // The block used last. currentLength_ is 0 when there is none and is
     // shorter than BlockSize for the last block, whose tail lies beyond

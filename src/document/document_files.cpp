@@ -12,6 +12,7 @@
 #include "formats/streams.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -47,6 +48,13 @@ int32_t ErasedPrefix(const uint8_t* bytes, int32_t count)
     while (k < count && bytes[k] == kErased)
         ++k;
     return k;
+}
+
+std::string HexAddress(Address address)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%08llX", static_cast<unsigned long long>(address));
+    return text;
 }
 
 std::string FileProblem(const char* what, const std::string& path, const std::string& reason)
@@ -154,6 +162,13 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, Address origin)
         int32_t n;
         const uint8_t* run = in.TakeBytes(static_cast<int32_t>(std::min<Address>(countdown, room)), n);
         buffer.PutBlock(run, n);
+        if (buffer.OutOfMemory()) {
+            Message("Not enough memory for the file's bytes; reading stopped at address " + HexAddress(buffer.Position()) +
+                        " hex.",
+                    "Out of memory");
+            dropped = true;
+            break;
+        }
         room -= n;
         if (room == 0)
             placing = false;
@@ -165,6 +180,8 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, Address origin)
     }
     uint32_t flags = in.GetFlags();
     in.ClearFlags(0xFFFF);
+    if (buffer.OutOfMemory())
+        return flags | ffcReadError;
     return dropped ? flags | ffcFormatError : flags;
 }
 
