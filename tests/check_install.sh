@@ -15,13 +15,12 @@ done
 [ -x "$prefix/bin/dravel-conv" ]
 grep -q '^Exec=dravel %F$' "$prefix/share/applications/dravel.desktop"
 grep -q '^Icon=dravel$' "$prefix/share/applications/dravel.desktop"
-# Every type the desktop entry offers to open is one the package defines,
-# or the association's own, or the generic binary type.
+# Every type the desktop entry offers to open is one the package defines;
+# never every binary file. "*.hex" is Intel HEX, as such files mostly are.
 types=$(sed -n 's/^MimeType=//p' "$prefix/share/applications/dravel.desktop" | tr ';' ' ')
 for type in $types; do
-  case $type in
-    application/x-tovik.document.1|application/octet-stream) ;;
-    *) grep -q "type=\"$type\"" "$prefix/share/mime/packages/dravel.xml" || { echo "undefined: $type"; exit 1; } ;;
-  esac
+  grep -q "type=\"$type\"" "$prefix/share/mime/packages/dravel.xml" || { echo "undefined: $type"; exit 1; }
 done
+sed -n '/x-ihex/,/<\/mime-type>/p' "$prefix/share/mime/packages/dravel.xml" | grep -q 'pattern="\*.hex"' ||
+  { echo "*.hex is not Intel HEX"; exit 1; }
 "$prefix/bin/dravel-conv" --help >/dev/null

@@ -34,6 +34,8 @@ const std::vector<MenuPopup>& MainMenu()
              {"Cu&t\tShift+Del", CmCut, true},
              {"&Copy\tCtrl+Ins", CmCopy, true},
              {"&Paste\tShift+Ins", CmPaste, true},
+             {"Copy as he&x text", CmCopyHexText, true},
+             {"Paste he&x text", CmPasteHexText, true},
              separator,
              {"&Select all\tCtrl+A", CmSelectAll, false},
              {"Clear &All\tCtrl+Del", CmClearAll, true},
@@ -92,7 +94,7 @@ const std::vector<Accelerator>& DesktopAccelerators()
     static const std::vector<Accelerator> table{
         {"Ctrl+N", CmFileNew},      {"Ctrl+O", CmFileOpen},  {"Ctrl+S", CmFileSave},
         {"Ctrl+Shift+S", CmFileSaveAs}, {"Ctrl+W", CmFileClose}, {"Ctrl+F4", CmFileClose},
-        {"Ctrl+P", CmFilePrint},
+        {"Ctrl+P", CmFilePrint},    {"Ctrl+Shift+C", CmCopyHexText}, {"Ctrl+Shift+V", CmPasteHexText},
     };
     return table;
 }
@@ -127,6 +129,8 @@ std::string_view CommandHint(int id)
         {CmPaste, "Inserts the Clipboard contents at the insertion point"},
         {CmDelete, "Deletes the selection"},
         {CmClearAll, "Clears the active document"},
+        {CmCopyHexText, "Copies the selection as hex text for other programs"},
+        {CmPasteHexText, "Writes the hex digits of the Clipboard's text at the insertion point"},
         {CmFileNew, "Creates a new document"},
         {CmFileOpen, "Opens an existing document"},
         {CmFileSave, "Saves the active document"},

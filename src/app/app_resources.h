@@ -14,6 +14,8 @@ enum CommandId : int {
     CmSelectAll = 204,
     CmPositionCursor = 205,
     CmSettings = 206,
+    CmCopyHexText = 254,
+    CmPasteHexText = 255,
     CmHelpContents = 2001,
     CmHelpUsing = 2002,
     CmHelpAbout = 2009,

@@ -23,6 +23,8 @@ std::string packageText()
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         << "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
         << "  <mime-type type=\"" << AssociationMimeType << "\">\n"
+        << "    <sub-class-of type=\"text/plain\"/>\n"
+        << "    <comment>Motorola S-record file</comment>\n"
         << "    <icon name=\"" << iconName() << "\"/>\n"
         << "    <glob pattern=\"*" << AssociationExtension << "\"/>\n"
         << "  </mime-type>\n"
@@ -89,11 +91,40 @@ fs::path AssociationDocumentIcon(const fs::path& dataHome)
     return dataHome / "icons/hicolor/48x48/mimetypes" / (iconName() + ".png");
 }
 
+bool InstalledAssociation()
+{
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    const std::string list = dirs && *dirs ? dirs : "/usr/local/share:/usr/share";
+    const std::string type = std::string("type=\"") + AssociationMimeType + "\"";
+    size_t begin = 0;
+    while (begin <= list.size()) {
+        size_t end = list.find(':', begin);
+        if (end == std::string::npos)
+            end = list.size();
+        const fs::path packages = fs::path(list.substr(begin, end - begin)) / "mime/packages";
+        begin = end + 1;
+        if (!packages.is_absolute())
+            continue;
+        std::error_code ec;
+        for (fs::directory_iterator it(packages, ec), last; !ec && it != last; it.increment(ec)) {
+            if (it->path().extension() != ".xml")
+                continue;
+            std::ifstream in(it->path(), std::ios::binary);
+            const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            if (text.find(type) != std::string::npos)
+                return true;
+        }
+    }
+    return false;
+}
+
 bool RegisterAssociation(const AssociationIcons& icons)
 {
     const fs::path home = AssociationDataHome();
     if (home.empty())
         return false;
+    if (InstalledAssociation())
+        return UnregisterAssociation();
     writeFile(AssociationApplicationIcon(home), icons.application);
     writeFile(AssociationDocumentIcon(home), icons.document);
     return writeFile(AssociationMimePackage(home), packageText());

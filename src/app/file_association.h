@@ -10,8 +10,9 @@
 inline constexpr const char* AssociationApplicationId = "Tovik.Application";
 inline constexpr const char* AssociationDocumentId = "Tovik.Document.1";
 inline constexpr const char* AssociationExtension = ".s3f";
-// The media type standing for the document identifier.
-inline constexpr const char* AssociationMimeType = "application/x-tovik.document.1";
+// The media type standing for the document identifier: the type name the
+// installed package gives S-record files, so both never name two types.
+inline constexpr const char* AssociationMimeType = "application/x-srecord";
 
 // PNG images of the program's window icon and document icon.
 struct AssociationIcons {
@@ -28,8 +29,15 @@ std::filesystem::path AssociationMimePackage(const std::filesystem::path& dataHo
 std::filesystem::path AssociationApplicationIcon(const std::filesystem::path& dataHome);
 std::filesystem::path AssociationDocumentIcon(const std::filesystem::path& dataHome);
 
-// Writes the package and both icons. Returns true when the mime package was
-// created or changed, so the caller knows the desktop's cache needs a rebuild.
+// True when a package in a system data directory ($XDG_DATA_DIRS, by
+// default /usr/local/share and /usr/share) already registers the type.
+bool InstalledAssociation();
+
+// Writes the package and both icons, each only when its content differs,
+// and only when no installed package registers the type; with one, a
+// package this user had is removed. Returns true when the mime package was
+// created, changed or removed, so the caller knows the desktop's cache needs
+// a rebuild.
 bool RegisterAssociation(const AssociationIcons& icons);
 
 // Removes the icons and then the package. Returns true when the package was removed.

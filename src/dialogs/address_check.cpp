@@ -2,6 +2,8 @@
 
 #include "dialogs/number_parser.h"
 
+#include <cstdio>
+
 namespace {
 
 AddressCheck Refuse(std::string text, std::string caption, AddressField field)
@@ -13,21 +15,42 @@ AddressCheck Refuse(std::string text, std::string caption, AddressField field)
     return check;
 }
 
-// Reads one address field and checks it against the limits; on success
-// `value` holds it and the result is accepted.
+// "Value too small (at least 1234 hex)": the box says what it would take.
+std::string LimitText(const char* text, const char* bound, int64_t limit)
+{
+    char buffer[80];
+    std::snprintf(buffer, sizeof buffer, "%s (%s %llX hex)", text, bound, static_cast<unsigned long long>(limit));
+    return buffer;
+}
+
+// Checks an address against the request's limits.
+AddressCheck CheckLimits(const AddressRequest& request, int64_t address, const std::string& label,
+                         AddressField field)
+{
+    if (address < request.lowerLimit)
+        return Refuse(LimitText(ValueTooSmallText, "at least", request.lowerLimit), label, field);
+    if (address > request.upperLimit)
+        return Refuse(LimitText(ValueTooLargeText, "at most", request.upperLimit), label, field);
+    AddressCheck check;
+    check.accepted = true;
+    return check;
+}
+
+// Reads one field; an address is checked against the limits, a size is
+// checked later through the last address it gives. On success `value` holds
+// it and the result is accepted.
 AddressCheck CheckField(const AddressRequest& request, const std::string& text, bool hex,
-                        const std::string& label, AddressField field, int32_t& value)
+                        const std::string& label, AddressField field, bool isSize, int32_t& value)
 {
     value = ParseNumber(text, hex ? 16 : 10);
     if (value < 0)
         return Refuse(InvalidInputText, label, field);
-    if (value < request.lowerLimit)
-        return Refuse(ValueTooSmallText, label, field);
-    if (value > request.upperLimit)
-        return Refuse(ValueTooLargeText, label, field);
-    AddressCheck check;
-    check.accepted = true;
-    return check;
+    if (isSize) {
+        AddressCheck check;
+        check.accepted = true;
+        return check;
+    }
+    return CheckLimits(request, value, label, field);
 }
 
 } // namespace
@@ -52,7 +75,7 @@ AddressCheck CheckAddressInput(const AddressRequest& request, const AddressInput
     int32_t first = request.start;
     if (request.startShown) {
         AddressCheck check = CheckField(request, input.first, input.firstHex, request.startLabel,
-                                        AddressField::First, first);
+                                        AddressField::First, false, first);
         if (!check.accepted)
             return check;
     }
@@ -60,20 +83,23 @@ AddressCheck CheckAddressInput(const AddressRequest& request, const AddressInput
     int32_t second = request.last;
     bool isSize = false;
     if (request.lastShown) {
+        isSize = input.valueIsSize;
         AddressCheck check = CheckField(request, input.second, input.secondHex,
-                                        request.lastLabel, AddressField::Second, second);
+                                        request.lastLabel, AddressField::Second, isSize, second);
         if (!check.accepted)
             return check;
-        isSize = input.valueIsSize;
     }
 
     // Both values are at most 0x7FFFFFFF, so the sum cannot overflow here.
     int64_t last = isSize ? int64_t{first} + second - 1 : int64_t{second};
     if (request.startShown && request.lastShown && last < first)
         return Refuse(NegativeRangeText, NegativeRangeCaption, AddressField::Second);
-    // A size may be within the limits while the range it gives runs past them.
-    if (isSize && last > request.upperLimit)
-        return Refuse(ValueTooLargeText, request.lastLabel, AddressField::Second);
+    // A size is a count, not an address: the range it gives must keep to the limits.
+    if (isSize) {
+        AddressCheck check = CheckLimits(request, last, request.lastLabel, AddressField::Second);
+        if (!check.accepted)
+            return check;
+    }
 
     AddressCheck check;
     check.accepted = true;

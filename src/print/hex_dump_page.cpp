@@ -1,6 +1,5 @@
 #include "print/hex_dump_page.h"
 
-#include "app/program_paths.h"
 #include "document/buffer_document.h"
 
 #include <algorithm>
@@ -82,8 +81,7 @@ bool OHexDumpPage::DrawPage()
     DrawRows(document_.Start() / OBufferDocument::kBytesPerRow + int64_t(page - 1) * linesPerPage_);
 
     const int32_t footerY = top_ + (linesPerPage_ + 2) * lh;
-    const std::string name = ApplicationName;
-    device_.Text(left_, footerY, name, false);
+    device_.Text(left_, footerY, setup_.programName, false);
     char text[48];
     const int length = std::snprintf(text, sizeof text, "page %d of %d", int(page), int(pageCount_));
     const std::string_view pageText(text, size_t(std::max(0, length)));

@@ -24,6 +24,8 @@ struct OPrintSetup {
     int32_t marginTop = 1000;
     int32_t marginRight = 1000;
     int32_t marginBottom = 1000;
+    // The name the footer begins with: the program's, given by its shell.
+    std::string programName;
 };
 
 // What a device reports of itself.

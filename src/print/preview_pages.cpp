@@ -50,6 +50,16 @@ void OPreviewPages::ShowTwoPages(int32_t maxPage)
     }
 }
 
+void OPreviewPages::GoTo(int32_t page, int32_t maxPage)
+{
+    from_ = std::clamp(page, 1, std::max(1, maxPage));
+    to_ = from_;
+    if (twoPages_) {
+        twoPages_ = false;
+        ShowTwoPages(maxPage);
+    }
+}
+
 std::string OPreviewPages::PageText() const
 {
     char text[48];
@@ -83,4 +93,39 @@ VRect OPreviewPages::SecondPageRect(const VRect& first)
 {
     const int32_t left = first.right + kGap;
     return {left, first.top, left + first.Width(), first.bottom};
+}
+
+double OPreviewPages::StepScale(double scale, int32_t steps)
+{
+    double result = scale;
+    for (int32_t i = 0; i < steps; ++i)
+        result *= 1.25;
+    for (int32_t i = 0; i > steps; --i)
+        result /= 1.25;
+    return std::clamp(result, kMinScale, kMaxScale);
+}
+
+OPreviewPages::Layout OPreviewPages::LayoutPages(int32_t clientWidth, int32_t clientHeight, int32_t pageWidth,
+                                                 int32_t pageHeight, bool two, const Zoom& zoom)
+{
+    Layout l;
+    const int32_t pw = std::max(1, pageWidth);
+    const int32_t ph = std::max(1, pageHeight);
+    const int32_t pages = two ? 2 : 1;
+    // The width one page may take when the pages share the client's.
+    const int32_t roomWidth = std::max(1, (clientWidth - 2 * kBorder - (two ? kGap : 0)) / pages);
+    if (zoom.mode == Zoom::FitPage) {
+        l.first = FirstPageRect(roomWidth + 2 * kBorder, clientHeight, pw, ph);
+        l.scale = double(l.first.Height()) / ph;
+    } else {
+        l.scale = zoom.mode == Zoom::FitWidth ? double(roomWidth) / pw : std::clamp(zoom.scale, kMinScale, kMaxScale);
+        const int32_t w = std::max(1, int32_t(pw * l.scale));
+        const int32_t h = std::max(1, int32_t(ph * l.scale));
+        l.first = {kBorder, kBorder, kBorder + w, kBorder + h};
+    }
+    if (two)
+        l.second = SecondPageRect(l.first);
+    l.width = (two ? l.second.right : l.first.right) + kBorder;
+    l.height = l.first.bottom + kBorder;
+    return l;
 }

@@ -1,6 +1,6 @@
 #include "view/clip_data.h"
 
-#include "view/ansi_chars.h"
+#include "settings/ansi_chars.h"
 
 #include <cstring>
 

@@ -20,18 +20,28 @@ std::optional<ColumnWidths> InitialColumnWidths(int32_t clientWidth, int32_t cha
     return ColumnWidths{ninth, ninth * 6, ninth * 2};
 }
 
+int32_t InfoSecondLineY(int32_t lineHeight)
+{
+    return std::max(24, 6 + lineHeight + 2);
+}
+
+int32_t InfoHeight(int32_t lineHeight)
+{
+    return std::max(kInfoHeight, InfoSecondLineY(lineHeight) + lineHeight + 8);
+}
+
 ViewLayout ComputeLayout(const VRect& client, int32_t headerHeight, int32_t addressWidth,
-                         int32_t hexWidth, bool showInfo)
+                         int32_t hexWidth, bool showInfo, int32_t infoHeight)
 {
     ViewLayout l;
     l.header = {client.left, client.top, client.right, client.top + headerHeight};
-    const int32_t info = showInfo ? kInfoHeight : 0;
+    const int32_t info = showInfo ? infoHeight : 0;
     l.rows = client;
     l.rows.top += headerHeight + 1;
     l.rows.bottom -= info;
     l.rows.right = client.right - kScrollerWidth - 1;
     if (showInfo)
-        l.info = {client.left, client.bottom - kInfoHeight, client.right, client.bottom - 1};
+        l.info = {client.left, client.bottom - infoHeight, client.right, client.bottom - 1};
     l.scroller = {client.right - kScrollerWidth, l.rows.top, client.right, client.bottom - info};
     l.hexX = client.left + addressWidth;
     l.asciiX = l.hexX + hexWidth;

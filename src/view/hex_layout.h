@@ -30,6 +30,12 @@ constexpr int32_t kRowCells = kAddressCells + kHexCells + kAsciiCells;
 constexpr int32_t kScrollerWidth = 20;
 constexpr int32_t kInfoHeight = 50;
 
+// The information panel's two lines for a font `lineHeight` pixels high:
+// where the second one starts, and the panel's height (never less than
+// kInfoHeight), so a large font or a scaled screen shows both lines whole.
+int32_t InfoSecondLineY(int32_t lineHeight);
+int32_t InfoHeight(int32_t lineHeight);
+
 struct ColumnWidths {
     int32_t address = 0;
     int32_t hex = 0;
@@ -55,7 +61,7 @@ struct ViewLayout {
 };
 
 ViewLayout ComputeLayout(const VRect& client, int32_t headerHeight, int32_t addressWidth,
-                         int32_t hexWidth, bool showInfo);
+                         int32_t hexWidth, bool showInfo, int32_t infoHeight = kInfoHeight);
 
 // Characters of the hex text that fit between hexX and asciiX, rounded down
 // to whole "XX" cells (3j + 2), so a cut never leaves half a byte.

@@ -1,6 +1,7 @@
 #include "view/view_commands.h"
 
 #include "document/buffer_document.h"
+#include "view/hex_text.h"
 #include "view/view_model.h"
 
 #include <algorithm>
@@ -36,13 +37,13 @@ bool OViewCommands::CanUndo() const { return doc_.CanUndo(); }
 
 FillRequest OViewCommands::FillSelectionRequest() const
 {
-    // The whole buffer, whatever is selected: the user narrows it.
+    // The selection when there is one, else the whole buffer: the user narrows it.
     FillRequest request;
     request.title = "Fill selection";
     request.lowerLimit = doc_.Start();
     request.upperLimit = doc_.End() - 1;
-    request.start = doc_.Start();
-    request.last = doc_.End() - 1;
+    request.start = model_.HasSelection() ? model_.SelStart : doc_.Start();
+    request.last = model_.HasSelection() ? model_.SelEnd : doc_.End() - 1;
     request.fillValue = 0xFF;
     return request;
 }
@@ -192,6 +193,30 @@ void OViewCommands::PasteBytes(const uint8_t* bytes, size_t length)
     model_.Refresh();
     if (fits < wanted)
         TellCut(wanted, fits);
+}
+
+std::optional<std::string> OViewCommands::CopyHexText()
+{
+    if (!model_.HasSelection())
+        return std::nullopt;
+    const auto bytes = doc_.CopyBlock(model_.SelStart, model_.SelEnd);
+    if (!bytes)
+        return std::nullopt;
+    // CopyBlock adds a spare zero byte after the range.
+    return FormatHexText(bytes->data(), bytes->size() - 1);
+}
+
+bool OViewCommands::PasteHexText(std::string_view text)
+{
+    const auto bytes = ParseHexText(text);
+    if (!bytes) {
+        if (BeforeMessage)
+            BeforeMessage();
+        doc_.Host().MessageBox(kNotHexText, doc_.Title(), mbIconExclamation | mbOk);
+        return false;
+    }
+    PasteBytes(bytes->data(), bytes->size());
+    return true;
 }
 
 void OViewCommands::TellCut(int64_t wanted, int64_t written)

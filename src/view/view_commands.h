@@ -13,6 +13,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class OBufferDocument;
@@ -71,6 +72,12 @@ public:
     // them, all that can ever fit. What would run past the address space is
     // left out, and the user is told.
     void PasteBytes(const uint8_t* bytes, size_t length);
+    // The selection as hex text ("DE AD BE EF"); none without a selection
+    // or without the memory for it.
+    std::optional<std::string> CopyHexText();
+    // Writes the digit pairs of `text` as Paste writes bytes; text that is
+    // not hex text says "Not hex text" and writes nothing (false).
+    bool PasteHexText(std::string_view text);
 
     // Called before a notice is shown, so the window can show the change
     // the notice is about.

@@ -378,14 +378,33 @@ void OViewModel::FocusLost()
     Dragging = false;
 }
 
+int32_t OViewModel::FindFrom(const FindRequest& request, int32_t from)
+{
+    // The document passes over a match at its starting point, so the search
+    // starts one byte earlier; upwards a one-byte match ends one byte later.
+    if (request.up)
+        return request.length == 1 && from < End() ? doc_.Find(request, from + 1) : doc_.Find(request, from);
+    if (from > Start())
+        return doc_.Find(request, from - 1);
+    // At the window's start: only a match there ends at or before the
+    // end of a match there, which an upward search finds.
+    FindRequest back = request;
+    back.up = true;
+    const int64_t probe = int64_t{Start()} + std::max<int32_t>(request.length, 2) - 1;
+    if (probe <= End() && doc_.Find(back, int32_t(probe)) == Start())
+        return Start();
+    return doc_.Find(request, from);
+}
+
 int32_t OViewModel::Find(const FindRequest& request)
 {
-    const int32_t found = doc_.Find(request, Cursor);
+    const int32_t found = Cursor == lastHit_ ? doc_.Find(request, Cursor) : FindFrom(request, Cursor);
     if (found < 0)
         return -1;
     Cursor = found;
+    lastHit_ = found;
     LowNibble = false;
-    ClearSelection();
+    SetSelection(found, found + request.length - 1);
     EnsureCursorVisible();
     damage_.rowArea = true;
     return found;

@@ -151,9 +151,11 @@ public:
         damage_.cursorNotice = true;
     }
 
-    // Serves a find request from the cursor. On a match the cursor moves
-    // onto it, ready for typing, with the selection cleared and the row
-    // brought into view; the address, or -1 with nothing changed.
+    // Serves a find request from the cursor. A match at the cursor counts,
+    // unless the cursor still sits on the previous search's hit: then the
+    // search moves on from it. On a match the cursor moves onto it, the
+    // match is selected and its row brought into view; the address, or -1
+    // with nothing changed.
     int32_t Find(const FindRequest& request);
 
     // Ask for `PaintRow`-style repaints.
@@ -174,8 +176,13 @@ private:
     int32_t End() const;
     int32_t PageRows() const;
 
+    // The document's search from `from`, a match at `from` itself included.
+    int32_t FindFrom(const FindRequest& request, int32_t from);
+
     OBufferDocument& doc_;
     ViewDamage damage_;
+    // Where the last search's hit left the cursor; -1 when none.
+    int32_t lastHit_ = -1;
     // The byte a mouse drag started on.
     int32_t dragAnchor_ = 0;
     // Thousandths of a row the drag scroll owes, carried between calls.

@@ -117,7 +117,7 @@ TEST(FileAssociation, WrittenAndRemovedUnderTheDataHome)
     EXPECT_TRUE(RegisterAssociation({"APPICON", "DOCICON"}));
     const std::string package = readAll(AssociationMimePackage(home));
     EXPECT_NE(package.find("<glob pattern=\"*.s3f\"/>"), std::string::npos);
-    EXPECT_NE(package.find("type=\"application/x-tovik.document.1\""), std::string::npos);
+    EXPECT_NE(package.find("type=\"application/x-srecord\""), std::string::npos);
     EXPECT_EQ(readAll(AssociationApplicationIcon(home)), "APPICON");
     EXPECT_EQ(readAll(AssociationDocumentIcon(home)), "DOCICON");
     // A later start rewrites the icons; an unchanged package needs no cache rebuild.
@@ -129,6 +129,19 @@ TEST(FileAssociation, WrittenAndRemovedUnderTheDataHome)
     EXPECT_FALSE(fs::exists(AssociationDocumentIcon(home)));
     EXPECT_FALSE(UnregisterAssociation());
     EXPECT_TRUE(RegisterAssociation({"A", "D"}));
+
+    // An installed package of the same type: nothing of the user's, and
+    // what an earlier start wrote goes.
+    const fs::path system = freshDir("dravel_xdg_dirs_");
+    fs::create_directories(system / "mime/packages");
+    std::ofstream(system / "mime/packages/dravel.xml") << "<mime-type type=\"application/x-srecord\">";
+    ::setenv("XDG_DATA_DIRS", ("relative:" + system.string()).c_str(), 1);
+    EXPECT_TRUE(RegisterAssociation({"A", "D"}));
+    EXPECT_FALSE(fs::exists(AssociationMimePackage(home)));
+    EXPECT_FALSE(fs::exists(AssociationApplicationIcon(home)));
+    EXPECT_FALSE(RegisterAssociation({"A", "D"}));
+    ::unsetenv("XDG_DATA_DIRS");
+    fs::remove_all(system);
 
     // An unwritable data home is silently left alone.
     ::setenv("XDG_DATA_HOME", "/proc/dravel-no-such-place", 1);
@@ -150,7 +163,7 @@ TEST(AppResources, MenusToolbarAndAcceleratorsAreComplete)
     const auto& menu = MainMenu();
     ASSERT_EQ(menu.size(), 6u);
     EXPECT_EQ(menu[0].items.size(), 13u);
-    EXPECT_EQ(menu[1].items.size(), 9u);
+    EXPECT_EQ(menu[1].items.size(), 11u);  // with Copy as hex text and Paste hex text
     EXPECT_EQ(BufferMenu().items.size(), 5u);
     EXPECT_EQ(ToolbarLayout().size(), 24u);
     int buttons = 0;

@@ -101,28 +101,28 @@ TEST(AddressCheck, RefusesFieldsWithTheirLabelAsCaption)
                   AddressField::First);
     ExpectRefused(CheckAddressInput(request, Input("ffffffff", "0")), "Invalid input",
                   "new cursor position", AddressField::First);
-    ExpectRefused(CheckAddressInput(request, Input("1000000", "0")), "Value too large",
+    ExpectRefused(CheckAddressInput(request, Input("1000000", "0")), "Value too large (at most FFFFFF hex)",
                   "new cursor position", AddressField::First);
     ExpectRefused(CheckAddressInput(request, Input("0", "0x10")), "Invalid input",
                   "Stop address", AddressField::Second);
-    ExpectRefused(CheckAddressInput(request, Input("0", "1000000")), "Value too large",
+    ExpectRefused(CheckAddressInput(request, Input("0", "1000000")), "Value too large (at most FFFFFF hex)",
                   "Stop address", AddressField::Second);
     // The first field's failure comes before the second one's.
     ExpectRefused(CheckAddressInput(request, Input("x", "y")), "Invalid input",
                   "new cursor position", AddressField::First);
 }
 
-TEST(AddressCheck, LimitsApplyToBothFieldsAndToSizes)
+TEST(AddressCheck, LimitsApplyToBothAddressesAndToTheRangeASizeGives)
 {
     FillRequest request = FillSelection();
-    ExpectRefused(CheckAddressInput(request, Input("1ff", "3ff")), "Value too small",
+    ExpectRefused(CheckAddressInput(request, Input("1ff", "3ff")), "Value too small (at least 200 hex)",
                   "Start address", AddressField::First);
-    ExpectRefused(CheckAddressInput(request, Input("200", "400")), "Value too large",
+    ExpectRefused(CheckAddressInput(request, Input("200", "400")), "Value too large (at most 3FF hex)",
                   "Stop address", AddressField::Second);
-    ExpectRefused(CheckAddressInput(request, Input("200", "1ff")), "Value too small",
+    ExpectRefused(CheckAddressInput(request, Input("200", "1ff")), "Value too small (at least 200 hex)",
                   "Stop address", AddressField::Second);
-    ExpectRefused(CheckAddressInput(request, Input("200", "10", true)), "Value too small",
-                  "Stop address", AddressField::Second);
+    // A size is a count: 16 bytes from the window's start is no address below it.
+    ExpectAccepted(CheckAddressInput(request, Input("200", "10", true)), 0x200, 0x20F);
     ExpectAccepted(CheckAddressInput(request, Input("200", "200", true)), 0x200, 0x3FF);
 }
 
@@ -138,19 +138,19 @@ TEST(AddressCheck, RangeThatEndsBeforeItStarts)
 TEST(AddressCheck, SizeThatRunsPastTheUpperLimitIsTooLarge)
 {
     AddressRequest request;
-    ExpectRefused(CheckAddressInput(request, Input("ffff00", "1000", true)), "Value too large",
+    ExpectRefused(CheckAddressInput(request, Input("ffff00", "1000", true)), "Value too large (at most FFFFFF hex)",
                   "Stop address", AddressField::Second);
-    ExpectRefused(CheckAddressInput(request, Input("2", "ffffff", true)), "Value too large",
+    ExpectRefused(CheckAddressInput(request, Input("2", "ffffff", true)), "Value too large (at most FFFFFF hex)",
                   "Stop address", AddressField::Second);
 
     FillRequest fill = FillSelection();
-    ExpectRefused(CheckAddressInput(fill, Input("200", "201", true)), "Value too large",
+    ExpectRefused(CheckAddressInput(fill, Input("200", "201", true)), "Value too large (at most 3FF hex)",
                   "Stop address", AddressField::Second);
 
     // Limits at the edge of the 32-bit range must not overflow the sum.
     request.upperLimit = 0x7FFFFFFF;
     ExpectRefused(CheckAddressInput(request, Input("7fffffff", "7fffffff", true)),
-                  "Value too large", "Stop address", AddressField::Second);
+                  "Value too large (at most 7FFFFFFF hex)", "Stop address", AddressField::Second);
 }
 
 TEST(AddressCheck, HiddenFieldsKeepTheRequestsValues)
@@ -227,7 +227,7 @@ TEST(FillCheck, FillValueIsCheckedBeforeTheAddresses)
     ExpectRefused(CheckFillInput(request, input), "Invalid input", "Fill value",
                   AddressField::Fill);
     input.fill = "ff";
-    ExpectRefused(CheckFillInput(request, input), "Value too small", "Start address",
+    ExpectRefused(CheckFillInput(request, input), "Value too small (at least 200 hex)", "Start address",
                   AddressField::First);
 }
 

@@ -83,7 +83,7 @@ protected:
     }
 
     FakeDevice device;
-    OPrintSetup setup;
+    OPrintSetup setup{.programName = "Dravel 97"};
 };
 
 TEST_F(HexDumpPageTest, LaysOutTheFigures)

@@ -90,3 +90,53 @@ TEST(PreviewPagesTest, PageWindowsFollowTheClientAndTheExtent)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PreviewPagesTest, ZoomedLayoutsKeepTwoPagesInViewAndScaleFromTheirOwnSize)
+{
+    using Zoom = OPreviewPages::Zoom;
+    // An A4 sheet at 96 units to the inch.
+    constexpr int32_t w = 794, h = 1123;
+    // Whole pages: two fit side by side in the same client one did.
+    for (const auto& [cw, ch] : {std::pair{800, 500}, std::pair{400, 900}, std::pair{1200, 300}}) {
+        const auto one = OPreviewPages::LayoutPages(cw, ch, w, h, false, {});
+        EXPECT_EQ(one.first, OPreviewPages::FirstPageRect(cw, ch, w, h));
+        const auto two = OPreviewPages::LayoutPages(cw, ch, w, h, true, {});
+        EXPECT_LE(two.second.right + OPreviewPages::kBorder, cw) << cw << "x" << ch;
+        EXPECT_LE(two.first.bottom + OPreviewPages::kBorder, ch) << cw << "x" << ch;
+        EXPECT_EQ(two.second, OPreviewPages::SecondPageRect(two.first));
+        EXPECT_LE(two.width, cw);
+    }
+    // Fit width fills the width and scrolls down; 100 % is the page's own size.
+    const auto wide = OPreviewPages::LayoutPages(800, 500, w, h, false, {Zoom::FitWidth, 1.0});
+    EXPECT_EQ(wide.first.right, 800 - OPreviewPages::kBorder);
+    EXPECT_GT(wide.height, 500);
+    const auto actual = OPreviewPages::LayoutPages(800, 500, w, h, true, {Zoom::Scale, 1.0});
+    EXPECT_EQ(actual.first.Width(), w);
+    EXPECT_EQ(actual.first.Height(), h);
+    EXPECT_EQ(actual.width, 2 * w + 2 * OPreviewPages::kBorder + OPreviewPages::kGap);
+    EXPECT_DOUBLE_EQ(actual.scale, 1.0);
+    // The wheel's steps stay within the limits.
+    EXPECT_DOUBLE_EQ(OPreviewPages::StepScale(1.0, 1), 1.25);
+    EXPECT_DOUBLE_EQ(OPreviewPages::StepScale(1.25, -1), 1.0);
+    EXPECT_DOUBLE_EQ(OPreviewPages::StepScale(1.0, 100), OPreviewPages::kMaxScale);
+    EXPECT_DOUBLE_EQ(OPreviewPages::StepScale(1.0, -100), OPreviewPages::kMinScale);
+}
+
+TEST(PreviewPagesTest, GoToPageKeepsWithinTheDocumentAndItsPair)
+{
+    OPreviewPages pages;
+    pages.GoTo(17000, 17773);
+    EXPECT_EQ(pages.PageText(), "Page 17000");
+    pages.GoTo(0, 17773);
+    EXPECT_EQ(pages.PageText(), "Page 1");
+    pages.ShowTwoPages(17773);
+    pages.GoTo(17773, 17773);
+    EXPECT_EQ(pages.PageText(), "Page 17772 - 17773");
+    EXPECT_EQ(pages.SecondPage(), 17773);
+    pages.GoTo(99999, 17773);
+    EXPECT_EQ(pages.FromPage(), 17772);
+}
+
+}  // namespace

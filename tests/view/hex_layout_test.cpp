@@ -63,3 +63,17 @@ TEST(HexLayout, HexTextIsCutAtWholeByteCells)
     EXPECT_EQ(VisibleRows(VRect{0, 10, 10, 10 + 16 * 5 + 15}, 16), 5);
     EXPECT_EQ(VisibleRows(VRect{0, 10, 10, 5}, 16), 0);
 }
+
+TEST(HexLayout, InformationPanelHoldsBothLinesOfItsFont)
+{
+    // The usual font keeps the panel as it was; a large or scaled one grows it.
+    EXPECT_EQ(InfoHeight(16), kInfoHeight);
+    EXPECT_EQ(InfoSecondLineY(16), 24);
+    for (int32_t line : {16, 24, 34, 60}) {
+        EXPECT_GE(InfoSecondLineY(line), 6 + line);
+        EXPECT_LE(InfoSecondLineY(line) + line, InfoHeight(line) - 4) << line;
+    }
+    const ViewLayout l = ComputeLayout({0, 0, 600, 400}, 20, 70, 380, true, InfoHeight(34));
+    EXPECT_EQ(l.info.Height(), InfoHeight(34) - 1);
+    EXPECT_EQ(l.rows.bottom, 400 - InfoHeight(34));
+}

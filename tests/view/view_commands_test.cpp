@@ -53,17 +53,20 @@ protected:
     }
 };
 
-TEST_F(ViewCommandsTest, DialogsStartWithTheBufferOrTheCursorAndNotTheSelection)
+TEST_F(ViewCommandsTest, DialogsStartWithTheBufferOrTheCursorAndFillWithTheSelection)
 {
     Window(0x100, 0x40);
     model.Cursor = 0x123;
+    FillRequest fill = commands.FillSelectionRequest();
+    EXPECT_EQ(fill.start, 0x100);
+    EXPECT_EQ(fill.last, 0x13F);
     Select(0x110, 0x118);
-    const FillRequest fill = commands.FillSelectionRequest();
+    fill = commands.FillSelectionRequest();
     EXPECT_EQ(fill.title, "Fill selection");
     EXPECT_EQ(fill.lowerLimit, 0x100);
     EXPECT_EQ(fill.upperLimit, 0x13F);
-    EXPECT_EQ(fill.start, 0x100);
-    EXPECT_EQ(fill.last, 0x13F);
+    EXPECT_EQ(fill.start, 0x110);
+    EXPECT_EQ(fill.last, 0x118);
     EXPECT_EQ(fill.fillValue, 0xFF);
     for (const AddressRequest& r : {commands.SetSelectionRequest(), commands.ResizeRequest()}) {
         EXPECT_EQ(r.lowerLimit, 0);
@@ -278,6 +281,23 @@ TEST_F(ViewCommandsTest, PasteAndResizePastTheAddressSpaceWriteWhatFitsAndSaySo)
     EXPECT_EQ(doc.Start(), 0xFFFF00);
     EXPECT_EQ(doc.End(), 0x1000000);
     EXPECT_EQ(host.messages.size(), 3u);
+}
+
+TEST_F(ViewCommandsTest, HexTextCopiesTheSelectionAndPastesOnlyHexText)
+{
+    Window(0x100, 0x40);
+    EXPECT_FALSE(commands.CopyHexText());
+    Select(0x1FE - 0xF0, 0x111);
+    EXPECT_EQ(commands.CopyHexText(), "0E 0F 10 11");
+    model.ClearSelection();
+    model.Cursor = 0x120;
+    EXPECT_TRUE(commands.PasteHexText("0xDE,ad\r\nBEEF"));
+    EXPECT_EQ(Bytes(0x120, 5), (std::vector<uint8_t>{0xDE, 0xAD, 0xBE, 0xEF, 0x24}));
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_FALSE(commands.PasteHexText("DE AD G1"));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, "Not hex text");
+    EXPECT_EQ(doc.ReadByte(0x120), 0xDE);
 }
 
 TEST_F(ViewCommandsTest, BusyDocumentRefusesCommands)

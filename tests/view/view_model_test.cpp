@@ -1,11 +1,13 @@
 #include "view/view_model.h"
 
+#include "dialogs/find_request.h"
 #include "document/buffer_document.h"
 #include "support/recording_host.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -723,3 +725,70 @@ TEST_F(ViewModelTest, RandomInputKeepsTheViewConsistent)
 }
 
 }  // namespace
+
+namespace {
+
+// A window of text bytes from `start` and a model over it.
+class ViewModelFindTest : public ViewModelTest {
+protected:
+    void Text(int32_t start, const std::string& text)
+    {
+        Window(start, int32_t(text.size()), false);
+        for (size_t i = 0; i < text.size(); ++i)
+            doc.WriteByte(uint8_t(text[i]), start + int32_t(i));
+        model.Cursor = start;
+    }
+    static FindRequest Request(const std::string& text, bool up = false, bool words = false)
+    {
+        FindRequest request;
+        request.text = text;
+        request.length = int32_t(text.size());
+        request.up = up;
+        request.down = !up;
+        request.wholeWords = words;
+        return request;
+    }
+};
+
+TEST_F(ViewModelFindTest, AHitAtTheCursorCountsUntilTheCursorSitsOnTheLastHit)
+{
+    struct Case {
+        int32_t start;
+        std::string text, pattern;
+        bool up, words;
+        int32_t cursor;
+        std::vector<int32_t> hits;  // successive searches; -1 ends them
+    };
+    const Case cases[] = {
+        // Right after opening, at the window's start, and F3 moving on.
+        {0, "Hello Hello", "Hello", false, false, 0, {0, 6, -1}},
+        {0x1234, "Hello Hello", "HELLO", false, false, 0x1234, {0x1234, 0x123A, -1}},
+        {0x100, "abcabc", "c", false, false, 0x102, {0x102, 0x105, -1}},
+        {0x100, "x cat", "cat", false, true, 0x100, {0x102, -1}},
+        // Upwards a one-byte hit at the cursor counts as well.
+        {0x100, "abcabc", "a", true, false, 0x103, {0x103, 0x100, -1}},
+        {0x100, "abcabc", "bc", true, false, 0x106, {0x104, 0x101, -1}},
+    };
+    for (const Case& c : cases) {
+        Text(c.start, c.text);
+        model.Cursor = c.cursor;
+        const FindRequest request = Request(c.pattern, c.up, c.words);
+        for (int32_t hit : c.hits) {
+            EXPECT_EQ(model.Find(request), hit) << c.text << " / " << c.pattern;
+            if (hit < 0)
+                break;
+            EXPECT_EQ(model.Cursor, hit);
+            // The hit is selected, so it shows.
+            EXPECT_EQ(model.SelStart, hit);
+            EXPECT_EQ(model.SelEnd, hit + request.length - 1);
+        }
+    }
+    // A cursor moved off the hit finds it again.
+    Text(0, "Hello Hello");
+    const FindRequest hello = Request("Hello");
+    EXPECT_EQ(model.Find(hello), 0);
+    model.Cursor = 6;
+    EXPECT_EQ(model.Find(hello), 6);
+}
+
+} // namespace

@@ -4,11 +4,13 @@
 #include "app/doc_templates.h"
 #include "app/qt/qt_document_host.h"
 #include "app/qt/shell_services.h"
+#include "document/document_host.h"
 
 #include <QApplication>
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 
 OTovikDocManager::OTovikDocManager(std::string settingsPath, QWidget* hostOwner, QObject* parent)
@@ -51,6 +53,15 @@ OBufferDocument* OTovikDocManager::CreateDoc(int templateIndex, const std::strin
     const bool opened = path.empty() ? document->Open() : document->Open(PathToOpen(path));
     if (!opened)
         return nullptr;
+    entry.readFormat = document->ReadFormat();
+    if (const auto error = entry.host->TakeLoadError())
+        entry.incomplete = IncompleteLoad{error->text, error->line, document->Size()};
+    // Saving on the way out of the close question asks the same questions.
+    OQtDocumentHost* host = entry.host.get();
+    host->SetBeforeSave([this, document] {
+        Entry* own = entryOf(*document);
+        return !own || document->Path().empty() || confirmSave(*own);
+    });
     if (document->Title().empty()) {
         std::vector<std::string> titles;
         for (const OBufferDocument* other : Documents())
@@ -101,7 +112,55 @@ bool OTovikDocManager::CmFileSave()
         return false;
     if (document->Path().empty())
         return SaveAs(*document);
-    return document->Commit(true);
+    return saveInPlace(*document);
+}
+
+OTovikDocManager::Entry* OTovikDocManager::entryOf(const OBufferDocument& document)
+{
+    for (Entry& entry : entries)
+        if (entry.document.get() == &document)
+            return &entry;
+    return nullptr;
+}
+
+bool OTovikDocManager::saveInPlace(OBufferDocument& document)
+{
+    Entry* entry = entryOf(document);
+    if (entry && !confirmSave(*entry))
+        return false;
+    if (!document.Commit(true))
+        return false;
+    if ((entry = entryOf(document)))
+        entry->incomplete.reset();
+    return true;
+}
+
+bool OTovikDocManager::confirmSave(Entry& entry)
+{
+    OBufferDocument& document = *entry.document;
+    const QString caption = QString::fromStdString(document.Title());
+    // The busy document refuses the save itself, without a question.
+    if (document.IsBusy())
+        return true;
+    if (entry.incomplete) {
+        const int answer = ShowQuestion(DialogOwner(),
+                                        QString::fromStdString(IncompleteLoadQuestion(document.Title(), *entry.incomplete)),
+                                        caption, QStringLiteral("&Yes"), QStringLiteral("&No"), false, true);
+        if (answer != idYes)
+            return false;
+    }
+    if (const auto question = AskFormatBeforeSave(document.Title(), entry.readFormat, document.FormatKey())) {
+        const int answer = ShowQuestion(DialogOwner(), QString::fromStdString(question->text), caption,
+                                        QString::fromStdString(question->keepButton),
+                                        QString::fromStdString(question->convertButton), true, false);
+        if (answer == idYes)
+            document.SetFormatKey(question->keepKey);
+        else if (answer != idNo)
+            return false;
+        // Asked once: the answer holds until the document is closed.
+        entry.readFormat = ffUnknown;
+    }
+    return true;
 }
 
 bool OTovikDocManager::CmFileSaveAs()
@@ -121,12 +180,29 @@ bool OTovikDocManager::SaveAs(OBufferDocument& document)
     const std::string oldTitle = document.Title();
     document.SetPath(choice->path.toStdString());
     document.SetFormatKey(kDocTemplates[choice->templateIndex].defaultExtension);
+    // Over the file it was read from, an incomplete read still asks; the
+    // file type chosen here answers the format question.
+    Entry* entry = entryOf(document);
+    if (entry && oldPath == document.Path() && entry->incomplete) {
+        const FileFormat read = std::exchange(entry->readFormat, ffUnknown);
+        if (!confirmSave(*entry)) {
+            entry->readFormat = read;
+            document.SetPath(oldPath);
+            document.SetFormatKey(oldKey);
+            document.SetTitle(oldTitle);
+            return false;
+        }
+    }
     if (!document.Commit(true)) {
         // Nothing was written: the document keeps the name and format it had.
         document.SetPath(oldPath);
         document.SetFormatKey(oldKey);
         document.SetTitle(oldTitle);
         return false;
+    }
+    if ((entry = entryOf(document))) {
+        entry->readFormat = ffUnknown;
+        entry->incomplete.reset();
     }
     emit documentRenamed(&document);
     return true;

@@ -4,6 +4,7 @@
 // Views and their windows are the application's business; the manager only
 // says when a document wants one.
 
+#include "app/save_questions.h"
 #include "document/buffer_document.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,9 +89,20 @@ private:
     struct Entry {
         std::unique_ptr<OQtDocumentHost> host;
         std::unique_ptr<OBufferDocument> document;
+        // What Save asks before it replaces the file it was opened from:
+        // the format the open read (until answered), and the error that
+        // ended the open early (until the file was written).
+        FileFormat readFormat = ffUnknown;
+        std::optional<IncompleteLoad> incomplete;
     };
 
     void destroy(OBufferDocument* document);
+    Entry* entryOf(const OBufferDocument& document);
+    // The questions before a save over the document's own file; false when
+    // the user called the save off.
+    bool confirmSave(Entry& entry);
+    // Save over the document's own file, after the questions.
+    bool saveInPlace(OBufferDocument& document);
 
     std::string settingsPath;
     QPointer<QWidget> hostOwner;

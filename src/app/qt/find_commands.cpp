@@ -6,6 +6,10 @@
 #include "document/document_host.h"
 #include "view/qt/buffer_view.h"
 
+#include <QScreen>
+
+#include <algorithm>
+
 TFindCommands::TFindCommands(QWidget* owner, std::function<OBufferView*()> activeView)
     : QObject(owner), owner(owner), activeView(std::move(activeView))
 {
@@ -66,6 +70,23 @@ void TFindCommands::Serve()
     if (serving)
         serving->SetServing(true);
     view->ServeFind(request);
-    if (serving)
+    if (serving) {
         serving->SetServing(false);
+        MoveOffHit(serving, view->CursorRowOnScreen());
+    }
+}
+
+void TFindCommands::MoveOffHit(QWidget* dialog, const QRect& hit)
+{
+    const QRect frame = dialog->frameGeometry();
+    if (!dialog->isVisible() || !frame.intersects(hit))
+        return;
+    // Below the hit when the screen has room there, else above it.
+    const QScreen* screen = dialog->screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
+    const int gap = 8;
+    int y = hit.bottom() + gap;
+    if (room.isValid() && y + frame.height() > room.bottom())
+        y = std::max(room.top(), hit.top() - gap - frame.height());
+    dialog->move(dialog->pos() + QPoint(0, y - frame.top()));
 }

@@ -12,6 +12,7 @@
 #include <functional>
 
 class OBufferView;
+class QRect;
 class QWidget;
 
 class TFindCommands : public QObject {
@@ -36,6 +37,8 @@ private:
     void FindNextPressed();
     void DialogClosing();
     void Serve();
+    // Moves the dialog out of the way of the hit when it covers it.
+    static void MoveOffHit(QWidget* dialog, const QRect& hit);
 
     QWidget* owner;
     std::function<OBufferView*()> activeView;

@@ -43,6 +43,20 @@ public:
     }
 };
 
+// The desktop's key beside an item that shows none of its own, the way
+// every program of the desktop shows it; the item's own text is unchanged.
+QString withDesktopKey(int id, const QString& text)
+{
+    if (text.contains('\t'))
+        return text;
+    for (const Accelerator& accelerator : DesktopAccelerators())
+        if (accelerator.id == id)
+            return text + '\t' +
+                   QKeySequence(QString::fromLatin1(accelerator.keys.data(), qsizetype(accelerator.keys.size())))
+                       .toString(QKeySequence::NativeText);
+    return text;
+}
+
 } // namespace
 
 TDecoratedMDIFrame::TDecoratedMDIFrame(const QString& title, TTovikMDIClient* client) : client(client)
@@ -60,7 +74,7 @@ QAction* TDecoratedMDIFrame::makeAction(int id, std::string_view text, bool grey
 {
     QAction*& action = actions[id];
     if (!action) {
-        action = new QAction(menuText(text), this);
+        action = new QAction(withDesktopKey(id, menuText(text)), this);
         action->setData(id);
         action->setObjectName(QString::number(id));
         const std::string_view hint = CommandHint(id);
@@ -99,6 +113,8 @@ void TDecoratedMDIFrame::BuildMenus(std::function<void(int)> command)
             fileMenu = menu;
         else if (popup.text == "&Search")
             searchMenu = menu;
+        else if (popup.text == "&Window")
+            windowMenu = menu;
     }
     bufferMenu = new QMenu(menuText(::BufferMenu().text), this);
     fill(bufferMenu, ::BufferMenu());

@@ -23,6 +23,7 @@ public:
     const QMap<int, QAction*>& Actions() const { return actions; }
     QMenu* FileMenu() const { return fileMenu; }
     QMenu* BufferMenu() const { return bufferMenu; }
+    QMenu* WindowMenu() const { return windowMenu; }
     QToolBar* ToolBar() const { return toolBar; }
     TTovikMDIClient* Client() const { return client; }
 
@@ -58,6 +59,7 @@ private:
     QMap<int, QAction*> actions;
     QMenu* fileMenu = nullptr;
     QMenu* searchMenu = nullptr;
+    QMenu* windowMenu = nullptr;
     QMenu* bufferMenu = nullptr;
     QToolBar* toolBar = nullptr;
 };

@@ -117,7 +117,7 @@ OOptionsDlg::OOptionsDlg(QWidget* parent, SettingsRecord& record, OTovikDocManag
     top->setSizeConstraint(QLayout::SetFixedSize);
 
     startupFile_->setText(QString::fromStdString(record_.StartupFile));
-    faceName_->setText(QString::fromLatin1(font_.faceName.c_str()));
+    showFontName();
     sumCheck_->setChecked(record_.SumCheck);
     useUndo_->setChecked(record_.UseUndo);
     information_->setChecked(record_.ShowInformation);
@@ -144,15 +144,22 @@ void OOptionsDlg::search()
         startupFile_->setText(QString::fromStdString(name));
 }
 
+void OOptionsDlg::showFontName()
+{
+    faceName_->setText(FontDisplayName(font_));
+}
+
 void OOptionsDlg::changeFont()
 {
     bool chosen = false;
-    const QFont font = QFontDialog::getFont(&chosen, MakeViewFont(font_), this, QString(),
+    // The chooser starts on the record's own style: left to itself it may
+    // pick the family's first style, an oblique one.
+    const QFont font = QFontDialog::getFont(&chosen, WithRecordStyle(MakeViewFont(font_)), this, QString(),
                                             QFontDialog::MonospacedFonts | QFontDialog::DontUseNativeDialog);
     if (!chosen)
         return;
     font_ = RecordFromFont(font);
-    faceName_->setText(QString::fromLatin1(font_.faceName.c_str()));
+    showFontName();
 }
 
 void OOptionsDlg::keyPressEvent(QKeyEvent* event)

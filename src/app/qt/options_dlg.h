@@ -58,6 +58,7 @@ protected:
 private:
     void search();
     void changeFont();
+    void showFontName();
     // Gives the control its id and help id; help id 0 means none.
     template <typename W> W* tag(W* widget, int id, int helpId = 0);
 

@@ -1,6 +1,7 @@
 #include "app/qt/qt_document_host.h"
 
 #include "app/doc_templates.h"
+#include "app/save_questions.h"
 #include "app/qt/doc_manager.h"
 #include "app/qt/shell_services.h"
 #include "dialogs/qt/basic_address_dlg.h"
@@ -46,7 +47,18 @@ void OQtDocumentHost::SetNewBufferHook(NewBufferHook hook)
 int OQtDocumentHost::MessageBox(std::string_view body, std::string_view caption, int style)
 {
     QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : owner.data();
-    return ShowMessageBox(parent, text(body), text(caption), style);
+    const int answer = ShowMessageBox(parent, text(body), text(caption), style);
+    if ((style & 0x0F) == mbYesNoCancel && answer == idYes && beforeSave && !beforeSave())
+        return idCancel;
+    return answer;
+}
+
+void OQtDocumentHost::ReportReadError(std::string_view body, std::string_view caption, const std::string& path,
+                                      uint32_t line)
+{
+    if (!loadError && EndsLoad(body))
+        loadError = LoadError{std::string(body), line};
+    DocumentHost::ReportReadError(body, caption, path, line);
 }
 
 void OQtDocumentHost::SetWaitCursor(bool on)

@@ -10,6 +10,9 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
+#include <string>
+#include <utility>
 
 class OQtDocumentHost : public DocumentHost {
 public:
@@ -17,6 +20,8 @@ public:
     ~OQtDocumentHost() override;
 
     int MessageBox(std::string_view text, std::string_view caption, int style) override;
+    void ReportReadError(std::string_view text, std::string_view caption, const std::string& path,
+                         uint32_t line) override;
     void SetWaitCursor(bool on) override;
     void ShowBusyWindow(std::string_view text, std::string_view caption) override;
     void HideBusyWindow() override;
@@ -35,9 +40,22 @@ public:
 
     QWidget* BusyWindow() const { return busyWindow; }
 
+    // The first error that ended a load since the last call, and its line.
+    struct LoadError {
+        std::string text;
+        uint32_t line = 0;
+    };
+    std::optional<LoadError> TakeLoadError() { return std::exchange(loadError, std::nullopt); }
+
+    // Asked when the user answers Yes to the document's save-before-close
+    // question (its only three-way one); false turns the answer into Cancel.
+    void SetBeforeSave(std::function<bool()> check) { beforeSave = std::move(check); }
+
 private:
     QPointer<QWidget> owner;
     QPointer<QWidget> busyWindow;
     int waitCursors = 0;
     int savedTemplate = 0;
+    std::optional<LoadError> loadError;
+    std::function<bool()> beforeSave;
 };

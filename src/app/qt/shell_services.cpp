@@ -1,6 +1,7 @@
 #include "app/qt/shell_services.h"
 
 #include "app/doc_templates.h"
+#include "dialogs/qt/dialog_services.h"
 #include "document/document_host.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTreeView>
 
 #include <algorithm>
@@ -57,12 +59,35 @@ int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, 
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
+    FitCaption(box);
     switch (box.exec()) {
     case QMessageBox::Yes: return idYes;
     case QMessageBox::No: return idNo;
     case QMessageBox::Cancel: return idCancel;
     default: return idOk;
     }
+}
+
+int ShowQuestion(QWidget* owner, const QString& text, const QString& caption, const QString& yes,
+                 const QString& no, bool cancel, bool defaultNo)
+{
+    if (messageBoxHook())
+        return messageBoxHook()(owner, text, caption, mbIconQuestion | (cancel ? mbYesNoCancel : mbYesNo));
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, owner);
+    QPushButton* yesButton = box.addButton(yes, QMessageBox::YesRole);
+    QPushButton* noButton = box.addButton(no, QMessageBox::NoRole);
+    if (cancel)
+        box.addButton(QMessageBox::Cancel);
+    else
+        box.setEscapeButton(noButton);
+    box.setDefaultButton(defaultNo ? noButton : yesButton);
+    FitCaption(box);
+    box.exec();
+    if (box.clickedButton() == yesButton)
+        return idYes;
+    if (box.clickedButton() == noButton)
+        return idNo;
+    return idCancel;
 }
 
 void SetMessageBoxHook(MessageBoxHook hook)

@@ -14,6 +14,15 @@ class QWidget;
 // a button set) and returns the MessageResult of the button pressed.
 int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, int style);
 
+// The button set of a two-way question, beside the document host's styles.
+inline constexpr int mbYesNo = 0x04;
+
+// A question with buttons named for their answers: `yes` and `no` give idYes
+// and idNo (the hook sees the style mbYesNoCancel, or mbYesNo without
+// `cancel`), Cancel or Escape idCancel. `defaultNo` makes `no` the default.
+int ShowQuestion(QWidget* owner, const QString& text, const QString& caption, const QString& yes,
+                 const QString& no, bool cancel, bool defaultNo);
+
 using MessageBoxHook =
     std::function<int(QWidget* owner, const QString& text, const QString& caption, int style)>;
 // Replaces the message box; an empty hook restores the real one.

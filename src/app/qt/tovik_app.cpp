@@ -15,6 +15,7 @@
 #include "app/qt/options_dlg.h"
 #include "app/qt/mdi_windows.h"
 #include "app/qt/shell_services.h"
+#include "app/qt/window_list.h"
 #include "dialogs/qt/dialog_services.h"
 #include "document/buffer_document.h"
 #include "print/qt/print_commands.h"
@@ -57,6 +58,7 @@ std::string pngOf(const QIcon& icon)
 TTovikApp::TTovikApp() : recentFiles(IniFilePath, RecentCapacity)
 {
     instance = this;
+    PrintSetup.programName = ApplicationName;
     docManager = new OTovikDocManager(IniFilePath, nullptr, this);
     docManager->SetActiveDocumentQuery([this] { return activeDocument(); });
     connect(docManager, &OTovikDocManager::documentCreated, this, [this](OBufferDocument* document) {
@@ -158,6 +160,10 @@ void TTovikApp::BuildMainFrame()
     frame->addToolBar(Qt::TopToolBarArea, bar);
     DockHarbor = bar;
 
+    InstallWindowList(frame, frame->WindowMenu(), client);
+    // The list shows what the settings file holds now: another instance
+    // may have changed it since.
+    connect(frame->FileMenu(), &QMenu::aboutToShow, this, [this] { rebuildRecentMenu(); });
     connect(client, &QMdiArea::subWindowActivated, this, [this] { updateCommandStates(); });
     // Menus show the states of the moment they open.
     for (QMenu* menu : frame->findChildren<QMenu*>())
@@ -276,10 +282,21 @@ void TTovikApp::printCommand(int id, OBufferView* view)
         RunPrint(*AppPrinter, PrintSetup, view, frame->isVisible() ? frame.data() : QApplication::activeWindow());
         break;
     case CmFilePrintSetup: RunPrintSetup(*AppPrinter, ClientArea); break;
-    case CmFilePrintPreview:
+    case CmFilePrintPreview: {
+        // The window of the previewed document is the active one again when
+        // the main window comes back, whatever the hidden frame did meanwhile.
+        QPointer<QMdiSubWindow> child;
+        for (TTovikMDIChild* each : Children())
+            if (each->View() == view)
+                child = each;
         RunPrintPreview(*AppPrinter, PrintSetup, view, frame,
                         [this, view] { printCommand(CmFilePrint, view); });
+        if (child && frame) {
+            frame->activateWindow();
+            BringToFront(child);
+        }
         break;
+    }
     default: break;
     }
     --PrintJobs;
@@ -313,7 +330,7 @@ void TTovikApp::updateCommandStates()
     // The active view answers for its commands; without one they are grey.
     OBufferView* view = activeView();
     for (int id : {CmInsert, CmFillSelection, CmSetSelection, CmResizeBuffer, CmSelectAll, CmPositionCursor,
-                   CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll})
+                   CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmCopyHexText, CmPasteHexText})
         enable(id, view && view->CommandEnabled(id));
     for (int id : {CmFind, CmFindNext})
         enable(id, view != nullptr);
@@ -464,16 +481,22 @@ void TTovikApp::DropFiles(const QStringList& files)
 
 void TTovikApp::OpenRecentEntry(int id)
 {
-    recentFiles.Read();
+    // The entry opens the file its menu item shows, even when another
+    // instance changed the list in the settings file since.
     const size_t index = size_t(id - FirstRecentFileId);
-    if (index >= recentFiles.Entries().size())
+    if (index >= recentShown.size())
         return;
-    std::string name = recentFiles.Entries()[index];
+    std::string name = recentShown[index];
     if (name.find('.') == std::string::npos)
         name += '.';
     if (!name.empty())
         if (OBufferDocument* open = docManager->FindDocument(PathToOpen(name))) {
             ShowMessageBox(frame, QString::fromLatin1(DocumentLoadedText), QString::fromStdString(open->Title()), 0);
+            for (TTovikMDIChild* child : Children())
+                if (child->Document() == open) {
+                    BringToFront(child);
+                    break;
+                }
             return;
         }
     const int match = MatchTemplate(name);
@@ -500,6 +523,7 @@ void TTovikApp::rebuildRecentMenu()
     recentFiles.Read();
     QAction* exit = frame->Action(CmExit);
     const auto& entries = recentFiles.Entries();
+    recentShown = entries;
     for (size_t i = 0; i < entries.size(); ++i) {
         const int id = FirstRecentFileId + int(i);
         // A "&" in a path is a letter, not a mnemonic.

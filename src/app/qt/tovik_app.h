@@ -106,4 +106,6 @@ private:
     QPointer<TDecoratedMDIFrame> frame;
     QPointer<OHelpWindow> helpWindow;
     std::vector<QAction*> recentActions;
+    // The paths the recent-file items show, in their order.
+    std::vector<std::string> recentShown;
 };

@@ -3,6 +3,7 @@
 #include "dialogs/address_dialog_ids.h"
 #include "dialogs/qt/dialog_services.h"
 
+#include <QButtonGroup>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
@@ -96,6 +97,10 @@ void OBasicAddressDlg::BuildControls()
     Tag(valueIsAddress_, ValueIsAddress, ValueIsAddressHelp);
     valueIsSize_ = new QRadioButton(QStringLiteral("Value is size"), secondGroup_);
     Tag(valueIsSize_, ValueIsSize, ValueIsSizeHelp);
+    // One meaning at a time, whatever the radios' parents.
+    auto* meaningGroup = new QButtonGroup(this);
+    meaningGroup->addButton(valueIsAddress_);
+    meaningGroup->addButton(valueIsSize_);
     auto* meaning = new QVBoxLayout;
     meaning->addWidget(valueIsAddress_);
     meaning->addWidget(valueIsSize_);

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class QMessageBox;
 class QWidget;
 
 using HelpHandler = std::function<void(int topicId)>;
@@ -26,3 +27,11 @@ void SetInputMessageHandler(InputMessageHandler handler);
 // Shows an input error: by default a modal message box with the exclamation
 // icon and an OK button.
 void ShowInputMessage(QWidget* owner, const QString& text, const QString& caption);
+
+// Widens a message box so the window manager shows its whole caption: the
+// caption often carries the meaning ("Can't find", "Value too large").
+void FitCaption(QMessageBox& box);
+
+// A dialog's title bar with a close button only: no minimise or maximise.
+// Takes effect when applied before the window is first shown.
+void KeepCloseButtonOnly(QWidget* dialog);

@@ -1,7 +1,7 @@
 #include "dialogs/qt/find_dialog.h"
 
 #include "dialogs/qt/dialog_services.h"
-#include "view/ansi_chars.h"
+#include "settings/ansi_chars.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "print/qt/page_device.h"
 
-#include "view/ansi_chars.h"
+#include "settings/ansi_chars.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -104,7 +104,7 @@ void OQtPageDevice::Text(int32_t x, int32_t y, std::string_view text, bool rowBy
     if (rowBytes) {
         s.reserve(qsizetype(text.size()));
         for (const char c : text)
-            s += QChar(AnsiToUnicode(uint8_t(c)));
+            s += QChar(AnsiGlyph(uint8_t(c)));
     } else {
         s = QString::fromUtf8(text.data(), qsizetype(text.size()));
     }

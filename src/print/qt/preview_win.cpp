@@ -8,6 +8,10 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QInputDialog>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -18,6 +22,12 @@
 namespace {
 
 QRect ToQRect(const VRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
+
+TApxPreviewWin::PageQuestion& pageQuestion()
+{
+    static TApxPreviewWin::PageQuestion question;
+    return question;
+}
 
 // The preview's own glyphs, on the 16-unit grid of the program's others.
 QIcon PreviewGlyph(int id)
@@ -55,6 +65,32 @@ QIcon PreviewGlyph(int id)
         case CmPreviewTwoPages:
             sheet(QRectF(0.8, 2.5, 6.6, 11));
             sheet(QRectF(8.6, 2.5, 6.6, 11));
+            break;
+        case CmPreviewFitPage:
+            sheet(QRectF(4.5, 1.5, 7, 10));
+            p.setPen(QPen(blue, 1.2));
+            p.drawLine(QPointF(1.5, 13.5), QPointF(14.5, 13.5));
+            p.drawLine(QPointF(8, 11.5), QPointF(8, 15));
+            break;
+        case CmPreviewFitWidth:
+            sheet(QRectF(2.5, 3.5, 11, 9));
+            p.setPen(QPen(blue, 1.2));
+            p.drawLine(QPointF(0.8, 8), QPointF(15.2, 8));
+            break;
+        case CmPreviewActualSize: {
+            QFont font = p.font();
+            font.setPixelSize(7);
+            font.setBold(true);
+            p.setFont(font);
+            p.setPen(ink);
+            p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("1:1"));
+            break;
+        }
+        case CmPreviewGoToPage:
+            sheet(QRectF(5.5, 1.5, 9, 13));
+            p.setPen(Qt::NoPen);
+            p.setBrush(blue);
+            p.drawPolygon(QPolygonF({QPointF(5, 8), QPointF(0.8, 4.5), QPointF(0.8, 11.5)}));
             break;
         case CmPreviewDone:
             p.setPen(QPen(QColor(200, 40, 40), 2.2, Qt::SolidLine, Qt::RoundCap));
@@ -123,16 +159,43 @@ void OPrintPreviewClient::SetPages(OPreviewPage* first, OPreviewPage* second, QS
     Relayout();
 }
 
+void OPrintPreviewClient::SetZoom(const OPreviewPages::Zoom& zoom)
+{
+    zoom_ = zoom;
+    Relayout();
+}
+
 void OPrintPreviewClient::resizeEvent(QResizeEvent*) { Relayout(); }
+
+void OPrintPreviewClient::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        event->ignore();
+        return;
+    }
+    // Whole notches of 120; a touchpad's small steps add up to them.
+    wheelRest_ += event->angleDelta().y();
+    const int steps = wheelRest_ / 120;
+    wheelRest_ -= steps * 120;
+    if (steps != 0)
+        emit zoomSteps(steps);
+    event->accept();
+}
 
 void OPrintPreviewClient::Relayout()
 {
     if (!first_)
         return;
-    const VRect r = OPreviewPages::FirstPageRect(width(), height(), extent_.width(), extent_.height());
-    first_->setGeometry(ToQRect(r));
+    // The room is the scroll area's window, not this widget, which grows
+    // with the pages.
+    const QWidget* room = parentWidget() ? parentWidget() : this;
+    const OPreviewPages::Layout l = OPreviewPages::LayoutPages(room->width(), room->height(), extent_.width(),
+                                                               extent_.height(), bool(second_), zoom_);
+    scale_ = l.scale;
+    setMinimumSize(l.width, l.height);
+    first_->setGeometry(ToQRect(l.first));
     if (second_)
-        second_->setGeometry(ToQRect(OPreviewPages::SecondPageRect(r)));
+        second_->setGeometry(ToQRect(l.second));
 }
 
 TApxPreviewWin::TApxPreviewWin(const QString& mainTitle, TApxPrintout& printout,
@@ -172,6 +235,19 @@ TApxPreviewWin::TApxPreviewWin(const QString& mainTitle, TApxPrintout& printout,
     pageText_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     pageText_->setFixedWidth(pageText_->fontMetrics().averageCharWidth() * 10 + 8);
     bar->addWidget(pageText_);
+    AddGap(12);
+    auto* zooms = new QActionGroup(this);
+    for (QAction* action : {AddButton(CmPreviewFitPage, QStringLiteral("Fit page")),
+                            AddButton(CmPreviewFitWidth, QStringLiteral("Fit width")),
+                            AddButton(CmPreviewActualSize, QStringLiteral("100%"))}) {
+        action->setCheckable(true);
+        zooms->addAction(action);
+    }
+    Action(CmPreviewFitPage)->setChecked(true);
+    QAction* goTo = AddButton(CmPreviewGoToPage, QStringLiteral("Go to page"));
+    goTo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    goTo->setShortcutContext(Qt::WindowShortcut);
+    goTo->setToolTip(QStringLiteral("Go to page (Ctrl+G)"));
     AddGap(20);
     AddButton(CmPreviewPrint, QStringLiteral("Print"));
     AddGap(20);
@@ -179,11 +255,20 @@ TApxPreviewWin::TApxPreviewWin(const QString& mainTitle, TApxPrintout& printout,
     done->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::ALT | Qt::Key_C)});
     done->setShortcutContext(Qt::WindowShortcut);
 
-    client_ = new OPrintPreviewClient(this);
-    setCentralWidget(client_);
+    scroller_ = new QScrollArea(this);
+    scroller_->setObjectName(QStringLiteral("PreviewScroller"));
+    scroller_->setFrameShape(QFrame::NoFrame);
+    scroller_->setWidgetResizable(true);
+    client_ = new OPrintPreviewClient;
+    scroller_->setWidget(client_);
+    scroller_->setBackgroundRole(QPalette::Dark);
+    setCentralWidget(scroller_);
+    connect(client_, &OPrintPreviewClient::zoomSteps, this, [this](int steps) {
+        SetZoom({OPreviewPages::Zoom::Scale, OPreviewPages::StepScale(client_->Scale(), steps)});
+    });
     page1_ = new OPreviewPage(printout_, figures_, client_);
     page1_->SetPageNumber(1);
-    client_->SetPages(page1_, nullptr, QSize(figures_.horzRes, figures_.vertRes));
+    client_->SetPages(page1_, nullptr, LogicalPageSize(figures_));
     // The pages are counted now, so the next-page button is right from the start.
     setup_.maxPage = printout_.CountPages(figures_);
     Update();
@@ -228,13 +313,13 @@ void TApxPreviewWin::Command(int id)
         pages_.OnePage();
         if (page2_)
             delete page2_.data();
-        client_->SetPages(page1_, nullptr, QSize(figures_.horzRes, figures_.vertRes));
+        client_->SetPages(page1_, nullptr, LogicalPageSize(figures_));
         break;
     case CmPreviewTwoPages:
         if (!page2_ && OPreviewPages::CanTwoPages(figures_.horzRes, figures_.vertRes)) {
             pages_.ShowTwoPages(setup_.maxPage);
             page2_ = new OPreviewPage(printout_, figures_, client_);
-            client_->SetPages(page1_, page2_, QSize(figures_.horzRes, figures_.vertRes));
+            client_->SetPages(page1_, page2_, LogicalPageSize(figures_));
             page2_->show();
         }
         break;
@@ -242,10 +327,48 @@ void TApxPreviewWin::Command(int id)
         if (print_)
             print_();
         break;
+    case CmPreviewFitPage: SetZoom({OPreviewPages::Zoom::FitPage, 1.0}); return;
+    case CmPreviewFitWidth: SetZoom({OPreviewPages::Zoom::FitWidth, 1.0}); return;
+    case CmPreviewActualSize: SetZoom({OPreviewPages::Zoom::Scale, 1.0}); return;
+    case CmPreviewGoToPage: GoToPage(); break;
     case CmPreviewDone: close(); return;
     default: return;
     }
     Update();
+}
+
+void TApxPreviewWin::SetPageQuestion(PageQuestion question)
+{
+    pageQuestion() = std::move(question);
+}
+
+void TApxPreviewWin::SetZoom(OPreviewPages::Zoom zoom)
+{
+    client_->SetZoom(zoom);
+    Action(CmPreviewFitPage)->setChecked(zoom.mode == OPreviewPages::Zoom::FitPage);
+    Action(CmPreviewFitWidth)->setChecked(zoom.mode == OPreviewPages::Zoom::FitWidth);
+    Action(CmPreviewActualSize)->setChecked(zoom.mode == OPreviewPages::Zoom::Scale && zoom.scale == 1.0);
+}
+
+void TApxPreviewWin::GoToPage()
+{
+    const int last = std::max(1, int(setup_.maxPage));
+    std::optional<int> page;
+    if (pageQuestion()) {
+        page = pageQuestion()(this, pages_.FromPage(), last);
+    } else {
+        bool ok = false;
+        const int chosen = QInputDialog::getInt(this, QStringLiteral("Go to page"),
+                                                QStringLiteral("Page (1 - %1):").arg(last), pages_.FromPage(), 1,
+                                                last, 1, &ok);
+        if (ok)
+            page = chosen;
+    }
+    if (!page)
+        return;
+    pages_.GoTo(*page, last);
+    // The page starts at its top.
+    scroller_->verticalScrollBar()->setValue(0);
 }
 
 void TApxPreviewWin::Update()

@@ -12,9 +12,11 @@
 #include <QPointer>
 
 #include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
+class QScrollArea;
 class QToolBar;
 class TApxPrintout;
 
@@ -27,6 +29,10 @@ enum PreviewCommand : int {
     CmPreviewPageText = 24504,
     CmPreviewPrint = 24337,
     CmPreviewDone = 24505,
+    CmPreviewFitPage = 250,
+    CmPreviewFitWidth = 251,
+    CmPreviewActualSize = 252,
+    CmPreviewGoToPage = 253,
 };
 
 // One page window: the page of its number at the window's size, blank for 0.
@@ -46,20 +52,34 @@ private:
     int32_t page_ = 1;
 };
 
-// The area behind the pages; it places them as the page logic says.
+// The area behind the pages; it places them as the page logic says, at the
+// zoom chosen, and grows past its scroll area when they do.
 class OPrintPreviewClient : public QWidget {
     Q_OBJECT
 public:
     explicit OPrintPreviewClient(QWidget* parent = nullptr);
+    // `extent` is the page's size at 100 %.
     void SetPages(OPreviewPage* first, OPreviewPage* second, QSize extent);
+    void SetZoom(const OPreviewPages::Zoom& zoom);
+    const OPreviewPages::Zoom& Zoom() const { return zoom_; }
+    // The scale the pages are drawn at now (1.0: 100 %).
+    double Scale() const { return scale_; }
+    void Relayout();
+
+signals:
+    // Ctrl and the wheel: notches up (positive) or down.
+    void zoomSteps(int steps);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
-    void Relayout();
     QPointer<OPreviewPage> first_, second_;
     QSize extent_;
+    OPreviewPages::Zoom zoom_;
+    double scale_ = 1.0;
+    int wheelRest_ = 0;
 };
 
 class TApxPreviewWin : public QMainWindow {
@@ -78,6 +98,10 @@ public:
     const OPreviewPages& Pages() const { return pages_; }
     OPreviewPage* FirstPage() const { return page1_; }
     OPreviewPage* SecondPage() const { return page2_; }
+    OPrintPreviewClient* Client() const { return client_; }
+    // Asks for the page number of Go to page; tests answer it.
+    using PageQuestion = std::function<std::optional<int>(QWidget* owner, int current, int last)>;
+    static void SetPageQuestion(PageQuestion question);
 
     void Command(int id);
 
@@ -99,6 +123,10 @@ private:
     std::function<void()> print_;
     OPreviewPages pages_;
     QToolBar* bar_ = nullptr;
+    void SetZoom(OPreviewPages::Zoom zoom);
+    void GoToPage();
+
+    QScrollArea* scroller_ = nullptr;
     OPrintPreviewClient* client_ = nullptr;
     OPreviewPage* page1_ = nullptr;
     QPointer<OPreviewPage> page2_;

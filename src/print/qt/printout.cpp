@@ -25,7 +25,10 @@ bool TApxPrintout::PrintPage(QPainter& painter, const OPageDeviceFigures& figure
         return false;
     const int32_t from = setup_.fromPage, to = setup_.toPage;
     setup_.fromPage = setup_.toPage = page;
-    const bool drawn = view_->PrintPage(painter, figures, setup_);
+    // The page is drawn in the view's font family, as the rows on screen.
+    OQtPageDevice device(&painter, figures, view_->Painter().Font().family());
+    const QSize size = LogicalPageSize(figures);
+    const bool drawn = OHexDumpPage(device, view_->Document(), size.width(), size.height(), setup_).DrawPage();
     setup_.fromPage = from;
     setup_.toPage = to;
     if (!drawn && !reported_) {

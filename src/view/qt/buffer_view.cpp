@@ -3,8 +3,7 @@
 #include "dialogs/find_request.h"
 #include "settings/settings_record.h"
 #include "document/buffer_document.h"
-#include "print/qt/page_device.h"
-#include "view/ansi_chars.h"
+#include "settings/ansi_chars.h"
 #include "settings/font_record.h"
 #include "view/qt/memory_view.h"
 #include "view/qt/view_clipboard.h"
@@ -156,7 +155,7 @@ void OBufferView::Relayout(bool sizeEvent)
     const VRect c{client.left(), client.top(), client.left() + client.width(),
                   client.top() + client.height()};
     const hexlayout::ViewLayout l = hexlayout::ComputeLayout(
-        c, headerHeight, header_->sectionSize(0), header_->sectionSize(1), showInfo_);
+        c, headerHeight, header_->sectionSize(0), header_->sectionSize(1), showInfo_, InfoPanelHeight());
     header_->setGeometry(ToQRect(l.header));
     scroller_->setGeometry(ToQRect(l.scroller));
     model_.RowsRect = l.rows;
@@ -226,8 +225,13 @@ QSize OBufferView::sizeHint() const
                         hexlayout::kAsciiCells * model_.CharW;
     const int width = (columnsSized_ ? std::max(cells, columns) : cells) + hexlayout::kScrollerWidth + 1;
     const int height = header_->sizeHint().height() + 1 + kHintRows * model_.RowHeight +
-                       (showInfo_ ? hexlayout::kInfoHeight : 0);
+                       (showInfo_ ? InfoPanelHeight() : 0);
     return QSize(width, height);
+}
+
+int OBufferView::InfoPanelHeight() const
+{
+    return hexlayout::InfoHeight((panel_ ? panel_->fontMetrics() : fontMetrics()).height());
 }
 
 QSize OBufferView::minimumSizeHint() const
@@ -351,7 +355,8 @@ bool OBufferView::RunDialog(AddressRequest& request, bool fill)
 
 bool OBufferView::IsViewCommand(int id)
 {
-    return (id >= kCmInsert && id <= kCmPositionCursor) || (id >= kCmUndo && id <= kCmClearAll);
+    return (id >= kCmInsert && id <= kCmPositionCursor) || (id >= kCmUndo && id <= kCmClearAll) ||
+           id == kCmCopyHexText || id == kCmPasteHexText;
 }
 
 bool OBufferView::CommandEnabled(int id)
@@ -359,8 +364,10 @@ bool OBufferView::CommandEnabled(int id)
     switch (id) {
     case kCmCut:
     case kCmCopy:
-    case kCmDelete: return commands_.CanCopy();
-    case kCmPaste: return ClipboardHasText();
+    case kCmDelete:
+    case kCmCopyHexText: return commands_.CanCopy();
+    case kCmPaste:
+    case kCmPasteHexText: return ClipboardHasText();
     case kCmClearAll: return commands_.CanClearAll();
     case kCmUndo: return commands_.CanUndo();
     default: return IsViewCommand(id);
@@ -407,6 +414,8 @@ bool OBufferView::Command(int id)
             commands_.CutDone();
         break;
     case kCmPaste: PasteFromClipboard(commands_); break;
+    case kCmCopyHexText: CopyHexTextToClipboard(commands_); break;
+    case kCmPasteHexText: PasteHexTextFromClipboard(commands_); break;
     case kCmDelete: commands_.Delete(); break;
     case kCmClearAll: commands_.ClearAll(); break;
     }
@@ -427,6 +436,13 @@ void OBufferView::ServeFind(const FindRequest& request)
     setFocus(Qt::OtherFocusReason);
 }
 
+QRect OBufferView::CursorRowOnScreen() const
+{
+    const int32_t row = model_.Cursor / OViewModel::kBytesPerRow;
+    const QRect local(0, model_.RowY(row), width(), model_.RowHeight);
+    return QRect(mapToGlobal(local.topLeft()), local.size());
+}
+
 void OBufferView::Render(QPainter& painter, const QRect& clip, bool marks)
 {
     if (doc_->IsBusy()) {
@@ -440,13 +456,6 @@ void OBufferView::Render(QPainter& painter, const QRect& clip, bool marks)
     painter_.PaintRows(painter, model_, clip, background);
     if (marks)
         painter_.PaintMarks(painter, model_, caretOn_);
-}
-
-bool OBufferView::PrintPage(QPainter& painter, const OPageDeviceFigures& figures, OPrintSetup& setup)
-{
-    OQtPageDevice device(&painter, figures, painter_.Font().family());
-    const QSize size = LogicalPageSize(figures);
-    return OHexDumpPage(device, *doc_, size.width(), size.height(), setup).DrawPage();
 }
 
 void OBufferView::paintEvent(QPaintEvent* event)
@@ -619,8 +628,19 @@ void OBufferView::DocumentNotify(OBufferDocument&, int notification, Address arg
         model_.KeepSelectionInside();
         UpdateScrollRange(argument);
         break;
-    case vnSettings:
+    case vnSettings: {
+        const int32_t oldCharW = model_.CharW;
         LoadSettings();
+        // Another font needs other column widths: the ones a new view of
+        // this size would get, or the hex column loses its last bytes.
+        if (model_.CharW != oldCharW && columnsSized_)
+            if (const auto widths = hexlayout::InitialColumnWidths(width(), model_.CharW)) {
+                adjustingHeader_ = true;
+                header_->resizeSection(0, widths->address);
+                header_->resizeSection(1, widths->hex);
+                header_->resizeSection(2, widths->ascii);
+                adjustingHeader_ = false;
+            }
         UpdatePanel();
         Relayout(false);
         model_.UpdateRows();
@@ -628,6 +648,7 @@ void OBufferView::DocumentNotify(OBufferDocument&, int notification, Address arg
         model_.EnsureCursorVisible();
         ApplyDamage();
         break;
+    }
     case vnBusy:
     case vnRevert:
         update();

@@ -19,8 +19,6 @@
 #include <string>
 
 class OBufferDocument;
-struct OPageDeviceFigures;
-struct OPrintSetup;
 class OMemoryView;
 struct FindRequest;
 class QAction;
@@ -50,6 +48,8 @@ public:
     static constexpr int kCmPaste = 24324;
     static constexpr int kCmDelete = 24325;
     static constexpr int kCmClearAll = 24326;
+    static constexpr int kCmCopyHexText = 254;
+    static constexpr int kCmPasteHexText = 255;
 
     // The font file ("selfont.cfg" next to the program), set once by the
     // application at start. Empty, as in the tests: the default font.
@@ -102,14 +102,12 @@ public:
     // the cursor and the keyboard focus, so the user can type there at once;
     // no hit leaves the cursor and says "Can't find" with the text as typed.
     void ServeFind(const FindRequest& request);
+    // The cursor's row in screen coordinates: what a dialog must not cover
+    // after a hit.
+    QRect CursorRowOnScreen() const;
 
     // Draws the view's client area (rows, or the busy text) onto `painter`.
     void Render(QPainter& painter, const QRect& clip, bool marks);
-
-    // Printing: draws the hex dump page the setup names on `painter`, whose
-    // units are the page's logical units, in the view's font family. False,
-    // drawing nothing, when not one line fits.
-    bool PrintPage(QPainter& painter, const OPageDeviceFigures& figures, OPrintSetup& setup);
 
     void DocumentNotify(OBufferDocument& document, int notification, Address argument) override;
 
@@ -148,6 +146,8 @@ private:
     void OnScrollAction(int action);
     void StretchLastColumn();
     QRect RowsRect() const;
+    // The information panel's height for the panel's font.
+    int InfoPanelHeight() const;
     QRegion MarksRegion() const;
     void RestartBlink();
     // Creates or removes the panel to follow the "Information" setting.

@@ -2,7 +2,8 @@
 
 #include "settings/settings_record.h"
 #include "document/buffer_document.h"
-#include "view/ansi_chars.h"
+#include "settings/ansi_chars.h"
+#include "view/hex_layout.h"
 #include "view/memory_info.h"
 #include "view/qt/buffer_view.h"
 
@@ -15,7 +16,7 @@ QString FromAnsi(const std::string& text)
 {
     QString result(qsizetype(text.size()), Qt::Uninitialized);
     for (size_t i = 0; i < text.size(); ++i)
-        result[qsizetype(i)] = QChar(AnsiToUnicode(uint8_t(text[i])));
+        result[qsizetype(i)] = QChar(AnsiGlyph(uint8_t(text[i])));
     return result;
 }
 
@@ -65,5 +66,5 @@ void OMemoryView::paintEvent(QPaintEvent* event)
     const int lineHeight = fontMetrics().height();
     const int right = width() - 10;
     painter.drawText(QRect(10, 6, right, lineHeight), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, FirstLine());
-    painter.drawText(QRect(10, 24, right, lineHeight), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, SecondLine());
+    painter.drawText(QRect(10, hexlayout::InfoSecondLineY(lineHeight), right, lineHeight), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, SecondLine());
 }

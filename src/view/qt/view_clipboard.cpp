@@ -60,3 +60,20 @@ bool PasteFromClipboard(OViewCommands& commands)
     commands.PasteBytes(bytes.data(), length);
     return true;
 }
+
+bool CopyHexTextToClipboard(OViewCommands& commands)
+{
+    const auto text = commands.CopyHexText();
+    if (!text)
+        return false;
+    QGuiApplication::clipboard()->setText(QString::fromLatin1(text->data(), qsizetype(text->size())));
+    return true;
+}
+
+bool PasteHexTextFromClipboard(OViewCommands& commands)
+{
+    if (!ClipboardHasText())
+        return false;
+    const QByteArray text = QGuiApplication::clipboard()->text().toUtf8();
+    return commands.PasteHexText(std::string_view(text.constData(), size_t(text.size())));
+}

@@ -14,3 +14,10 @@ bool ClipboardHasText();
 // Pastes through `commands`; false, changing nothing, when the clipboard
 // offers no text.
 bool PasteFromClipboard(OViewCommands& commands);
+
+// Copy as hex text: the selection as "DE AD BE EF" plain text (UTF-8, no
+// zero byte); false when there was nothing to copy.
+bool CopyHexTextToClipboard(OViewCommands& commands);
+// Paste hex text: the clipboard's text read as digit pairs; false when it
+// held none or was not hex text (which the user is told).
+bool PasteHexTextFromClipboard(OViewCommands& commands);

@@ -61,3 +61,31 @@ OFontRecord RecordFromFont(const QFont& font)
     record.pitchAndFamily = FixedPitch | ModernFamily;
     return record;
 }
+
+QFont WithRecordStyle(QFont font)
+{
+    const QString family = font.family();
+    const int weight = font.weight();
+    QString best;
+    int bestDistance = 0;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        if (QFontDatabase::italic(family, style) != font.italic())
+            continue;
+        const int distance = std::abs(QFontDatabase::weight(family, style) - weight);
+        if (best.isEmpty() || distance < bestDistance) {
+            best = style;
+            bestDistance = distance;
+        }
+    }
+    if (!best.isEmpty())
+        font.setStyleName(best);
+    return font;
+}
+
+QString FontDisplayName(const OFontRecord& record)
+{
+    const QFont font = MakeViewFont(record);
+    const int points = QFontInfo(font).pointSize();
+    const QString face = QString::fromLatin1(record.faceName.c_str());
+    return points > 0 ? QStringLiteral("%1, %2 pt").arg(face).arg(points) : face;
+}

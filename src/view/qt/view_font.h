@@ -14,3 +14,10 @@ QFont MakeViewFont(const OFontRecord& record);
 // negative pixel height (the characters' own height), weight and styles; the
 // rest says a fixed-pitch font of the ANSI character set.
 OFontRecord RecordFromFont(const QFont& font);
+
+// `font` with the style name of its family that has its weight and slant
+// ("Book", "Bold"), so a font chooser starts on that style.
+QFont WithRecordStyle(QFont font);
+
+// The face and its size as the settings show them: "DejaVu Sans Mono, 12 pt".
+QString FontDisplayName(const OFontRecord& record);

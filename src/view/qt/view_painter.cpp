@@ -1,6 +1,6 @@
 #include "view/qt/view_painter.h"
 
-#include "view/ansi_chars.h"
+#include "settings/ansi_chars.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -34,7 +34,7 @@ void OViewPainter::SetFont(const QFont& font)
     glyphs_.fill(0);
     if (rawFont_.isValid()) {
         for (int b = 32; b < 256; ++b) {
-            const QString s{QChar(AnsiToUnicode(uint8_t(b)))};
+            const QString s{QChar(AnsiGlyph(uint8_t(b)))};
             const QList<quint32> g = rawFont_.glyphIndexesForString(s);
             glyphs_[b] = g.size() == 1 ? g[0] : 0;
         }
@@ -61,7 +61,7 @@ void OViewPainter::DrawText(QPainter& painter, const char* text, int32_t count, 
             indexes_.append(glyph);
             positions_.append(QPointF(cx, baseline));
         } else {
-            const QChar c = byteText ? QChar(AnsiToUnicode(b)) : QChar(char16_t(b));
+            const QChar c = byteText ? QChar(AnsiGlyph(b)) : QChar(char16_t(b));
             painter.drawText(QPoint(cx, int(baseline)), QString(c));
         }
     }

@@ -189,7 +189,7 @@ private slots:
         Click(&dialog, FillAscii);
         Click(&dialog, Ok);
         QCOMPARE(messages_.size(), 2);
-        QCOMPARE(messages_[1].text, QString("Value too small"));
+        QVERIFY(messages_[1].text.startsWith("Value too small (at least"));
 
         Edit(&dialog, FirstEdit)->setText("300");
         Click(&dialog, Ok);
@@ -253,7 +253,7 @@ private slots:
         };
         QTimer::singleShot(0, closeBox);
         Click(&dialog, Ok);
-        QCOMPARE(text, QString("Value too large"));
+        QVERIFY(text.startsWith("Value too large (at most"));
         QCOMPARE(caption, QString("Start address"));
         QCOMPARE(icon, QMessageBox::Warning);
         QVERIFY(dialog.isVisible());

@@ -13,7 +13,7 @@
 #include "print/qt/preview_win.h"
 #include "print/qt/print_commands.h"
 #include "print/qt/printout.h"
-#include "view/ansi_chars.h"
+#include "settings/ansi_chars.h"
 #include "view/qt/buffer_view.h"
 
 #include <QAction>
@@ -117,7 +117,7 @@ private slots:
     {
         OBufferView& view = Open(0x1234, 16 * 130);
         auto printer = PdfPrinter(QStringLiteral("out.pdf"));
-        OPrintSetup setup;
+        OPrintSetup setup{.programName = "Dravel 97"};
         int dialogs = 0, offeredMax = 0;
         QString offeredName;
         SetPrintDialogHook([&](QPrinter& p, int, int maxPage) {

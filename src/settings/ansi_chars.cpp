@@ -1,4 +1,4 @@
-#include "view/ansi_chars.h"
+#include "settings/ansi_chars.h"
 
 namespace {
 
@@ -17,6 +17,12 @@ char16_t AnsiToUnicode(uint8_t byte)
     if (byte >= 0x80 && byte < 0xA0)
         return kHigh[byte - 0x80];
     return byte;
+}
+
+char16_t AnsiGlyph(uint8_t byte)
+{
+    const char16_t c = AnsiToUnicode(byte);
+    return c >= 0x80 && c < 0xA0 ? u'.' : c;
 }
 
 int32_t UnicodeToAnsi(char32_t c)

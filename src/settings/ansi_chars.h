@@ -1,6 +1,7 @@
 #pragma once
 // The program shows bytes 128-255 as the characters of the Western Windows
 // code page, and typed characters reach the buffer as bytes of that page.
+// Shared by the view, the dialogs and printing.
 
 #include <cstdint>
 #include <string>
@@ -8,6 +9,10 @@
 
 // The character a byte stands for.
 char16_t AnsiToUnicode(uint8_t byte);
+// The character shown for a byte: AnsiToUnicode, but "." for the five
+// places the page leaves unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D), which
+// no font draws.
+char16_t AnsiGlyph(uint8_t byte);
 // The byte for a typed character; -1 when the page has none.
 int32_t UnicodeToAnsi(char32_t c);
 // Bytes of the page as UTF-8 text, for showing them in messages.
