@@ -208,8 +208,8 @@ private slots:
             else
                 order << QString::number(widget->width());
         }
-        QCOMPARE(order, QStringList({"24500", "24501", "6", "24502", "24503", "12", "24504", "20",
-                                     "24337", "20", "24505"}));
+        QCOMPARE(order, QStringList({"24500", "24501", "6", "24502", "24503", "12", "24504", "12", "250", "251",
+                                     "252", "253", "20", "24337", "20", "24505"}));
         QCOMPARE(setup.maxPage, 3);
         QCOMPARE(preview.PageText(), QStringLiteral("Page 1"));
         QVERIFY(!preview.Action(CmPreviewPrevious)->isEnabled());

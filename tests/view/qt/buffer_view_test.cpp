@@ -5,6 +5,7 @@
 
 #include "settings/profile.h"
 #include "document/buffer_document.h"
+#include "view/hex_layout.h"
 #include "view/qt/buffer_view.h"
 #include "view/qt/view_font.h"
 
@@ -382,8 +383,12 @@ private slots:
         QVERIFY(view.Model().RowHeight > rowHeight);
         QCOMPARE(view.Painter().Font().pixelSize(), 20);
         QCOMPARE(view.Model().Rows, view.Model().RowsRect.Height() / view.Model().RowHeight);
-        // The columns keep the widths they had.
-        QCOMPARE(view.Header()->sectionSize(1), hexWidth);
+        // The columns take the widths a new view of this size would get, so
+        // the hex column still holds all sixteen bytes.
+        QVERIFY(view.Header()->sectionSize(1) != hexWidth);
+        const auto widths = hexlayout::InitialColumnWidths(view.width(), view.Model().CharW);
+        QVERIFY(widths);
+        QCOMPARE(view.Header()->sectionSize(1), widths->hex);
     }
 
     void caretAndSelectionAreDrawnOnTheirCells()
