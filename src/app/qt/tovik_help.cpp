@@ -6,7 +6,6 @@
 #include "app/qt/help_window.h"
 #include "app/qt/main_frame.h"
 #include "app/qt/tovik_app.h"
-#include "dialogs/qt/dialog_services.h"
 
 #include <QAction>
 #include <QApplication>
@@ -77,10 +76,6 @@ void TTovikApp::setPickMode(bool on)
 
 bool TTovikApp::eventFilter(QObject* watched, QEvent* event)
 {
-    // Dialogs and message boxes are polished before they first show.
-    if (event->type() == QEvent::Polish)
-        if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && dialog->isWindow())
-            KeepCloseButtonOnly(dialog);
     return FilterHelpKeys(watched, event) || QObject::eventFilter(watched, event);
 }
 

@@ -4,7 +4,6 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QSpacerItem>
-#include <QWindow>
 
 namespace {
 
@@ -60,17 +59,4 @@ void FitCaption(QMessageBox& box)
         return;
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
                   grid->columnCount());
-}
-
-void KeepCloseButtonOnly(QWidget* dialog)
-{
-    const Qt::WindowFlags flags = (dialog->windowFlags() & Qt::WindowType_Mask) | Qt::CustomizeWindowHint |
-                                  Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    if (dialog->windowFlags() == flags)
-        return;
-    // The native window may exist already (it is made before the first
-    // show); it takes the flags without being made again.
-    dialog->overrideWindowFlags(flags);
-    if (QWindow* window = dialog->windowHandle())
-        window->setFlags(flags);
 }

@@ -31,7 +31,3 @@ void ShowInputMessage(QWidget* owner, const QString& text, const QString& captio
 // Widens a message box so the window manager shows its whole caption: the
 // caption often carries the meaning ("Can't find", "Value too large").
 void FitCaption(QMessageBox& box);
-
-// A dialog's title bar with a close button only: no minimise or maximise.
-// Takes effect when applied before the window is first shown.
-void KeepCloseButtonOnly(QWidget* dialog);
