@@ -1,15 +1,11 @@
 #include "view/qt/buffer_view.h"
 
-#include "dialogs/find_request.h"
 #include "settings/settings_record.h"
 #include "document/buffer_document.h"
 #include "settings/ansi_chars.h"
 #include "settings/font_record.h"
 #include "view/qt/memory_view.h"
-#include "view/qt/view_clipboard.h"
 #include "view/qt/view_font.h"
-#include "dialogs/qt/basic_address_dlg.h"
-#include "dialogs/qt/fill_range_dlg.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -61,12 +57,6 @@ OViewModel::Key MapKey(int key)
 }
 
 QRect ToQRect(const VRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
-
-OBufferView::DialogRunner& DialogHook()
-{
-    static OBufferView::DialogRunner runner;
-    return runner;
-}
 
 }  // namespace
 
@@ -323,8 +313,6 @@ void OBufferView::ApplyDamage(bool atOnce)
         emit cursorNotice(model_.Cursor);
 }
 
-bool OBufferView::RefuseWhileBusy() { return commands_.RefuseWhileBusy(); }
-
 void OBufferView::UpdatePanel()
 {
     if (showInfo_ && !panel_) {
@@ -337,110 +325,6 @@ void OBufferView::UpdatePanel()
     } else if (panel_) {
         panel_->SettingsChanged();
     }
-}
-
-void OBufferView::SetDialogRunner(DialogRunner runner) { DialogHook() = std::move(runner); }
-
-bool OBufferView::RunDialog(AddressRequest& request, bool fill)
-{
-    if (DialogHook())
-        return DialogHook()(this, request, fill);
-    if (fill) {
-        OFillRangeDlg dialog(this, static_cast<FillRequest&>(request));
-        return dialog.exec() == 1;
-    }
-    OBasicAddressDlg dialog(this, request);
-    return dialog.exec() == 1;
-}
-
-bool OBufferView::IsViewCommand(int id)
-{
-    return (id >= kCmInsert && id <= kCmPositionCursor) || (id >= kCmUndo && id <= kCmClearAll) ||
-           id == kCmCopyHexText || id == kCmPasteHexText;
-}
-
-bool OBufferView::CommandEnabled(int id)
-{
-    switch (id) {
-    case kCmCut:
-    case kCmCopy:
-    case kCmDelete:
-    case kCmCopyHexText: return commands_.CanCopy();
-    case kCmPaste:
-    case kCmPasteHexText: return ClipboardHasText();
-    case kCmClearAll: return commands_.CanClearAll();
-    case kCmUndo: return commands_.CanUndo();
-    default: return IsViewCommand(id);
-    }
-}
-
-bool OBufferView::Command(int id)
-{
-    if (!IsViewCommand(id))
-        return false;
-    if (commands_.RefuseWhileBusy())
-        return true;
-    switch (id) {
-    case kCmInsert: commands_.Insert(); break;
-    case kCmFillSelection: {
-        FillRequest request = commands_.FillSelectionRequest();
-        if (RunDialog(request, true))
-            commands_.FillSelection(request);
-        break;
-    }
-    case kCmSetSelection: {
-        AddressRequest request = commands_.SetSelectionRequest();
-        if (RunDialog(request, false))
-            commands_.SetSelection(request);
-        break;
-    }
-    case kCmResizeBuffer: {
-        AddressRequest request = commands_.ResizeRequest();
-        if (RunDialog(request, false))
-            commands_.ResizeBuffer(request);
-        break;
-    }
-    case kCmPositionCursor: {
-        AddressRequest request = commands_.PositionRequest();
-        if (RunDialog(request, false))
-            commands_.PositionCursor(request);
-        break;
-    }
-    case kCmSelectAll: commands_.SelectAll(); break;
-    case kCmUndo: commands_.Undo(); break;
-    case kCmCopy:
-    case kCmCut:
-        if (CopyToClipboard(commands_) && id == kCmCut)
-            commands_.CutDone();
-        break;
-    case kCmPaste: PasteFromClipboard(commands_); break;
-    case kCmCopyHexText: CopyHexTextToClipboard(commands_); break;
-    case kCmPasteHexText: PasteHexTextFromClipboard(commands_); break;
-    case kCmDelete: commands_.Delete(); break;
-    case kCmClearAll: commands_.ClearAll(); break;
-    }
-    ApplyDamage();
-    return true;
-}
-
-void OBufferView::ServeFind(const FindRequest& request)
-{
-    if (RefuseWhileBusy())
-        return;
-    if (model_.Find(request) < 0) {
-        doc_->Host().MessageBox(AnsiToUtf8(request.text), CantFindCaption, mbIconInformation | mbOk);
-        return;
-    }
-    ApplyDamage();
-    window()->activateWindow();
-    setFocus(Qt::OtherFocusReason);
-}
-
-QRect OBufferView::CursorRowOnScreen() const
-{
-    const int32_t row = model_.Cursor / OViewModel::kBytesPerRow;
-    const QRect local(0, model_.RowY(row), width(), model_.RowHeight);
-    return QRect(mapToGlobal(local.topLeft()), local.size());
 }
 
 void OBufferView::Render(QPainter& painter, const QRect& clip, bool marks)
