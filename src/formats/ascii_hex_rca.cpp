@@ -17,8 +17,7 @@ bool IsAsciiHexSeparator(int c) { return c == ' ' || c == '%' || c == '\'' || c 
 void EndLine(OFFCIn& in, int32_t count)
 {
     in.SetRecordLength(count);
-    // Like the running address, the line address wraps at the top.
-    in.SetAddressBase(static_cast<int32_t>(static_cast<uint32_t>(in.RecordAddress()) + static_cast<uint32_t>(count)));
+    in.SetAddressBase(in.RecordAddress() + count);
 }
 
 int32_t ReadAddressField(OFFCIn& in)
@@ -30,9 +29,9 @@ int32_t ReadAddressField(OFFCIn& in)
 
 // Address lines carry 16 bits; the upper bits are dropped and the save must
 // not pass for a faithful copy then.
-void WriteAddressField(OFFCOut& out, int32_t address)
+void WriteAddressField(OFFCOut& out, Address address)
 {
-    if (static_cast<uint32_t>(address) > kLargest16BitAddress)
+    if (address < 0 || address > Address{kLargest16BitAddress})
         out.SetFlag(ffcFormatError);
     out.WriteHexByte(static_cast<uint8_t>(address >> 8));
     out.WriteHexByte(static_cast<uint8_t>(address));
@@ -124,7 +123,7 @@ void WriteAsciiHexRecord(OFFCOut& out)
 {
     if (out.Ending())
         return;
-    const int32_t address = out.Address();
+    const Address address = out.Address();
     if (out.WrittenTo() < address) {
         out.PutText("$A");
         WriteAddressField(out, address);
@@ -215,7 +214,7 @@ void WriteRcaRecord(OFFCOut& out)
         out.PutLineEnd();
         return;
     }
-    const int32_t address = out.Address();
+    const Address address = out.Address();
     const bool first = out.FirstRecord();
     if (first) {
         out.PutText("!M");

@@ -2,6 +2,7 @@
 // The reading converter: recognises a file's format by trial parsing and
 // hands out its bytes one at a time with the addresses where they belong.
 
+#include "buffer/address.h"
 #include "formats/file_format.h"
 #include "formats/streams.h"
 
@@ -93,11 +94,9 @@ public:
     uint32_t GetFlags() const { return flags_; }
     void ClearFlags(uint32_t mask) { flags_ &= ~mask; }
     // Record addresses come from the file and may sit at the top of the
-    // range; the running address wraps instead of overflowing.
-    int32_t GetAddress() const
-    {
-        return static_cast<int32_t>(static_cast<uint32_t>(recordStart_) + static_cast<uint32_t>(recordPos_));
-    }
+    // 32-bit range; the running address of a record that runs past it goes
+    // on beyond 0xFFFFFFFF, never wraps, so the caller sees it leave the space.
+    Address GetAddress() const { return recordStart_ + recordPos_; }
 
     FileFormat KeyFormat() const { return keyFormat_; }
     FileFormat ActiveFormat() const { return active_; }
@@ -173,18 +172,18 @@ public:
     bool HasFlag(uint32_t flag) const { return (flags_ & flag) != 0; }
 
     uint8_t* RecordData() { return record_; }
-    void SetRecord(int32_t address, int32_t length)
+    void SetRecord(Address address, int32_t length)
     {
         recordAddress_ = address;
         recordLength_ = length;
     }
     void SetRecordLength(int32_t length) { recordLength_ = length; }
-    void SetRecordAddress(int32_t address) { recordAddress_ = address; }
+    void SetRecordAddress(Address address) { recordAddress_ = address; }
     int32_t RecordLength() const { return recordLength_; }
-    int32_t RecordAddress() const { return recordAddress_; }
+    Address RecordAddress() const { return recordAddress_; }
 
-    int32_t AddressBase() const { return addressBase_; }
-    void SetAddressBase(int32_t base) { addressBase_ = base; }
+    Address AddressBase() const { return addressBase_; }
+    void SetAddressBase(Address base) { addressBase_ = base; }
     bool ExpectAddress() const { return expectAddress_; }
     void SetExpectAddress(bool value) { expectAddress_ = value; }
 
@@ -211,12 +210,12 @@ private:
     FileFormat active_ = ffBinary;
     // The running address where the current record's first byte belongs;
     // GetAddress adds the bytes already delivered from it.
-    int32_t recordStart_ = 0;
+    Address recordStart_ = 0;
     int32_t recordLength_ = 0;
     int32_t recordPos_ = 0;
     uint8_t record_[kRecordCapacity] = {};
-    int32_t recordAddress_ = 0;
-    int32_t addressBase_ = 0;
+    Address recordAddress_ = 0;
+    Address addressBase_ = 0;
     bool expectAddress_ = true;
     // Line ends passed so far; the current line is one more.
     uint32_t lineEnds_ = 0;

@@ -92,8 +92,7 @@ void OFFCOut::FlushRecord()
     case ffBinary:
     case ffUnknown: WriteBinaryRecord(*this); break;
     }
-    // Addresses near the top of the range wrap rather than overflow.
-    address_ = static_cast<int32_t>(static_cast<uint32_t>(address_) + static_cast<uint32_t>(pendingCount_));
+    address_ += pendingCount_;
     pendingCount_ = 0;
     recordLimit_ = recordSize_;
 }

@@ -2,6 +2,7 @@
 // The writing converter: takes bytes with their addresses and writes them as
 // the records of one format.
 
+#include "buffer/address.h"
 #include "formats/file_format.h"
 #include "formats/streams.h"
 
@@ -23,7 +24,7 @@ public:
     OFFCOut& operator=(const OFFCOut&) = delete;
 
     // Writes the pending record and makes `address` the next byte's address.
-    void SetAddress(int32_t address)
+    void SetAddress(::Address address)
     {
         FlushRecord();
         address_ = address;
@@ -122,19 +123,15 @@ public:
     void SetFlag(uint32_t flag) { flags_ |= flag; }
 
     // Address of the first pending byte.
-    int32_t Address() const { return address_; }
+    ::Address Address() const { return address_; }
     // Byte count of the record being written (set by FlushRecord).
     int32_t RecordLimit() const { return recordLimit_; }
     // The record's bytes: the pending ones, or a whole record taken straight
     // from PutBytes' caller.
     const uint8_t* PendingData() const { return recordData_; }
-    int32_t WrittenTo() const { return writtenTo_; }
-    void SetWrittenTo(int32_t address) { writtenTo_ = address; }
-    // Moves the written-to address past `count` bytes, wrapping at the top.
-    void AdvanceWrittenTo(int32_t count)
-    {
-        writtenTo_ = static_cast<int32_t>(static_cast<uint32_t>(writtenTo_) + static_cast<uint32_t>(count));
-    }
+    ::Address WrittenTo() const { return writtenTo_; }
+    void SetWrittenTo(::Address address) { writtenTo_ = address; }
+    void AdvanceWrittenTo(::Address count) { writtenTo_ += count; }
     uint32_t AnnouncedUpper() const { return announcedUpper_; }
     void SetAnnouncedUpper(uint32_t upper) { announcedUpper_ = upper; }
     bool Ending() const { return ending_; }
@@ -145,8 +142,8 @@ private:
     OutStream& stream_;
     uint32_t flags_ = 0;
     FileFormat format_;
-    int32_t address_ = 0;
-    int32_t writtenTo_ = 0;
+    ::Address address_ = 0;
+    ::Address writtenTo_ = 0;
     int32_t recordLimit_ = kDefaultRecordLimit;
     // Bytes that fill a record (the options' record size).
     int32_t recordSize_ = kDefaultRecordLimit;

@@ -6,22 +6,20 @@
 #include "formats/record_formats.h"
 
 #include <algorithm>
-#include <limits>
+#include <array>
 
 namespace {
-// Images carry no addresses, so a file of more than 2 GiB would run the
-// line address past the 32-bit range. Everything that far out is beyond the
-// address space anyway; holding the base there keeps the arithmetic defined.
-int32_t NextImageBase(int32_t base, int32_t count)
-{
-    constexpr int32_t top = std::numeric_limits<int32_t>::max() - OFFCIn::kRecordCapacity;
-    return base > top - count ? top : base + count;
-}
+// Images carry no addresses: a file of more than 4 GiB runs its addresses
+// past the space, where the caller stops; the 64-bit sum cannot overflow.
+Address NextImageBase(Address base, int32_t count) { return base + count; }
+
+// Gaps of a binary image are written a block at a time.
+constexpr size_t kErasedBlock = 64 * 1024;
 } // namespace
 
 void ReadPlainHexRecord(OFFCIn& in)
 {
-    const int32_t base = in.AddressBase();
+    const Address base = in.AddressBase();
     uint8_t* data = in.RecordData();
     int32_t count = 0;
     auto endLine = [&] {
@@ -65,7 +63,7 @@ void WritePlainHexRecord(OFFCOut& out)
 {
     if (out.Ending())
         return;
-    int32_t written = out.WrittenTo();
+    Address written = out.WrittenTo();
     int pairs = 0;
     while (written < out.Address()) {
         out.PutText("FF");
@@ -87,7 +85,7 @@ void WritePlainHexRecord(OFFCOut& out)
 
 void ReadBinaryRecord(OFFCIn& in)
 {
-    const int32_t base = in.AddressBase();
+    const Address base = in.AddressBase();
     uint8_t* data = in.RecordData();
     const int32_t count = in.ReadBlock(data, OFFCIn::kRecordCapacity);
     if (count == 0)
@@ -100,16 +98,15 @@ void WriteBinaryRecord(OFFCOut& out)
 {
     if (out.Ending())
         return;
-    static constexpr char erased[256] = {
-#define F16 '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', \
-            '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF', '\xFF'
-        F16, F16, F16, F16, F16, F16, F16, F16, F16, F16, F16, F16, F16, F16, F16, F16
-#undef F16
-    };
-    int32_t written = out.WrittenTo();
+    static const std::array<char, kErasedBlock> erased = [] {
+        std::array<char, kErasedBlock> block;
+        block.fill('\xFF');
+        return block;
+    }();
+    Address written = out.WrittenTo();
     while (written < out.Address()) {
-        int32_t n = std::min<int32_t>(out.Address() - written, sizeof erased);
-        out.Stream().WriteBlock(erased, static_cast<size_t>(n));
+        const Address n = std::min<Address>(out.Address() - written, erased.size());
+        out.Stream().WriteBlock(erased.data(), static_cast<size_t>(n));
         written += n;
     }
     out.Stream().WriteBlock(out.PendingData(), static_cast<size_t>(out.RecordLimit()));

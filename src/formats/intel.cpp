@@ -21,6 +21,8 @@ enum IntelRecordType : uint8_t {
 
 // The largest count a record's length byte can hold.
 constexpr int32_t kMaxRecordData = 255;
+// Type 04 records carry the upper 16 of 32 address bits.
+constexpr Address kLastIntelAddress = 0xFFFFFFFF;
 
 uint8_t TwosComplement(uint32_t sum) { return static_cast<uint8_t>(0x100 - (sum & 0xFF)); }
 } // namespace
@@ -49,7 +51,7 @@ bool ReadIntelDataInPlace(OFFCIn& in)
         return false;
     in.Consume(static_cast<size_t>(11 + 2 * length));
     const uint32_t offset = (uint32_t{head[1]} << 8) | head[2];
-    in.SetRecord(static_cast<int32_t>(static_cast<uint32_t>(in.AddressBase()) + offset), length);
+    in.SetRecord(in.AddressBase() + offset, length);
     in.SkipLine();
     return true;
 }
@@ -69,10 +71,10 @@ void ReadIntelRecord(OFFCIn& in)
     uint32_t sum = length + offsetHigh + offsetLow + type + in.ReadHexBytes(data, length);
     sum += in.ReadHexByte();
 
-    // The base may reach 0xFF000000; the sum is done unsigned so that no
-    // file, however odd, overflows a signed value.
+    // With the highest base, 0xFFFF0000, a record can reach 0xFFFFFFFF;
+    // bytes past it get addresses beyond the space instead of wrapping.
     const uint32_t offset = (uint32_t{offsetHigh} << 8) | offsetLow;
-    in.SetRecord(static_cast<int32_t>(static_cast<uint32_t>(in.AddressBase()) + offset), length);
+    in.SetRecord(in.AddressBase() + offset, length);
     if ((sum & 0xFF) != 0) {
         // The caller stops here, so none of the record's bytes is stored.
         in.SetFlag(ffcChecksumError);
@@ -97,9 +99,9 @@ void ReadIntelRecord(OFFCIn& in)
             break;
         }
         if (type == kExtendedSegment)
-            in.SetAddressBase(static_cast<int32_t>(data[0] * 4096u + data[1] * 16u));
+            in.SetAddressBase(Address{data[0]} * 4096 + Address{data[1]} * 16);
         else
-            in.SetAddressBase(static_cast<int32_t>((uint32_t{data[0]} << 24) | (uint32_t{data[1]} << 16)));
+            in.SetAddressBase((Address{data[0]} << 24) | (Address{data[1]} << 16));
         break;
     case kStartSegment:
     case kStartLinear:
@@ -120,8 +122,14 @@ void WriteIntelRecord(OFFCOut& out)
         out.PutLineEnd();
         return;
     }
-    const uint32_t address = static_cast<uint32_t>(out.Address());
-    const uint32_t upper = address & 0xFFFF0000u;
+    const Address address = out.Address();
+    if (address < 0 || address > kLastIntelAddress) {
+        // No extended address reaches it: the record is dropped and the save
+        // reports it.
+        out.SetFlag(ffcFormatError);
+        return;
+    }
+    const uint32_t upper = static_cast<uint32_t>(address) & 0xFFFF0000u;
     if (upper != out.AnnouncedUpper()) {
         RecordChecksum sum(RecordChecksum::ByteSum);
         sum.Add(0x02);
@@ -136,7 +144,7 @@ void WriteIntelRecord(OFFCOut& out)
     // A record that runs past a 64 KiB boundary is still written whole with
     // the offset of its first byte; the next record announces the new bits.
     const int32_t count = std::clamp<int32_t>(out.RecordLimit(), 0, kMaxRecordData);
-    const uint32_t offset = address - upper;
+    const uint32_t offset = static_cast<uint32_t>(address) - upper;
     const uint8_t head[4] = {static_cast<uint8_t>(count), static_cast<uint8_t>(offset >> 8),
                              static_cast<uint8_t>(offset), kData};
     uint32_t sum = 0;

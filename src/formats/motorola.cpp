@@ -50,7 +50,7 @@ bool ReadMotorolaDataInPlace(OFFCIn& in)
     uint32_t address = 0;
     for (int i = 1; i <= addressBytes; ++i)
         address = (address << 8) | head[i];
-    in.SetRecord(static_cast<int32_t>(address), length);
+    in.SetRecord(Address{address}, length);
     in.SkipLine();
     return true;
 }
@@ -103,7 +103,7 @@ void ReadMotorolaRecord(OFFCIn& in)
     const uint8_t checksum = in.ReadHexByte();
 
     if (kind == RecordKind::Data)
-        in.SetRecord(static_cast<int32_t>(address), length);
+        in.SetRecord(Address{address}, length);
     else
         // Counts and end addresses are no data addresses: keep the running
         // address so that such a record raises no address change.
@@ -124,9 +124,9 @@ void WriteMotorolaRecord(OFFCOut& out)
 {
     // S1, S2 or S3 data with the S9, S8 or S7 end record: 2, 3 or 4 address bytes.
     const int addressBytes = out.SRecordAddressBytes();
-    const uint32_t address = static_cast<uint32_t>(out.Address());
+    const Address address = out.Address();
     uint8_t head[5];
-    auto putHead = [&](int32_t dataBytes, uint32_t field) {
+    auto putHead = [&](int32_t dataBytes, Address field) {
         head[0] = static_cast<uint8_t>(dataBytes + addressBytes + 1);
         for (int i = 0; i < addressBytes; ++i)
             head[1 + i] = static_cast<uint8_t>(field >> (8 * (addressBytes - 1 - i)));
@@ -146,8 +146,8 @@ void WriteMotorolaRecord(OFFCOut& out)
     }
     const int32_t n = out.RecordLimit();
     const char type = static_cast<char>('0' + addressBytes - 1);
-    const uint64_t top = uint64_t{address} + static_cast<uint64_t>(std::max(n, 1)) - 1;
-    if (n > OFFCOut::MaxRecordSize(ffMotorola, addressBytes) || (addressBytes < 4 && top >> (8 * addressBytes) != 0)) {
+    const Address top = address + std::max(n, 1) - 1;
+    if (n > OFFCOut::MaxRecordSize(ffMotorola, addressBytes) || address < 0 || top >> (8 * addressBytes) != 0) {
         // No count or address field holds this record: it is dropped and
         // the save reports it.
         out.PutChar('S');

@@ -45,9 +45,9 @@ void SetEmptyRecord(OFFCIn& in) { in.SetRecord(in.GetAddress(), 0); }
 
 // The 16-bit address formats can only drop the upper bits; the save must not
 // pass for a faithful copy then.
-void CheckAddressFits(OFFCOut& out, int32_t address)
+void CheckAddressFits(OFFCOut& out, Address address)
 {
-    if (static_cast<uint32_t>(address) > kLargest16BitAddress)
+    if (address < 0 || address > Address{kLargest16BitAddress})
         out.SetFlag(ffcFormatError);
 }
 } // namespace
@@ -66,7 +66,7 @@ void ReadTektronixRecord(OFFCIn& in)
     const uint32_t address = ReadHeaderField(in, 4, headerSum);
     const uint32_t count = ReadHeaderField(in, 2, headerSum);
     if (in.ReadHexByte() != (headerSum & 0xFF)) {
-        in.SetRecord(static_cast<int32_t>(address), static_cast<int32_t>(count));
+        in.SetRecord(Address{address}, static_cast<int32_t>(count));
         in.SetFlag(ffcChecksumError);
         return;
     }
@@ -80,7 +80,7 @@ void ReadTektronixRecord(OFFCIn& in)
     RecordChecksum dataSum(RecordChecksum::DigitSum);
     in.ReadHexBytes(data, static_cast<int32_t>(count));
     dataSum.AddBlock(data, static_cast<int32_t>(count));
-    in.SetRecord(static_cast<int32_t>(address), static_cast<int32_t>(count));
+    in.SetRecord(Address{address}, static_cast<int32_t>(count));
     if (in.ReadHexByte() != (dataSum.Value() & 0xFF)) {
         in.SetFlag(ffcChecksumError);
         return;
@@ -152,7 +152,7 @@ void WriteSigneticsRecord(OFFCOut& out)
         out.PutLineEnd("\n");
         return;
     }
-    if (static_cast<uint32_t>(out.Address()) > kLargest16BitAddress) {
+    if (out.Address() < 0 || out.Address() > Address{kLargest16BitAddress}) {
         // The record cannot be placed; it is dropped whole, leaving no stray
         // mark that a reader would take for a broken record, and the save
         // reports it.

@@ -50,13 +50,13 @@ OHexDumpPage::OHexDumpPage(OPageDevice& device, OBufferDocument& document, int32
     setup_.maxPage = pageCount_;
 }
 
-int32_t OHexDumpPage::CountPages(int32_t start, int32_t size, int32_t linesPerPage)
+int32_t OHexDumpPage::CountPages(Address start, Address size, int32_t linesPerPage)
 {
     if (linesPerPage < 1 || size <= 0)
         return 1;
-    const int64_t first = start / OBufferDocument::kBytesPerRow;
-    const int64_t last = (int64_t(start) + size - 1) / OBufferDocument::kBytesPerRow;
-    const int64_t rows = last - first + 1;
+    const Address first = start / OBufferDocument::kBytesPerRow;
+    const Address last = (start + size - 1) / OBufferDocument::kBytesPerRow;
+    const Address rows = last - first + 1;
     return static_cast<int32_t>((rows + linesPerPage - 1) / linesPerPage);
 }
 
@@ -78,7 +78,7 @@ bool OHexDumpPage::DrawPage()
     const int32_t headerRule = Trunc(top_ + 1.25 * lh);
     device_.Line(left_, headerRule, rightEdge, headerRule);
 
-    DrawRows(document_.Start() / OBufferDocument::kBytesPerRow + int64_t(page - 1) * linesPerPage_);
+    DrawRows(document_.Start() / OBufferDocument::kBytesPerRow + Address{page - 1} * linesPerPage_);
 
     const int32_t footerY = top_ + (linesPerPage_ + 2) * lh;
     device_.Text(left_, footerY, setup_.programName, false);
@@ -91,13 +91,13 @@ bool OHexDumpPage::DrawPage()
     return true;
 }
 
-void OHexDumpPage::DrawRows(int64_t firstRow)
+void OHexDumpPage::DrawRows(Address firstRow)
 {
     // An empty buffer has no rows; asking for one would try to load the
     // file again, which a printout must never do.
     if (document_.Size() <= 0)
         return;
-    constexpr int64_t kLastRow = 0x7FFFFFFF / OBufferDocument::kBytesPerRow;
+    constexpr Address kLastRow = Address{0xFFFFFFFF} / OBufferDocument::kBytesPerRow;
     char hex[OBufferDocument::kHexRowSize];
     char ascii[OBufferDocument::kAsciiRowSize];
     char address[16];
@@ -105,10 +105,10 @@ void OHexDumpPage::DrawRows(int64_t firstRow)
     const int32_t hexX = Trunc(left_ + 10 * charWidth_);
     const int32_t asciiX = Trunc(left_ + 59 * charWidth_);
     for (int32_t j = 0; j < linesPerPage_; ++j) {
-        const int64_t row = firstRow + j;
+        const Address row = firstRow + j;
         if (row > kLastRow)
             break;
-        int32_t n = document_.HexRow(hex, int32_t(row));
+        int32_t n = document_.HexRow(hex, row);
         if (n == 0)
             break;
         const int32_t skipped = n < 0 ? document_.OutsideCount() : 0;
@@ -121,7 +121,7 @@ void OHexDumpPage::DrawRows(int64_t firstRow)
         if (hexEnd > 3 * skipped)
             device_.Text(Trunc(hexX + 3 * skipped * charWidth_), y,
                          std::string_view(hex + 3 * skipped, size_t(hexEnd - 3 * skipped)), true);
-        const int32_t m = std::abs(document_.AsciiRow(ascii, int32_t(row)));
+        const int32_t m = std::abs(document_.AsciiRow(ascii, row));
         if (m > skipped)
             device_.Text(Trunc(asciiX + skipped * charWidth_), y,
                          std::string_view(ascii + skipped, size_t(m - skipped)), true);

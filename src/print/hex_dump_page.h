@@ -6,6 +6,8 @@
 // itself (printer, preview, image, a test's recorder) only measures fonts
 // and draws what it is told.
 
+#include "buffer/address.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -97,10 +99,10 @@ public:
     // Pages for a dump of `size` bytes from `start` at `linesPerPage` rows a
     // page: from the row of the first byte to the row of the last, at least
     // one page, and one page when not a single line fits.
-    static int32_t CountPages(int32_t start, int32_t size, int32_t linesPerPage);
+    static int32_t CountPages(Address start, Address size, int32_t linesPerPage);
 
 private:
-    void DrawRows(int64_t firstRow);
+    void DrawRows(Address firstRow);
 
     OPageDevice& device_;
     OBufferDocument& document_;

@@ -6,19 +6,20 @@
 
 namespace {
 
-void PutLittle(uint8_t* out, int32_t value)
+void PutLittle(uint8_t* out, Address value)
 {
     const uint32_t v = uint32_t(value);
     for (int i = 0; i < 4; ++i)
         out[i] = uint8_t(v >> (8 * i));
 }
 
-int32_t GetLittle(const uint8_t* in)
+// Addresses of the whole 32-bit space, so never negative.
+Address GetLittle(const uint8_t* in)
 {
     uint32_t v = 0;
     for (int i = 0; i < 4; ++i)
         v |= uint32_t(in[i]) << (8 * i);
-    return int32_t(v);
+    return Address{v};
 }
 
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
@@ -26,7 +27,7 @@ bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
 
 } // namespace
 
-std::array<uint8_t, kRangeBlockSize> MakeRangeBlock(int32_t first, int32_t last)
+std::array<uint8_t, kRangeBlockSize> MakeRangeBlock(Address first, Address last)
 {
     std::array<uint8_t, kRangeBlockSize> block{};
     PutLittle(block.data(), first);
@@ -37,8 +38,8 @@ std::array<uint8_t, kRangeBlockSize> MakeRangeBlock(int32_t first, int32_t last)
 size_t PasteLength(const uint8_t* text, size_t textSize, const uint8_t* range, size_t rangeSize)
 {
     if (range && rangeSize >= kRangeBlockSize) {
-        const int64_t first = GetLittle(range);
-        const int64_t last = GetLittle(range + 4);
+        const Address first = GetLittle(range);
+        const Address last = GetLittle(range + 4);
         if (last >= first && uint64_t(last - first + 1) <= textSize)
             return size_t(last - first + 1);
     }

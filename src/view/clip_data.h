@@ -6,6 +6,8 @@
 // from whichever program owns the clipboard, so it is checked before it is
 // believed.
 
+#include "buffer/address.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +18,7 @@ inline constexpr size_t kRangeBlockSize = 10;
 
 // The range first..last (inclusive): both addresses little-endian, then two
 // zero bytes.
-std::array<uint8_t, kRangeBlockSize> MakeRangeBlock(int32_t first, int32_t last);
+std::array<uint8_t, kRangeBlockSize> MakeRangeBlock(Address first, Address last);
 
 // Bytes of `text` a paste writes: the range block's length when there is a
 // block that makes sense and the text holds that many bytes, else the text up

@@ -12,34 +12,37 @@ std::string BinaryString(uint32_t value, int digits)
     return bit;
 }
 
-std::string InfoSizeLine(int32_t size, int32_t start, int32_t end, uint32_t sum, bool showSum)
+std::string InfoSizeLine(Address size, Address start, Address end, uint32_t sum, bool showSum)
 {
-    // The values are printed as the 32-bit numbers they are, so an empty
-    // buffer at 0 shows its end as ffffffff.
-    const unsigned long s = uint32_t(size), a = uint32_t(start), e = uint32_t(end) - 1u;
+    // Addresses are shown as 32-bit numbers, so an empty buffer at 0 shows
+    // its end as ffffffff; a window of the whole space has 4294967296 bytes.
+    const unsigned long long s = static_cast<unsigned long long>(size);
+    const unsigned long a = uint32_t(start), e = uint32_t(end - 1);
     char text[160];
     if (showSum)
         std::snprintf(text, sizeof text,
-                      "size (%08lu dec) start (%08lx hex) end (%08lx hex) sum check (%08lx hex)     ",
+                      "size (%08llu dec) start (%08lx hex) end (%08lx hex) sum check (%08lx hex)     ",
                       s, a, e, static_cast<unsigned long>(sum));
     else
         std::snprintf(text, sizeof text,
-                      "size (%08lu dec) start (%08lx hex) end (%08lx hex)                            ",
+                      "size (%08llu dec) start (%08lx hex) end (%08lx hex)                            ",
                       s, a, e);
     return text;
 }
 
-std::string InfoCursorLine(int32_t cursor, int32_t end, uint8_t byte)
+std::string InfoCursorLine(Address cursor, Address end, uint8_t byte)
 {
-    const unsigned long c = uint32_t(cursor);
+    // The cursor may stand on End, which is 100000000 for a window that
+    // reaches the top of the space.
+    const auto c = static_cast<unsigned long long>(cursor);
     char text[200];
     if (cursor >= end) {
-        std::snprintf(text, sizeof text, "cursor (%08lx hex) char ( - )%109s", c, "");
+        std::snprintf(text, sizeof text, "cursor (%08llx hex) char ( - )%109s", c, "");
         return text;
     }
     const char shown = byte < 32 ? '.' : char(byte);
     std::snprintf(text, sizeof text,
-                  "cursor (%08lx hex) char (%02X hex   %03o oct   %03d dec   %s bin   '%c' ascii)     ",
+                  "cursor (%08llx hex) char (%02X hex   %03o oct   %03d dec   %s bin   '%c' ascii)     ",
                   c, unsigned(byte), unsigned(byte), int(byte), BinaryString(byte, 8).c_str(), shown);
     return text;
 }
@@ -49,8 +52,8 @@ std::string InfoSizeLine(OBufferDocument& document, bool showSum)
     return InfoSizeLine(document.Size(), document.Start(), document.End(), document.Sum(), showSum);
 }
 
-std::string InfoCursorLine(OBufferDocument& document, int32_t cursor)
+std::string InfoCursorLine(OBufferDocument& document, Address cursor)
 {
-    const int32_t end = document.End();
+    const Address end = document.End();
     return InfoCursorLine(cursor, end, cursor < end ? document.ReadByte(cursor) : 0);
 }

@@ -4,6 +4,8 @@
 // under it in every radix. Each line ends in blanks so that drawing it over a
 // longer previous text wipes that text out.
 
+#include "buffer/address.h"
+
 #include <cstdint>
 #include <string>
 
@@ -13,12 +15,12 @@ class OBufferDocument;
 std::string BinaryString(uint32_t value, int digits);
 
 // The first line. `end` is the first address after the buffer.
-std::string InfoSizeLine(int32_t size, int32_t start, int32_t end, uint32_t sum, bool showSum);
+std::string InfoSizeLine(Address size, Address start, Address end, uint32_t sum, bool showSum);
 
 // The second line; `byte` is read only when the cursor stands before `end`.
 // Characters 128-255 stay single bytes of the program's character page.
-std::string InfoCursorLine(int32_t cursor, int32_t end, uint8_t byte);
+std::string InfoCursorLine(Address cursor, Address end, uint8_t byte);
 
 // Both lines with the document's current values.
 std::string InfoSizeLine(OBufferDocument& document, bool showSum);
-std::string InfoCursorLine(OBufferDocument& document, int32_t cursor);
+std::string InfoCursorLine(OBufferDocument& document, Address cursor);

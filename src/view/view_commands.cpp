@@ -8,15 +8,15 @@
 #include <cstdio>
 
 namespace {
-constexpr int64_t kAddressSpace = 0x1000000;
-constexpr int32_t kLastAddress = 0xFFFFFF;
+constexpr Address kAddressSpace = 0x100000000;
+constexpr Address kLastAddress = kAddressSpace - 1;
 } // namespace
 
 std::string AddressSpaceNotice(int64_t wanted, int64_t written)
 {
     char text[200];
     std::snprintf(text, sizeof text,
-                  "Only %lld of %lld bytes fit below address 1000000 hex; the rest was left out.",
+                  "Only %lld of %lld bytes fit below address 100000000 hex; the rest was left out.",
                   static_cast<long long>(written), static_cast<long long>(wanted));
     return text;
 }
@@ -93,8 +93,8 @@ void OViewCommands::SetSelection(const AddressRequest& request)
 
 void OViewCommands::ResizeBuffer(const AddressRequest& request)
 {
-    const int32_t start = std::clamp(request.start, 0, kLastAddress);
-    const int32_t last = std::min(request.last, kLastAddress);
+    const Address start = std::clamp<Address>(request.start, 0, kLastAddress);
+    const Address last = std::min<Address>(request.last, kLastAddress);
     if (last < start)
         return;
     doc_.Resize(start, last);
@@ -102,7 +102,7 @@ void OViewCommands::ResizeBuffer(const AddressRequest& request)
     model_.ClearSelection();
     model_.Refresh();
     if (last < request.last)
-        TellCut(int64_t{request.last} - start + 1, int64_t{last} - start + 1);
+        TellCut(Address{request.last} - start + 1, last - start + 1);
 }
 
 void OViewCommands::PositionCursor(const AddressRequest& request)
@@ -146,7 +146,7 @@ void OViewCommands::ClearAll()
 
 void OViewCommands::Undo()
 {
-    const int32_t address = doc_.Undo();
+    const Address address = doc_.Undo();
     if (address < 0)
         return;
     model_.Cursor = address;
@@ -178,14 +178,14 @@ void OViewCommands::Paste(const uint8_t* text, size_t textSize, const uint8_t* r
 void OViewCommands::PasteBytes(const uint8_t* bytes, size_t length)
 {
     const bool selection = model_.HasSelection();
-    const int32_t at = selection ? model_.SelStart : model_.Cursor;
+    const Address at = selection ? model_.SelStart : model_.Cursor;
     if (selection)
         doc_.Fill(model_.SelStart, model_.SelEnd, 0xFF);
     // Nothing wraps past the last address: what fits is written.
-    const int64_t wanted = int64_t(std::min<size_t>(length, size_t(INT64_MAX)));
-    const int64_t fits = std::clamp<int64_t>(kAddressSpace - at, 0, wanted);
+    const Address wanted = Address(std::min<size_t>(length, size_t(INT64_MAX)));
+    const Address fits = std::clamp<Address>(kAddressSpace - at, 0, wanted);
     if (fits > 0)
-        doc_.WriteBlock(bytes, at, int32_t(fits));
+        doc_.WriteBlock(bytes, at, fits);
     if (selection)
         model_.Cursor = at;
     model_.ClearSelection();

@@ -35,40 +35,40 @@ int32_t MakeRuns(std::array<TextRun, 4>& runs, int32_t from, int32_t to, CellFn 
 
 OViewModel::OViewModel(OBufferDocument& document) : doc_(document) {}
 
-int32_t OViewModel::Start() const { return doc_.Start(); }
-int32_t OViewModel::End() const { return doc_.End(); }
+Address OViewModel::Start() const { return doc_.Start(); }
+Address OViewModel::End() const { return doc_.End(); }
 
 // A page moves by the window less one row, but always by at least one row.
 int32_t OViewModel::PageRows() const { return std::max(1, Rows - 1); }
 
 void OViewModel::UpdateRows() { Rows = hexlayout::VisibleRows(RowsRect, RowHeight); }
 
-void OViewModel::UpdateScrollRange(int32_t size)
+void OViewModel::UpdateScrollRange(Address size)
 {
-    const int32_t first = Start() / kBytesPerRow;
-    const int32_t last = first + size / kBytesPerRow - Rows / 2;
+    const Address first = Start() / kBytesPerRow;
+    const Address last = first + size / kBytesPerRow - Rows / 2;
     if (last <= kScrollUnits) {
         ScrollScale = 1;
-        ScrollMin = first;
-        ScrollMax = last;
+        ScrollMin = static_cast<int32_t>(first);
+        ScrollMax = static_cast<int32_t>(last);
     } else {
-        const int32_t f = last / kScrollUnits + 1;
-        ScrollScale = f;
-        ScrollMin = first / f;
-        ScrollMax = last / f + 1;
+        const Address f = last / kScrollUnits + 1;
+        ScrollScale = static_cast<int32_t>(f);
+        ScrollMin = static_cast<int32_t>(first / f);
+        ScrollMax = static_cast<int32_t>(last / f + 1);
     }
     damage_.cursorNotice = true;
 }
 
 void OViewModel::EnsureCursorVisible()
 {
-    const int32_t oldTop = TopRow;
+    const Address oldTop = TopRow;
     if (TopRow < 0)
         TopRow = 0;
     Cursor = std::clamp(Cursor, Start(), End());
-    const int32_t row = Cursor / kBytesPerRow;
+    const Address row = Cursor / kBytesPerRow;
     if (row < TopRow || row > TopRow + Rows - 1)
-        TopRow = std::max(0, row - Rows / 2);
+        TopRow = std::max<Address>(0, row - Rows / 2);
     TopRow = std::max(TopRow, Start() / kBytesPerRow);
     if (TopRow != oldTop)
         damage_.rowArea = true;
@@ -79,19 +79,19 @@ void OViewModel::Scroll(ScrollAction action, int32_t position)
 {
     if (doc_.IsBusy())
         return;
-    const int32_t old = TopRow;
+    const Address old = TopRow;
     switch (action) {
     case ScrollAction::LineUp: TopRow -= 1; break;
     case ScrollAction::LineDown: TopRow += 1; break;
     case ScrollAction::PageUp: TopRow -= Rows; break;
     case ScrollAction::PageDown: TopRow += Rows; break;
-    case ScrollAction::Thumb: TopRow = position * ScrollScale; break;
+    case ScrollAction::Thumb: TopRow = Address{position} * ScrollScale; break;
     case ScrollAction::Top: TopRow = 0; break;
-    case ScrollAction::Bottom: TopRow = ScrollMax * ScrollScale; break;
+    case ScrollAction::Bottom: TopRow = Address{ScrollMax} * ScrollScale; break;
     case ScrollAction::EndScroll: return;
     }
-    const int32_t first = Start() / kBytesPerRow;
-    const int32_t last = int32_t(std::max<Address>(first, first + doc_.Size() / kBytesPerRow - Rows / 2));
+    const Address first = Start() / kBytesPerRow;
+    const Address last = std::max(first, first + doc_.Size() / kBytesPerRow - Rows / 2);
     TopRow = std::clamp(TopRow, first, last);
     if (TopRow != old)
         damage_.rowArea = true;
@@ -99,7 +99,7 @@ void OViewModel::Scroll(ScrollAction action, int32_t position)
 
 bool OViewModel::KeyDown(Key key)
 {
-    const int32_t a = Cursor;
+    const Address a = Cursor;
     bool handled = true;
     switch (key) {
     case Key::Left:
@@ -143,7 +143,7 @@ bool OViewModel::KeyDown(Key key)
     case Key::Ctrl: CtrlDown = true; break;
     case Key::Delete:
         if (HasSelection()) {
-            const int32_t s = SelStart, e = SelEnd;
+            const Address s = SelStart, e = SelEnd;
             doc_.Fill(s, e, 0xFF);
             ClearSelection();
             RepaintRange(s, e);
@@ -193,11 +193,11 @@ void OViewModel::Char(uint32_t code)
     KeyDown(Key::Right);
 }
 
-void OViewModel::UpdateSelection(int32_t a, int32_t b)
+void OViewModel::UpdateSelection(Address a, Address b)
 {
     if (a == b)
         return;
-    const int32_t s = SelStart, e = SelEnd;
+    const Address s = SelStart, e = SelEnd;
     if (!ShiftDown) {
         ClearSelection();
     } else if (Dragging) {
@@ -211,7 +211,7 @@ void OViewModel::UpdateSelection(int32_t a, int32_t b)
         // Keys select the bytes between the anchor and the cursor. The anchor
         // is the selection's far end when the cursor stood on one of its
         // ends, else the old cursor: a fresh selection.
-        int32_t anchor = a;
+        Address anchor = a;
         if (s <= e) {
             if (a == e + 1)
                 anchor = s;
@@ -235,7 +235,7 @@ void OViewModel::UpdateSelection(int32_t a, int32_t b)
     }
 }
 
-void OViewModel::SetSelection(int32_t first, int32_t last)
+void OViewModel::SetSelection(Address first, Address last)
 {
     // The position after the last byte is no byte: a selection reaching it
     // would hand a byte that does not exist to copying and filling.
@@ -261,7 +261,7 @@ bool OViewModel::HitTest(int32_t x, int32_t y)
     if (y < RowsRect.top || y >= rowsBottom || x < HexX || x > RowsRect.right)
         return false;
     const int32_t row = (y - RowsRect.top) / RowHeight;
-    int32_t col;
+    Address col;
     if (x < AsciiX) {
         const int32_t k = std::min((x - HexX) / CharW, kLastHexCell);
         AsciiMode = false;
@@ -269,7 +269,7 @@ bool OViewModel::HitTest(int32_t x, int32_t y)
         col = k / 3;
     } else {
         AsciiMode = true;
-        col = std::min((x - AsciiX) / CharW, kBytesPerRow - 1);
+        col = std::min<Address>((x - AsciiX) / CharW, kBytesPerRow - 1);
     }
     Cursor = col + kBytesPerRow * (row + TopRow);
     EnsureCursorVisible();
@@ -280,7 +280,7 @@ void OViewModel::ButtonDown(int32_t x, int32_t y, bool extend)
 {
     // The anchor of Shift+click: the end of the selection away from the
     // cursor, or the cursor itself when nothing is selected.
-    const int32_t anchor = !HasSelection() ? Cursor : Cursor > SelStart ? SelStart : SelEnd;
+    const Address anchor = !HasSelection() ? Cursor : Cursor > SelStart ? SelStart : SelEnd;
     if (!HitTest(x, y))
         return;
     Dragging = true;
@@ -300,7 +300,7 @@ bool OViewModel::MouseMove(int32_t x, int32_t y)
 {
     if (!Dragging)
         return false;
-    const int32_t a = Cursor, oldTop = TopRow;
+    const Address a = Cursor, oldTop = TopRow;
     const bool inside = HitTest(x, y);
     const bool repeat =
         !inside && (y < RowsRect.top || y >= RowsRect.top + Rows * RowHeight);
@@ -342,16 +342,16 @@ bool OViewModel::DragScroll(int32_t y, int32_t elapsedMs)
 
     // The cursor runs along the edge row the pointer went past; the rows
     // move under it by the rows due, so the window scrolls smoothly.
-    const int32_t a = Cursor, oldTop = TopRow;
-    const int32_t column = Cursor - Cursor / kBytesPerRow * kBytesPerRow;
-    const int32_t edge = direction > 0 ? TopRow + Rows - 1 : TopRow;
-    const int32_t row = std::max(0, edge + direction * rows);
+    const Address a = Cursor, oldTop = TopRow;
+    const Address column = Cursor - Cursor / kBytesPerRow * kBytesPerRow;
+    const Address edge = direction > 0 ? TopRow + Rows - 1 : TopRow;
+    const Address row = std::max<Address>(0, edge + Address{direction} * rows);
     if (direction > 0 && row > TopRow + Rows - 1)
         TopRow = row - Rows + 1;
     else if (direction < 0 && row < TopRow)
         TopRow = row;
-    const int32_t first = Start() / kBytesPerRow;
-    TopRow = std::clamp(TopRow, first, int32_t(std::max<Address>(first, first + doc_.Size() / kBytesPerRow - Rows / 2)));
+    const Address first = Start() / kBytesPerRow;
+    TopRow = std::clamp<Address>(TopRow, first, std::max<Address>(first, first + doc_.Size() / kBytesPerRow - Rows / 2));
     Cursor = row * kBytesPerRow + column;
     EnsureCursorVisible();
     UpdateSelection(a, Cursor);
@@ -378,7 +378,7 @@ void OViewModel::FocusLost()
     Dragging = false;
 }
 
-int32_t OViewModel::FindFrom(const FindRequest& request, int32_t from)
+Address OViewModel::FindFrom(const FindRequest& request, Address from)
 {
     // The document passes over a match at its starting point, so the search
     // starts one byte earlier; upwards a one-byte match ends one byte later.
@@ -390,15 +390,15 @@ int32_t OViewModel::FindFrom(const FindRequest& request, int32_t from)
     // end of a match there, which an upward search finds.
     FindRequest back = request;
     back.up = true;
-    const int64_t probe = int64_t{Start()} + std::max<int32_t>(request.length, 2) - 1;
-    if (probe <= End() && doc_.Find(back, int32_t(probe)) == Start())
+    const Address probe = Start() + std::max<int32_t>(request.length, 2) - 1;
+    if (probe <= End() && doc_.Find(back, probe) == Start())
         return Start();
     return doc_.Find(request, from);
 }
 
-int32_t OViewModel::Find(const FindRequest& request)
+Address OViewModel::Find(const FindRequest& request)
 {
-    const int32_t found = Cursor == lastHit_ ? doc_.Find(request, Cursor) : FindFrom(request, Cursor);
+    const Address found = Cursor == lastHit_ ? doc_.Find(request, Cursor) : FindFrom(request, Cursor);
     if (found < 0)
         return -1;
     Cursor = found;
@@ -410,18 +410,18 @@ int32_t OViewModel::Find(const FindRequest& request)
     return found;
 }
 
-void OViewModel::RepaintRow(int32_t row) { damage_.rows.emplace_back(row, row); }
+void OViewModel::RepaintRow(Address row) { damage_.rows.emplace_back(row, row); }
 
-void OViewModel::RepaintRange(int32_t a, int32_t b)
+void OViewModel::RepaintRange(Address a, Address b)
 {
     damage_.rows.emplace_back(a / kBytesPerRow, b / kBytesPerRow);
 }
 
-void OViewModel::BuildRow(int32_t row, RowPlan& plan)
+void OViewModel::BuildRow(Address row, RowPlan& plan)
 {
     plan.row = row;
     plan.y = RowY(row);
-    uint32_t address = uint32_t(row) * kBytesPerRow;
+    auto address = static_cast<uint32_t>(row * kBytesPerRow);
     for (int i = 7; i >= 0; --i, address >>= 4)
         plan.address[i] = kLowerHex[address & 0xF];
     plan.address[8] = 0;
@@ -439,7 +439,7 @@ void OViewModel::BuildRow(int32_t row, RowPlan& plan)
     plan.asciiLength = m;
     plan.skip = k;
 
-    const int32_t rowAddress = row * kBytesPerRow;
+    const Address rowAddress = row * kBytesPerRow;
     const int32_t hexCells = (n + 2) / 3;
     plan.hexRunCount = MakeRuns(plan.hexRuns, k, hexCells, [&](int32_t i) {
         return TextRun{HexX + 3 * i * CharW, 3 * i, std::min(3, n - 3 * i),
@@ -452,11 +452,11 @@ void OViewModel::BuildRow(int32_t row, RowPlan& plan)
 
 std::optional<VRect> OViewModel::CaretRect() const
 {
-    const int32_t col = Cursor % kBytesPerRow;
-    const int32_t row = Cursor / kBytesPerRow - TopRow;
+    const auto col = static_cast<int32_t>(Cursor % kBytesPerRow);
+    const Address row = Cursor / kBytesPerRow - TopRow;
     if (row < 0 || row >= Rows)
         return std::nullopt;
-    const int32_t y = row * RowHeight + RowsRect.top;
+    const int32_t y = static_cast<int32_t>(row) * RowHeight + RowsRect.top;
     int32_t x;
     if (AsciiMode) {
         x = AsciiX + col * CharW;
@@ -472,11 +472,11 @@ std::optional<VRect> OViewModel::CaretRect() const
 
 std::optional<VRect> OViewModel::FocusRect() const
 {
-    const int32_t col = Cursor % kBytesPerRow;
-    const int32_t row = Cursor / kBytesPerRow - TopRow;
+    const auto col = static_cast<int32_t>(Cursor % kBytesPerRow);
+    const Address row = Cursor / kBytesPerRow - TopRow;
     if (row < 0 || row >= Rows)
         return std::nullopt;
-    const int32_t y = row * RowHeight + RowsRect.top;
+    const int32_t y = static_cast<int32_t>(row) * RowHeight + RowsRect.top;
     if (AsciiMode) {
         const int32_t left = HexX + 3 * col * CharW;
         if (left + 2 * CharW >= AsciiX)

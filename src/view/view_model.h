@@ -5,6 +5,7 @@
 // events and geometry, draws what BuildRow says, and redraws what TakeDamage
 // reports.
 
+#include "buffer/address.h"
 #include "view/hex_layout.h"
 
 #include <array>
@@ -20,7 +21,7 @@ struct FindRequest;
 struct ViewDamage {
     // Row ranges (first, last row, inclusive) to redraw right away; rows
     // outside the window are the widget's to skip.
-    std::vector<std::pair<int32_t, int32_t>> rows;
+    std::vector<std::pair<Address, Address>> rows;
     // The whole row area, later, without erasing.
     bool rowArea = false;
     // The whole row area and the address column right away (a drag scrolled).
@@ -41,7 +42,7 @@ struct TextRun {
 
 // Everything needed to draw one row.
 struct RowPlan {
-    int32_t row = 0;
+    Address row = 0;
     int32_t y = 0;
     std::array<char, 9> address{};
     // Texts as the document renders them; columns below the buffer start hold
@@ -64,7 +65,9 @@ public:
     enum class ScrollAction { LineUp, LineDown, PageUp, PageDown, Thumb, Top, Bottom, EndScroll };
 
     static constexpr int32_t kBytesPerRow = 16;
-    // The scroll bar's range stays at or below this many units.
+    // The scroll bar's range stays at or below this many units: a window of
+    // 4 GiB has 2^28 rows, which the scroll bar's int could not carry, so
+    // rows are scaled down to units there.
     static constexpr int32_t kScrollUnits = 65000;
 
     explicit OViewModel(OBufferDocument& document);
@@ -79,10 +82,10 @@ public:
     VRect RowsRect;
 
     int32_t Rows = 2;
-    int32_t TopRow = 0;
-    int32_t Cursor = 0;
-    int32_t SelStart = -1;
-    int32_t SelEnd = -2;
+    Address TopRow = 0;
+    Address Cursor = 0;
+    Address SelStart = -1;
+    Address SelEnd = -2;
     int32_t ScrollScale = 1;
     int32_t ScrollMin = 0;
     int32_t ScrollMax = 0;
@@ -94,17 +97,17 @@ public:
 
     bool HasSelection() const { return SelStart <= SelEnd; }
     void ClearSelection() { SelStart = -1; SelEnd = -2; }
-    bool IsSelected(int32_t address) const { return address >= SelStart && address <= SelEnd; }
-    int32_t ScrollPosition() const { return TopRow / ScrollScale; }
+    bool IsSelected(Address address) const { return address >= SelStart && address <= SelEnd; }
+    int32_t ScrollPosition() const { return static_cast<int32_t>(TopRow / ScrollScale); }
     // First and last row of the window (the last may lie past the buffer).
-    int32_t FirstVisibleRow() const { return TopRow; }
-    int32_t LastVisibleRow() const { return TopRow + Rows - 1; }
-    bool IsRowVisible(int32_t row) const { return row >= TopRow && row < TopRow + Rows; }
-    int32_t RowY(int32_t row) const { return RowsRect.top + RowHeight * (row - TopRow); }
+    Address FirstVisibleRow() const { return TopRow; }
+    Address LastVisibleRow() const { return TopRow + Rows - 1; }
+    bool IsRowVisible(Address row) const { return row >= TopRow && row < TopRow + Rows; }
+    int32_t RowY(Address row) const { return RowsRect.top + RowHeight * static_cast<int32_t>(row - TopRow); }
 
     // Sets Rows from the row area and the row height.
     void UpdateRows();
-    void UpdateScrollRange(int32_t size);
+    void UpdateScrollRange(Address size);
     void EnsureCursorVisible();
     void Scroll(ScrollAction action, int32_t position = 0);
 
@@ -115,10 +118,10 @@ public:
     // A typed character as a byte code (0..255); larger codes are ignored.
     void Char(uint32_t code);
     // Selection rules for a cursor that moved from `a` to `b`.
-    void UpdateSelection(int32_t a, int32_t b);
+    void UpdateSelection(Address a, Address b);
     // Sets the selection to first..last, kept within the buffer's bytes;
     // cleared when nothing remains.
-    void SetSelection(int32_t first, int32_t last);
+    void SetSelection(Address first, Address last);
     // After the buffer shrank: the selection keeps to the bytes still there.
     void KeepSelectionInside();
 
@@ -156,14 +159,14 @@ public:
     // search moves on from it. On a match the cursor moves onto it, the
     // match is selected and its row brought into view; the address, or -1
     // with nothing changed.
-    int32_t Find(const FindRequest& request);
+    Address Find(const FindRequest& request);
 
     // Ask for `PaintRow`-style repaints.
-    void RepaintRow(int32_t row);
-    void RepaintRange(int32_t a, int32_t b);
+    void RepaintRow(Address row);
+    void RepaintRange(Address a, Address b);
 
     // The cells of row `row` and the colours of each stretch.
-    void BuildRow(int32_t row, RowPlan& plan);
+    void BuildRow(Address row, RowPlan& plan);
     // The block caret and the focus rectangle in the other column; none when
     // the cursor's row is not visible or the cell would cross its column's edge.
     std::optional<VRect> CaretRect() const;
@@ -172,19 +175,19 @@ public:
     ViewDamage TakeDamage();
 
 private:
-    int32_t Start() const;
-    int32_t End() const;
+    Address Start() const;
+    Address End() const;
     int32_t PageRows() const;
 
     // The document's search from `from`, a match at `from` itself included.
-    int32_t FindFrom(const FindRequest& request, int32_t from);
+    Address FindFrom(const FindRequest& request, Address from);
 
     OBufferDocument& doc_;
     ViewDamage damage_;
     // Where the last search's hit left the cursor; -1 when none.
-    int32_t lastHit_ = -1;
+    Address lastHit_ = -1;
     // The byte a mouse drag started on.
-    int32_t dragAnchor_ = 0;
+    Address dragAnchor_ = 0;
     // Thousandths of a row the drag scroll owes, carried between calls.
     int64_t dragCarry_ = 0;
 };

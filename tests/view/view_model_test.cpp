@@ -181,7 +181,7 @@ TEST_F(ViewModelTest, HexDigitsReplaceOneHalfEachAndMoveOn)
     // A typed byte redraws its own row only.
     ViewDamage d = model.TakeDamage();
     ASSERT_EQ(d.rows.size(), 1u);
-    EXPECT_EQ(d.rows[0], std::make_pair(1, 1));
+    EXPECT_EQ(d.rows[0], (std::pair<Address, Address>{1, 1}));
     EXPECT_FALSE(d.rowArea);
 
     Type("1");
@@ -286,7 +286,7 @@ TEST_F(ViewModelTest, DeleteErasesTheCursorByteOrTheSelection)
     EXPECT_EQ(model.Cursor, 0x12);
     const ViewDamage d = model.TakeDamage();
     ASSERT_FALSE(d.rows.empty());
-    EXPECT_EQ(d.rows[0], std::make_pair(0, 2));
+    EXPECT_EQ(d.rows[0], (std::pair<Address, Address>{0, 2}));
 }
 
 TEST_F(ViewModelTest, ShiftArrowsSelectWhatTheCursorPasses)
@@ -380,7 +380,7 @@ TEST_F(ViewModelTest, SelectionChangesRepaintOnlyTheRowsConcerned)
     ShiftPress(Key::Right);
     ViewDamage d = model.TakeDamage();
     ASSERT_EQ(d.rows.size(), 1u);
-    EXPECT_EQ(d.rows[0], std::make_pair(3, 3));
+    EXPECT_EQ(d.rows[0], (std::pair<Address, Address>{3, 3}));
     EXPECT_FALSE(d.rowArea);
     // Both ends change when the selection is dropped far away: the old rows.
     model.Cursor = 0x36;
@@ -389,7 +389,7 @@ TEST_F(ViewModelTest, SelectionChangesRepaintOnlyTheRowsConcerned)
     Press(Key::Right);
     d = model.TakeDamage();
     ASSERT_EQ(d.rows.size(), 1u);
-    EXPECT_EQ(d.rows[0], std::make_pair(2, 5));
+    EXPECT_EQ(d.rows[0], (std::pair<Address, Address>{2, 5}));
 }
 
 TEST_F(ViewModelTest, HitTestFindsTheDigitOrCharacterUnderThePoint)

@@ -236,19 +236,19 @@ void OBufferView::EnsureCursorVisible()
     ApplyDamage();
 }
 
-void OBufferView::UpdateScrollRange(int32_t size)
+void OBufferView::UpdateScrollRange(Address size)
 {
     model_.UpdateScrollRange(size);
     ApplyDamage();
 }
 
-void OBufferView::PaintRow(int32_t row)
+void OBufferView::PaintRow(Address row)
 {
     model_.RepaintRow(row);
     ApplyDamage();
 }
 
-void OBufferView::RepaintRange(int32_t a, int32_t b)
+void OBufferView::RepaintRange(Address a, Address b)
 {
     model_.RepaintRange(a, b);
     ApplyDamage();
@@ -276,7 +276,7 @@ void OBufferView::ApplyDamage(bool atOnce)
             last = std::min(last, model_.LastVisibleRow());
             if (first <= last)
                 now += QRect(model_.RowsRect.left, model_.RowY(first), model_.RowsRect.Width(),
-                             (last - first + 1) * model_.RowHeight);
+                             static_cast<int>(last - first + 1) * model_.RowHeight);
         }
         if (damage.rowAreaNow)
             now += RowsRect();

@@ -86,10 +86,10 @@ public:
     static void SetDialogRunner(DialogRunner runner);
 
     void EnsureCursorVisible();
-    void UpdateScrollRange(int32_t size);
+    void UpdateScrollRange(Address size);
     // Redraws row `row`, or the rows of addresses a..b, right away.
-    void PaintRow(int32_t row);
-    void RepaintRange(int32_t a, int32_t b);
+    void PaintRow(Address row);
+    void RepaintRange(Address a, Address b);
     // Redraws what the model asked for since the last call (right away, or
     // with the next paint event when `atOnce` is false), moves the caret and
     // keeps the scroll bar in step.
@@ -118,7 +118,7 @@ public:
 signals:
     // The cursor moved or the buffer changed size: what the information panel
     // shows.
-    void cursorNotice(int32_t address);
+    void cursorNotice(qint64 address);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -37,7 +37,7 @@ OMemoryView::OMemoryView(OBufferDocument& document, OBufferView* owner)
     SettingsChanged();
 }
 
-void OMemoryView::SetCursor(int32_t address)
+void OMemoryView::SetCursor(Address address)
 {
     cursor_ = address;
     update();

@@ -4,6 +4,8 @@
 // input; it paints the document's current values whenever it is told the
 // cursor or the settings changed.
 
+#include "buffer/address.h"
+
 #include <QFrame>
 
 #include <cstdint>
@@ -17,8 +19,8 @@ public:
     OMemoryView(OBufferDocument& document, OBufferView* owner);
 
     // The cursor as the view last reported it; the panel repaints.
-    void SetCursor(int32_t address);
-    int32_t PanelCursor() const { return cursor_; }
+    void SetCursor(Address address);
+    Address PanelCursor() const { return cursor_; }
     // Reads "sumcheck" again and repaints.
     void SettingsChanged();
     bool ShowSum() const { return showSum_; }
@@ -32,6 +34,6 @@ protected:
 
 private:
     OBufferDocument& doc_;
-    int32_t cursor_ = 0;
+    Address cursor_ = 0;
     bool showSum_ = false;
 };

@@ -12,7 +12,7 @@ const QString kRangeFormat = QString::fromLatin1(kClipFormatName);
 // In this process both formats share one array.
 const QString kBytesFormat = QStringLiteral("application/octet-stream");
 // The most a paste can ever write: the whole address space.
-constexpr size_t kAddressSpace = 0x1000000;
+constexpr size_t kAddressSpace = 0x100000000;
 } // namespace
 
 bool CopyToClipboard(OViewCommands& commands)

@@ -72,7 +72,7 @@ void OViewPainter::DrawText(QPainter& painter, const char* text, int32_t count, 
     painter.drawGlyphRun(QPointF(0, 0), run_);
 }
 
-void OViewPainter::PaintRow(QPainter& painter, OViewModel& model, int32_t row)
+void OViewPainter::PaintRow(QPainter& painter, OViewModel& model, Address row)
 {
     model.BuildRow(row, plan_);
     const int y = plan_.y;

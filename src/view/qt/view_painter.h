@@ -48,7 +48,7 @@ public:
     void PaintRows(QPainter& painter, OViewModel& model, const QRect& clip,
                    const QRegion& background);
     // One row's cells (address column included).
-    void PaintRow(QPainter& painter, OViewModel& model, int32_t row);
+    void PaintRow(QPainter& painter, OViewModel& model, Address row);
     // The block caret (when `caretOn`) and the dotted focus rectangle.
     void PaintMarks(QPainter& painter, const OViewModel& model, bool caretOn) const;
     // The only thing shown while the document is busy.
