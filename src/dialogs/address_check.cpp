@@ -16,15 +16,17 @@ AddressCheck Refuse(std::string text, std::string caption, AddressField field)
 }
 
 // "Value too small (at least 1234 hex)": the box says what it would take.
-std::string LimitText(const char* text, const char* bound, int64_t limit)
+std::string LimitText(const char* text, const char* bound, Address limit)
 {
     char buffer[80];
-    std::snprintf(buffer, sizeof buffer, "%s (%s %llX hex)", text, bound, static_cast<unsigned long long>(limit));
+    // A limit below 0 (a load offset's) is shown with its minus.
+    std::snprintf(buffer, sizeof buffer, "%s (%s %s%llX hex)", text, bound, limit < 0 ? "-" : "",
+                  static_cast<unsigned long long>(limit < 0 ? -limit : limit));
     return buffer;
 }
 
 // Checks an address against the request's limits.
-AddressCheck CheckLimits(const AddressRequest& request, int64_t address, const std::string& label,
+AddressCheck CheckLimits(const AddressRequest& request, Address address, const std::string& label,
                          AddressField field)
 {
     if (address < request.lowerLimit)
@@ -40,11 +42,18 @@ AddressCheck CheckLimits(const AddressRequest& request, int64_t address, const s
 // checked later through the last address it gives. On success `value` holds
 // it and the result is accepted.
 AddressCheck CheckField(const AddressRequest& request, const std::string& text, bool hex,
-                        const std::string& label, AddressField field, bool isSize, int32_t& value)
+                        const std::string& label, AddressField field, bool isSize, Address& value)
 {
-    value = ParseNumber(text, hex ? 16 : 10);
-    if (value < 0)
-        return Refuse(InvalidInputText, label, field);
+    if (request.lowerLimit < 0) {
+        const std::optional<Address> number = ParseSignedNumber(text, hex ? 16 : 10);
+        if (!number)
+            return Refuse(InvalidInputText, label, field);
+        value = *number;
+    } else {
+        value = ParseNumber(text, hex ? 16 : 10);
+        if (value < 0)
+            return Refuse(InvalidInputText, label, field);
+    }
     if (isSize) {
         AddressCheck check;
         check.accepted = true;
@@ -58,8 +67,10 @@ AddressCheck CheckField(const AddressRequest& request, const std::string& text, 
 AddressInput InitialAddressInput(const AddressRequest& request)
 {
     AddressInput input;
-    input.first = FormatHex(request.start);
-    input.second = FormatHex(request.last);
+    // Fields that take negative values show them with a minus.
+    const auto format = request.lowerLimit < 0 ? FormatSignedHex : FormatHex;
+    input.first = format(request.start);
+    input.second = format(request.last);
     return input;
 }
 
@@ -72,7 +83,7 @@ AddressInput InitialFillInput(const FillRequest& request)
 
 AddressCheck CheckAddressInput(const AddressRequest& request, const AddressInput& input)
 {
-    int32_t first = request.start;
+    Address first = request.start;
     if (request.startShown) {
         AddressCheck check = CheckField(request, input.first, input.firstHex, request.startLabel,
                                         AddressField::First, false, first);
@@ -80,7 +91,7 @@ AddressCheck CheckAddressInput(const AddressRequest& request, const AddressInput
             return check;
     }
 
-    int32_t second = request.last;
+    Address second = request.last;
     bool isSize = false;
     if (request.lastShown) {
         isSize = input.valueIsSize;
@@ -90,8 +101,8 @@ AddressCheck CheckAddressInput(const AddressRequest& request, const AddressInput
             return check;
     }
 
-    // Both values are at most 0x7FFFFFFF, so the sum cannot overflow here.
-    int64_t last = isSize ? int64_t{first} + second - 1 : int64_t{second};
+    // Both values are at most 0xFFFFFFFF, so the sum cannot overflow here.
+    const Address last = isSize ? first + second - 1 : second;
     if (request.startShown && request.lastShown && last < first)
         return Refuse(NegativeRangeText, NegativeRangeCaption, AddressField::Second);
     // A size is a count, not an address: the range it gives must keep to the limits.
@@ -104,13 +115,13 @@ AddressCheck CheckAddressInput(const AddressRequest& request, const AddressInput
     AddressCheck check;
     check.accepted = true;
     check.start = first;
-    check.last = static_cast<int32_t>(last);
+    check.last = last;
     return check;
 }
 
 AddressCheck CheckFillInput(const AddressRequest& request, const AddressInput& input)
 {
-    int32_t fill = 0;
+    Address fill = 0;
     switch (input.fillMode) {
     case FillMode::Hex:
         fill = ParseNumber(input.fill, 16);

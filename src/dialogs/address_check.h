@@ -35,8 +35,8 @@ enum class AddressField { None, First, Second, Fill };
 struct AddressCheck {
     bool accepted = false;
     // When accepted: the values to store back into the request.
-    int32_t start = 0;
-    int32_t last = 0;
+    Address start = 0;
+    Address last = 0;
     uint8_t fillValue = 0;
     // When refused: the message box to show (exclamation icon, OK button).
     std::string text;

@@ -4,6 +4,8 @@
 // that ended with OK the dialog has stored the entered values back, with a
 // size already turned into the last address of the range.
 
+#include "buffer/address.h"
+
 #include <cstdint>
 #include <string>
 
@@ -11,13 +13,14 @@ struct AddressRequest {
     // Texts are meant to fit this many bytes including a terminating zero.
     static constexpr int TextCapacity = 255;
 
-    int32_t lowerLimit = 0;          // smallest value accepted in either field
-    int32_t upperLimit = 0xFFFFFF;   // largest value accepted in either field
+    Address lowerLimit = 0;           // smallest value accepted in either field;
+                                      // below 0, values may be typed with a "-"
+    Address upperLimit = 0xFFFFFFFF;  // largest value accepted in either field
     std::string title = "Enter values";
-    int32_t start = 0;               // first value, always an address
+    Address start = 0;                // first value, an address or an offset
     std::string startLabel = "Start address";
     uint8_t startShown = 1;          // 0 hides the first field
-    int32_t last = 0;                // returned as the inclusive last address
+    Address last = 0;                 // returned as the inclusive last address
     std::string lastLabel = "Stop address";
     uint8_t lastShown = 1;           // 0 hides the second field and shortens the dialog
 };

@@ -1,6 +1,5 @@
 #include "dialogs/number_parser.h"
 
-#include <limits>
 
 namespace {
 
@@ -17,22 +16,30 @@ int DigitValue(char c)
 
 } // namespace
 
-int32_t ParseNumber(std::string_view text, int radix)
+Address ParseNumber(std::string_view text, int radix)
 {
-    constexpr int64_t maxValue = std::numeric_limits<int32_t>::max();
-    int64_t result = 0;
+    Address result = 0;
     for (char c : text) {
         int digit = DigitValue(c);
         if (digit < 0 || digit >= radix)
             return -1;
         result = result * radix + digit;
-        if (result > maxValue)
+        if (result > kLargestNumber)
             return -1;
     }
-    return static_cast<int32_t>(result);
+    return result;
 }
 
-std::string FormatHex(int32_t value)
+std::optional<Address> ParseSignedNumber(std::string_view text, int radix)
+{
+    const bool negative = !text.empty() && text.front() == '-';
+    const Address value = ParseNumber(negative ? text.substr(1) : text, radix);
+    if (value < 0)
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+std::string FormatHex(Address value)
 {
     static constexpr char digits[] = "0123456789abcdef";
     auto bits = static_cast<uint32_t>(value);
@@ -42,4 +49,9 @@ std::string FormatHex(int32_t value)
         bits >>= 4;
     } while (bits != 0);
     return text;
+}
+
+std::string FormatSignedHex(Address value)
+{
+    return value < 0 ? "-" + FormatHex(-value) : FormatHex(value);
 }
