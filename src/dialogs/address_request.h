@@ -35,6 +35,24 @@ struct FillRequest : AddressRequest {
 inline constexpr const char* NewBufferTitle =
     "Enter desired buffer size (cancel creates buffer of 512 bytes)";
 
+// Caption of the prompt for the offset added to every address a file's
+// Open or Insert reads, when the settings ask for one.
+inline constexpr const char* LoadOffsetTitle = "Load offset";
+
+// The load-offset prompt: one field, like positioning the cursor, that takes
+// negative offsets typed with a leading minus.
+inline AddressRequest LoadOffsetRequest()
+{
+    AddressRequest request;
+    request.title = LoadOffsetTitle;
+    request.startLabel = "offset added to every address";
+    request.lowerLimit = -Address{0xFFFFFFFF};
+    request.upperLimit = 0xFFFFFFFF;
+    request.start = 0;
+    request.lastShown = 0;
+    return request;
+}
+
 // The request the new-document prompt shows: defaults with the title above.
 inline AddressRequest NewBufferRequest()
 {

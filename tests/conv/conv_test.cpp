@@ -132,7 +132,8 @@ TEST(ConvTest, InfoPrintsOneLineAndWithVerboseTheFormatAndRanges)
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(Conv(dir, "-v --info p.int").out, line + "format: Intel HEX\n"
                                                        "range: 00000100-00000101 (2 bytes)\n"
-                                                       "range: 000001ff-000001ff (1 bytes)\n");
+                                                       "range: 000001ff-000001ff (1 bytes)\n"
+                                                       "binary: 512 bytes (from 00000000 to 000001ff)\n");
 
     // A trailing erased run is skipped up to the last byte, as a save does.
     dir.Write("raw.bin", std::string("\x01\xFF\xFF", 3));

@@ -31,11 +31,10 @@ TEST(ParseNumber, RefusesAnythingButPlainDigits)
     EXPECT_EQ(ParseNumber(std::string("1\0" "2", 3), 10), -1);
 }
 
-TEST(ParseNumber, ValuesBeyond31BitsAreInvalidInsteadOfWrapping)
+TEST(ParseNumber, ValuesBeyond32BitsAreInvalidInsteadOfWrapping)
 {
-    EXPECT_EQ(ParseNumber("ffffffff", 16), -1);
-    EXPECT_EQ(ParseNumber("80000000", 16), -1);
-    EXPECT_EQ(ParseNumber("2147483648", 10), -1);
+    EXPECT_EQ(ParseNumber("ffffffff", 16), 0xFFFFFFFF);
+    EXPECT_EQ(ParseNumber("4294967295", 10), 0xFFFFFFFF);
     // These wrap to small values in 32-bit arithmetic.
     EXPECT_EQ(ParseNumber("100000000", 16), -1);
     EXPECT_EQ(ParseNumber("1000000100", 16), -1);

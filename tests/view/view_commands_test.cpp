@@ -25,20 +25,20 @@ protected:
     OViewCommands commands{model};
 
     // A buffer of `size` bytes from `start`, each byte its address's low byte.
-    void Window(int32_t start, int32_t size)
+    void Window(Address start, Address size)
     {
         doc.WriteByte(0xFF, start + size - 1);
         doc.Resize(start, start + size - 1);
-        for (int32_t a = start; a < start + size; ++a)
+        for (Address a = start; a < start + size; ++a)
             doc.WriteByte(uint8_t(a), a);
         model.UpdateRows();
         model.EnsureCursorVisible();
         model.TakeDamage();
     }
-    std::vector<uint8_t> Bytes(int32_t first, int32_t count)
+    std::vector<uint8_t> Bytes(Address first, Address count)
     {
         std::vector<uint8_t> bytes;
-        for (int32_t a = first; a < first + count; ++a)
+        for (Address a = first; a < first + count; ++a)
             bytes.push_back(doc.ReadByte(a));
         return bytes;
     }
@@ -70,7 +70,7 @@ TEST_F(ViewCommandsTest, DialogsStartWithTheBufferOrTheCursorAndFillWithTheSelec
     EXPECT_EQ(fill.fillValue, 0xFF);
     for (const AddressRequest& r : {commands.SetSelectionRequest(), commands.ResizeRequest()}) {
         EXPECT_EQ(r.lowerLimit, 0);
-        EXPECT_EQ(r.upperLimit, 0xFFFFFF);
+        EXPECT_EQ(r.upperLimit, 0xFFFFFFFF);
         EXPECT_EQ(r.start, 0x100);
         EXPECT_EQ(r.last, 0x13F);
         EXPECT_EQ(r.lastShown, 1);
@@ -257,29 +257,31 @@ TEST_F(ViewCommandsTest, ClipboardLengthTrustsOnlyASensibleRangeBlock)
 
 TEST_F(ViewCommandsTest, PasteAndResizePastTheAddressSpaceWriteWhatFitsAndSaySo)
 {
-    Window(0xFFFFF0, 0x10);
+    Window(0xFFFFFFF0, 0x10);
     doc.SetTitle("top.bin");
     const std::vector<uint8_t> bytes(0x20, 0x11);
-    model.Cursor = 0xFFFFF8;
+    model.Cursor = 0xFFFFFFF8;
     commands.PasteBytes(bytes.data(), bytes.size());
-    EXPECT_EQ(doc.End(), 0x1000000);
-    EXPECT_EQ(Bytes(0xFFFFF7, 9), (std::vector<uint8_t>{0xF7, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11}));
+    EXPECT_EQ(doc.End(), 0x100000000);
+    EXPECT_EQ(Bytes(0xFFFFFFF7, 9), (std::vector<uint8_t>{0xF7, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11, 0x11}));
+    // Nothing wrapped to the bottom of the space.
+    EXPECT_EQ(doc.Start(), 0xFFFFFFF0);
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, AddressSpaceNotice(0x20, 8));
     EXPECT_EQ(host.messages[0].caption, "top.bin");
 
     // With the cursor after the very last address nothing fits at all.
-    model.Cursor = 0x1000000;
+    model.Cursor = 0x100000000;
     commands.PasteBytes(bytes.data(), bytes.size());
     EXPECT_EQ(host.messages.back().text, AddressSpaceNotice(0x20, 0));
     EXPECT_EQ(doc.Size(), 0x10);
 
     AddressRequest resize;
-    resize.start = 0xFFFF00;
-    resize.last = 0x1000100;
+    resize.start = 0xFFFFFF00;
+    resize.last = 0x100000100;
     commands.ResizeBuffer(resize);
-    EXPECT_EQ(doc.Start(), 0xFFFF00);
-    EXPECT_EQ(doc.End(), 0x1000000);
+    EXPECT_EQ(doc.Start(), 0xFFFFFF00);
+    EXPECT_EQ(doc.End(), 0x100000000);
     EXPECT_EQ(host.messages.size(), 3u);
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/doc_templates.h"
 #include "formats/ffc_out.h"
+#include "offset_option.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -78,7 +79,7 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             return {};
         }
         if (arg == "--in-key" || arg == "--out-key" || arg == "--record-size" || arg == "--srec-type" ||
-            arg == "--line-end") {
+            arg == "--line-end" || arg == "--offset") {
             const std::string option(arg);
             if (i + 1 >= argc)
                 return option == "--in-key" || option == "--out-key" ? "a key is missing"
@@ -94,6 +95,10 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             } else if (option == "--record-size") {
                 if (!ParseRecordSize(value, options.recordSize))
                     return "--record-size takes a number of bytes from 1, not \"" + value + "\"";
+            } else if (option == "--offset") {
+                if (!ParseLoadOffset(value, options.offset))
+                    return "--offset takes a number of at most 32 bits, decimal or 0x hex, with an optional -, not \"" +
+                           value + "\"";
             } else if (option == "--srec-type") {
                 if (value == "auto")
                     options.srecType = 0;
@@ -137,7 +142,7 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
     return CheckWriterOptions(options, given);
 }
 
-std::string ChooseSRecordAddressBytes(const ConvOptions& options, uint32_t highest, int& addressBytes)
+std::string ChooseSRecordAddressBytes(const ConvOptions& options, Address highest, int& addressBytes)
 {
     const int needed = highest <= 0xFFFF ? 2 : highest <= 0xFFFFFF ? 3 : 4;
     addressBytes = options.srecType < 0 ? 4 : options.srecType == 0 ? needed : options.srecType + 1;

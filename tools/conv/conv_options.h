@@ -2,6 +2,7 @@
 // dravel-conv's command line: what it asks for, checked for contradictions
 // before any file is touched.
 
+#include "buffer/address.h"
 #include "formats/file_format.h"
 
 #include <cstdint>
@@ -23,6 +24,8 @@ struct ConvOptions {
     int srecType = -1;
     // Empty: each format's own line ends.
     std::string lineEnd;
+    // Added to every address read from INPUT.
+    Address offset = 0;
 };
 
 // Reads the arguments (without the program name) into `options`; returns
@@ -32,4 +35,4 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
 // The address bytes (2, 3 or 4) of the S-records to write when the highest
 // address written is `highest`; returns the usage problem when the asked
 // type cannot hold it or the record size does not fit its records.
-std::string ChooseSRecordAddressBytes(const ConvOptions& options, uint32_t highest, int& addressBytes);
+std::string ChooseSRecordAddressBytes(const ConvOptions& options, Address highest, int& addressBytes);

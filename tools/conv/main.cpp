@@ -1,9 +1,11 @@
 // dravel-conv: converts PROM data files between the editor's formats and
 // reports on them, headless, through the same document code as the editor.
 
+#include "app/binary_size.h"
 #include "conv_options.h"
 #include "document/buffer_document.h"
 #include "document/document_host.h"
+#include "offset_option.h"
 
 #include <cstdio>
 #include <cstring>
@@ -29,13 +31,19 @@ constexpr const char* kUsage =
     "  --in-key KEY    read INPUT as the file type with this key\n"
     "  --out-key KEY   write OUTPUT as the file type with this key\n"
     "                  keys: s3f ext bin ahx tek sig hex mcd, or \"\" for All files\n"
+    "  --offset N      add N to every address read from INPUT: decimal, or hex\n"
+    "                  after 0x, negative after -; a byte that would land\n"
+    "                  outside 0 to ffffffff stops reading with Format Error\n"
     "  --info          print size, start, last address and sum check of INPUT\n"
     "  -v, --verbose   also print the format INPUT was read in (format: NAME)\n"
     "                  and each address range a save writes (range: FIRST-LAST\n"
-    "                  (N bytes)); runs of 11 or more erased bytes are gaps.\n"
+    "                  (N bytes)); runs of 11 or more erased bytes are gaps;\n"
+    "                  and the size a binary output would have (binary: N bytes\n"
+    "                  (from 00000000 to LAST)), since binary starts at 0.\n"
     "                  With a conversion these lines go to standard error.\n"
     "  --force         write OUTPUT even when reading INPUT or writing OUTPUT\n"
-    "                  reported errors (otherwise OUTPUT is left as it was)\n"
+    "                  reported errors (otherwise OUTPUT is left as it was),\n"
+    "                  and a binary OUTPUT of more than 256 MiB\n"
     "  --record-size N data bytes per record (per line for ASCII HEX, RCA and\n"
     "                  plain hex); default 32, at most 255 (S3 250, S2 251,\n"
     "                  S1 252); not for binary output\n"
@@ -52,8 +60,8 @@ constexpr const char* kUsage =
     "reported an error or INPUT was not recognised (also with --force, which\n"
     "writes OUTPUT all the same); 2 on wrong usage: unknown options or keys,\n"
     "contradictory options, a record size of 0 or above the format's limit, or\n"
-    "an S-record type too small for the highest address. Nothing is written\n"
-    "on wrong usage.\n";
+    "an S-record type too small for the highest address, a binary OUTPUT of\n"
+    "more than 256 MiB without --force. Nothing is written on wrong usage.\n";
 
 // Prints what the document reports and answers every question with its
 // default; nothing here waits for a user.
@@ -106,6 +114,7 @@ void PrintReadDetails(FILE* to, OBufferDocument& document, FileFormat keyFormat)
         std::fprintf(to, "range: %08lx-%08lx (%lu bytes)\n", static_cast<unsigned long>(range.first),
                      static_cast<unsigned long>(range.last),
                      static_cast<unsigned long>(range.last - range.first + 1));
+    std::fprintf(to, "binary: %s\n", BinarySizeText(document.End()).c_str());
 }
 } // namespace
 
@@ -157,9 +166,16 @@ int main(int argc, char** argv)
     writer.lineEnd = options.lineEnd;
     if (FormatFromKey(options.outKey) == ffMotorola) {
         const std::string problem =
-            ChooseSRecordAddressBytes(options, static_cast<uint32_t>(document.End() - 1), writer.srecAddressBytes);
+            ChooseSRecordAddressBytes(options, document.End() - 1, writer.srecAddressBytes);
         if (!problem.empty())
             return UsageError(problem + " (of " + input + ")");
+    }
+    const FileFormat outFormat = FormatFromKey(options.outKey);
+    if ((outFormat == ffBinary || outFormat == ffUnknown) && !options.force) {
+        if (const std::string problem = BinaryOutputProblem(document.End()); !problem.empty()) {
+            std::fprintf(stderr, "dravel-conv: %s; %s not written\n", problem.c_str(), output.c_str());
+            return 2;
+        }
     }
     document.SetWriterOptions(writer);
     document.SetPath(output);

@@ -1,5 +1,6 @@
 #include "app/qt/doc_manager.h"
 
+#include "app/binary_size.h"
 #include "app/command_line.h"
 #include "app/doc_templates.h"
 #include "app/qt/qt_document_host.h"
@@ -105,6 +106,19 @@ void OTovikDocManager::CmFileOpen()
     CreateNewDocument(std::string(), 0);
 }
 
+namespace {
+// A binary image starts at address 0, so a window high up makes a large file
+// of erased bytes: above kAskBinaryAbove the user confirms it first.
+bool ConfirmBinarySize(OBufferDocument& document)
+{
+    const FileFormat format = FormatFromKey(document.FormatKey());
+    if ((format != ffBinary && format != ffUnknown) || BinaryImageSize(document.End()) <= kAskBinaryAbove)
+        return true;
+    return document.Host().MessageBox(BinarySaveQuestion(document.End()), document.Title(),
+                                      mbIconQuestion | mbYesNoCancel) == idYes;
+}
+} // namespace
+
 bool OTovikDocManager::CmFileSave()
 {
     OBufferDocument* document = ActiveDocument();
@@ -128,7 +142,7 @@ bool OTovikDocManager::saveInPlace(OBufferDocument& document)
     Entry* entry = entryOf(document);
     if (entry && !confirmSave(*entry))
         return false;
-    if (!document.Commit(true))
+    if (!ConfirmBinarySize(document) || !document.Commit(true))
         return false;
     if ((entry = entryOf(document)))
         entry->incomplete.reset();
@@ -193,7 +207,7 @@ bool OTovikDocManager::SaveAs(OBufferDocument& document)
             return false;
         }
     }
-    if (!document.Commit(true)) {
+    if (!ConfirmBinarySize(document) || !document.Commit(true)) {
         // Nothing was written: the document keeps the name and format it had.
         document.SetPath(oldPath);
         document.SetFormatKey(oldKey);

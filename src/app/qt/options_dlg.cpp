@@ -60,13 +60,13 @@ OOptionsDlg::OOptionsDlg(QWidget* parent, SettingsRecord& record, OTovikDocManag
     sumCheck_ = tag(new QCheckBox(QStringLiteral("Use &sum check"), view), IdSumCheck, 1000);
     useUndo_ = tag(new QCheckBox(QStringLiteral("Use &undo"), view), IdUseUndo, 1031);
     information_ = tag(new QCheckBox(QStringLiteral("&buffer information"), view), IdInformation, 1007);
-    // Kept for the settings file's sake: their values go back unchanged.
+    // Kept for the settings file's sake: its value goes back unchanged.
     showWarnings_ = tag(new QCheckBox(QStringLiteral("&Warning messages"), view), IdShowWarnings, 1006);
-    askOffset_ = tag(new QCheckBox(QStringLiteral("&Ask for offset"), view), IdAskOffset, 1005);
     showWarnings_->hide();
-    askOffset_->hide();
+    // Open and Insert ask for a load offset while this is on.
+    askOffset_ = tag(new QCheckBox(QStringLiteral("&Ask for offset"), view), IdAskOffset, 1005);
     auto* viewLayout = new QVBoxLayout(view);
-    for (QCheckBox* box : {sumCheck_, useUndo_, information_})
+    for (QCheckBox* box : {sumCheck_, useUndo_, information_, askOffset_})
         viewLayout->addWidget(box);
 
     auto* startup = tag(new QGroupBox(QStringLiteral("&Open this file on startup"), this), IdStartupGroup);

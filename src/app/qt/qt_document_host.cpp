@@ -118,6 +118,17 @@ bool OQtDocumentHost::RequestNewBufferRange(AddressRequest& request)
     return dialog.exec() == 1;
 }
 
+bool OQtDocumentHost::AskLoadOffset(Address& offset)
+{
+    AddressRequest request = LoadOffsetRequest();
+    request.start = offset;
+    OBasicAddressDlg dialog(QApplication::activeWindow() ? QApplication::activeWindow() : owner.data(), request);
+    if (dialog.exec() != 1)
+        return false;
+    offset = request.start;
+    return true;
+}
+
 bool OQtDocumentHost::ChooseFileToInsert(std::string& path, std::string& key)
 {
     std::string chosen;
