@@ -31,11 +31,11 @@ constexpr const char* kTemplateKeys[] = {"s3f", "ext", "bin", "ahx", "tek", "sig
 constexpr int32_t kLargestWindow = 64 * 1024;
 constexpr int32_t kLargestImage = 64 * 1024;
 
-std::vector<uint8_t> Bytes(OBufferDocument& doc, int32_t from)
+std::vector<uint8_t> Bytes(OBufferDocument& doc, Address from)
 {
     std::vector<uint8_t> bytes;
     bytes.reserve(static_cast<size_t>(doc.End() - from));
-    for (int32_t a = from; a < doc.End(); ++a)
+    for (Address a = from; a < doc.End(); ++a)
         bytes.push_back(a < doc.Start() ? 0xFF : doc.ReadByte(a));
     return bytes;
 }
@@ -78,7 +78,7 @@ std::string WholePathRoundTrip(const uint8_t* data, size_t size, const std::stri
         OBufferDocument back(host, std::string(), format.key);
         if (!back.Open(output) || !host.messages.empty())
             return "loading the saved file reported " + Reported(host) + where;
-        const int32_t from = format.image ? 0 : doc.Start();
+        const Address from = format.image ? 0 : doc.Start();
         if (back.Start() != from || back.End() != doc.End())
             return "the window moved" + where;
         // Below the start, the image formats' gap reads as erased bytes.
