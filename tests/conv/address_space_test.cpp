@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <random>
 #include <string>
@@ -80,8 +81,15 @@ TEST(AddressSpaceShapes, FirmwareLayoutsRoundTripThroughThePeers)
                                log),
                           0)
                     << out.name << ": " << log;
-                EXPECT_TRUE(dir.PeerReadsSame(out.name, out.srecInput, image, log)) << out.name << ": " << log;
-                ASSERT_EQ(RunCommand(std::string("objcopy -I ") + out.objcopyInput + " -O srec " +
+                // The end record's address is a start address to the peers,
+                // which the shape lacks: it is left out of the comparison.
+                ASSERT_EQ(RunCommand("srec_cat " + Shell(dir.Path(out.name)) + " " + out.srecInput + " -o " +
+                                         Shell(dir.Path("srec_cat.int")) + " -intel -disable=exec-start-addr",
+                                     log),
+                          0)
+                    << log;
+                EXPECT_TRUE(dir.PeerReadsSame("srec_cat.int", "-intel", image, log)) << out.name << ": " << log;
+                ASSERT_EQ(RunCommand(std::string("objcopy --set-start 0 -I ") + out.objcopyInput + " -O srec " +
                                          Shell(dir.Path(out.name)) + " " + Shell(dir.Path("objcopy.srec")),
                                      log),
                           0)
@@ -169,6 +177,12 @@ TEST(AddressSpaceShapes, RecordRunningPastTheTopIsReportedAndNothingWraps)
     log.clear();
     for (const char* name : {"top.s3f", "top.ext"}) {
         EXPECT_EQ(Conv("--force " + Shell(dir.Path("top.int")) + " " + Shell(dir.Path(name)), log), 1) << log;
-        EXPECT_TRUE(dir.PeerReadsSame(name, name[4] == 's' ? "-motorola" : "-intel", kept, log)) << name << log;
+        log.clear();
+        ASSERT_EQ(RunCommand("srec_cat " + Shell(dir.Path(name)) + (name[4] == 's' ? " -motorola" : " -intel") +
+                                 " -o " + Shell(dir.Path("srec_cat.int")) + " -intel -disable=exec-start-addr",
+                             log),
+                  0)
+            << log;
+        EXPECT_TRUE(dir.PeerReadsSame("srec_cat.int", "-intel", kept, log)) << name << log;
     }
 }

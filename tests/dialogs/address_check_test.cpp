@@ -48,7 +48,7 @@ TEST(AddressRequest, DefaultsAndNewBufferPrompt)
 {
     AddressRequest request;
     EXPECT_EQ(request.lowerLimit, 0);
-    EXPECT_EQ(request.upperLimit, 0xFFFFFF);
+    EXPECT_EQ(request.upperLimit, 0xFFFFFFFF);
     EXPECT_EQ(request.title, "Enter values");
     EXPECT_EQ(request.startLabel, "Start address");
     EXPECT_EQ(request.lastLabel, "Stop address");

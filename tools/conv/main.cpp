@@ -133,6 +133,7 @@ int main(int argc, char** argv)
     ConsoleHost host;
     // No settings file: the sum check stays off and is counted on request.
     OBufferDocument document(host, std::string(), options.inKey);
+    document.SetLoadOffset(options.offset);
     if (!document.Open(input))
         return 1;
     // A text file that fits no format was read byte for byte: most likely

@@ -30,7 +30,7 @@ public:
     bool ChooseFileToInsert(std::string& path, std::string& key) override;
     bool ChooseSaveTarget(std::string& path, std::string& key) override;
     // The load-offset prompt (LoadOffsetRequest) over the active window.
-    bool AskLoadOffset(Address& offset);
+    bool AskLoadOffset(Address& offset) override;
 
     // Lets tests answer the new-buffer prompt; an empty hook restores the dialog.
     using NewBufferHook = std::function<bool(AddressRequest&)>;
