@@ -2,13 +2,13 @@
 // application: the load offset of "Ask for offset" when a file opens, and
 // the confirmation before a binary file of more than 16 MiB is written.
 
+#include "app/app_resources.h"
 #include "app/doc_templates.h"
 #include "app/program_paths.h"
 #include "app/qt/doc_manager.h"
 #include "app/qt/qt_document_host.h"
 #include "app/qt/shell_services.h"
 #include "app/qt/tovik_app.h"
-#include "dialogs/address_dialog_ids.h"
 #include "document/buffer_document.h"
 
 #include <QApplication>
