@@ -6,13 +6,16 @@
 # With a second dravel-conv (BASELINE_CONV, for instance a build of the
 # previous commit) the 16 MiB conversions of bench/convert.sh are timed for
 # both, so a change shows as the ratio new / old.
-# Usage: bench/address_space.sh RELEASE_BUILD_DIR [SAMPLES] [BASELINE_CONV]
-# Figures are medians over SAMPLES runs: CPU seconds (user + system) and the
-# peak resident memory in MiB; ratios below 1 mean dravel-conv is cheaper.
+# Usage: bench/address_space.sh RELEASE_BUILD_DIR [SAMPLES] [BASELINE_CONV] [REPEATS]
+# Each sample times REPEATS runs in a row (the timer counts hundredths of a
+# second); figures are medians over SAMPLES: CPU seconds (user + system) per
+# run and the peak resident memory in MiB; ratios below 1 mean dravel-conv is
+# cheaper.
 set -euo pipefail
 build=${1:?usage: bench/address_space.sh RELEASE_BUILD_DIR [SAMPLES] [BASELINE_CONV]}
 samples=${2:-5}
 baseline=${3:-}
+repeats=${4:-5}
 conv="$build/tools/dravel-conv"
 [ -x "$conv" ] || { echo "no dravel-conv at $conv" >&2; exit 1; }
 for tool in objcopy srec_cat srec_cmp /usr/bin/time; do
@@ -21,14 +24,15 @@ done
 work=$(mktemp -d "${TMPDIR:-/tmp}/dravel-space-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-# "median-cpu-s peak-MiB" of `samples` runs of a command.
+# "median-cpu-s peak-MiB" of `samples` samples of `repeats` runs of a command.
 measure() {
   local cpus=() peaks=() u s m
   for ((i = 0; i < samples; i++)); do
-    /usr/bin/time -f "%U %S %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/stderr.txt" ||
-      { echo "FAILED: $*" >&2; cat "$work/stderr.txt" >&2; return 1; }
+    /usr/bin/time -f "%U %S %M" -o "$work/time.txt" \
+      sh -c 'n=$1; shift; while [ "$n" -gt 0 ]; do "$@" >/dev/null || exit 1; n=$((n - 1)); done' \
+      sh "$repeats" "$@" 2>"$work/stderr.txt" || { echo "FAILED: $*" >&2; cat "$work/stderr.txt" >&2; return 1; }
     read -r u s m <"$work/time.txt"
-    cpus+=("$(awk -v u="$u" -v s="$s" 'BEGIN { printf "%.4f", u + s }')")
+    cpus+=("$(awk -v u="$u" -v s="$s" -v n="$repeats" 'BEGIN { printf "%.4f", (u + s) / n }')")
     peaks+=("$(awk -v m="$m" 'BEGIN { printf "%.1f", m / 1024 }')")
   done
   local mid=$(((samples + 1) / 2))
@@ -51,7 +55,7 @@ head -c $((64 * 1024 * 1024)) /dev/urandom >"$work/big.bin"
 
 header conv objcopy
 read -r cc cm < <(measure "$conv" "$work/nrf.int" "$work/nrf.s3f")
-srec_cmp "$work/nrf.s3f" -motorola "$work/nrf.int" -intel || { echo "WRONG OUTPUT: nrf.s3f" >&2; exit 1; }
+srec_cmp "$work/nrf.s3f" -motorola "$work/nrf.int" -intel 2>/dev/null || { echo "WRONG OUTPUT: nrf.s3f" >&2; exit 1; }
 read -r oc om < <(measure objcopy -I ihex -O srec --srec-forceS3 "$work/nrf.int" "$work/nrf.srec")
 row nrf52-intel-to-srec "$cc" "$cm" "$oc" "$om" "conv/objcopy <= 0.5, conv_MiB <= 8.5 (512 KiB + 8 MiB)"
 read -r ic im < <(measure "$conv" --info "$work/nrf.int")
@@ -86,4 +90,4 @@ if [ -n "$baseline" ]; then
       "$(printf '%s\n' "${oldc[@]}" | sort -g | sed -n "${mid}p")" "$oldm" "new/old <= 1.05"
   done
 fi
-echo "CPU seconds per run, medians of $samples runs; peak resident memory in MiB."
+echo "CPU seconds per run, medians of $samples samples of $repeats runs; peak resident memory in MiB."
