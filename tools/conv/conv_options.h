@@ -2,10 +2,12 @@
 // dravel-conv's command line: what it asks for, checked for contradictions
 // before any file is touched.
 
+#include "document/checksum_plan.h"
 #include "formats/file_format.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct ConvOptions {
     std::string input;
@@ -23,6 +25,12 @@ struct ConvOptions {
     int srecType = -1;
     // Empty: each format's own line ends.
     std::string lineEnd;
+    // --checksum and --checksum-write in the order given; with only
+    // --checksum and one file name nothing is converted (`report`).
+    std::vector<ChecksumPlan> checksums;
+    std::vector<ChecksumPlan> checksumWrites;
+    bool checksumList = false;
+    bool report = false;
 };
 
 // Reads the arguments (without the program name) into `options`; returns
