@@ -377,7 +377,8 @@ struct OChecksummer::Crc {
     std::vector<Affine> powers;
 };
 
-OChecksummer::OChecksummer(const ChecksumAlgorithm& algorithm) : algorithm_(algorithm)
+OChecksummer::OChecksummer(const ChecksumAlgorithm& algorithm, Address firstAddress)
+    : algorithm_(algorithm), next_(firstAddress)
 {
     if (algorithm.kind == ChecksumKind::Crc)
         crc_ = std::make_unique<Crc>(algorithm.crc);
@@ -394,11 +395,11 @@ void OChecksummer::Update(const uint8_t* bytes, Address count)
     } else {
         uint64_t even = 0, odd = 0;
         SumEvenOdd(bytes, count, even, odd);
-        const bool shifted = count_ % 2 != 0;
+        const bool shifted = next_ % 2 != 0;
         even_ += shifted ? odd : even;
         odd_ += shifted ? even : odd;
     }
-    count_ += count;
+    next_ += count;
 }
 
 void OChecksummer::UpdateErased(Address count)
@@ -408,12 +409,12 @@ void OChecksummer::UpdateErased(Address count)
     if (crc_) {
         crc_->UpdateErased(count);
     } else {
-        // Of the positions count_..count_+count-1, how many are even.
-        const uint64_t evens = static_cast<uint64_t>(count_ % 2 == 0 ? count - count / 2 : count / 2);
+        // Of the addresses next_..next_+count-1, how many are even.
+        const uint64_t evens = static_cast<uint64_t>(next_ % 2 == 0 ? count - count / 2 : count / 2);
         even_ += evens * 0xFF;
         odd_ += (static_cast<uint64_t>(count) - evens) * 0xFF;
     }
-    count_ += count;
+    next_ += count;
 }
 
 uint32_t OChecksummer::Value() const
@@ -431,9 +432,10 @@ uint32_t OChecksummer::Value() const
     }
 }
 
-uint32_t ComputeChecksum(const ChecksumAlgorithm& algorithm, const uint8_t* bytes, Address count)
+uint32_t ComputeChecksum(const ChecksumAlgorithm& algorithm, const uint8_t* bytes, Address count,
+                         Address firstAddress)
 {
-    OChecksummer sum(algorithm);
+    OChecksummer sum(algorithm, firstAddress);
     sum.Update(bytes, count);
     return sum.Value();
 }
@@ -441,7 +443,7 @@ uint32_t ComputeChecksum(const ChecksumAlgorithm& algorithm, const uint8_t* byte
 uint32_t ComputeChecksum(const ChecksumAlgorithm& algorithm, const ODataBuffer& buffer, Address first,
                          Address last)
 {
-    OChecksummer sum(algorithm);
+    OChecksummer sum(algorithm, first);
     buffer.ForEachSpan(first, last - first + 1, [&sum](const uint8_t* bytes, Address n) {
         if (bytes)
             sum.Update(bytes, n);

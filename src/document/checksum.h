@@ -69,7 +69,10 @@ ChecksumAlgorithm CustomCrc(const CrcParameters& crc);
 // Computes one algorithm over consecutive pieces of input.
 class OChecksummer {
 public:
-    explicit OChecksummer(const ChecksumAlgorithm& algorithm);
+    // Word sums pair bytes by address: a byte at an even address is the low
+    // (le) or high (be) half of a word, so `firstAddress` names the first
+    // byte's address.
+    explicit OChecksummer(const ChecksumAlgorithm& algorithm, Address firstAddress = 0);
     ~OChecksummer();
     OChecksummer(const OChecksummer&) = delete;
     OChecksummer& operator=(const OChecksummer&) = delete;
@@ -84,15 +87,17 @@ private:
     struct Crc;
 
     ChecksumAlgorithm algorithm_;
-    Address count_ = 0;
-    // Sums of the bytes at even and odd offsets from the first.
+    // The address of the next byte.
+    Address next_ = 0;
+    // Sums of the bytes at even and odd addresses.
     uint64_t even_ = 0;
     uint64_t odd_ = 0;
     std::unique_ptr<Crc> crc_;
 };
 
-// The algorithm over `bytes`.
-uint32_t ComputeChecksum(const ChecksumAlgorithm& algorithm, const uint8_t* bytes, Address count);
+// The algorithm over `bytes`, the first of them at `firstAddress`.
+uint32_t ComputeChecksum(const ChecksumAlgorithm& algorithm, const uint8_t* bytes, Address count,
+                         Address firstAddress = 0);
 // The algorithm over first..last (inclusive) of `buffer`, erased gaps
 // computed rather than read.
 uint32_t ComputeChecksum(const ChecksumAlgorithm& algorithm, const ODataBuffer& buffer, Address first,
