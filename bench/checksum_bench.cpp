@@ -141,13 +141,16 @@ public:
         std::printf("  %-28s %7.2f GB/s\n", "byte-table crc32, flat", rate(table, kFull));
         for (const ChecksumAlgorithm& a : ChecksumCatalogue()) {
             const double s = seconds_["BM_Window16MiB/" + a.name];
+            if (s <= 0)
+                continue;   // filtered out
             std::printf("  %-28s %7.2f GB/s   %5.2f x zlib   %5.2f x byte-table\n", a.name.c_str(), rate(s, kFull),
                         zlib > 0 ? s / zlib : 0.0, table > 0 ? s / table : 0.0);
         }
         std::printf("\nOver the whole address space (%lld MiB) with 1 MiB written (ms):\n",
                     static_cast<long long>(ODataBuffer::AddressLimit >> 20));
         for (const ChecksumAlgorithm& a : ChecksumCatalogue())
-            std::printf("  %-28s %8.3f ms\n", a.name.c_str(), seconds_["BM_SparseSpace/" + a.name] * 1e3);
+            if (const double s = seconds_["BM_SparseSpace/" + a.name]; s > 0)
+                std::printf("  %-28s %8.3f ms\n", a.name.c_str(), s * 1e3);
     }
 
 private:
