@@ -136,10 +136,11 @@ TEST(ChecksumTest, GapsAgreeWithWalkedBytes)
             last = std::min(last, span - 1);
             std::vector<uint8_t> walked(static_cast<size_t>(last - first + 1));
             buffer.CopyOut(static_cast<int32_t>(first), static_cast<int32_t>(walked.size()), walked.data());
-            for (const ChecksumAlgorithm& a : all) {
-                if (range == 0 && a.kind == ChecksumKind::Crc && a.name != "crc32" && a.width != 16 &&
-                    a.name.find("width=") == std::string::npos)
-                    continue;   // the whole span once per code path is enough
+            for (size_t i = 0; i < all.size(); ++i) {
+                const ChecksumAlgorithm& a = all[i];
+                // Ranges of megabytes take turns among the algorithms.
+                if (walked.size() > (1u << 20) && i % 4 != static_cast<size_t>(range + image) % 4)
+                    continue;
                 EXPECT_EQ(ComputeChecksum(a, buffer, first, last),
                           ComputeChecksum(a, walked.data(), static_cast<Address>(walked.size()), first))
                     << a.name << " " << first << "-" << last;
