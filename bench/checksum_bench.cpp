@@ -40,7 +40,7 @@ const ODataBuffer& Full()
     static ODataBuffer* buffer = [] {
         auto* b = new ODataBuffer;
         b->SetPosition(0);
-        b->PutBlock(Flat().data(), static_cast<int32_t>(kFull));
+        b->PutBlock(Flat().data(), kFull);
         return b;
     }();
     return *buffer;
@@ -54,7 +54,7 @@ const ODataBuffer& Sparse()
         const Address runs = 16, run = kWritten / runs;
         for (Address i = 0; i < runs; ++i) {
             b->SetPosition(i * (ODataBuffer::AddressLimit / runs));
-            b->PutBlock(Flat().data() + i * run, static_cast<int32_t>(run));
+            b->PutBlock(Flat().data() + i * run, run);
         }
         b->SetWindow(0, ODataBuffer::AddressLimit - 1);
         return b;

@@ -37,16 +37,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     left -= 6;
     ODataBuffer buffer;
     buffer.SetPosition(a);
-    buffer.PutBlock(rest, static_cast<int32_t>(left / 2));
+    buffer.PutBlock(rest, static_cast<Address>(left / 2));
     buffer.SetPosition(b);
-    buffer.PutBlock(rest + left / 2, static_cast<int32_t>(left - left / 2));
+    buffer.PutBlock(rest + left / 2, static_cast<Address>(left - left / 2));
     std::string notice;
     if (!ResolveChecksumPlan(plan, buffer.Start(), buffer.End(), &notice).empty())
         return 0;
     // Walking stays affordable: long ranges are cut to their first 4 MiB.
     plan.last = std::min<Address>(plan.last, plan.first + (4 << 20) - 1);
     std::vector<uint8_t> walked(static_cast<size_t>(plan.last - plan.first + 1));
-    buffer.CopyOut(static_cast<int32_t>(plan.first), static_cast<int32_t>(walked.size()), walked.data());
+    buffer.CopyOut(plan.first, static_cast<Address>(walked.size()), walked.data());
     const uint32_t computed = ComputeChecksum(plan.algorithm, buffer, plan.first, plan.last);
     if (computed != ComputeChecksum(plan.algorithm, walked.data(), static_cast<Address>(walked.size()), plan.first))
         __builtin_trap();

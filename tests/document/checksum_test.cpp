@@ -121,8 +121,8 @@ TEST(ChecksumTest, GapsAgreeWithWalkedBytes)
             for (uint8_t& b : bytes)
                 b = static_cast<uint8_t>(random());
             const Address at = random() % (span - static_cast<Address>(bytes.size()));
-            ASSERT_TRUE(buffer.SetPosition(static_cast<int32_t>(at)));
-            buffer.PutBlock(bytes.data(), static_cast<int32_t>(bytes.size()));
+            ASSERT_TRUE(buffer.SetPosition(at));
+            buffer.PutBlock(bytes.data(), static_cast<Address>(bytes.size()));
         }
         for (int range = 0; range < 6; ++range) {
             // The whole span, a long range and a short one across a run.
@@ -135,7 +135,7 @@ TEST(ChecksumTest, GapsAgreeWithWalkedBytes)
                 std::swap(first, last);
             last = std::min(last, span - 1);
             std::vector<uint8_t> walked(static_cast<size_t>(last - first + 1));
-            buffer.CopyOut(static_cast<int32_t>(first), static_cast<int32_t>(walked.size()), walked.data());
+            buffer.CopyOut(first, static_cast<Address>(walked.size()), walked.data());
             for (size_t i = 0; i < all.size(); ++i) {
                 const ChecksumAlgorithm& a = all[i];
                 // Ranges of megabytes take turns among the algorithms.
@@ -182,6 +182,40 @@ TEST(ChecksumTest, LongGapsSplitAnywhere)
     OChecksummer sum(Named("sum32"));
     sum.UpdateErased(Address{1} << 32);
     EXPECT_EQ(sum.Value(), static_cast<uint32_t>((Address{1} << 32) * 0xFF));
+}
+
+// A window of the whole address space with runs here and there: the result
+// equals the runs fed in turn with their gaps between, each gap in two parts.
+TEST(ChecksumTest, WindowOfTheWholeAddressSpace)
+{
+    std::mt19937_64 random(20);
+    constexpr Address kParts = 10;
+    const Address part = ODataBuffer::AddressLimit / kParts;
+    ODataBuffer buffer;
+    std::vector<std::pair<Address, std::vector<uint8_t>>> runs;
+    for (Address i = 0; i < kParts; ++i) {
+        std::vector<uint8_t> bytes(random() % 5000 + 1);
+        for (uint8_t& b : bytes)
+            b = static_cast<uint8_t>(random());
+        const Address at = i * part + static_cast<Address>(random() % static_cast<uint64_t>(part - 5000));
+        ASSERT_TRUE(buffer.SetPosition(at));
+        buffer.PutBlock(bytes.data(), static_cast<Address>(bytes.size()));
+        runs.emplace_back(at, std::move(bytes));
+    }
+    buffer.SetWindow(0, ODataBuffer::AddressLimit - 1);
+    for (const ChecksumAlgorithm& a : EveryPath()) {
+        OChecksummer fed(a);
+        Address next = 0;
+        for (const auto& [at, bytes] : runs) {
+            const Address half = static_cast<Address>(random() % static_cast<uint64_t>(at - next + 1));
+            fed.UpdateErased(half);
+            fed.UpdateErased(at - next - half);
+            fed.Update(bytes.data(), static_cast<Address>(bytes.size()));
+            next = at + static_cast<Address>(bytes.size());
+        }
+        fed.UpdateErased(ODataBuffer::AddressLimit - next);
+        EXPECT_EQ(ComputeChecksum(a, buffer, 0, ODataBuffer::AddressLimit - 1), fed.Value()) << a.name;
+    }
 }
 
 // The converter's option texts and the range and write checks the dialog
