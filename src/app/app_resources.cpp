@@ -70,6 +70,7 @@ const MenuPopup& BufferMenu()
     static const MenuPopup popup{"&Buffer",
                                  {
                                      {"&Fill selection...", CmFillSelection, false},
+                                     {"&Checksum...", CmChecksum, false},
                                      {"&Set selection...", CmSetSelection, false},
                                      {"&Resize buffer...", CmResizeBuffer, false},
                                      separator,
@@ -118,6 +119,7 @@ std::string_view CommandHint(int id)
     static const std::pair<int, std::string_view> hints[] = {
         {CmInsert, "Insert file starting at the position of the cursor"},
         {CmPositionCursor, "Set the cursor at a specified address"},
+        {CmChecksum, "Computes a checksum or CRC over a range and writes it into the buffer"},
         {CmSettings, "Change program settings"},
         {CmHelpContents, "Help table of contents"},
         {CmHelpUsing, "Help on using online Help"},

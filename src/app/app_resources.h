@@ -14,6 +14,7 @@ enum CommandId : int {
     CmSelectAll = 204,
     CmPositionCursor = 205,
     CmSettings = 206,
+    CmChecksum = 230,
     CmCopyHexText = 254,
     CmPasteHexText = 255,
     CmHelpContents = 2001,

@@ -2,6 +2,7 @@
 // same reading code as the fuzz targets, so that the sanitizer build checks
 // them on every test run.
 
+#include "support/checksum_check.h"
 #include "support/convert_helpers.h"
 #include "support/recording_host.h"
 #include "support/round_trip.h"
@@ -25,7 +26,8 @@ TEST(FuzzCorpus, EverySeedReadsWithoutFault)
             continue;
         const std::vector<std::string_view> keys = FuzzKeys(family.path().filename().string());
         const bool roundTrip = family.path().filename() == "roundtrip";
-        EXPECT_TRUE(roundTrip || !keys.empty()) << "no fuzz target for " << family.path();
+        const bool checksum = family.path().filename() == "checksum";
+        EXPECT_TRUE(roundTrip || checksum || !keys.empty()) << "no fuzz target for " << family.path();
         for (const fs::directory_entry& seed : fs::recursive_directory_iterator(family.path())) {
             if (!seed.is_regular_file())
                 continue;
@@ -33,7 +35,9 @@ TEST(FuzzCorpus, EverySeedReadsWithoutFault)
             std::ifstream in(seed.path(), std::ios::binary);
             const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
             const auto* bytes = reinterpret_cast<const uint8_t*>(data.data());
-            if (roundTrip) {
+            if (checksum) {
+                EXPECT_EQ(CheckChecksumInput(bytes, data.size()), "");
+            } else if (roundTrip) {
                 TempDir dir;
                 EXPECT_EQ(WholePathRoundTrip(bytes, data.size(), dir.Path().string()), "");
             } else {

@@ -1,5 +1,7 @@
 #include "conv_options.h"
 
+#include "checksum_option.h"
+
 #include "app/doc_templates.h"
 #include "formats/ffc_out.h"
 #include "offset_option.h"
@@ -48,10 +50,11 @@ std::string CheckWriterOptions(const ConvOptions& options, const std::map<std::s
 {
     const FileFormat format = OutputFormat(options);
     const bool records = given.count("--record-size") != 0;
-    if (options.info) {
+    if (options.report) {
         for (const char* option : {"--record-size", "--srec-type", "--line-end"})
             if (given.count(option))
-                return std::string("--info writes nothing; ") + option + " does not go with it";
+                return std::string(options.info ? "--info" : "--checksum without OUTPUT") + " writes nothing; " +
+                       option + " does not go with it";
         return {};
     }
     if (given.count("--srec-type") && format != ffMotorola)
@@ -114,6 +117,11 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
                 else
                     return "--line-end takes crlf or lf, not \"" + value + "\"";
             }
+        } else if (arg == "--checksum" || arg == "--checksum-write") {
+            if (i + 1 >= argc)
+                return std::string(arg) + " needs a value";
+            if (std::string problem = AddChecksumOption(arg, argv[++i], options); !problem.empty())
+                return problem;
         } else if (arg == "--info") {
             options.info = true;
         } else if (arg == "--force") {
@@ -131,13 +139,18 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
                 return "too many file names";
         }
     }
+    if (options.checksumList)
+        return {};
     if (names == 0)
         return "no input file";
-    if (options.info ? names != 1 : names != 2)
+    options.report = options.info || (names == 1 && !options.checksums.empty() && options.checksumWrites.empty());
+    if (options.report ? names != 1 : names != 2)
         return options.info ? "--info takes one file" : "no output file";
+    if (options.info && !options.checksumWrites.empty())
+        return "--info writes nothing; --checksum-write does not go with it";
     if (!given.count("--in-key"))
         options.inKey = KeyForName(options.input);
-    if (!options.info && !given.count("--out-key"))
+    if (!options.report && !given.count("--out-key"))
         options.outKey = KeyForName(options.output);
     return CheckWriterOptions(options, given);
 }

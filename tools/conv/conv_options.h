@@ -3,10 +3,12 @@
 // before any file is touched.
 
 #include "buffer/address.h"
+#include "document/checksum_plan.h"
 #include "formats/file_format.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct ConvOptions {
     std::string input;
@@ -26,6 +28,12 @@ struct ConvOptions {
     std::string lineEnd;
     // Added to every address read from INPUT.
     Address offset = 0;
+    // --checksum and --checksum-write in the order given; with only
+    // --checksum and one file name nothing is converted (`report`).
+    std::vector<ChecksumPlan> checksums;
+    std::vector<ChecksumPlan> checksumWrites;
+    bool checksumList = false;
+    bool report = false;
 };
 
 // Reads the arguments (without the program name) into `options`; returns

@@ -2,6 +2,7 @@
 // reports on them, headless, through the same document code as the editor.
 
 #include "app/binary_size.h"
+#include "checksum_option.h"
 #include "conv_options.h"
 #include "document/buffer_document.h"
 #include "document/document_host.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: dravel-conv [options] INPUT OUTPUT\n"
     "       dravel-conv [options] --info INPUT\n"
+    "       dravel-conv --checksum ALG[:FIRST-LAST] ... INPUT\n"
     "\n"
     "Reads INPUT and writes its whole address window to OUTPUT. The format of\n"
     "each file follows its name as in the editor's file types (*.s?f Motorola,\n"
@@ -52,6 +54,16 @@ constexpr const char* kUsage =
     "                  takes the smallest type that holds the highest address\n"
     "  --line-end E    crlf or lf for every line; by default each format's own\n"
     "                  (CR LF; LF for Signetics and the Tektronix end record)\n"
+    "  --checksum ALG[:FIRST-LAST]\n"
+    "                  print \"NAME FIRST-LAST VALUE\" for the checksum ALG over\n"
+    "                  FIRST-LAST (hexadecimal, inclusive; default the whole\n"
+    "                  window), erased bytes counting as FF; may be repeated.\n"
+    "                  After the info line with --info; on standard error when\n"
+    "                  OUTPUT is -. --checksum list names the algorithms\n"
+    "  --checksum-write ALG:ADDR[:FIRST-LAST][:le|be]\n"
+    "                  write the checksum into OUTPUT at ADDR, low byte first\n"
+    "                  (le, the default) or high byte first (be); may be\n"
+    "                  repeated, each over the bytes the previous ones left\n"
     "  --help          show this text\n"
     "\n"
     "Messages go to standard error; errors in INPUT name its line, as in\n"
@@ -59,9 +71,11 @@ constexpr const char* kUsage =
     "Exit status: 0 when nothing was reported; 1 when reading or writing\n"
     "reported an error or INPUT was not recognised (also with --force, which\n"
     "writes OUTPUT all the same); 2 on wrong usage: unknown options or keys,\n"
-    "contradictory options, a record size of 0 or above the format's limit, or\n"
+    "contradictory options, a record size of 0 or above the format's limit,\n"
     "an S-record type too small for the highest address, a binary OUTPUT of\n"
-    "more than 256 MiB without --force. Nothing is written on wrong usage.\n";
+    "more than 256 MiB without --force, an unknown checksum, a checksum range\n"
+    "outside the window or a result past the address space. Nothing is\n"
+    "written on wrong usage.\n";
 
 // Prints what the document reports and answers every question with its
 // default; nothing here waits for a user.
@@ -127,6 +141,10 @@ int main(int argc, char** argv)
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (options.checksumList) {
+        PrintChecksumList(stdout);
+        return 0;
+    }
     const std::string& input = options.input;
     const std::string& output = options.output;
 
@@ -146,11 +164,14 @@ int main(int argc, char** argv)
     }
     const bool loadReported = host.reported != 0;
 
-    if (options.info) {
-        std::printf("size (%08lu dec) start (%08lx hex) end (%08lx hex) sum check (%08lx hex)\n",
-                    static_cast<unsigned long>(document.Size()), static_cast<unsigned long>(document.Start()),
-                    static_cast<unsigned long>(document.End() - 1),
-                    static_cast<unsigned long>(document.SumWindow()));
+    if (options.report) {
+        if (options.info)
+            std::printf("size (%08lu dec) start (%08lx hex) end (%08lx hex) sum check (%08lx hex)\n",
+                        static_cast<unsigned long>(document.Size()), static_cast<unsigned long>(document.Start()),
+                        static_cast<unsigned long>(document.End() - 1),
+                        static_cast<unsigned long>(document.SumWindow()));
+        if (int status = RunChecksumOptions(document, options, stdout); status != 0)
+            return status;
         if (options.verbose)
             PrintReadDetails(stdout, document, keyFormat);
         return loadReported ? 1 : 0;
@@ -162,6 +183,9 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    // Results written into the image may widen its window.
+    if (int status = RunChecksumOptions(document, options, output == "-" ? stderr : stdout); status != 0)
+        return status;
     WriterOptions writer;
     writer.recordSize = options.recordSize;
     writer.lineEnd = options.lineEnd;

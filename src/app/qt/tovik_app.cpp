@@ -1,6 +1,7 @@
 #include "app/qt/tovik_app.h"
 
 #include "app/app_resources.h"
+#include "app/qt/checksum_commands.h"
 #include "app/command_line.h"
 #include "app/doc_templates.h"
 #include "app/file_association.h"
@@ -332,7 +333,7 @@ void TTovikApp::updateCommandStates()
     for (int id : {CmInsert, CmFillSelection, CmSetSelection, CmResizeBuffer, CmSelectAll, CmPositionCursor,
                    CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmCopyHexText, CmPasteHexText})
         enable(id, view && view->CommandEnabled(id));
-    for (int id : {CmFind, CmFindNext})
+    for (int id : {CmFind, CmFindNext, CmChecksum})
         enable(id, view != nullptr);
     // Printing needs a printer object that reports no error; finding out
     // makes one.
@@ -369,6 +370,7 @@ void TTovikApp::Command(int id)
     case CmExit: frame->close(); break;
     case CmSettings: EditSettings(frame, docManager, this, IniFilePath, FontFilePath); break;
     case CmFind: ClientArea->Find().CmFind(); break;
+    case CmChecksum: RunChecksumCommand(activeView()); break;
     case CmFindNext: ClientArea->Find().CmFindNext(); break;
     case CmCascade: arrangeChildren(false); break;
     case CmTile: arrangeChildren(true); break;

@@ -1,0 +1,151 @@
+#include "document/checksum_plan.h"
+
+#include "buffer/data_buffer.h"
+#include "document/buffer_document.h"
+
+#include <cstdio>
+
+namespace {
+std::string Hex8(Address address)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%08llx", static_cast<unsigned long long>(address));
+    return text;
+}
+
+std::vector<std::string_view> SplitColons(std::string_view text)
+{
+    std::vector<std::string_view> parts;
+    for (;;) {
+        const size_t colon = text.find(':');
+        parts.push_back(text.substr(0, colon));
+        if (colon == std::string_view::npos)
+            return parts;
+        text.remove_prefix(colon + 1);
+    }
+}
+
+// "FIRST-LAST" into the plan; false when it is not two addresses.
+bool ParseRange(std::string_view text, ChecksumPlan& plan)
+{
+    const size_t dash = text.find('-');
+    if (dash == std::string_view::npos)
+        return false;
+    plan.first = ParseChecksumAddress(text.substr(0, dash));
+    plan.last = ParseChecksumAddress(text.substr(dash + 1));
+    return plan.first != kNoAddress && plan.last != kNoAddress;
+}
+} // namespace
+
+std::string CheckChecksumRange(Address first, Address last, Address start, Address end)
+{
+    if (first > last)
+        return "the range " + Hex8(first) + "-" + Hex8(last) + " is reversed: its first address is above its last";
+    if (first < start || last >= end)
+        return "the range " + Hex8(first) + "-" + Hex8(last) + " lies outside the window " +
+               (end > start ? Hex8(start) + "-" + Hex8(end - 1) : "(the buffer is empty)");
+    return {};
+}
+
+std::string CheckChecksumWrite(Address at, int bytes)
+{
+    if (at < 0 || at + bytes > ODataBuffer::AddressLimit)
+        return "the result would end past address " + Hex8(ODataBuffer::AddressLimit - 1);
+    return {};
+}
+
+bool WritesInsideRange(const ChecksumPlan& plan)
+{
+    return plan.writeAt != kNoAddress && plan.writeAt <= plan.last &&
+           plan.writeAt + plan.algorithm.ResultBytes() - 1 >= plan.first;
+}
+
+std::vector<uint8_t> ChecksumBytes(uint32_t value, int bytes, bool bigEndian)
+{
+    std::vector<uint8_t> out(static_cast<size_t>(bytes));
+    for (int i = 0; i < bytes; ++i)
+        out[static_cast<size_t>(bigEndian ? bytes - 1 - i : i)] = static_cast<uint8_t>(value >> (8 * i));
+    return out;
+}
+
+Address ParseChecksumAddress(std::string_view text)
+{
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.remove_prefix(2);
+    if (text.empty() || text.size() > 16)
+        return kNoAddress;
+    Address value = 0;
+    for (char c : text) {
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (digit < 0)
+            return kNoAddress;
+        // Anything past 40 bits is past the address space all the same.
+        value = std::min<Address>(value * 16 + digit, Address{1} << 40);
+    }
+    return value;
+}
+
+std::string ParseChecksumOption(std::string_view text, bool write, ChecksumPlan& plan)
+{
+    const std::string option = write ? "--checksum-write" : "--checksum";
+    const std::vector<std::string_view> parts = SplitColons(text);
+    if (std::string problem = ParseChecksumAlgorithm(parts[0], plan.algorithm); !problem.empty())
+        return problem;
+    size_t next = 1;
+    if (write) {
+        if (parts.size() < 2 || (plan.writeAt = ParseChecksumAddress(parts[1])) == kNoAddress)
+            return option + " " + std::string(text) + ": the address to write at is missing or not hexadecimal";
+        next = 2;
+    }
+    if (next < parts.size() && parts[next].find('-') != std::string_view::npos) {
+        if (!ParseRange(parts[next], plan))
+            return option + " " + std::string(text) + ": \"" + std::string(parts[next]) +
+                   "\" is not a range FIRST-LAST of hexadecimal addresses";
+        ++next;
+    }
+    if (write && next < parts.size() && (parts[next] == "le" || parts[next] == "be")) {
+        plan.bigEndian = parts[next] == "be";
+        ++next;
+    }
+    if (next < parts.size())
+        return option + " " + std::string(text) + ": \"" + std::string(parts[next]) + "\" is not understood";
+    if (write)
+        return CheckChecksumWrite(plan.writeAt, plan.algorithm.ResultBytes());
+    return {};
+}
+
+std::string ResolveChecksumPlan(ChecksumPlan& plan, Address start, Address end, std::string* notice)
+{
+    if (plan.first == kNoAddress) {
+        if (end <= start)
+            return "the buffer is empty: there is nothing to check";
+        plan.first = start;
+        plan.last = end - 1;
+    }
+    if (std::string problem = CheckChecksumRange(plan.first, plan.last, start, end); !problem.empty())
+        return problem;
+    if (plan.writeAt != kNoAddress) {
+        if (std::string problem = CheckChecksumWrite(plan.writeAt, plan.algorithm.ResultBytes()); !problem.empty())
+            return problem;
+        if (notice && WritesInsideRange(plan))
+            *notice = kWrittenInsideRangeText;
+    }
+    return {};
+}
+
+uint32_t RunChecksum(OBufferDocument& document, const ChecksumPlan& plan)
+{
+    const uint32_t value = ComputeChecksum(plan.algorithm, document.Data(), plan.first, plan.last);
+    if (plan.writeAt != kNoAddress) {
+        const std::vector<uint8_t> bytes = ChecksumBytes(value, plan.algorithm.ResultBytes(), plan.bigEndian);
+        document.WriteBlock(bytes.data(), plan.writeAt, plan.algorithm.ResultBytes());
+    }
+    return value;
+}
+
+std::string ChecksumLine(const ChecksumPlan& plan, uint32_t value)
+{
+    return plan.algorithm.name + " " + Hex8(plan.first) + "-" + Hex8(plan.last) + " " +
+           FormatChecksum(value, plan.algorithm.width);
+}
