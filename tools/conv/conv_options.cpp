@@ -1,4 +1,5 @@
 #include "conv_options.h"
+#include "combine_option.h"
 
 #include "app/doc_templates.h"
 #include "formats/ffc_out.h"
@@ -70,8 +71,15 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
 {
     // Every option with a value, as given; a second, different value contradicts the first.
     std::map<std::string, std::string> given;
-    int names = 0;
+    std::vector<std::string> names;
     for (int i = 0; i < argc; ++i) {
+        std::string problem;
+        if (const int used = ParseCombineOption(argc, argv, i, options, given, problem)) {
+            if (!problem.empty())
+                return problem;
+            i += used - 1;
+            continue;
+        }
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
@@ -121,15 +129,20 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             // An empty name would make a new 512-byte buffer out of nothing.
             return "empty file name";
         } else {
-            (names == 0 ? options.input : options.output) = std::string(arg);
-            if (++names > 2)
-                return "too many file names";
+            names.emplace_back(arg);
         }
     }
-    if (names == 0)
+    if (names.size() > 2 && !options.interleave)
+        return "too many file names";
+    if (names.empty())
         return "no input file";
-    if (options.info ? names != 1 : names != 2)
+    if (options.info ? names.size() != 1 : names.size() < 2)
         return options.info ? "--info takes one file" : "no output file";
+    if (std::string problem = TakeCombineNames(names, options, given); !problem.empty())
+        return problem;
+    options.input = names.front();
+    if (!options.info)
+        options.output = names.back();
     if (!given.count("--in-key"))
         options.inKey = KeyForName(options.input);
     if (!options.info && !given.count("--out-key"))

@@ -2,10 +2,12 @@
 // dravel-conv's command line: what it asks for, checked for contradictions
 // before any file is touched.
 
+#include "document/lanes.h"
 #include "formats/file_format.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct ConvOptions {
     std::string input;
@@ -23,6 +25,22 @@ struct ConvOptions {
     int srecType = -1;
     // Empty: each format's own line ends.
     std::string lineEnd;
+
+    // Combining images (combine_option.cpp). With --interleave, `lanes` are
+    // the inputs (INPUT is the first) in lane order.
+    bool interleave = false;
+    int laneWidth = 1;
+    std::vector<std::string> lanes;
+    struct OverlayFile {
+        std::string path;
+        Address offset = 0;
+    };
+    std::vector<OverlayFile> overlays;
+    OverlapPolicy overlap = OverlapPolicy::error;
+    // 16 or 32; 0 for none.
+    int swap = 0;
+    // lanes 0: no --split.
+    LaneShape split{0, 1};
 };
 
 // Reads the arguments (without the program name) into `options`; returns

@@ -1,6 +1,7 @@
 // dravel-conv: converts PROM data files between the editor's formats and
 // reports on them, headless, through the same document code as the editor.
 
+#include "combine_option.h"
 #include "conv_options.h"
 #include "document/buffer_document.h"
 #include "document/document_host.h"
@@ -14,6 +15,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: dravel-conv [options] INPUT OUTPUT\n"
     "       dravel-conv [options] --info INPUT\n"
+    "       dravel-conv [options] --interleave LANE0 LANE1 [LANE2 LANE3] OUTPUT\n"
     "\n"
     "Reads INPUT and writes its whole address window to OUTPUT. The format of\n"
     "each file follows its name as in the editor's file types (*.s?f Motorola,\n"
@@ -44,6 +46,19 @@ constexpr const char* kUsage =
     "                  takes the smallest type that holds the highest address\n"
     "  --line-end E    crlf or lf for every line; by default each format's own\n"
     "                  (CR LF; LF for Signetics and the Tektronix end record)\n"
+    "  --interleave    merge the inputs (INPUT and the files after it, OUTPUT\n"
+    "                  last) as 2 or 4 byte lanes, in the order given\n"
+    "  --lane-width W  bytes each lane takes in turn with --interleave: 1 or 2\n"
+    "  --split N[xW]   write N lanes (2 or 4) of W bytes (1 or 2) instead of\n"
+    "                  OUTPUT: NAME.even.EXT and NAME.odd.EXT for 2, else\n"
+    "                  NAME.0.EXT ...; lane addresses are divided by N. Lane\n"
+    "                  files that exist are replaced only with --force\n"
+    "  --swap 16|32    swap the bytes of each 16- or 32-bit word of the window\n"
+    "  --overlay FILE[@OFFSET]  lay FILE's bytes (moved by OFFSET, 0x for hex)\n"
+    "                  over INPUT's; repeatable. Erased bytes (FF) never count\n"
+    "  --overlap P     where both hold written bytes: error (the default; the\n"
+    "                  ranges are listed and nothing is written), keep the\n"
+    "                  earlier bytes, or replace them with the later\n"
     "  --help          show this text\n"
     "\n"
     "Messages go to standard error; errors in INPUT name its line, as in\n"
@@ -124,7 +139,7 @@ int main(int argc, char** argv)
     ConsoleHost host;
     // No settings file: the sum check stays off and is counted on request.
     OBufferDocument document(host, std::string(), options.inKey);
-    if (!document.Open(input))
+    if (!(options.interleave ? ReadLanes(host, host.reported, options, document) : document.Open(input)))
         return 1;
     // A text file that fits no format was read byte for byte: most likely
     // damaged or misnamed, and its "conversion" would be garbage.
@@ -134,6 +149,8 @@ int main(int argc, char** argv)
                      FormatName(keyFormat));
         ++host.reported;
     }
+    if (const int status = CombineImages(host, host.reported, options, document); status != 0)
+        return status;
     const bool loadReported = host.reported != 0;
 
     if (options.info) {
@@ -152,6 +169,8 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    if (options.split.lanes != 0)
+        return WriteSplit(host, host.reported, options, document);
     WriterOptions writer;
     writer.recordSize = options.recordSize;
     writer.lineEnd = options.lineEnd;
