@@ -16,6 +16,8 @@ const std::vector<MenuPopup>& MainMenu()
              {"&New", CmFileNew, false},
              {"&Open...", CmFileOpen, false},
              {"&Insert...", CmInsert, false},
+             {"Sp&lit...", CmSplitLanes, true},
+             {"&Merge lanes...", CmMergeLanes, false},
              {"&Close", CmFileClose, false},
              separator,
              {"&Save", CmFileSave, true},
@@ -72,6 +74,7 @@ const MenuPopup& BufferMenu()
                                      {"&Fill selection...", CmFillSelection, false},
                                      {"&Set selection...", CmSetSelection, false},
                                      {"&Resize buffer...", CmResizeBuffer, false},
+                                     {"S&wap bytes...", CmSwapBytes, false},
                                      separator,
                                      {"&Position cursor...", CmPositionCursor, false},
                                  }};
@@ -118,6 +121,9 @@ std::string_view CommandHint(int id)
     static const std::pair<int, std::string_view> hints[] = {
         {CmInsert, "Insert file starting at the position of the cursor"},
         {CmPositionCursor, "Set the cursor at a specified address"},
+        {CmSplitLanes, "Writes the byte lanes of the active document to separate files"},
+        {CmMergeLanes, "Interleaves byte lane files into a new document"},
+        {CmSwapBytes, "Swaps the bytes of 16- or 32-bit words"},
         {CmSettings, "Change program settings"},
         {CmHelpContents, "Help table of contents"},
         {CmHelpUsing, "Help on using online Help"},

@@ -29,6 +29,7 @@ public:
     bool RequestNewBufferRange(AddressRequest& request) override;
     bool ChooseFileToInsert(std::string& path, std::string& key) override;
     bool ChooseSaveTarget(std::string& path, std::string& key) override;
+    OverlapPolicy ChooseOverlap(std::string_view ranges) override;
 
     // Lets tests answer the new-buffer prompt; an empty hook restores the dialog.
     using NewBufferHook = std::function<bool(AddressRequest&)>;
