@@ -95,13 +95,26 @@ OSplitLanesDlg::OSplitLanesDlg(QWidget* owner, const QString& output, int templa
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("&Lanes:"), shape_);
     form->addRow(QStringLiteral("File &type:"), type_);
-    form->addRow(QStringLiteral("&Output name:"), outputRow);
+    auto* outputLabel = new QLabel(QStringLiteral("&Output name:"), this);
+    outputLabel->setBuddy(output_);
+    form->addRow(outputLabel, outputRow);
     form->addRow(QStringLiteral("Files written:"), names_);
     auto* top = new QVBoxLayout(this);
     top->addLayout(form);
     top->addWidget(Buttons(this, SplitLanesHelp));
 
     connect(shape_, &QComboBox::currentIndexChanged, this, &OSplitLanesDlg::ShowNames);
+    // A name that ends in the old type's extension follows the new type.
+    connect(type_, &QComboBox::currentIndexChanged, this, [this, previous = templateIndex](int index) mutable {
+        const QString from = QLatin1Char('.') + QLatin1String(kDocTemplates[previous].defaultExtension);
+        const QString to = QLatin1Char('.') + QLatin1String(kDocTemplates[index].defaultExtension);
+        QString name = output_->text();
+        if (from.size() > 1 && name.endsWith(from, Qt::CaseInsensitive)) {
+            name.chop(from.size());
+            output_->setText(to.size() > 1 ? name + to : name);
+        }
+        previous = index;
+    });
     connect(output_, &QLineEdit::textChanged, this, &OSplitLanesDlg::ShowNames);
     connect(browse, &QPushButton::clicked, this, [this] {
         const QString name = QFileDialog::getSaveFileName(this, QStringLiteral("Output name"), output_->text(),
@@ -145,9 +158,15 @@ void OSplitLanesDlg::accept()
 
 void RunSplitLanes(QWidget* owner, OBufferDocument& document)
 {
-    const std::string base = document.Path().empty() ? QDir::current().filePath(QString::fromStdString(document.Title())).toStdString()
-                                                     : document.Path();
     const int index = OTovikDocManager::TemplateOf(document);
+    std::string base = document.Path();
+    if (base.empty()) {
+        // An untitled document's lanes are named after its title, with the
+        // extension of its file type.
+        base = QDir::current().filePath(QString::fromStdString(document.Title())).toStdString();
+        if (*kDocTemplates[index].defaultExtension)
+            base += std::string(".") + kDocTemplates[index].defaultExtension;
+    }
     OSplitLanesDlg dialog(owner, QString::fromStdString(base), index);
     if (dialog.exec() != QDialog::Accepted)
         return;
@@ -189,6 +208,7 @@ OMergeLanesDlg::OMergeLanesDlg(QWidget* owner) : QDialog(owner)
         edit->setObjectName(QStringLiteral("lane%1").arg(k));
         edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48);
         auto* browse = new QPushButton(QStringLiteral("..."), row);
+        browse->setFixedWidth(browse->fontMetrics().horizontalAdvance(QStringLiteral("...")) * 3);
         auto* layout = new QHBoxLayout(row);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(edit, 1);
