@@ -19,7 +19,7 @@ const ODataBuffer& Image()
     static const std::unique_ptr<ODataBuffer> image = [] {
         auto buffer = std::make_unique<ODataBuffer>();
         std::mt19937 random(1);
-        std::vector<uint8_t> bytes(size_t(kImage));
+        std::vector<uint8_t> bytes(static_cast<size_t>(kImage));
         for (uint8_t& b : bytes)
             b = static_cast<uint8_t>(random());
         buffer->SetPosition(0);
@@ -69,7 +69,7 @@ void Swap(benchmark::State& state)
 {
     const ODataBuffer& image = Image();
     ODataBuffer buffer;
-    std::vector<uint8_t> bytes(size_t(image.Size()));
+    std::vector<uint8_t> bytes(static_cast<size_t>(image.Size()));
     image.CopyOut(0, image.Size(), bytes.data());
     buffer.SetPosition(0);
     buffer.PutBlock(bytes.data(), image.Size());
