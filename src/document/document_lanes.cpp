@@ -12,6 +12,7 @@
 
 namespace {
 constexpr uint8_t kErased = 0xFF;
+constexpr const char* kOutOfMemory = "Not enough memory for all the bytes: some of them were dropped.";
 
 // Reads a file for a look before it is inserted: what the reading reports is
 // kept for later, events still reach the user interface.
@@ -65,6 +66,8 @@ void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, i
     journal_.Clear();
     buffer_ = std::make_unique<ODataBuffer>();
     SplitLane(*source.buffer_, source.Start(), source.Size(), shape, lane, *buffer_);
+    if (buffer_->OutOfMemory())
+        Message(kOutOfMemory, "Out of memory");
     if (buffer_->Size() == 0)
         buffer_->Put(kErased);
     dirty_ = false;
@@ -79,6 +82,8 @@ void OBufferDocument::TakeMerged(const std::vector<const OBufferDocument*>& lane
     for (const OBufferDocument* lane : lanes)
         buffers.push_back(lane->buffer_.get());
     MergeLanes(buffers, shape, *buffer_);
+    if (buffer_->OutOfMemory())
+        Message(kOutOfMemory, "Out of memory");
     if (buffer_->Size() == 0)
         buffer_->Put(kErased);
     dirty_ = false;
@@ -104,7 +109,10 @@ Address OBufferDocument::SwapBytes(Address first, Address last, int width)
     if (undo_)
         RecordBlock(first, first + whole - 1);
     // A swap moves bytes within the window: the sum stays as it is.
+    const bool wasShort = buffer.OutOfMemory();
     const Address left = SwapGroups(buffer, first, count, width);
+    if (!wasShort && buffer.OutOfMemory())
+        Message(kOutOfMemory, "Out of memory");
     dirty_ = true;
     if (isLong) {
         SetBusy(false);
@@ -132,7 +140,10 @@ bool OBufferDocument::Overlay(const OBufferDocument& overlay, Address offset, Ov
     // window the window entry erases them again on undo.
     if (undo)
         RecordBlock(std::max(start, first), std::min(start + size - 1, last));
+    const bool wasShort = buffer.OutOfMemory();
     LayOver(buffer, *overlay.buffer_, offset, policy);
+    if (!wasShort && buffer.OutOfMemory())
+        Message(kOutOfMemory, "Out of memory");
     dirty_ = true;
     if (undo && (buffer.Size() != size || buffer.Start() != start))
         RecordWindow(start, size, kWindowByEdit);

@@ -216,6 +216,7 @@ int WriteSplit(DocumentHost& host, int& reported, const ConvOptions& options, OB
         if (!existing.empty())
             return 1;
     }
+    const int before = reported;
     std::vector<std::unique_ptr<OBufferDocument>> lanes;
     for (int k = 0; k < options.split.lanes; ++k) {
         lanes.push_back(std::make_unique<OBufferDocument>(host, std::string(), options.outKey));
@@ -232,6 +233,10 @@ int WriteSplit(DocumentHost& host, int& reported, const ConvOptions& options, OB
             }
         }
         lanes.back()->SetWriterOptions(writer);
+    }
+    if (reported != before && !options.force) {
+        std::fprintf(stderr, "dravel-conv: no lane written\n");
+        return 1;
     }
     // Every lane is checked before the first is written; each is written
     // whole or not at all.
