@@ -6,6 +6,7 @@
 // bytes only through the operations here.
 
 #include "document/document_host.h"
+#include "document/lanes.h"
 #include "document/undo_journal.h"
 #include "formats/file_format.h"
 
@@ -129,6 +130,25 @@ public:
     // them with ForEachSpan, which hands over erased gaps without reading them.
     const ODataBuffer& Data() const { return *buffer_; }
 
+    // --- Lanes, swaps and overlays (document_lanes.cpp) ---
+    // Makes this document lane `lane` of `source`'s window, clean and
+    // without undo entries.
+    void TakeLane(const OBufferDocument& source, LaneShape shape, int lane);
+    // Makes this document the interleave of `lanes` (lane 0 first); clean.
+    void TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape);
+    // Swaps the bytes of each whole group of `width` (2 or 4) in first..last
+    // (kept inside the window), undoable. Returns how many bytes at the end
+    // made no whole group and were left alone.
+    Address SwapBytes(Address first, Address last, int width);
+    // Lays the written bytes of `overlay` over this document's, shifted by
+    // `offset`, as LayOver does; undoable. False (and nothing changed) when
+    // the shifted window leaves the address space.
+    bool Overlay(const OBufferDocument& overlay, Address offset, OverlapPolicy policy);
+    // Insert with a choice when the file's bytes land on written ones: the
+    // host is asked whether to replace them (Insert as ever), keep them, or
+    // insert nothing.
+    void InsertWithOverlap(Address address, const std::string& path);
+
     // --- Window, sum, rows ---
     Address Start() const;
     Address Size() const;
@@ -188,6 +208,8 @@ private:
     // Asks the host for the load offset when the settings say so; false when
     // the user cancelled. Without asking the offset stays as set.
     bool AskForOffset();
+    // InsertFile's reading of `stream` with every address moved by `origin`.
+    void InsertFrom(FileInStream& stream, Address origin, const std::string& path);
     // The row's cells from the window, `cellWidth` characters each; cells
     // below the start are skipped and counted, the text stops at End.
     int32_t RowText(char* text, Address row, int32_t cellWidth, void (*putCell)(char* cell, uint8_t byte));

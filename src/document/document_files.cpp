@@ -311,15 +311,20 @@ void OBufferDocument::Insert(Address address)
     std::string path, key;
     if (!host_.ChooseFileToInsert(path, key))
         return;
-    InsertFile(address, path);
+    InsertWithOverlap(address, path);
 }
 
 void OBufferDocument::InsertFile(Address address, const std::string& path)
 {
-    ODataBuffer& buffer = *buffer_;
     FileInStream stream(path);
     if (stream.IsOpen() && !AskForOffset())
         return;
+    InsertFrom(stream, address + loadOffset_, path);
+}
+
+void OBufferDocument::InsertFrom(FileInStream& stream, Address origin, const std::string& path)
+{
+    ODataBuffer& buffer = *buffer_;
     host_.SetWaitCursor(true);
     SetBusy(true);
     if (stream.IsOpen()) {
@@ -332,7 +337,7 @@ void OBufferDocument::InsertFile(Address address, const std::string& path)
         {
             // The receiving document's format is tried first.
             OFFCIn in(stream, key_);
-            flags = LoadFrom(in, address + loadOffset_);
+            flags = LoadFrom(in, origin);
             KeepReadPlaces(in);
         }
         ReportStreamEnd(stream, flags, true);

@@ -5,6 +5,7 @@
 
 #include "buffer/address.h"
 #include "dialogs/address_request.h"
+#include "document/lanes.h"
 
 #include <cstdint>
 #include <string>
@@ -79,6 +80,15 @@ public:
     {
         (void)offset;
         return true;
+    }
+
+    // The inserted file's bytes land on written ones at `ranges` (one range
+    // a line): replace them (the plain Insert), keep them, or insert nothing
+    // (error). Hosts without a user answer replace, as Insert always did.
+    virtual OverlapPolicy ChooseOverlap(std::string_view ranges)
+    {
+        (void)ranges;
+        return OverlapPolicy::replace;
     }
 
     // The save dialog for a document without a file, when closing asks to

@@ -162,9 +162,9 @@ TEST(AppResources, MenusToolbarAndAcceleratorsAreComplete)
 {
     const auto& menu = MainMenu();
     ASSERT_EQ(menu.size(), 6u);
-    EXPECT_EQ(menu[0].items.size(), 13u);
+    EXPECT_EQ(menu[0].items.size(), 15u);  // with Split and Merge lanes
     EXPECT_EQ(menu[1].items.size(), 11u);  // with Copy as hex text and Paste hex text
-    EXPECT_EQ(BufferMenu().items.size(), 6u);
+    EXPECT_EQ(BufferMenu().items.size(), 7u);  // with Checksum and Swap bytes
     EXPECT_EQ(ToolbarLayout().size(), 24u);
     int buttons = 0;
     for (int id : ToolbarLayout())

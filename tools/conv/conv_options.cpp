@@ -1,4 +1,5 @@
 #include "conv_options.h"
+#include "combine_option.h"
 
 #include "checksum_option.h"
 
@@ -74,8 +75,15 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
 {
     // Every option with a value, as given; a second, different value contradicts the first.
     std::map<std::string, std::string> given;
-    int names = 0;
+    std::vector<std::string> names;
     for (int i = 0; i < argc; ++i) {
+        std::string problem;
+        if (const int used = ParseCombineOption(argc, argv, i, options, given, problem)) {
+            if (!problem.empty())
+                return problem;
+            i += used - 1;
+            continue;
+        }
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
@@ -134,20 +142,26 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             // An empty name would make a new 512-byte buffer out of nothing.
             return "empty file name";
         } else {
-            (names == 0 ? options.input : options.output) = std::string(arg);
-            if (++names > 2)
-                return "too many file names";
+            names.emplace_back(arg);
         }
     }
     if (options.checksumList)
         return {};
-    if (names == 0)
+    if (names.size() > 2 && !options.interleave)
+        return "too many file names";
+    if (names.empty())
         return "no input file";
-    options.report = options.info || (names == 1 && !options.checksums.empty() && options.checksumWrites.empty());
-    if (options.report ? names != 1 : names != 2)
+    options.report =
+        options.info || (names.size() == 1 && !options.checksums.empty() && options.checksumWrites.empty());
+    if (options.report ? names.size() != 1 : names.size() < 2)
         return options.info ? "--info takes one file" : "no output file";
     if (options.info && !options.checksumWrites.empty())
         return "--info writes nothing; --checksum-write does not go with it";
+    if (std::string problem = TakeCombineNames(names, options, given); !problem.empty())
+        return problem;
+    options.input = names.front();
+    if (!options.report)
+        options.output = names.back();
     if (!given.count("--in-key"))
         options.inKey = KeyForName(options.input);
     if (!options.report && !given.count("--out-key"))

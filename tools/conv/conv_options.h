@@ -4,6 +4,7 @@
 
 #include "buffer/address.h"
 #include "document/checksum_plan.h"
+#include "document/lanes.h"
 #include "formats/file_format.h"
 
 #include <cstdint>
@@ -34,6 +35,22 @@ struct ConvOptions {
     std::vector<ChecksumPlan> checksumWrites;
     bool checksumList = false;
     bool report = false;
+
+    // Combining images (combine_option.cpp). With --interleave, `lanes` are
+    // the inputs (INPUT is the first) in lane order.
+    bool interleave = false;
+    int laneWidth = 1;
+    std::vector<std::string> lanes;
+    struct OverlayFile {
+        std::string path;
+        Address offset = 0;
+    };
+    std::vector<OverlayFile> overlays;
+    OverlapPolicy overlap = OverlapPolicy::error;
+    // 16 or 32; 0 for none.
+    int swap = 0;
+    // lanes 0: no --split.
+    LaneShape split{0, 1};
 };
 
 // Reads the arguments (without the program name) into `options`; returns

@@ -3,6 +3,7 @@
 
 #include "app/binary_size.h"
 #include "checksum_option.h"
+#include "combine_option.h"
 #include "conv_options.h"
 #include "document/buffer_document.h"
 #include "document/document_host.h"
@@ -18,6 +19,7 @@ constexpr const char* kUsage =
     "Usage: dravel-conv [options] INPUT OUTPUT\n"
     "       dravel-conv [options] --info INPUT\n"
     "       dravel-conv --checksum ALG[:FIRST-LAST] ... INPUT\n"
+    "       dravel-conv [options] --interleave LANE0 LANE1 [LANE2 LANE3] OUTPUT\n"
     "\n"
     "Reads INPUT and writes its whole address window to OUTPUT. The format of\n"
     "each file follows its name as in the editor's file types (*.s?f Motorola,\n"
@@ -64,6 +66,19 @@ constexpr const char* kUsage =
     "                  write the checksum into OUTPUT at ADDR, low byte first\n"
     "                  (le, the default) or high byte first (be); may be\n"
     "                  repeated, each over the bytes the previous ones left\n"
+    "  --interleave    merge the inputs (INPUT and the files after it, OUTPUT\n"
+    "                  last) as 2 or 4 byte lanes, in the order given\n"
+    "  --lane-width W  bytes each lane takes in turn with --interleave: 1 or 2\n"
+    "  --split N[xW]   write N lanes (2 or 4) of W bytes (1 or 2) instead of\n"
+    "                  OUTPUT: NAME.even.EXT and NAME.odd.EXT for 2, else\n"
+    "                  NAME.0.EXT ...; lane addresses are divided by N. Lane\n"
+    "                  files that exist are replaced only with --force\n"
+    "  --swap 16|32    swap the bytes of each 16- or 32-bit word of the window\n"
+    "  --overlay FILE[@OFFSET]  lay FILE's bytes (moved by OFFSET, 0x for hex)\n"
+    "                  over INPUT's; repeatable. Erased bytes (FF) never count\n"
+    "  --overlap P     where both hold written bytes: error (the default; the\n"
+    "                  ranges are listed and nothing is written), keep the\n"
+    "                  earlier bytes, or replace them with the later\n"
     "  --help          show this text\n"
     "\n"
     "Messages go to standard error; errors in INPUT name its line, as in\n"
@@ -152,7 +167,7 @@ int main(int argc, char** argv)
     // No settings file: the sum check stays off and is counted on request.
     OBufferDocument document(host, std::string(), options.inKey);
     document.SetLoadOffset(options.offset);
-    if (!document.Open(input))
+    if (!(options.interleave ? ReadLanes(host, host.reported, options, document) : document.Open(input)))
         return 1;
     // A text file that fits no format was read byte for byte: most likely
     // damaged or misnamed, and its "conversion" would be garbage.
@@ -162,6 +177,8 @@ int main(int argc, char** argv)
                      FormatName(keyFormat));
         ++host.reported;
     }
+    if (const int status = CombineImages(host, host.reported, options, document); status != 0)
+        return status;
     const bool loadReported = host.reported != 0;
 
     if (options.report) {
@@ -186,6 +203,8 @@ int main(int argc, char** argv)
     // Results written into the image may widen its window.
     if (int status = RunChecksumOptions(document, options, output == "-" ? stderr : stdout); status != 0)
         return status;
+    if (options.split.lanes != 0)
+        return WriteSplit(host, host.reported, options, document);
     WriterOptions writer;
     writer.recordSize = options.recordSize;
     writer.lineEnd = options.lineEnd;

@@ -74,6 +74,26 @@ OBufferDocument* OTovikDocManager::CreateDoc(int templateIndex, const std::strin
     return document;
 }
 
+OBufferDocument* OTovikDocManager::CreateFilled(int templateIndex, const std::function<void(OBufferDocument&)>& fill)
+{
+    if (templateIndex < 0 || templateIndex >= int(kDocTemplateCount))
+        return nullptr;
+    Entry entry;
+    entry.host = std::make_unique<OQtDocumentHost>(hostOwner);
+    entry.host->SetSaveTemplate(templateIndex);
+    entry.document = std::make_unique<OBufferDocument>(*entry.host, settingsPath,
+                                                       kDocTemplates[templateIndex].defaultExtension);
+    OBufferDocument* document = entry.document.get();
+    fill(*document);
+    std::vector<std::string> titles;
+    for (const OBufferDocument* other : Documents())
+        titles.push_back(other->Title());
+    document->SetTitle(UntitledTitle(titles));
+    entries.push_back(std::move(entry));
+    emit documentCreated(document);
+    return document;
+}
+
 void OTovikDocManager::ReloadAllSettings()
 {
     for (OBufferDocument* document : Documents())

@@ -44,6 +44,11 @@ public:
     // (a new one without a file when `path` is empty).
     OBufferDocument* CreateDoc(int templateIndex, const std::string& path, int flags);
 
+    // A new untitled document of template `templateIndex` whose contents
+    // `fill` makes (instead of File New's prompt); the document wants a view
+    // like any other. `fill` gets the document's own host.
+    OBufferDocument* CreateFilled(int templateIndex, const std::function<void(OBufferDocument&)>& fill);
+
     void ReloadAllSettings();
 
     std::vector<OBufferDocument*> Documents() const;

@@ -1,5 +1,7 @@
 #include "app/qt/qt_document_host.h"
 
+#include "document/lane_files.h"
+
 #include "app/doc_templates.h"
 #include "app/save_questions.h"
 #include "app/qt/doc_manager.h"
@@ -7,6 +9,8 @@
 #include "dialogs/qt/basic_address_dlg.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QVBoxLayout>
@@ -152,4 +156,27 @@ bool OQtDocumentHost::ChooseSaveTarget(std::string& path, std::string& key)
     savedTemplate = choice->templateIndex;
     key = kDocTemplates[savedTemplate].defaultExtension;
     return true;
+}
+
+OverlapPolicy OQtDocumentHost::ChooseOverlap(std::string_view ranges)
+{
+    QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : owner.data();
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Insert"),
+                    QString::fromLatin1(kOverlapText) + QLatin1Char('\n') +
+                        QString::fromLatin1(ranges.data(), qsizetype(ranges.size())) +
+                        QStringLiteral("\n\nReplace them with the file's bytes, keep them, or insert nothing?"),
+                    QMessageBox::NoButton, parent);
+    box.setObjectName(QStringLiteral("OverlapChoice"));
+    QPushButton* replace = box.addButton(QStringLiteral("&Replace"), QMessageBox::AcceptRole);
+    QPushButton* keep = box.addButton(QStringLiteral("&Keep"), QMessageBox::AcceptRole);
+    box.addButton(QMessageBox::Cancel);
+    replace->setObjectName(QStringLiteral("replace"));
+    keep->setObjectName(QStringLiteral("keep"));
+    box.setDefaultButton(replace);
+    box.exec();
+    if (box.clickedButton() == replace)
+        return OverlapPolicy::replace;
+    if (box.clickedButton() == keep)
+        return OverlapPolicy::keep;
+    return OverlapPolicy::error;
 }

@@ -31,6 +31,7 @@ public:
     bool ChooseSaveTarget(std::string& path, std::string& key) override;
     // The load-offset prompt (LoadOffsetRequest) over the active window.
     bool AskLoadOffset(Address& offset) override;
+    OverlapPolicy ChooseOverlap(std::string_view ranges) override;
 
     // Lets tests answer the new-buffer prompt; an empty hook restores the dialog.
     using NewBufferHook = std::function<bool(AddressRequest&)>;

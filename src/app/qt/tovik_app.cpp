@@ -12,6 +12,7 @@
 #include "app/qt/doc_manager.h"
 #include "app/qt/find_commands.h"
 #include "app/qt/help_window.h"
+#include "app/qt/lane_commands.h"
 #include "app/qt/main_frame.h"
 #include "app/qt/options_dlg.h"
 #include "app/qt/mdi_windows.h"
@@ -333,7 +334,7 @@ void TTovikApp::updateCommandStates()
     for (int id : {CmInsert, CmFillSelection, CmSetSelection, CmResizeBuffer, CmSelectAll, CmPositionCursor,
                    CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmCopyHexText, CmPasteHexText})
         enable(id, view && view->CommandEnabled(id));
-    for (int id : {CmFind, CmFindNext, CmChecksum})
+    for (int id : {CmFind, CmFindNext, CmChecksum, CmSplitLanes, CmSwapBytes})
         enable(id, view != nullptr);
     // Printing needs a printer object that reports no error; finding out
     // makes one.
@@ -369,6 +370,15 @@ void TTovikApp::Command(int id)
     case CmFileClose: docManager->CmFileClose(); break;
     case CmExit: frame->close(); break;
     case CmSettings: EditSettings(frame, docManager, this, IniFilePath, FontFilePath); break;
+    case CmSplitLanes:
+        if (OBufferView* view = activeView(); view && !view->RefuseWhileBusy())
+            RunSplitLanes(frame, view->Document());
+        break;
+    case CmMergeLanes: RunMergeLanes(frame, *docManager); break;
+    case CmSwapBytes:
+        if (OBufferView* view = activeView())
+            RunSwapBytes(frame, *view);
+        break;
     case CmFind: ClientArea->Find().CmFind(); break;
     case CmChecksum: RunChecksumCommand(activeView()); break;
     case CmFindNext: ClientArea->Find().CmFindNext(); break;

@@ -1,6 +1,8 @@
 #include "dialogs/qt/basic_address_dlg.h"
 
 #include "dialogs/address_dialog_ids.h"
+#include "dialogs/device_sizes.h"
+#include "dialogs/qt/device_size_box.h"
 #include "dialogs/qt/dialog_services.h"
 
 #include <QButtonGroup>
@@ -139,6 +141,9 @@ void OBasicAddressDlg::SetupWindow()
     firstHex_->setChecked(true);
     secondHex_->setChecked(true);
     valueIsAddress_->setChecked(true);
+
+    if (OffersDeviceSizes(request_) && request_.lastShown)
+        AddDeviceSizeBox(this, groups_, {firstEdit_, firstHex_, secondEdit_, secondHex_, valueIsAddress_});
 
     setWindowTitle(Text(request_.title));
     firstGroup_->setTitle(Text(request_.startLabel));

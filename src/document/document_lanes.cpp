@@ -1,0 +1,194 @@
+// The document's faces of the lane unit: lanes and merges as whole new
+// contents, byte swaps and overlays as undoable edits, and Insert with a
+// choice when the inserted bytes land on written ones.
+
+#include "document/buffer_document.h"
+
+#include "buffer/data_buffer.h"
+#include "formats/streams.h"
+
+#include <algorithm>
+#include <unistd.h>
+
+namespace {
+constexpr uint8_t kErased = 0xFF;
+constexpr const char* kOutOfMemory = "Not enough memory for all the bytes: some of them were dropped.";
+
+// Reads a file for a look before it is inserted: what the reading reports is
+// kept for later, events still reach the user interface.
+class LookAheadHost : public DocumentHost {
+public:
+    explicit LookAheadHost(DocumentHost& host) : host_(host) {}
+
+    int MessageBox(std::string_view text, std::string_view caption, int style) override
+    {
+        kept_.push_back({std::string(text), std::string(caption), std::string(), 0, style, false});
+        return idOk;
+    }
+    void ReportReadError(std::string_view text, std::string_view caption, const std::string& path,
+                         uint32_t line) override
+    {
+        kept_.push_back({std::string(text), std::string(caption), path, line, mbIconStop, true});
+    }
+    void SetWaitCursor(bool) override {}
+    void ShowBusyWindow(std::string_view, std::string_view) override {}
+    void HideBusyWindow() override {}
+    void ProcessPendingEvents() override { host_.ProcessPendingEvents(); }
+    bool RequestNewBufferRange(AddressRequest&) override { return false; }
+    bool ChooseFileToInsert(std::string&, std::string&) override { return false; }
+    bool ChooseSaveTarget(std::string&, std::string&) override { return false; }
+
+    // What the reading reported, now shown as Insert shows it.
+    void Replay()
+    {
+        for (const Kept& k : kept_) {
+            if (k.readError)
+                host_.ReportReadError(k.text, k.caption, k.path, k.line);
+            else
+                host_.MessageBox(k.text, k.caption, k.style);
+        }
+    }
+
+private:
+    struct Kept {
+        std::string text, caption, path;
+        uint32_t line;
+        int style;
+        bool readError;
+    };
+    DocumentHost& host_;
+    std::vector<Kept> kept_;
+};
+} // namespace
+
+void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, int lane)
+{
+    journal_.Clear();
+    buffer_ = std::make_unique<ODataBuffer>();
+    SplitLane(*source.buffer_, source.Start(), source.Size(), shape, lane, *buffer_);
+    if (buffer_->OutOfMemory())
+        Message(kOutOfMemory, "Out of memory");
+    if (buffer_->Size() == 0)
+        buffer_->Put(kErased);
+    dirty_ = false;
+    SizeChanged(buffer_->Size());
+}
+
+void OBufferDocument::TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape)
+{
+    journal_.Clear();
+    buffer_ = std::make_unique<ODataBuffer>();
+    std::vector<const ODataBuffer*> buffers;
+    for (const OBufferDocument* lane : lanes)
+        buffers.push_back(lane->buffer_.get());
+    MergeLanes(buffers, shape, *buffer_);
+    if (buffer_->OutOfMemory())
+        Message(kOutOfMemory, "Out of memory");
+    if (buffer_->Size() == 0)
+        buffer_->Put(kErased);
+    dirty_ = false;
+    SizeChanged(buffer_->Size());
+}
+
+Address OBufferDocument::SwapBytes(Address first, Address last, int width)
+{
+    ODataBuffer& buffer = *buffer_;
+    first = std::max<Address>(first, buffer.Start());
+    last = std::min<Address>(last, buffer.End() - 1);
+    if (first > last)
+        return 0;
+    const Address count = last - first + 1;
+    const Address whole = count / width * width;
+    if (whole == 0)
+        return count;
+    const bool isLong = whole > kLongOperation;
+    if (isLong) {
+        host_.SetWaitCursor(true);
+        SetBusy(true);
+    }
+    if (undo_)
+        RecordBlock(first, first + whole - 1);
+    // A swap moves bytes within the window: the sum stays as it is.
+    const bool wasShort = buffer.OutOfMemory();
+    const Address left = SwapGroups(buffer, first, count, width);
+    if (!wasShort && buffer.OutOfMemory())
+        Message(kOutOfMemory, "Out of memory");
+    dirty_ = true;
+    if (isLong) {
+        SetBusy(false);
+        host_.SetWaitCursor(false);
+    }
+    return left;
+}
+
+bool OBufferDocument::Overlay(const OBufferDocument& overlay, Address offset, OverlapPolicy policy)
+{
+    ODataBuffer& buffer = *buffer_;
+    const Address first = overlay.Start() + offset;
+    const Address last = overlay.End() - 1 + offset;
+    if (overlay.Size() == 0 || first < 0 || last >= ODataBuffer::AddressLimit)
+        return false;
+    const bool isLong = overlay.Size() > kLongOperation;
+    if (isLong) {
+        host_.SetWaitCursor(true);
+        SetBusy(true);
+    }
+    const Address size = buffer.Size();
+    const Address start = buffer.Start();
+    const bool undo = undo_;
+    // Bytes change only where the overlay's window lands; outside the old
+    // window the window entry erases them again on undo.
+    if (undo)
+        RecordBlock(std::max(start, first), std::min(start + size - 1, last));
+    const bool wasShort = buffer.OutOfMemory();
+    LayOver(buffer, *overlay.buffer_, offset, policy);
+    if (!wasShort && buffer.OutOfMemory())
+        Message(kOutOfMemory, "Out of memory");
+    dirty_ = true;
+    if (undo && (buffer.Size() != size || buffer.Start() != start))
+        RecordWindow(start, size, kWindowByEdit);
+    SizeChanged(buffer.Size());
+    if (isLong) {
+        SetBusy(false);
+        host_.SetWaitCursor(false);
+    }
+    return true;
+}
+
+void OBufferDocument::InsertWithOverlap(Address address, const std::string& path)
+{
+    // A file that cannot be read is reported as Insert reports it.
+    if (::access(path.c_str(), R_OK) != 0) {
+        InsertFile(address, path);
+        return;
+    }
+    if (!AskForOffset())
+        return;
+    const Address origin = address + loadOffset_;
+    LookAheadHost look(host_);
+    OBufferDocument incoming(look, std::string(), key_);
+    host_.SetWaitCursor(true);
+    SetBusy(true);
+    const bool read = incoming.Open(path);
+    std::vector<AddressRange> overlaps;
+    if (read)
+        overlaps = OverlapRanges(*buffer_, *incoming.buffer_, origin);
+    SetBusy(false);
+    host_.SetWaitCursor(false);
+    const OverlapPolicy policy = overlaps.empty() ? OverlapPolicy::replace : host_.ChooseOverlap(RangeList(overlaps));
+    if (policy == OverlapPolicy::replace) {
+        FileInStream stream(path);
+        InsertFrom(stream, origin, path);
+    } else if (policy == OverlapPolicy::keep) {
+        look.Replay();
+        if (!Overlay(incoming, origin, OverlapPolicy::keep)) {
+            // What lies beyond the address space is dropped, as Insert drops it.
+            const Address room = ODataBuffer::AddressLimit - origin;
+            if (incoming.Start() < room) {
+                incoming.Resize(incoming.Start(), std::min<Address>(incoming.End(), room) - 1);
+                Overlay(incoming, origin, OverlapPolicy::keep);
+            }
+            Message("FORMAT ERROR", "ERROR");
+        }
+    }
+}

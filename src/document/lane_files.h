@@ -1,0 +1,40 @@
+#pragma once
+// The files around lanes: how the N lane files of an output are named and
+// found again, what is checked before any of them is written, and the
+// messages the editor and dravel-conv give about lanes and swaps alike.
+
+#include "buffer/address.h"
+#include "document/lanes.h"
+
+#include <string>
+#include <vector>
+
+class OBufferDocument;
+
+// NAME.even.EXT and NAME.odd.EXT for two lanes of one byte, NAME.0.EXT ...
+// NAME.3.EXT otherwise (EXT is the output's extension; none, none).
+std::vector<std::string> LaneFileNames(const std::string& output, LaneShape shape);
+
+// When `path` is one of a set of lane files (NAME.even.EXT, NAME.2.EXT, ...)
+// or their common stem NAME.EXT, the whole set for `shape` in lane order.
+std::vector<std::string> LaneSet(const std::string& path, LaneShape shape);
+
+// The names among `paths` that exist already.
+std::vector<std::string> ExistingFiles(const std::vector<std::string>& paths);
+
+// Why the files cannot all be written (a folder that is missing or not
+// writable, a name that is a folder), before any of them is; empty when
+// nothing stands in the way.
+std::string UnwritableProblem(const std::vector<std::string>& paths);
+
+// When the lanes' windows differ: the message that lists them (each lane
+// is merged as far as it goes, the rest reads 0xFF); empty when they agree.
+std::string LaneCoverageProblem(const std::vector<const OBufferDocument*>& lanes,
+                                const std::vector<std::string>& names);
+
+// What a swap of first..last in groups of `width` left alone at its end;
+// empty when nothing was.
+std::string SwapRemainderNotice(Address first, Address last, int width, Address left);
+
+// The text over an overlap list.
+inline constexpr const char* kOverlapText = "The bytes land on written ones at:";

@@ -1,0 +1,255 @@
+#include "combine_option.h"
+
+#include "app/doc_templates.h"
+#include "buffer/data_buffer.h"
+#include "document/buffer_document.h"
+#include "document/lane_files.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+std::string KeyOf(const std::string& name)
+{
+    const int index = MatchTemplate(name);
+    return index < 0 ? std::string() : kDocTemplates[index].defaultExtension;
+}
+
+// FILE@OFFSET: the offset in hex after 0x, else decimal; a name whose part
+// after its last "@" is no number is all name.
+ConvOptions::OverlayFile ParseOverlay(const std::string& value, bool& bad)
+{
+    ConvOptions::OverlayFile file{value, 0};
+    bad = false;
+    const size_t at = value.rfind('@');
+    if (at == std::string::npos)
+        return file;
+    std::string number = value.substr(at + 1);
+    int base = 10;
+    if (number.size() > 2 && number[0] == '0' && (number[1] == 'x' || number[1] == 'X')) {
+        number = number.substr(2);
+        base = 16;
+    }
+    const char* digits = base == 16 ? "0123456789abcdefABCDEF" : "0123456789";
+    if (number.empty() || number.find_first_not_of(digits) != std::string::npos)
+        return file;
+    if (number.size() > 10) {
+        bad = true;
+        return file;
+    }
+    file.offset = static_cast<Address>(std::stoull(number, nullptr, base));
+    bad = file.offset >= ODataBuffer::AddressLimit;
+    file.path = value.substr(0, at);
+    return file;
+}
+
+// Opens `path` as dravel-conv opens its input: a text format that fits no
+// format is reported.
+bool ReadImage(OBufferDocument& document, const std::string& path, int& reported)
+{
+    if (!document.Open(path))
+        return false;
+    const FileFormat keyFormat = FormatFromKey(document.FormatKey());
+    if (keyFormat != ffUnknown && keyFormat != ffBinary && document.ReadFormat() == ffBinary) {
+        std::fprintf(stderr, "dravel-conv: %s: not recognised as %s; read as binary\n", path.c_str(),
+                     FormatName(keyFormat));
+        ++reported;
+    }
+    return true;
+}
+
+void PrintRanges(const std::string& text)
+{
+    size_t from = 0;
+    while (from < text.size()) {
+        size_t end = text.find('\n', from);
+        if (end == std::string::npos)
+            end = text.size();
+        std::fprintf(stderr, "  %s\n", text.substr(from, end - from).c_str());
+        from = end + 1;
+    }
+}
+} // namespace
+
+int ParseCombineOption(int argc, const char* const* argv, int i, ConvOptions& options,
+                       std::map<std::string, std::string>& given, std::string& problem)
+{
+    const std::string option = argv[i];
+    if (option == "--interleave") {
+        options.interleave = true;
+        return 1;
+    }
+    if (option != "--split" && option != "--swap" && option != "--overlay" && option != "--overlap" &&
+        option != "--lane-width")
+        return 0;
+    if (i + 1 >= argc) {
+        problem = option + " needs a value";
+        return 1;
+    }
+    const std::string value = argv[i + 1];
+    if (option == "--overlay") {
+        bool bad;
+        options.overlays.push_back(ParseOverlay(value, bad));
+        if (bad)
+            problem = "--overlay " + value + ": the offset lies beyond the address space";
+        else if (options.overlays.back().path.empty())
+            problem = "--overlay needs a file name";
+        return 2;
+    }
+    auto [it, fresh] = given.emplace(option, value);
+    if (!fresh && it->second != value) {
+        problem = "contradictory options " + option + " " + it->second + " and " + option + " " + value;
+        return 2;
+    }
+    if (option == "--split") {
+        problem = ParseLaneShape(value, options.split);
+        if (!problem.empty())
+            problem = "--split: " + problem;
+    } else if (option == "--lane-width") {
+        if (value == "1" || value == "2")
+            options.laneWidth = value[0] - '0';
+        else
+            problem = "--lane-width takes 1 or 2, not \"" + value + "\"";
+    } else if (option == "--swap") {
+        if (value == "16" || value == "32")
+            options.swap = value == "16" ? 16 : 32;
+        else
+            problem = "--swap takes 16 or 32, not \"" + value + "\"";
+    } else if (!ParseOverlapPolicy(value, options.overlap)) {
+        problem = "--overlap takes error, keep or replace, not \"" + value + "\"";
+    }
+    return 2;
+}
+
+std::string TakeCombineNames(const std::vector<std::string>& names, ConvOptions& options,
+                             const std::map<std::string, std::string>& given)
+{
+    const bool combining = options.interleave || options.split.lanes != 0 || options.swap != 0 ||
+                           !options.overlays.empty() || given.count("--overlap") || given.count("--lane-width");
+    if (options.info && combining)
+        return "--info writes nothing; it does not go with --split, --interleave, --swap or --overlay";
+    if (given.count("--overlap") && options.overlays.empty())
+        return "--overlap applies to --overlay";
+    if (given.count("--lane-width") && !options.interleave)
+        return "--lane-width applies to --interleave";
+    if (options.interleave && options.split.lanes != 0)
+        return "--interleave and --split do not go together";
+    if (options.split.lanes != 0 && names.back() == "-")
+        return "--split writes several files; it cannot write standard output";
+    if (options.interleave) {
+        const size_t lanes = names.size() - 1;
+        if (lanes != 2 && lanes != 4)
+            return "--interleave takes 2 or 4 input files, not " + std::to_string(lanes);
+        options.lanes.assign(names.begin(), names.end() - 1);
+        for (const std::string& lane : options.lanes)
+            if (lane == "-")
+                return "--interleave reads files, not standard input";
+    }
+    return {};
+}
+
+bool ReadLanes(DocumentHost& host, int& reported, const ConvOptions& options, OBufferDocument& document)
+{
+    const LaneShape shape{int(options.lanes.size()), options.laneWidth};
+    std::vector<std::unique_ptr<OBufferDocument>> lanes;
+    std::vector<const OBufferDocument*> order;
+    for (const std::string& path : options.lanes) {
+        lanes.push_back(std::make_unique<OBufferDocument>(host, std::string(), options.inKey));
+        if (!ReadImage(*lanes.back(), path, reported))
+            return false;
+        order.push_back(lanes.back().get());
+    }
+    document.TakeMerged(order, shape);
+    if (const std::string problem = LaneCoverageProblem(order, options.lanes); !problem.empty()) {
+        std::fprintf(stderr, "dravel-conv: %s\n", problem.c_str());
+        ++reported;
+    }
+    return true;
+}
+
+int CombineImages(DocumentHost& host, int& reported, const ConvOptions& options, OBufferDocument& document)
+{
+    bool overlapped = false;
+    for (const ConvOptions::OverlayFile& file : options.overlays) {
+        OBufferDocument overlay(host, std::string(), KeyOf(file.path));
+        if (!ReadImage(overlay, file.path, reported))
+            return 1;
+        const std::vector<AddressRange> overlaps = OverlapRanges(document.Data(), overlay.Data(), file.offset);
+        if (!overlaps.empty() && options.overlap == OverlapPolicy::error) {
+            std::fprintf(stderr, "dravel-conv: %s: %s\n", file.path.c_str(), kOverlapText);
+            PrintRanges(RangeList(overlaps));
+            overlapped = true;
+        }
+        if (!document.Overlay(overlay, file.offset, options.overlap == OverlapPolicy::replace ? OverlapPolicy::replace
+                                                                                              : OverlapPolicy::keep)) {
+            std::fprintf(stderr, "dravel-conv: %s: moved by %llX it reaches beyond the address space\n",
+                         file.path.c_str(), static_cast<unsigned long long>(file.offset));
+            return 1;
+        }
+    }
+    if (overlapped) {
+        std::fprintf(stderr, "dravel-conv: %s not written (--overlap keep or replace decides)\n",
+                     options.output.c_str());
+        return 1;
+    }
+    if (options.swap != 0) {
+        const Address first = document.Start();
+        const Address last = document.End() - 1;
+        const Address left = document.SwapBytes(first, last, options.swap / 8);
+        if (const std::string notice = SwapRemainderNotice(first, last, options.swap / 8, left); !notice.empty())
+            std::fprintf(stderr, "dravel-conv: %s\n", notice.c_str());
+    }
+    return 0;
+}
+
+int WriteSplit(DocumentHost& host, int& reported, const ConvOptions& options, OBufferDocument& document)
+{
+    const std::vector<std::string> names = LaneFileNames(options.output, options.split);
+    if (const std::string problem = UnwritableProblem(names); !problem.empty()) {
+        std::fprintf(stderr, "dravel-conv: %s\n", problem.c_str());
+        return 1;
+    }
+    if (!options.force) {
+        const std::vector<std::string> existing = ExistingFiles(names);
+        for (const std::string& name : existing)
+            std::fprintf(stderr, "dravel-conv: %s exists; nothing written (--force replaces it)\n", name.c_str());
+        if (!existing.empty())
+            return 1;
+    }
+    const int before = reported;
+    std::vector<std::unique_ptr<OBufferDocument>> lanes;
+    for (int k = 0; k < options.split.lanes; ++k) {
+        lanes.push_back(std::make_unique<OBufferDocument>(host, std::string(), options.outKey));
+        lanes.back()->TakeLane(document, options.split, k);
+        WriterOptions writer;
+        writer.recordSize = options.recordSize;
+        writer.lineEnd = options.lineEnd;
+        if (FormatFromKey(options.outKey) == ffMotorola) {
+            const std::string problem = ChooseSRecordAddressBytes(
+                options, static_cast<uint32_t>(lanes.back()->End() - 1), writer.srecAddressBytes);
+            if (!problem.empty()) {
+                std::fprintf(stderr, "dravel-conv: %s (of %s)\n", problem.c_str(), names[size_t(k)].c_str());
+                return 2;
+            }
+        }
+        lanes.back()->SetWriterOptions(writer);
+    }
+    if (reported != before && !options.force) {
+        std::fprintf(stderr, "dravel-conv: no lane written\n");
+        return 1;
+    }
+    // Every lane is checked before the first is written; each is written
+    // whole or not at all.
+    for (int k = 0; k < options.split.lanes; ++k) {
+        OBufferDocument& lane = *lanes[size_t(k)];
+        lane.SetPath(names[size_t(k)]);
+        lane.SetSaveAllOrNothing(!options.force);
+        if (!lane.Commit(true)) {
+            for (int j = 0; j < k; ++j)
+                std::fprintf(stderr, "dravel-conv: %s was written\n", names[size_t(j)].c_str());
+            std::fprintf(stderr, "dravel-conv: %s and the lanes after it not written\n", names[size_t(k)].c_str());
+            return 1;
+        }
+    }
+    return reported != 0 ? 1 : 0;
+}
