@@ -53,6 +53,10 @@ const std::vector<MenuPopup>& MainMenu()
              {"&Tile", CmTile, false},
              {"Arrange &Icons", CmArrangeIcons, false},
              {"C&lose All", CmCloseChildren, false},
+             separator,
+             {"Co&mpare with...", CmCompare, true},
+             {"Next &difference\tF8", CmNextDifference, true},
+             {"P&revious difference\tShift+F8", CmPreviousDifference, true},
          }},
         {"&Help",
          {
@@ -85,6 +89,7 @@ const std::vector<Accelerator>& Accelerators()
         {"Shift+Ins", CmPaste}, {"Ctrl+V", CmPaste},      {"Ctrl+Del", CmClearAll},
         {"Ctrl+Z", CmUndo},     {"Alt+Backspace", CmUndo}, {"Ctrl+A", CmSelectAll},
         {"Ctrl+F", CmFind},     {"F3", CmFindNext},
+        {"F8", CmNextDifference}, {"Shift+F8", CmPreviousDifference},
     };
     return table;
 }
@@ -144,6 +149,9 @@ std::string_view CommandHint(int id)
         {CmCascade, "Cascades open windows"},
         {CmArrangeIcons, "Arranges iconic windows along bottom"},
         {CmCloseChildren, "Closes all open windows"},
+        {CmCompare, "Compares the active document with another image, side by side"},
+        {CmNextDifference, "Moves both compared documents to the next difference"},
+        {CmPreviousDifference, "Moves both compared documents to the previous difference"},
     };
     for (const auto& [hintId, text] : hints)
         if (hintId == id)

@@ -1,5 +1,7 @@
 #include "conv_options.h"
 
+#include "compare_option.h"
+
 #include "app/doc_templates.h"
 #include "formats/ffc_out.h"
 
@@ -78,19 +80,20 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             return {};
         }
         if (arg == "--in-key" || arg == "--out-key" || arg == "--record-size" || arg == "--srec-type" ||
-            arg == "--line-end") {
+            arg == "--line-end" || arg == "--in-key-b") {
             const std::string option(arg);
             if (i + 1 >= argc)
-                return option == "--in-key" || option == "--out-key" ? "a key is missing"
-                                                                     : option + " needs a value";
+                return option == "--in-key" || option == "--out-key" || option == "--in-key-b"
+                           ? "a key is missing"
+                           : option + " needs a value";
             const std::string value = argv[++i];
             auto [it, fresh] = given.emplace(option, value);
             if (!fresh && it->second != value)
                 return "contradictory options " + option + " " + it->second + " and " + option + " " + value;
-            if (option == "--in-key" || option == "--out-key") {
+            if (option == "--in-key" || option == "--out-key" || option == "--in-key-b") {
                 if (!value.empty() && TemplateForKey(value) < 0)
                     return "unknown key \"" + value + "\"";
-                (option == "--in-key" ? options.inKey : options.outKey) = value;
+                (option == "--in-key" ? options.inKey : option == "--out-key" ? options.outKey : options.inKeyB) = value;
             } else if (option == "--record-size") {
                 if (!ParseRecordSize(value, options.recordSize))
                     return "--record-size takes a number of bytes from 1, not \"" + value + "\"";
@@ -111,6 +114,8 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             }
         } else if (arg == "--info") {
             options.info = true;
+        } else if (arg == "--compare") {
+            options.compare = true;
         } else if (arg == "--force") {
             options.force = true;
         } else if (arg == "--verbose" || arg == "-v") {
@@ -126,6 +131,10 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
                 return "too many file names";
         }
     }
+    if (options.compare)
+        return CheckCompareOptions(options, given, names);
+    if (given.count("--in-key-b"))
+        return "--in-key-b goes only with --compare";
     if (names == 0)
         return "no input file";
     if (options.info ? names != 1 : names != 2)

@@ -1,6 +1,7 @@
 // dravel-conv: converts PROM data files between the editor's formats and
 // reports on them, headless, through the same document code as the editor.
 
+#include "compare_option.h"
 #include "conv_options.h"
 #include "document/buffer_document.h"
 #include "document/document_host.h"
@@ -14,6 +15,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: dravel-conv [options] INPUT OUTPUT\n"
     "       dravel-conv [options] --info INPUT\n"
+    "       dravel-conv [options] --compare A B\n"
     "\n"
     "Reads INPUT and writes its whole address window to OUTPUT. The format of\n"
     "each file follows its name as in the editor's file types (*.s?f Motorola,\n"
@@ -44,6 +46,13 @@ constexpr const char* kUsage =
     "                  takes the smallest type that holds the highest address\n"
     "  --line-end E    crlf or lf for every line; by default each format's own\n"
     "                  (CR LF; LF for Signetics and the Tektronix end record)\n"
+    "  --compare       compare the images of A and B, each file recognised on\n"
+    "                  its own: one line FIRST-LAST (N bytes) per range where\n"
+    "                  they differ (erased 0xFF bytes equal unwritten ones);\n"
+    "                  with -v also the first 16 bytes of each range from A\n"
+    "                  and B (-- where the file has no byte) and a total.\n"
+    "                  Exit status 0 equal, 1 different, 2 trouble, as cmp\n"
+    "  --in-key-b KEY  read B as this file type (--in-key applies to both)\n"
     "  --help          show this text\n"
     "\n"
     "Messages go to standard error; errors in INPUT name its line, as in\n"
@@ -122,6 +131,8 @@ int main(int argc, char** argv)
     const std::string& output = options.output;
 
     ConsoleHost host;
+    if (options.compare)
+        return RunCompare(options, host, host.reported);
     // No settings file: the sum check stays off and is counted on request.
     OBufferDocument document(host, std::string(), options.inKey);
     if (!document.Open(input))
