@@ -17,6 +17,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -116,8 +117,12 @@ void TCompareCommands::Start(TTovikMDIChild* a, TTovikMDIChild* b)
 {
     viewA_ = qobject_cast<OBufferView*>(a->View());
     viewB_ = qobject_cast<OBufferView*>(b->View());
-    if (!viewA_ || !viewB_)
+    if (!viewA_ || !viewB_) {
+        viewA_ = viewB_ = nullptr;
         return;
+    }
+    objectA_ = viewA_;
+    objectB_ = viewB_;
     compare_ = std::make_unique<OImageCompare>(viewA_->Document().Data(), viewB_->Document().Data());
     index_ = std::make_unique<OCompareIndex>(*compare_);
     current_ = kNone;
@@ -132,11 +137,11 @@ void TCompareCommands::Start(TTovikMDIChild* a, TTovikMDIChild* b)
     a->setGeometry(0, 0, half, room.height());
     b->setGeometry(half, 0, room.width() - half, room.height());
 
-    for (OBufferView* view : {viewA_.data(), viewB_.data()}) {
+    for (OBufferView* view : {viewA_, viewB_}) {
         view->Painter().SetMarks(compare_.get());
         connect(view, &OBufferView::placeChanged, this, [this, view] { Follow(view); });
         connect(view, &OBufferView::edited, this, &TCompareCommands::Edited);
-        connect(view, &QObject::destroyed, this, &TCompareCommands::Leave);
+        connect(view, &QObject::destroyed, this, &TCompareCommands::ViewGone);
         view->update();
     }
     app_.ClientArea->setActiveSubWindow(a);
@@ -152,19 +157,28 @@ void TCompareCommands::Start(TTovikMDIChild* a, TTovikMDIChild* b)
     ShowStatus();
 }
 
+void TCompareCommands::ViewGone(QObject* view)
+{
+    if (view == objectA_)
+        viewA_ = nullptr;
+    if (view == objectB_)
+        viewB_ = nullptr;
+    Leave();
+}
+
 void TCompareCommands::Leave()
 {
     counter_.stop();
     stale_.stop();
-    for (OBufferView* view : {viewA_.data(), viewB_.data()}) {
+    for (OBufferView* view : {viewA_, viewB_}) {
         if (!view)
             continue;
         disconnect(view, nullptr, this, nullptr);
         view->Painter().SetMarks(nullptr);
         view->update();
     }
-    viewA_ = nullptr;
-    viewB_ = nullptr;
+    viewA_ = viewB_ = nullptr;
+    objectA_ = objectB_ = nullptr;
     index_.reset();
     compare_.reset();
     current_ = kNone;
@@ -173,7 +187,7 @@ void TCompareCommands::Leave()
 
 void TCompareCommands::Follow(OBufferView* from)
 {
-    OBufferView* other = from == viewA_ ? viewB_.data() : viewA_.data();
+    OBufferView* other = from == viewA_ ? viewB_ : viewA_;
     if (following_ || !other || !from)
         return;
     following_ = true;
@@ -199,7 +213,7 @@ void TCompareCommands::Edited()
 {
     if (!Active())
         return;
-    for (OBufferView* view : {viewA_.data(), viewB_.data()})
+    for (OBufferView* view : {viewA_, viewB_})
         if (view)
             view->update();
     counter_.stop();

@@ -5,6 +5,8 @@
 // status bar saying where the cursor stands among the differences. Closing
 // either window, or the command again, ends it.
 
+#include "buffer/address.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -63,6 +65,7 @@ private:
     bool Choose(Choice& choice);
     void Start(TTovikMDIChild* a, TTovikMDIChild* b);
     void Leave();
+    void ViewGone(QObject* view);
     void Jump(bool forward);
     // Gives the other view the same top row and cursor as `from`.
     void Follow(OBufferView* from);
@@ -71,8 +74,12 @@ private:
     void ShowStatus();
 
     TTovikApp& app_;
-    QPointer<OBufferView> viewA_;
-    QPointer<OBufferView> viewB_;
+    // The views while compare mode is on. A view that goes away reports it
+    // while it is only a QWidget any more: it is known by its object then.
+    OBufferView* viewA_ = nullptr;
+    OBufferView* viewB_ = nullptr;
+    QObject* objectA_ = nullptr;
+    QObject* objectB_ = nullptr;
     std::unique_ptr<OImageCompare> compare_;
     std::unique_ptr<OCompareIndex> index_;
     QPointer<QLabel> status_;
@@ -83,7 +90,7 @@ private:
     static constexpr size_t kNone = size_t(-1);
     size_t current_ = kNone;
     // Where the last jump left the cursor.
-    long long jumpedTo_ = -1;
+    Address jumpedTo_ = kNoAddress;
     QString notice_;
     bool following_ = false;
 };
