@@ -36,8 +36,8 @@ struct Pair {
                 byte = uint8_t(state >> 24);
             }
             const Address at = p * (span / kPieces);
-            a.SetPosition(int32_t(at));
-            b.SetPosition(int32_t(at));
+            a.SetPosition(at);
+            b.SetPosition(at);
             for (Address i = 0; i < kPiece; ++i) {
                 a.Put(piece[size_t(i)]);
                 // A few differences in each piece.
@@ -46,8 +46,8 @@ struct Pair {
             flatA.insert(flatA.end(), piece.begin(), piece.end());
         }
         flatB = flatA;
-        a.SetWindow(0, int32_t(span - 1));
-        b.SetWindow(0, int32_t(span - 1));
+        a.SetWindow(0, span - 1);
+        b.SetWindow(0, span - 1);
     }
 };
 

@@ -44,57 +44,6 @@ Address FirstAgreement(const uint8_t* pa, const uint8_t* pb, Address i, Address 
     return i;
 }
 
-// Joins the differing stretches the walk finds into ranges and hands each
-// over once it is closed: by an equal byte, a window's edge or the end.
-class RangeBuilder {
-public:
-    explicit RangeBuilder(const std::function<bool(const DiffRange&)>& sink) : sink_(sink) {}
-
-    bool Stopped() const { return stopped_; }
-
-    void Add(Address first, Address last, DiffKind kind)
-    {
-        if (open_ && current_.last + 1 == first && current_.kind == kind) {
-            current_.last = last;
-            return;
-        }
-        Close();
-        if (stopped_)
-            return;
-        current_ = {first, last, kind};
-        open_ = true;
-    }
-
-    void Close()
-    {
-        if (open_ && !stopped_)
-            stopped_ = !sink_(current_);
-        open_ = false;
-    }
-
-    // The pieces pa and pb of n bytes from `at`.
-    void Scan(const uint8_t* pa, const uint8_t* pb, Address at, Address n, DiffKind kind)
-    {
-        if (stopped_ || (!pa && !pb))
-            return;
-        Address i = 0;
-        while (!stopped_) {
-            i = FirstDifference(pa, pb, i, n);
-            if (i >= n)
-                return;
-            const Address j = FirstAgreement(pa, pb, i, n);
-            Add(at + i, at + j - 1, kind);
-            i = j;
-        }
-    }
-
-private:
-    const std::function<bool(const DiffRange&)>& sink_;
-    DiffRange current_;
-    bool open_ = false;
-    bool stopped_ = false;
-};
-
 struct Window {
     Address start;
     Address end;
@@ -105,13 +54,48 @@ Window WindowOf(const ODataBuffer& buffer) { return {Address(buffer.Start()), Ad
 
 }  // namespace
 
+void ODiffRangeBuilder::Add(Address first, Address last, DiffKind kind)
+{
+    if (open_ && current_.last + 1 == first && current_.kind == kind) {
+        current_.last = last;
+        return;
+    }
+    Finish();
+    if (stopped_)
+        return;
+    current_ = {first, last, kind};
+    open_ = true;
+}
+
+void ODiffRangeBuilder::Finish()
+{
+    if (open_ && !stopped_)
+        stopped_ = !sink_(current_);
+    open_ = false;
+}
+
+void ODiffRangeBuilder::Feed(const uint8_t* pa, const uint8_t* pb, Address at, Address n, DiffKind kind)
+{
+    if (stopped_ || (!pa && !pb))
+        return;
+    Address i = 0;
+    while (!stopped_) {
+        i = FirstDifference(pa, pb, i, n);
+        if (i >= n)
+            return;
+        const Address j = FirstAgreement(pa, pb, i, n);
+        Add(at + i, at + j - 1, kind);
+        i = j;
+    }
+}
+
 void OImageCompare::Walk(Address from, const std::function<bool(const DiffRange&)>& sink) const
 {
     const Window wa = WindowOf(a_), wb = WindowOf(b_);
     // The windows' edges cut the walk into pieces inside one, both or neither.
     std::array<Address, 5> cuts{from, wa.start, wa.end, wb.start, wb.end};
     std::sort(cuts.begin(), cuts.end());
-    RangeBuilder builder(sink);
+    ODiffRangeBuilder builder(sink);
     for (size_t c = 0; c + 1 < cuts.size() && !builder.Stopped(); ++c) {
         const Address first = std::max(cuts[c], from), end = cuts[c + 1];
         if (first >= end)
@@ -123,7 +107,7 @@ void OImageCompare::Walk(Address from, const std::function<bool(const DiffRange&
                 if (!builder.Stopped()) {
                     Address offset = 0;
                     b_.ForEachSpan(at, n, [&](const uint8_t* pb, Address m) {
-                        builder.Scan(pa ? pa + offset : nullptr, pb, at + offset, m, DiffKind::Both);
+                        builder.Feed(pa ? pa + offset : nullptr, pb, at + offset, m, DiffKind::Both);
                         offset += m;
                     });
                 }
@@ -136,12 +120,12 @@ void OImageCompare::Walk(Address from, const std::function<bool(const DiffRange&
             only.ForEachSpan(first, end - first, [&](const uint8_t* p, Address n) {
                 // A missing byte reads erased: only bytes other than 0xFF differ.
                 if (p)
-                    builder.Scan(inA ? p : nullptr, inA ? nullptr : p, at, n, kind);
+                    builder.Feed(inA ? p : nullptr, inA ? nullptr : p, at, n, kind);
                 at += n;
             });
         }
     }
-    builder.Close();
+    builder.Finish();
 }
 
 std::optional<DiffRange> OImageCompare::Next(Address from) const

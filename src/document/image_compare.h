@@ -37,6 +37,27 @@ struct DiffRange {
     bool operator==(const DiffRange&) const = default;
 };
 
+// Joins the differing stretches of two sides, fed lowest address first, into
+// ranges and hands each to the sink once it is closed (by an equal byte, a
+// change of kind or Finish). Stops feeding once the sink answers false.
+class ODiffRangeBuilder {
+public:
+    explicit ODiffRangeBuilder(const std::function<bool(const DiffRange&)>& sink) : sink_(sink) {}
+
+    bool Stopped() const { return stopped_; }
+    // n bytes from `at` of each side; null reads as erased.
+    void Feed(const uint8_t* a, const uint8_t* b, Address at, Address n, DiffKind kind);
+    void Finish();
+
+private:
+    void Add(Address first, Address last, DiffKind kind);
+
+    const std::function<bool(const DiffRange&)>& sink_;
+    DiffRange current_;
+    bool open_ = false;
+    bool stopped_ = false;
+};
+
 class OImageCompare : public OByteMarks {
 public:
     // Compares the buffers with their windows as they stand at each call.

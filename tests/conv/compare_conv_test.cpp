@@ -55,6 +55,8 @@ TEST(CompareConvTest, ExitStatusesAndLines)
     dir.Write("a.int", IntelOf(image));
     dir.Write("b.int", IntelOf(changed));
     dir.Write("erased.bin", image + std::string(40, '\xFF'));
+    dir.Write("changed.bin", changed);
+    dir.Write("long.bin", image + std::string("\x00\xFF\x01", 3));
     dir.Write("b.txt", IntelOf(changed));
     dir.Write("junk.int", "this is not Intel HEX\n");
     struct Case {
@@ -65,6 +67,13 @@ TEST(CompareConvTest, ExitStatusesAndLines)
     const Case cases[] = {
         {"--compare a.bin a.int", 0, ""},
         {"--compare a.int erased.bin", 0, ""},
+        {"--compare a.bin erased.bin", 0, ""},
+        // Binary files are compared straight from the files, except with -v.
+        {"--compare changed.bin long.bin", 1,
+         "00000002-00000003 (2 bytes)\n00000008-00000008 (1 bytes)\n0000000a-0000000a (1 bytes)\n"},
+        {"-v --compare changed.bin long.bin", 1,
+         "00000002-00000003 (2 bytes)\n  A: 33 44\n  B: 03 04\n00000008-00000008 (1 bytes)\n  A: --\n  B: 00\n"
+         "0000000a-0000000a (1 bytes)\n  A: --\n  B: 01\n4 bytes differ in 3 ranges\n"},
         {"--compare a.bin b.int", 1, "00000002-00000003 (2 bytes)\n"},
         {"-v --compare a.int b.int", 1,
          "00000002-00000003 (2 bytes)\n  A: 03 04\n  B: 33 44\n2 bytes differ in 1 ranges\n"},

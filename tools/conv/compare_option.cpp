@@ -5,8 +5,14 @@
 #include "document/buffer_document.h"
 #include "document/image_compare.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <tuple>
+#include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -53,6 +59,47 @@ void PrintBytes(const OImageCompare& compare, int side, const DiffRange& range)
     std::fputc('\n', stdout);
 }
 
+// The size of a file that will be read as a binary image: a regular file of
+// the binary type, not empty and within the address space; -1 otherwise.
+Address BinaryImageSize(const std::string& path, const std::string& key)
+{
+    struct stat status {};
+    if (FormatFromKey(key) != ffBinary || ::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return -1;
+    return status.st_size > 0 && status.st_size <= ODataBuffer::AddressLimit ? Address(status.st_size) : -1;
+}
+
+// Two binary images hold the files' bytes from address 0 on: they are
+// compared straight from the files a piece at a time, as cmp does, with no
+// image built in memory. Status 2 when a file could not be read to its end.
+int CompareBinaryFiles(const ConvOptions& options, Address sizeA, Address sizeB,
+                       const std::function<bool(const DiffRange&)>& sink)
+{
+    constexpr Address kPiece = 1 << 20;
+    const std::unique_ptr<FILE, int (*)(FILE*)> a(std::fopen(options.input.c_str(), "rb"), std::fclose);
+    const std::unique_ptr<FILE, int (*)(FILE*)> b(std::fopen(options.output.c_str(), "rb"), std::fclose);
+    std::vector<uint8_t> bytesA(kPiece), bytesB(kPiece);
+    ODiffRangeBuilder builder(sink);
+    for (Address at = 0; at < std::max(sizeA, sizeB) && !builder.Stopped(); at += kPiece) {
+        const Address na = std::clamp<Address>(sizeA - at, 0, kPiece), nb = std::clamp<Address>(sizeB - at, 0, kPiece);
+        for (const auto& [file, bytes, n, path] : {std::tuple(a.get(), bytesA.data(), na, &options.input),
+                                                   std::tuple(b.get(), bytesB.data(), nb, &options.output)})
+            if (n > 0 && (!file || std::fread(bytes, 1, size_t(n), file) != size_t(n))) {
+                std::fflush(stdout);
+                std::fprintf(stderr, "dravel-conv: %s: read error\n", path->c_str());
+                return 2;
+            }
+        const Address common = std::min(na, nb);
+        builder.Feed(bytesA.data(), bytesB.data(), at, common, DiffKind::Both);
+        if (na > common)
+            builder.Feed(bytesA.data() + common, nullptr, at + common, na - common, DiffKind::OnlyA);
+        if (nb > common)
+            builder.Feed(nullptr, bytesB.data() + common, at + common, nb - common, DiffKind::OnlyB);
+    }
+    builder.Finish();
+    return 0;
+}
+
 }  // namespace
 
 std::string CheckCompareOptions(ConvOptions& options, const std::map<std::string, std::string>& given, int names)
@@ -74,29 +121,42 @@ std::string CheckCompareOptions(ConvOptions& options, const std::map<std::string
 
 int RunCompare(const ConvOptions& options, DocumentHost& host, const int& reported)
 {
-    const std::unique_ptr<OBufferDocument> a = Load(host, reported, options.input, options.inKey, options.force);
-    if (!a)
-        return 2;
-    const std::unique_ptr<OBufferDocument> b = Load(host, reported, options.output, options.inKeyB, options.force);
-    if (!b)
-        return 2;
-
     // Lines leave as they are found, so a long list streams into a pipe.
     static char buffer[1 << 16];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
-    const OImageCompare compare(a->Data(), b->Data());
     Address ranges = 0, bytes = 0;
-    compare.Walk(0, [&](const DiffRange& range) {
+    const OImageCompare* compare = nullptr;
+    const std::function<bool(const DiffRange&)> print = [&](const DiffRange& range) {
         ++ranges;
         bytes += range.Count();
         std::printf("%08llx-%08llx (%lld bytes)\n", static_cast<unsigned long long>(range.first),
                     static_cast<unsigned long long>(range.last), static_cast<long long>(range.Count()));
-        if (options.verbose) {
-            PrintBytes(compare, 0, range);
-            PrintBytes(compare, 1, range);
+        if (compare) {
+            PrintBytes(*compare, 0, range);
+            PrintBytes(*compare, 1, range);
         }
         return true;
-    });
+    };
+
+    const Address sizeA = BinaryImageSize(options.input, options.inKey);
+    const Address sizeB = BinaryImageSize(options.output, options.inKeyB);
+    if (!options.verbose && sizeA > 0 && sizeB > 0) {
+        if (const int status = CompareBinaryFiles(options, sizeA, sizeB, print); status != 0)
+            return status;
+    } else {
+        const std::unique_ptr<OBufferDocument> a = Load(host, reported, options.input, options.inKey, options.force);
+        if (!a)
+            return 2;
+        const std::unique_ptr<OBufferDocument> b =
+            Load(host, reported, options.output, options.inKeyB, options.force);
+        if (!b)
+            return 2;
+        const OImageCompare images(a->Data(), b->Data());
+        if (options.verbose)
+            compare = &images;
+        images.Walk(0, print);
+        compare = nullptr;
+    }
     if (options.verbose && ranges > 0)
         std::printf("%lld bytes differ in %lld ranges\n", static_cast<long long>(bytes),
                     static_cast<long long>(ranges));
