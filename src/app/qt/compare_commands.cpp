@@ -223,8 +223,19 @@ void TCompareCommands::Edited()
     ShowStatus();
 }
 
+bool TCompareCommands::Busy() const
+{
+    return (viewA_ && viewA_->Document().IsBusy()) || (viewB_ && viewB_->Document().IsBusy());
+}
+
 void TCompareCommands::CountSlice()
 {
+    // A document that is loading or editing is counted once it is done.
+    if (Busy()) {
+        counter_.stop();
+        stale_.start();
+        return;
+    }
     if (!index_ || index_->Advance(kSliceRanges))
         counter_.stop();
     ShowStatus();
@@ -232,7 +243,7 @@ void TCompareCommands::CountSlice()
 
 void TCompareCommands::Jump(bool forward)
 {
-    if (!Active())
+    if (!Active() || viewA_->RefuseWhileBusy() || viewB_->RefuseWhileBusy())
         return;
     if (stale_.isActive()) {
         stale_.stop();

@@ -71,6 +71,7 @@ private:
     void Follow(OBufferView* from);
     void Edited();
     void CountSlice();
+    bool Busy() const;
     void ShowStatus();
 
     TTovikApp& app_;
