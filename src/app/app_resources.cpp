@@ -89,7 +89,6 @@ const std::vector<Accelerator>& Accelerators()
         {"Shift+Ins", CmPaste}, {"Ctrl+V", CmPaste},      {"Ctrl+Del", CmClearAll},
         {"Ctrl+Z", CmUndo},     {"Alt+Backspace", CmUndo}, {"Ctrl+A", CmSelectAll},
         {"Ctrl+F", CmFind},     {"F3", CmFindNext},
-        {"F8", CmNextDifference}, {"Shift+F8", CmPreviousDifference},
     };
     return table;
 }
@@ -100,6 +99,15 @@ const std::vector<Accelerator>& DesktopAccelerators()
         {"Ctrl+N", CmFileNew},      {"Ctrl+O", CmFileOpen},  {"Ctrl+S", CmFileSave},
         {"Ctrl+Shift+S", CmFileSaveAs}, {"Ctrl+W", CmFileClose}, {"Ctrl+F4", CmFileClose},
         {"Ctrl+P", CmFilePrint},    {"Ctrl+Shift+C", CmCopyHexText}, {"Ctrl+Shift+V", CmPasteHexText},
+    };
+    return table;
+}
+
+const std::vector<Accelerator>& AddedAccelerators()
+{
+    static const std::vector<Accelerator> table{
+        {"F8", CmNextDifference},
+        {"Shift+F8", CmPreviousDifference},
     };
     return table;
 }
