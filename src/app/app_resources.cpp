@@ -55,6 +55,10 @@ const std::vector<MenuPopup>& MainMenu()
              {"&Tile", CmTile, false},
              {"Arrange &Icons", CmArrangeIcons, false},
              {"C&lose All", CmCloseChildren, false},
+             separator,
+             {"Co&mpare with...", CmCompare, true},
+             {"Next &difference\tF8", CmNextDifference, true},
+             {"P&revious difference\tShift+F8", CmPreviousDifference, true},
          }},
         {"&Help",
          {
@@ -99,6 +103,15 @@ const std::vector<Accelerator>& DesktopAccelerators()
         {"Ctrl+N", CmFileNew},      {"Ctrl+O", CmFileOpen},  {"Ctrl+S", CmFileSave},
         {"Ctrl+Shift+S", CmFileSaveAs}, {"Ctrl+W", CmFileClose}, {"Ctrl+F4", CmFileClose},
         {"Ctrl+P", CmFilePrint},    {"Ctrl+Shift+C", CmCopyHexText}, {"Ctrl+Shift+V", CmPasteHexText},
+    };
+    return table;
+}
+
+const std::vector<Accelerator>& AddedAccelerators()
+{
+    static const std::vector<Accelerator> table{
+        {"F8", CmNextDifference},
+        {"Shift+F8", CmPreviousDifference},
     };
     return table;
 }
@@ -152,6 +165,9 @@ std::string_view CommandHint(int id)
         {CmCascade, "Cascades open windows"},
         {CmArrangeIcons, "Arranges iconic windows along bottom"},
         {CmCloseChildren, "Closes all open windows"},
+        {CmCompare, "Compares the active document with another image, side by side"},
+        {CmNextDifference, "Moves both compared documents to the next difference"},
+        {CmPreviousDifference, "Moves both compared documents to the previous difference"},
     };
     for (const auto& [hintId, text] : hints)
         if (hintId == id)

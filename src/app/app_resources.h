@@ -20,6 +20,9 @@ enum CommandId : int {
     CmSwapBytes = 242,
     CmCopyHexText = 254,
     CmPasteHexText = 255,
+    CmCompare = 260,
+    CmNextDifference = 261,
+    CmPreviousDifference = 262,
     CmHelpContents = 2001,
     CmHelpUsing = 2002,
     CmHelpAbout = 2009,
@@ -79,6 +82,8 @@ const std::vector<Accelerator>& Accelerators();
 // The usual keys of a Linux desktop, beside table 100: new, open, save,
 // save as, close, print.
 const std::vector<Accelerator>& DesktopAccelerators();
+// Keys of the commands added beside the original ones (compare mode).
+const std::vector<Accelerator>& AddedAccelerators();
 
 // Toolbar positions left to right; 0 stands for a separator 6 pixels wide.
 const std::vector<int>& ToolbarLayout();

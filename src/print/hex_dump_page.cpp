@@ -125,5 +125,24 @@ void OHexDumpPage::DrawRows(Address firstRow)
         if (m > skipped)
             device_.Text(Trunc(asciiX + skipped * charWidth_), y,
                          std::string_view(ascii + skipped, size_t(m - skipped)), true);
+        if (marks_)
+            DrawMarks(row, y, hex, hexEnd, ascii, m, skipped);
+    }
+}
+
+void OHexDumpPage::DrawMarks(int64_t row, int32_t y, const char* hex, int32_t hexEnd, const char* ascii,
+                             int32_t asciiEnd, int32_t skipped)
+{
+    const uint16_t marks = marks_->RowMarks(row * OBufferDocument::kBytesPerRow);
+    const double hexX = left_ + 10 * charWidth_, asciiX = left_ + 59 * charWidth_;
+    for (int32_t i = skipped; i < OBufferDocument::kBytesPerRow && marks; ++i) {
+        if (!(marks & (1u << i)))
+            continue;
+        if (3 * i + 2 <= hexEnd)
+            device_.MarkedText(Trunc(hexX + 3 * i * charWidth_), y, Trunc(2 * charWidth_ + 0.5),
+                               std::string_view(hex + 3 * i, 2));
+        if (i < asciiEnd)
+            device_.MarkedText(Trunc(asciiX + i * charWidth_), y, Trunc(charWidth_ + 0.5),
+                               std::string_view(ascii + i, 1));
     }
 }

@@ -7,6 +7,7 @@
 // and draws what it is told.
 
 #include "buffer/address.h"
+#include "document/byte_marks.h"
 
 #include <cstdint>
 #include <string>
@@ -61,6 +62,13 @@ public:
     virtual OPageFontMetrics SelectFont(int32_t height) = 0;
     virtual int32_t TextWidth(std::string_view text) = 0;
     virtual void Text(int32_t x, int32_t y, std::string_view text, bool rowBytes) = 0;
+    // Row bytes drawn marked over the cells `Text` drew them in; devices
+    // that cannot mark draw them again plainly.
+    virtual void MarkedText(int32_t x, int32_t y, int32_t width, std::string_view text)
+    {
+        (void)width;
+        Text(x, y, text, true);
+    }
     virtual void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) = 0;
     // The logo scaled into the rectangle.
     virtual void Logo(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
@@ -85,6 +93,8 @@ public:
     // Draws the page the setup's from page names; false, drawing nothing,
     // when not one line fits.
     bool DrawPage();
+    // Bytes drawn marked on the page; none by default.
+    void SetMarks(const OByteMarks* marks) { marks_ = marks; }
 
     int32_t FontHeight() const { return fontHeight_; }
     int32_t LineHeight() const { return lineHeight_; }
@@ -103,12 +113,15 @@ public:
 
 private:
     void DrawRows(Address firstRow);
+    void DrawMarks(int64_t row, int32_t y, const char* hex, int32_t hexEnd, const char* ascii, int32_t asciiEnd,
+                   int32_t skipped);
 
     OPageDevice& device_;
     OBufferDocument& document_;
     int32_t pageWidth_;
     int32_t pageHeight_;
     OPrintSetup& setup_;
+    const OByteMarks* marks_ = nullptr;
     bool canBlit_ = true;
     int32_t fontHeight_ = kLargestFont;
     int32_t lineHeight_ = 0;

@@ -3,6 +3,8 @@
 
 #include "checksum_option.h"
 
+#include "compare_option.h"
+
 #include "app/doc_templates.h"
 #include "formats/ffc_out.h"
 #include "offset_option.h"
@@ -90,19 +92,20 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             return {};
         }
         if (arg == "--in-key" || arg == "--out-key" || arg == "--record-size" || arg == "--srec-type" ||
-            arg == "--line-end" || arg == "--offset") {
+            arg == "--line-end" || arg == "--offset" || arg == "--in-key-b") {
             const std::string option(arg);
             if (i + 1 >= argc)
-                return option == "--in-key" || option == "--out-key" ? "a key is missing"
-                                                                     : option + " needs a value";
+                return option == "--in-key" || option == "--out-key" || option == "--in-key-b"
+                           ? "a key is missing"
+                           : option + " needs a value";
             const std::string value = argv[++i];
             auto [it, fresh] = given.emplace(option, value);
             if (!fresh && it->second != value)
                 return "contradictory options " + option + " " + it->second + " and " + option + " " + value;
-            if (option == "--in-key" || option == "--out-key") {
+            if (option == "--in-key" || option == "--out-key" || option == "--in-key-b") {
                 if (!value.empty() && TemplateForKey(value) < 0)
                     return "unknown key \"" + value + "\"";
-                (option == "--in-key" ? options.inKey : options.outKey) = value;
+                (option == "--in-key" ? options.inKey : option == "--out-key" ? options.outKey : options.inKeyB) = value;
             } else if (option == "--record-size") {
                 if (!ParseRecordSize(value, options.recordSize))
                     return "--record-size takes a number of bytes from 1, not \"" + value + "\"";
@@ -132,6 +135,8 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
                 return problem;
         } else if (arg == "--info") {
             options.info = true;
+        } else if (arg == "--compare") {
+            options.compare = true;
         } else if (arg == "--force") {
             options.force = true;
         } else if (arg == "--verbose" || arg == "-v") {
@@ -145,6 +150,15 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             names.emplace_back(arg);
         }
     }
+    if (options.compare) {
+        if (names.size() == 2) {
+            options.input = names[0];
+            options.output = names[1];
+        }
+        return CheckCompareOptions(options, given, static_cast<int>(names.size()));
+    }
+    if (given.count("--in-key-b"))
+        return "--in-key-b goes only with --compare";
     if (options.checksumList)
         return {};
     if (names.size() > 2 && !options.interleave)

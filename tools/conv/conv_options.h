@@ -19,6 +19,9 @@ struct ConvOptions {
     std::string outKey;
     bool help = false;
     bool info = false;
+    // Compare input with output (then a second input) instead of converting.
+    bool compare = false;
+    std::string inKeyB;
     bool verbose = false;
     bool force = false;
     // 0: the format's own (32).

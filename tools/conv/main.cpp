@@ -4,6 +4,7 @@
 #include "app/binary_size.h"
 #include "checksum_option.h"
 #include "combine_option.h"
+#include "compare_option.h"
 #include "conv_options.h"
 #include "document/buffer_document.h"
 #include "document/document_host.h"
@@ -20,6 +21,7 @@ constexpr const char* kUsage =
     "       dravel-conv [options] --info INPUT\n"
     "       dravel-conv --checksum ALG[:FIRST-LAST] ... INPUT\n"
     "       dravel-conv [options] --interleave LANE0 LANE1 [LANE2 LANE3] OUTPUT\n"
+    "       dravel-conv [options] --compare A B\n"
     "\n"
     "Reads INPUT and writes its whole address window to OUTPUT. The format of\n"
     "each file follows its name as in the editor's file types (*.s?f Motorola,\n"
@@ -79,6 +81,13 @@ constexpr const char* kUsage =
     "  --overlap P     where both hold written bytes: error (the default; the\n"
     "                  ranges are listed and nothing is written), keep the\n"
     "                  earlier bytes, or replace them with the later\n"
+    "  --compare       compare the images of A and B, each file recognised on\n"
+    "                  its own: one line FIRST-LAST (N bytes) per range where\n"
+    "                  they differ (erased 0xFF bytes equal unwritten ones);\n"
+    "                  with -v also the first 16 bytes of each range from A\n"
+    "                  and B (-- where the file has no byte) and a total.\n"
+    "                  Exit status 0 equal, 1 different, 2 trouble, as cmp\n"
+    "  --in-key-b KEY  read B as this file type (--in-key applies to both)\n"
     "  --help          show this text\n"
     "\n"
     "Messages go to standard error; errors in INPUT name its line, as in\n"
@@ -164,6 +173,8 @@ int main(int argc, char** argv)
     const std::string& output = options.output;
 
     ConsoleHost host;
+    if (options.compare)
+        return RunCompare(options, host, host.reported);
     // No settings file: the sum check stays off and is counted on request.
     OBufferDocument document(host, std::string(), options.inKey);
     document.SetLoadOffset(options.offset);

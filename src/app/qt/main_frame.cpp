@@ -124,7 +124,7 @@ void TDecoratedMDIFrame::BuildMenus(std::function<void(int)> command)
     // Shift+Del never reaches a view as a plain Delete, and the menus show
     // the resource's own texts with no second key name after them.
     commandHandler = command;
-    for (const auto* table : {&Accelerators(), &DesktopAccelerators()})
+    for (const auto* table : {&Accelerators(), &DesktopAccelerators(), &AddedAccelerators()})
         for (const Accelerator& accelerator : *table) {
             auto* shortcut = new QShortcut(
                 QKeySequence(QString::fromLatin1(accelerator.keys.data(), qsizetype(accelerator.keys.size()))), this);

@@ -9,6 +9,7 @@
 #include "app/program_paths.h"
 #include "app/window_layout.h"
 #include "app/qt/about_dlg.h"
+#include "app/qt/compare_commands.h"
 #include "app/qt/doc_manager.h"
 #include "app/qt/find_commands.h"
 #include "app/qt/help_window.h"
@@ -136,6 +137,8 @@ void TTovikApp::BuildMainFrame()
 {
     auto* client = new TTovikMDIClient(this);
     ClientArea = client;
+    if (!compare)
+        compare = new TCompareCommands(*this);
     frame = new TDecoratedMDIFrame(QString::fromLatin1(ApplicationName), client);
     frame->BuildMenus([this](int id) { Command(id); });
     frame->canClose = [this] {
@@ -336,6 +339,13 @@ void TTovikApp::updateCommandStates()
         enable(id, view && view->CommandEnabled(id));
     for (int id : {CmFind, CmFindNext, CmChecksum, CmSplitLanes, CmSwapBytes})
         enable(id, view != nullptr);
+    enable(CmCompare, view != nullptr || compare->Active());
+    for (int id : {CmNextDifference, CmPreviousDifference})
+        enable(id, compare->Active());
+    if (QAction* action = frame->Action(CmCompare)) {
+        action->setCheckable(true);
+        action->setChecked(compare->Active());
+    }
     // Printing needs a printer object that reports no error; finding out
     // makes one.
     if (document && !AppPrinter)
@@ -382,6 +392,9 @@ void TTovikApp::Command(int id)
     case CmFind: ClientArea->Find().CmFind(); break;
     case CmChecksum: RunChecksumCommand(activeView()); break;
     case CmFindNext: ClientArea->Find().CmFindNext(); break;
+    case CmCompare: compare->CmCompare(); break;
+    case CmNextDifference: compare->CmNextDifference(); break;
+    case CmPreviousDifference: compare->CmPreviousDifference(); break;
     case CmCascade: arrangeChildren(false); break;
     case CmTile: arrangeChildren(true); break;
     case CmArrangeIcons: {

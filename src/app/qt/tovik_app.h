@@ -19,6 +19,7 @@ class OBufferDocument;
 class OBufferView;
 class OHelpWindow;
 class OTovikDocManager;
+class TCompareCommands;
 class QAction;
 class QMdiSubWindow;
 class QPrinter;
@@ -64,6 +65,7 @@ public:
 
     TDecoratedMDIFrame* MainWindow() const { return frame; }
     OTovikDocManager* DocManager() const { return docManager; }
+    TCompareCommands* Compare() const { return compare; }
     TRecentFiles& RecentFiles() { return recentFiles; }
     OHelpWindow* HelpWindow();
     std::vector<TTovikMDIChild*> Children() const;
@@ -103,6 +105,7 @@ private:
     static inline TTovikApp* instance = nullptr;
     TRecentFiles recentFiles;
     OTovikDocManager* docManager = nullptr;
+    TCompareCommands* compare = nullptr;
     QPointer<TDecoratedMDIFrame> frame;
     QPointer<OHelpWindow> helpWindow;
     std::vector<QAction*> recentActions;

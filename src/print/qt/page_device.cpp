@@ -84,6 +84,7 @@ OPageFontMetrics OQtPageDevice::SelectFont(int32_t height)
     font_.setHintingPreference(QFont::PreferNoHinting);
     const QFontMetricsF metrics(font_);
     ascent_ = metrics.ascent();
+    lineHeight_ = metrics.height();
     if (painter_)
         painter_->setFont(font_);
     return {int32_t(std::lround(metrics.height())),
@@ -110,6 +111,21 @@ void OQtPageDevice::Text(int32_t x, int32_t y, std::string_view text, bool rowBy
     }
     painter_->setPen(Qt::black);
     painter_->drawText(QPointF(x, y + ascent_), s);
+}
+
+void OQtPageDevice::MarkedText(int32_t x, int32_t y, int32_t width, std::string_view text)
+{
+    if (!painter_)
+        return;
+    // A light tint that a black-and-white printer turns into a grey the
+    // bold digits still stand out on.
+    painter_->fillRect(QRectF(x, y, width, lineHeight_), QColor(0xFF, 0xD0, 0x8A));
+    painter_->save();
+    QFont bold = font_;
+    bold.setBold(true);
+    painter_->setFont(bold);
+    Text(x, y, text, true);
+    painter_->restore();
 }
 
 void OQtPageDevice::Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2)

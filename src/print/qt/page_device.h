@@ -34,6 +34,7 @@ public:
     OPageFontMetrics SelectFont(int32_t height) override;
     int32_t TextWidth(std::string_view text) override;
     void Text(int32_t x, int32_t y, std::string_view text, bool rowBytes) override;
+    void MarkedText(int32_t x, int32_t y, int32_t width, std::string_view text) override;
     void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override;
     void Logo(int32_t x, int32_t y, int32_t width, int32_t height) override;
 
@@ -45,4 +46,5 @@ private:
     QString family_;
     QFont font_;
     double ascent_ = 0;
+    double lineHeight_ = 0;
 };

@@ -28,7 +28,10 @@ bool TApxPrintout::PrintPage(QPainter& painter, const OPageDeviceFigures& figure
     // The page is drawn in the view's font family, as the rows on screen.
     OQtPageDevice device(&painter, figures, view_->Painter().Font().family());
     const QSize size = LogicalPageSize(figures);
-    const bool drawn = OHexDumpPage(device, view_->Document(), size.width(), size.height(), setup_).DrawPage();
+    OHexDumpPage dump(device, view_->Document(), size.width(), size.height(), setup_);
+    // Bytes the view marks (a comparison's differences) are marked on paper too.
+    dump.SetMarks(view_->Painter().Marks());
+    const bool drawn = dump.DrawPage();
     setup_.fromPage = from;
     setup_.toPage = to;
     if (!drawn && !reported_) {

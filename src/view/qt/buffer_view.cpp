@@ -311,6 +311,11 @@ void OBufferView::ApplyDamage(bool atOnce)
         panel_->SetCursor(model_.Cursor);
     if (damage.cursorNotice)
         emit cursorNotice(model_.Cursor);
+    if (shownTop_ != model_.TopRow || shownCursor_ != model_.Cursor) {
+        shownTop_ = model_.TopRow;
+        shownCursor_ = model_.Cursor;
+        emit placeChanged();
+    }
 }
 
 void OBufferView::UpdatePanel()
@@ -387,6 +392,8 @@ void OBufferView::keyPressEvent(QKeyEvent* event)
     }
     caretOn_ = true;
     ApplyDamage();
+    if (typed || key == OViewModel::Key::Delete || key == OViewModel::Key::Backspace)
+        emit edited();
     if (handled || typed)
         event->accept();
     else

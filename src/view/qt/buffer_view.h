@@ -119,6 +119,10 @@ signals:
     // The cursor moved or the buffer changed size: what the information panel
     // shows.
     void cursorNotice(qint64 address);
+    // The top row or the cursor moved.
+    void placeChanged();
+    // A key or a command may have changed the bytes.
+    void edited();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -168,6 +172,8 @@ private:
     bool adjustingHeader_ = false;
     bool caretOn_ = true;
     QRegion marks_;
+    int32_t shownTop_ = -1;
+    int32_t shownCursor_ = -1;
     QBasicTimer blinkTimer_;
     QBasicTimer dragTimer_;
     QElapsedTimer dragClock_;

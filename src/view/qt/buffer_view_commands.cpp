@@ -104,6 +104,7 @@ bool OBufferView::Command(int id)
     case kCmClearAll: commands_.ClearAll(); break;
     }
     ApplyDamage();
+    emit edited();
     return true;
 }
 

@@ -26,6 +26,8 @@ OViewPainter::OViewPainter()
 void OViewPainter::SetFont(const QFont& font)
 {
     font_ = font;
+    boldFont_ = font;
+    boldFont_.setBold(true);
     const QFontMetrics metrics(font_);
     charW_ = std::max(1, metrics.averageCharWidth());
     rowHeight_ = std::max(1, metrics.height());
@@ -110,7 +112,41 @@ void OViewPainter::PaintRow(QPainter& painter, OViewModel& model, Address row)
     };
     drawRuns(plan_.hexRuns, plan_.hexRunCount, plan_.hex.data(), false);
     drawRuns(plan_.asciiRuns, plan_.asciiRunCount, plan_.ascii.data(), true);
+    if (marks_)
+        PaintMarkedCells(painter, model);
     painter.setPen(colours_.text);
+}
+
+void OViewPainter::PaintMarkedCells(QPainter& painter, const OViewModel& model)
+{
+    const uint16_t marks = marks_->RowMarks(Address(plan_.row) * OViewModel::kBytesPerRow);
+    if (!marks)
+        return;
+    const int y = plan_.y;
+    const int baseline = y + ascent_;
+    painter.save();
+    painter.setFont(boldFont_);
+    const auto cell = [&](int x, const char* text, int count, bool selected, bool byteText) {
+        painter.fillRect(QRect(x, y, count * charW_, rowHeight_), selected ? colours_.highlight : QColor(kMarkedCell));
+        painter.setPen(selected ? colours_.highlightedText : QColor(Qt::black));
+        for (int c = 0; c < count; ++c) {
+            const uint8_t b = uint8_t(text[c]);
+            const QChar ch = byteText ? QChar(AnsiToUnicode(b)) : QChar(char16_t(b));
+            painter.drawText(QPoint(x + c * charW_, baseline), QString(ch));
+        }
+    };
+    const int32_t rowAddress = plan_.row * OViewModel::kBytesPerRow;
+    for (int32_t i = plan_.skip; i < OViewModel::kBytesPerRow; ++i) {
+        if (!(marks & (1u << i)))
+            continue;
+        const bool selected = model.IsSelected(rowAddress + i);
+        const int32_t hexCount = std::min(2, plan_.hexLength - 3 * i);
+        if (hexCount > 0)
+            cell(model.HexX + 3 * i * charW_, plan_.hex.data() + 3 * i, hexCount, selected, false);
+        if (i < plan_.asciiLength)
+            cell(model.AsciiX + i * charW_, plan_.ascii.data() + i, 1, selected, true);
+    }
+    painter.restore();
 }
 
 void OViewPainter::PaintRows(QPainter& painter, OViewModel& model, const QRect& clip,

@@ -4,6 +4,7 @@
 // grid glyph by glyph, so the text lines up with the caret and the selection
 // whatever the font's fractional advances are.
 
+#include "document/byte_marks.h"
 #include "view/view_model.h"
 
 #include <QColor>
@@ -39,6 +40,13 @@ public:
     int CharW() const { return charW_; }
     int RowHeight() const { return rowHeight_; }
 
+    // Marked bytes (the differences of a comparison) are drawn bold, dark on
+    // a light amber cell, which stays apart from the selection and greys
+    // readably on paper. None by default.
+    static constexpr QRgb kMarkedCell = 0xFFFFD08A;
+    void SetMarks(const OByteMarks* marks) { marks_ = marks; }
+    const OByteMarks* Marks() const { return marks_; }
+
     void SetColours(const ViewColours& colours) { colours_ = colours; }
     const ViewColours& Colours() const { return colours_; }
 
@@ -57,8 +65,12 @@ public:
 private:
     void DrawText(QPainter& painter, const char* text, int32_t count, int32_t x, int32_t y,
                   bool byteText);
+    // Draws the marked bytes of the row just laid out over its cells.
+    void PaintMarkedCells(QPainter& painter, const OViewModel& model);
 
     QFont font_;
+    QFont boldFont_;
+    const OByteMarks* marks_ = nullptr;
     QRawFont rawFont_;
     int charW_ = 8;
     int rowHeight_ = 16;

@@ -223,8 +223,9 @@ private slots:
     {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<int>("id");
-        for (const Accelerator& accelerator : Accelerators())
-            QTest::newRow(accelerator.keys.data()) << QString::fromLatin1(accelerator.keys.data()) << accelerator.id;
+        for (const auto* table : {&Accelerators(), &AddedAccelerators()})
+            for (const Accelerator& accelerator : *table)
+                QTest::newRow(accelerator.keys.data()) << QString::fromLatin1(accelerator.keys.data()) << accelerator.id;
         // The usual keys of a Linux desktop, beside the table's.
         QTest::newRow("Ctrl+N") << "Ctrl+N" << int(CmFileNew);
         QTest::newRow("Ctrl+O") << "Ctrl+O" << int(CmFileOpen);
