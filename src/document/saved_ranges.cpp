@@ -95,8 +95,9 @@ std::vector<SavedRange> FindSavedRanges(const ODataBuffer& data)
 void MarkGaps(const ODataBuffer& data, Address first, Address count, std::vector<uint8_t>& gap)
 {
     gap.assign(static_cast<size_t>(std::max<Address>(count, 0)), 0);
-    const Address start = data.Start();
-    const Address end = start + data.Size();
+    // A save writes the window's first and last bytes whatever they hold.
+    const Address start = data.Start() + 1;
+    const Address end = data.Start() + data.Size() - 1;
     // A run reaching into the asked stretch from outside it is judged whole,
     // so look a run's length beyond both ends.
     const Address from = std::max(start, first - kLongestSavedErasedRun);

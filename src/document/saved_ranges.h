@@ -22,7 +22,8 @@ constexpr Address kLongestSavedErasedRun = 10;
 std::vector<OBufferDocument::SavedRange> FindSavedRanges(const ODataBuffer& data);
 
 // For each of the `count` addresses from `first`, whether it lies in a gap:
-// a run of more than kLongestSavedErasedRun erased bytes inside the window.
+// a run of more than kLongestSavedErasedRun erased bytes between the
+// window's first and last bytes, which a save always writes.
 // `gap` gets `count` entries (1 in a gap, else 0).
 void MarkGaps(const ODataBuffer& data, Address first, Address count, std::vector<uint8_t>& gap);
 
