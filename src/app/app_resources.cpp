@@ -53,6 +53,8 @@ const std::vector<MenuPopup>& MainMenu()
              {"&Tile", CmTile, false},
              {"Arrange &Icons", CmArrangeIcons, false},
              {"C&lose All", CmCloseChildren, false},
+             separator,
+             {"&Ranges", CmRangesPane, false},
          }},
         {"&Help",
          {
@@ -74,6 +76,9 @@ const MenuPopup& BufferMenu()
                                      {"&Resize buffer...", CmResizeBuffer, false},
                                      separator,
                                      {"&Position cursor...", CmPositionCursor, false},
+                                     separator,
+                                     {"&Next range\tAlt+PgDown", CmNextRange, false},
+                                     {"Pre&vious range\tAlt+PgUp", CmPreviousRange, false},
                                  }};
     return popup;
 }
@@ -85,6 +90,7 @@ const std::vector<Accelerator>& Accelerators()
         {"Shift+Ins", CmPaste}, {"Ctrl+V", CmPaste},      {"Ctrl+Del", CmClearAll},
         {"Ctrl+Z", CmUndo},     {"Alt+Backspace", CmUndo}, {"Ctrl+A", CmSelectAll},
         {"Ctrl+F", CmFind},     {"F3", CmFindNext},
+        {"Alt+PgDown", CmNextRange}, {"Alt+PgUp", CmPreviousRange},
     };
     return table;
 }
@@ -144,6 +150,9 @@ std::string_view CommandHint(int id)
         {CmCascade, "Cascades open windows"},
         {CmArrangeIcons, "Arranges iconic windows along bottom"},
         {CmCloseChildren, "Closes all open windows"},
+        {CmNextRange, "Moves the cursor to the start of the next address range"},
+        {CmPreviousRange, "Moves the cursor to the start of the previous address range"},
+        {CmRangesPane, "Shows or hides the list of the address ranges a save writes"},
     };
     for (const auto& [hintId, text] : hints)
         if (hintId == id)

@@ -16,6 +16,10 @@ enum CommandId : int {
     CmSettings = 206,
     CmCopyHexText = 254,
     CmPasteHexText = 255,
+    // The ranges of a sparse image: jumps between them and their pane.
+    CmNextRange = 270,
+    CmPreviousRange = 271,
+    CmRangesPane = 272,
     CmHelpContents = 2001,
     CmHelpUsing = 2002,
     CmHelpAbout = 2009,

@@ -14,6 +14,8 @@
 #include "app/qt/main_frame.h"
 #include "app/qt/options_dlg.h"
 #include "app/qt/mdi_windows.h"
+#include "app/qt/range_commands.h"
+#include <QDockWidget>
 #include "app/qt/shell_services.h"
 #include "app/qt/window_list.h"
 #include "dialogs/qt/dialog_services.h"
@@ -164,7 +166,11 @@ void TTovikApp::BuildMainFrame()
     // The list shows what the settings file holds now: another instance
     // may have changed it since.
     connect(frame->FileMenu(), &QMenu::aboutToShow, this, [this] { rebuildRecentMenu(); });
-    connect(client, &QMdiArea::subWindowActivated, this, [this] { updateCommandStates(); });
+    ranges = new TRangeCommands(frame, IniFilePath);
+    connect(client, &QMdiArea::subWindowActivated, this, [this] {
+        ranges->SetView(activeView());
+        updateCommandStates();
+    });
     // Menus show the states of the moment they open.
     for (QMenu* menu : frame->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
@@ -332,8 +338,12 @@ void TTovikApp::updateCommandStates()
     for (int id : {CmInsert, CmFillSelection, CmSetSelection, CmResizeBuffer, CmSelectAll, CmPositionCursor,
                    CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmCopyHexText, CmPasteHexText})
         enable(id, view && view->CommandEnabled(id));
-    for (int id : {CmFind, CmFindNext})
+    for (int id : {CmFind, CmFindNext, CmNextRange, CmPreviousRange})
         enable(id, view != nullptr);
+    if (QAction* action = frame->Action(CmRangesPane)) {
+        action->setCheckable(true);
+        action->setChecked(ranges && ranges->Pane()->isVisible());
+    }
     // Printing needs a printer object that reports no error; finding out
     // makes one.
     if (document && !AppPrinter)
@@ -370,6 +380,9 @@ void TTovikApp::Command(int id)
     case CmSettings: EditSettings(frame, docManager, this, IniFilePath, FontFilePath); break;
     case CmFind: ClientArea->Find().CmFind(); break;
     case CmFindNext: ClientArea->Find().CmFindNext(); break;
+    case CmNextRange:
+    case CmPreviousRange: ranges->Jump(activeView(), id == CmNextRange); break;
+    case CmRangesPane: ranges->TogglePane(); break;
     case CmCascade: arrangeChildren(false); break;
     case CmTile: arrangeChildren(true); break;
     case CmArrangeIcons: {
