@@ -76,7 +76,7 @@ void BM_CountRanges(benchmark::State& state)
     Setup& s = Shared();
     size_t count = 0;
     for (auto _ : state)
-        count = FindSavedRanges(s.doc->Data()).size();
+        count = s.doc->SavedRanges().size();
     state.counters["ranges"] = double(count);
 }
 

@@ -18,7 +18,7 @@ std::string PrepareExport(OBufferDocument& document, FileFormat format, std::str
     bool changed = false;
     nameStorage = CArrayName(stem, &changed);
     options.arrayName = nameStorage;
-    options.singleRange = FindSavedRanges(document.Data()).size() == 1;
+    options.singleRange = document.SavedRanges().size() == 1;
     if (!changed || stem.empty())
         return {};
     return "array name \"" + std::string(stem) + "\" is not a C identifier; written as " + nameStorage;

@@ -11,14 +11,6 @@ namespace {
 constexpr uint8_t kErased = 0xFF;
 using SavedRange = OBufferDocument::SavedRange;
 
-SavedRange MakeRange(Address first, Address last)
-{
-    SavedRange range;
-    range.first = static_cast<decltype(range.first)>(first);
-    range.last = static_cast<decltype(range.last)>(last);
-    return range;
-}
-
 // The number of erased bytes at the front of bytes[0..n), eight at a time.
 Address ErasedPrefix(const uint8_t* bytes, Address n)
 {
@@ -64,33 +56,6 @@ void WalkBytes(const ODataBuffer& data, Address from, Address count, Written wri
     });
 }
 } // namespace
-
-std::vector<SavedRange> FindSavedRanges(const ODataBuffer& data)
-{
-    std::vector<SavedRange> ranges;
-    const Address start = data.Start();
-    const Address size = data.Size();
-    if (size <= 0)
-        return ranges;
-    ranges.push_back(MakeRange(start, start));
-    Address run = 0;
-    WalkBytes(
-        data, start + 1, size - 1,
-        [&](Address at, Address n) {
-            if (run > kLongestSavedErasedRun)
-                ranges.push_back(MakeRange(at, at + n - 1));
-            else
-                ranges.back().last = static_cast<decltype(ranges.back().last)>(at + n - 1);
-            run = 0;
-        },
-        [&](Address, Address n) { run += n; });
-    // A trailing erased run is skipped up to the window's last byte.
-    if (run == 1)
-        ranges.back().last = static_cast<decltype(ranges.back().last)>(start + size - 1);
-    else if (run > 1)
-        ranges.push_back(MakeRange(start + size - 1, start + size - 1));
-    return ranges;
-}
 
 void MarkGaps(const ODataBuffer& data, Address first, Address count, std::vector<uint8_t>& gap)
 {

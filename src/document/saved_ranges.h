@@ -1,8 +1,8 @@
 #pragma once
-// The address ranges a save writes, found from the stored bytes without
-// reading the never-written ones, and the places where erased padding lies:
-// the ranges pane, the range jumps, the muted gap colour and the export
-// formats that name their ranges all work from these.
+// Around the address ranges a save writes (OBufferDocument::SavedRanges):
+// the places where erased padding lies, found from the stored bytes without
+// reading the never-written ones, the ranges' lines and the jumps between
+// them, for the ranges pane, the range jumps and the muted gap colour.
 
 #include "buffer/address.h"
 #include "document/buffer_document.h"
@@ -15,11 +15,6 @@ class ODataBuffer;
 
 // Runs of more than this many erased bytes are gaps a save skips.
 constexpr Address kLongestSavedErasedRun = 10;
-
-// What OBufferDocument::SavedRanges gives, in time that follows the bytes
-// written: lowest first; the window's first and last bytes always belong to
-// a range.
-std::vector<OBufferDocument::SavedRange> FindSavedRanges(const ODataBuffer& data);
 
 // For each of the `count` addresses from `first`, whether it lies in a gap:
 // a run of more than kLongestSavedErasedRun erased bytes between the

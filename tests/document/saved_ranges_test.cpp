@@ -25,19 +25,13 @@ std::vector<uint8_t> Patterned(unsigned seed, size_t size)
 }
 } // namespace
 
-TEST_F(DocumentTest, SavedRangesFromSpansAgreeWithTheByteWalk)
+TEST_F(DocumentTest, GapsAreWhatLiesBetweenTheSavedRanges)
 {
     for (unsigned seed = 1; seed <= 12; ++seed) {
         const std::vector<uint8_t> bytes = Patterned(seed, 2000 + seed * 3700);
         auto doc = LoadBytes(bytes);
         SCOPED_TRACE(seed);
-        const std::vector<Range> walked = doc->SavedRanges();
-        const std::vector<Range> found = FindSavedRanges(doc->Data());
-        ASSERT_EQ(found.size(), walked.size());
-        for (size_t i = 0; i < found.size(); ++i) {
-            EXPECT_EQ(found[i].first, walked[i].first);
-            EXPECT_EQ(found[i].last, walked[i].last);
-        }
+        const std::vector<Range> found = doc->SavedRanges();
         // Up to the erased tail, which a save skips whatever its length, a
         // gap is exactly what lies between two ranges.
         std::vector<uint8_t> gap;

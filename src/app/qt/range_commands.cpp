@@ -138,7 +138,7 @@ void TRangeCommands::Recount()
         return;
     }
     stale_ = false;
-    std::vector<OBufferDocument::SavedRange> fresh = FindSavedRanges(view_->Document().Data());
+    std::vector<OBufferDocument::SavedRange> fresh = view_->Document().SavedRanges();
     const int mark = RangeIndexAt(fresh, view_->Model().Cursor);
     const auto& old = model_->ranges;
     const bool same = fresh.size() == old.size() &&
