@@ -6,14 +6,14 @@ set(CPACK_PACKAGE_NAME dravel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Dravel 97 developers <dravel@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor and converter for PROM programmer data files")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "editor and converter for PROM programmer data files
- Dravel 97 opens Intel HEX, Motorola S-record, Tektronix, Signetics, ASCII
- HEX, RCA development, plain hex, TI-TXT and binary files, shows every byte
- at its address in a sparse address space, edits them, prints hex dumps and
- saves in the same or another format; it also writes C arrays, Verilog
- $readmemh images and Intel MIF files.
- .
- dravel-conv converts and inspects the same files from scripts.")
+# The summary is the synopsis; this is the body, each line indented by cpack.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Dravel 97 opens Intel HEX, Motorola S-record, Tektronix, Signetics, ASCII
+HEX, RCA development, plain hex, TI-TXT and binary files, shows every byte
+at its address in a sparse address space, edits them, prints hex dumps and
+saves in the same or another format; it also writes C arrays, Verilog
+memory images and Intel MIF files.
+
+dravel-conv converts and inspects the same files from scripts.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
