@@ -58,7 +58,8 @@ const std::vector<MenuPopup>& MainMenu()
              separator,
              {"Co&mpare with...", CmCompare, true},
              {"Next &difference\tF8", CmNextDifference, true},
-             {"P&revious difference\tShift+F8", CmPreviousDifference, true},
+             {"Pre&vious difference\tShift+F8", CmPreviousDifference, true},
+             {"&Ranges", CmRangesPane, false},
          }},
         {"&Help",
          {
@@ -82,6 +83,9 @@ const MenuPopup& BufferMenu()
                                      {"S&wap bytes...", CmSwapBytes, false},
                                      separator,
                                      {"&Position cursor...", CmPositionCursor, false},
+                                     separator,
+                                     {"&Next range\tAlt+PgDown", CmNextRange, false},
+                                     {"Pre&vious range\tAlt+PgUp", CmPreviousRange, false},
                                  }};
     return popup;
 }
@@ -93,6 +97,7 @@ const std::vector<Accelerator>& Accelerators()
         {"Shift+Ins", CmPaste}, {"Ctrl+V", CmPaste},      {"Ctrl+Del", CmClearAll},
         {"Ctrl+Z", CmUndo},     {"Alt+Backspace", CmUndo}, {"Ctrl+A", CmSelectAll},
         {"Ctrl+F", CmFind},     {"F3", CmFindNext},
+        {"Alt+PgDown", CmNextRange}, {"Alt+PgUp", CmPreviousRange},
     };
     return table;
 }
@@ -168,6 +173,9 @@ std::string_view CommandHint(int id)
         {CmCompare, "Compares the active document with another image, side by side"},
         {CmNextDifference, "Moves both compared documents to the next difference"},
         {CmPreviousDifference, "Moves both compared documents to the previous difference"},
+        {CmNextRange, "Moves the cursor to the start of the next address range"},
+        {CmPreviousRange, "Moves the cursor to the start of the previous address range"},
+        {CmRangesPane, "Shows or hides the list of the address ranges a save writes"},
     };
     for (const auto& [hintId, text] : hints)
         if (hintId == id)

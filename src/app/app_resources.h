@@ -23,6 +23,10 @@ enum CommandId : int {
     CmCompare = 260,
     CmNextDifference = 261,
     CmPreviousDifference = 262,
+    // The ranges of a sparse image: jumps between them and their pane.
+    CmNextRange = 270,
+    CmPreviousRange = 271,
+    CmRangesPane = 272,
     CmHelpContents = 2001,
     CmHelpUsing = 2002,
     CmHelpAbout = 2009,

@@ -9,7 +9,11 @@ const DocTemplateInfo kDocTemplates[kDocTemplateCount] = {
     {"Signetics", "*.sig", "sig"},
     {"HEX Files", "*.hex", "hex"},
     {"RCA Development", "*.mcd", "mcd"},
+    {"TI-TXT", "*.tix", "tix"},
     {"All files", "*.*", ""},
+    {"C array", "*.c", "c"},
+    {"Verilog memory", "*.vmem", "vmem"},
+    {"Intel MIF", "*.mif", "mif"},
 };
 
 namespace {
@@ -71,10 +75,18 @@ bool FilterMatches(std::string_view filter, std::string_view fileName)
 
 int MatchTemplate(std::string_view fileName)
 {
-    for (size_t i = 0; i < kDocTemplateCount; ++i)
+    for (size_t i = 0; i < kReadableTemplateCount; ++i)
         if (FilterMatches(kDocTemplates[i].filter, fileName))
             return static_cast<int>(i);
     return -1;
+}
+
+int MatchSaveTemplate(std::string_view fileName)
+{
+    for (size_t i = kReadableTemplateCount; i < kDocTemplateCount; ++i)
+        if (FilterMatches(kDocTemplates[i].filter, fileName))
+            return static_cast<int>(i);
+    return MatchTemplate(fileName);
 }
 
 int TemplateForKey(std::string_view key)

@@ -14,17 +14,24 @@ struct DocTemplateInfo {
     const char* defaultExtension;  // the format key; "" for All files
 };
 
-constexpr size_t kDocTemplateCount = 9;
+constexpr size_t kDocTemplateCount = 13;
 extern const DocTemplateInfo kDocTemplates[kDocTemplateCount];
+// "All files" ends the types that can be opened; the ones after it are
+// written only (Save As, the converter's output).
+constexpr int kAllFilesTemplate = 9;
+constexpr size_t kReadableTemplateCount = kAllFilesTemplate + 1;
 
 // True when any ";"-separated pattern of `filter` matches the last path
 // component of `fileName` (name part and extension each, ignoring case; "*"
 // takes the rest of its part, "?" exactly one character).
 bool FilterMatches(std::string_view filter, std::string_view fileName);
 
-// Index of the first template whose filter matches `fileName`; -1 when none
-// does (a name without a last component).
+// Index of the first template that can be opened whose filter matches
+// `fileName`; -1 when none does (a name without a last component).
 int MatchTemplate(std::string_view fileName);
+
+// MatchTemplate for a file to be written: the written-only types first.
+int MatchSaveTemplate(std::string_view fileName);
 
 // Index of the template with this default extension (ignoring case); -1 when none.
 int TemplateForKey(std::string_view key);

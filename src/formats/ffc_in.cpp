@@ -54,6 +54,9 @@ bool DecodeHex16(const unsigned char* p, uint8_t* dest, uint32_t& sum)
 OFFCIn::OFFCIn(InStream& stream, std::string_view key)
     : stream_(stream), source_(&stream), keyFormat_(FormatFromKey(key))
 {
+    // A key of a format that is only written names nothing to read.
+    if (IsExportOnly(keyFormat_))
+        keyFormat_ = ffUnknown;
     active_ = DetectFormat();
     ResetReadingState();
     source_ = &stream_;
@@ -132,7 +135,7 @@ FileFormat OFFCIn::DetectFormat()
         if (done)
             return f;
     }
-    for (FileFormat candidate : {ffMotorola, ffIntel, ffAsciiHex, ffTektronix, ffSignetics, ffRca, ffPlainHex}) {
+    for (FileFormat candidate : {ffMotorola, ffIntel, ffAsciiHex, ffTektronix, ffSignetics, ffRca, ffPlainHex, ffTiTxt}) {
         FileFormat f = pick(candidate, done);
         if (done)
             return f;
@@ -178,8 +181,8 @@ void OFFCIn::ReadRecord()
     case ffSignetics: ReadSigneticsRecord(*this); break;
     case ffRca: ReadRcaRecord(*this); break;
     case ffPlainHex: ReadPlainHexRecord(*this); break;
-    case ffBinary:
-    case ffUnknown: ReadBinaryRecord(*this); break;
+    case ffTiTxt: ReadTiTxtRecord(*this); break;
+    default: ReadBinaryRecord(*this); break;
     }
     // A reader never hands out more than the record holds.
     if (recordLength_ < 0 || recordLength_ > kRecordCapacity)

@@ -14,6 +14,14 @@ OFFCOut::OFFCOut(OutStream& stream, std::string_view key) : stream_(stream)
 {
     FileFormat f = FormatFromKey(key);
     format_ = (f == ffUnknown) ? ffBinary : f;
+    recordSize_ = recordLimit_ = DefaultRecordSize(format_);
+}
+
+int32_t OFFCOut::DefaultRecordSize(FileFormat format)
+{
+    // The formats for other tools keep the sixteen bytes a line their own
+    // tools write.
+    return format >= ffTiTxt ? 16 : kDefaultRecordLimit;
 }
 
 int32_t OFFCOut::MaxRecordSize(FileFormat format, int srecAddressBytes)
@@ -36,8 +44,12 @@ void OFFCOut::SetOptions(const WriterOptions& options)
 {
     srecAddressBytes_ = std::clamp(options.srecAddressBytes, 2, 4);
     const int32_t limit = std::max<int32_t>(MaxRecordSize(format_, srecAddressBytes_), kDefaultRecordLimit);
-    recordSize_ = options.recordSize > 0 ? std::min(options.recordSize, limit) : kDefaultRecordLimit;
+    recordSize_ = options.recordSize > 0 ? std::min(options.recordSize, limit) : DefaultRecordSize(format_);
     lineEnd_ = options.lineEnd;
+    intelAddressRecord_ = options.intelAddressRecord == 2 ? 2 : 4;
+    arrayName_ = options.arrayName;
+    singleRange_ = options.singleRange;
+    depth_ = options.depth;
     recordLimit_ = recordSize_;
 }
 
@@ -89,6 +101,10 @@ void OFFCOut::FlushRecord()
     case ffSignetics: WriteSigneticsRecord(*this); break;
     case ffRca: WriteRcaRecord(*this); break;
     case ffPlainHex: WritePlainHexRecord(*this); break;
+    case ffTiTxt: WriteTiTxtRecord(*this); break;
+    case ffCArray: WriteCArrayRecord(*this); break;
+    case ffVerilog: WriteVerilogRecord(*this); break;
+    case ffMif: WriteMifRecord(*this); break;
     case ffBinary:
     case ffUnknown: WriteBinaryRecord(*this); break;
     }
@@ -162,4 +178,24 @@ void OFFCOut::WriteHexBytes(const uint8_t* data, int32_t count, RecordChecksum& 
     count = std::clamp<int32_t>(count, 0, sizeof pending_);
     sum.AddBlock(data, count);
     EndLine(AppendHex(BeginLine(2 * sizeof pending_), data, count));
+}
+
+char* OFFCOut::AppendHexSpaced(char* p, const uint8_t* data, int32_t count)
+{
+    // Three characters for every byte value: its digits and a blank.
+    static constexpr auto triples = [] {
+        constexpr char hexDigits[] = "0123456789ABCDEF";
+        std::array<char, 1024> table{};
+        for (int b = 0; b < 256; ++b) {
+            table[4 * b] = hexDigits[b >> 4];
+            table[4 * b + 1] = hexDigits[b & 0x0F];
+            table[4 * b + 2] = ' ';
+        }
+        return table;
+    }();
+    for (int32_t i = 0; i < count; ++i) {
+        std::memcpy(p, &triples[4 * data[i]], 4);
+        p += 3;
+    }
+    return count > 0 ? p - 1 : p;
 }

@@ -18,6 +18,9 @@ public:
     // address bytes of its records.
     static int32_t MaxRecordSize(FileFormat format, int srecAddressBytes = 4);
 
+    // Data bytes a record (or line) of `format` holds unless the options say otherwise.
+    static int32_t DefaultRecordSize(FileFormat format);
+
     // Unknown keys write binary. The caller owns the stream.
     OFFCOut(OutStream& stream, std::string_view key);
     OFFCOut(const OFFCOut&) = delete;
@@ -73,6 +76,12 @@ public:
         return p;
     }
     int SRecordAddressBytes() const { return srecAddressBytes_; }
+    int IntelAddressRecord() const { return intelAddressRecord_; }
+    std::string_view ArrayName() const { return arrayName_; }
+    bool SingleRange() const { return singleRange_; }
+    int64_t Depth() const { return depth_; }
+    // Bytes per record when no record is being written (the options' size).
+    int32_t RecordSize() const { return recordSize_; }
     // Two upper-case hex digits, high nibble first; notes a failed stream.
     void WriteHexByte(uint8_t byte)
     {
@@ -100,6 +109,8 @@ public:
     char* BeginLine(size_t maxSize) { return stream_.Reserve(maxSize); }
     static char* AppendHex(char* p, const uint8_t* data, int32_t count);
     static char* AppendHexSum(char* p, const uint8_t* data, int32_t count, uint32_t& sum);
+    // AppendHex with a blank between the bytes (none after the last).
+    static char* AppendHexSpaced(char* p, const uint8_t* data, int32_t count);
     static char* AppendHexByte(char* p, uint8_t byte)
     {
         static constexpr char digits[] = "0123456789ABCDEF";
@@ -135,6 +146,10 @@ public:
     uint32_t AnnouncedUpper() const { return announcedUpper_; }
     void SetAnnouncedUpper(uint32_t upper) { announcedUpper_ = upper; }
     bool Ending() const { return ending_; }
+    // Where the run of bytes being written without a gap began, for the
+    // formats that name or close each run.
+    int64_t RunStart() const { return runStart_; }
+    void SetRunStart(int64_t address) { runStart_ = address; }
     bool FirstRecord() const { return firstRecord_; }
     void SetFirstRecord(bool value) { firstRecord_ = value; }
 
@@ -148,6 +163,10 @@ private:
     // Bytes that fill a record (the options' record size).
     int32_t recordSize_ = kDefaultRecordLimit;
     int srecAddressBytes_ = 4;
+    int intelAddressRecord_ = 4;
+    std::string_view arrayName_ = "image";
+    bool singleRange_ = false;
+    int64_t depth_ = 0;
     std::string_view lineEnd_;
     int32_t pendingCount_ = 0;
     uint8_t pending_[256] = {};
@@ -155,4 +174,5 @@ private:
     uint32_t announcedUpper_ = 0;
     bool ending_ = false;
     bool firstRecord_ = true;
+    int64_t runStart_ = 0;
 };

@@ -28,6 +28,7 @@ FileFormat FormatFromKey(std::string_view key)
         {"SIG", ffSignetics}, {"S1F", ffMotorola}, {"S2F", ffMotorola}, {"S3F", ffMotorola},
         {"S19", ffMotorola},  {"INT", ffIntel},    {"EXT", ffIntel},    {"AHX", ffAsciiHex},
         {"TEK", ffTektronix}, {"BIN", ffBinary},   {"HEX", ffPlainHex}, {"MCD", ffRca},
+        {"TIX", ffTiTxt},     {"C", ffCArray},     {"VMEM", ffVerilog}, {"MIF", ffMif},
     };
     for (const Entry& e : table)
         if (SameKey(key, e.key))
@@ -46,8 +47,28 @@ const char* FormatName(FileFormat format)
     case ffRca: return "RCA development";
     case ffPlainHex: return "plain hex";
     case ffBinary: return "binary";
+    case ffTiTxt: return "TI-TXT";
+    case ffCArray: return "C array";
+    case ffVerilog: return "Verilog memory";
+    case ffMif: return "Intel MIF";
     default: return "unknown";
     }
+}
+
+std::string CArrayName(std::string_view wanted, bool* changed)
+{
+    std::string name;
+    for (char c : wanted) {
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+        name += ok ? c : '_';
+    }
+    if (name.empty())
+        name = "image";
+    else if (name[0] >= '0' && name[0] <= '9')
+        name.insert(name.begin(), '_');
+    if (changed)
+        *changed = name != wanted;
+    return name;
 }
 
 const char* FlagName(uint32_t flag)

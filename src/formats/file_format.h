@@ -3,6 +3,7 @@
 // reading and writing converters.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 enum FileFormat : int32_t {
@@ -15,7 +16,19 @@ enum FileFormat : int32_t {
     ffPlainHex = 6,
     ffBinary = 7,
     ffUnknown = 8,
+    // Formats beyond the eight of the editor's first release: TI-TXT is read
+    // and written; the rest are written only, for other tools to take in.
+    ffTiTxt = 9,
+    ffCArray = 10,
+    ffVerilog = 11,
+    ffMif = 12,
 };
+
+// True for the formats this program writes but cannot read back.
+constexpr bool IsExportOnly(FileFormat format)
+{
+    return format == ffCArray || format == ffVerilog || format == ffMif;
+}
 
 enum : uint32_t {
     ffcAddressChange = 0x01,
@@ -42,11 +55,26 @@ struct WriterOptions {
     int srecAddressBytes = 4;
     // Every line end, when set ("\r\n" or "\n"); empty keeps each format's own.
     std::string_view lineEnd;
+    // Intel HEX address records: 4 writes extended linear addresses (04),
+    // 2 extended segment addresses (02), which reach 0xFFFFF.
+    int intelAddressRecord = 4;
+    // C array output: the array's name (a C identifier; see CArrayName) and
+    // whether the image is one range, which names the array NAME rather than
+    // NAME_0x1234 after its first address.
+    std::string_view arrayName = "image";
+    bool singleRange = false;
+    // Intel MIF output: the memory's depth in words (the window's end).
+    int64_t depth = 0;
 };
 
 // Maps a format key (a template's default extension) to its format,
 // ignoring case. Unknown keys, the empty one included, give ffUnknown.
 FileFormat FormatFromKey(std::string_view key);
+
+// `wanted` made into a C identifier: characters other than letters, digits
+// and "_" become "_", a leading digit gets a "_" before it, and an empty name
+// becomes "image". `changed` tells whether the result differs.
+std::string CArrayName(std::string_view wanted, bool* changed = nullptr);
 
 // What a format is called in messages ("Intel HEX", "Motorola S-records").
 const char* FormatName(FileFormat format);

@@ -122,20 +122,28 @@ void WriteIntelRecord(OFFCOut& out)
         out.PutLineEnd();
         return;
     }
-    const Address address = out.Address();
-    if (address < 0 || address > kLastIntelAddress) {
+    const Address full = out.Address();
+    if (full < 0 || full > kLastIntelAddress) {
         // No extended address reaches it: the record is dropped and the save
         // reports it.
         out.SetFlag(ffcFormatError);
         return;
     }
-    const uint32_t upper = static_cast<uint32_t>(address) & 0xFFFF0000u;
+    const uint32_t address = static_cast<uint32_t>(full);
+    // Segment records reach 1 MiB: the segment is the address's upper four
+    // bits times 0x1000, so that the offsets stay those of linear addressing.
+    const bool segments = out.IntelAddressRecord() == 2;
+    const uint32_t upper = address & (segments ? 0x000F0000u : 0xFFFF0000u);
+    if (segments && address + static_cast<uint32_t>(out.RecordLimit()) - 1 > 0xFFFFFu)
+        out.SetFlag(ffcFormatError);
     if (upper != out.AnnouncedUpper()) {
+        const uint8_t type = segments ? kExtendedSegment : kExtendedLinear;
+        const uint32_t field = segments ? upper >> 4 : upper >> 16;
         RecordChecksum sum(RecordChecksum::ByteSum);
         sum.Add(0x02);
-        sum.Add(kExtendedLinear);
-        out.PutText(":02000004");
-        out.WriteHexField(upper >> 16, 2, sum);
+        sum.Add(type);
+        out.PutText(segments ? ":02000002" : ":02000004");
+        out.WriteHexField(field, 2, sum);
         out.WriteHexByte(TwosComplement(sum.Value()));
         out.PutLineEnd();
         out.SetAnnouncedUpper(upper);

@@ -30,3 +30,11 @@ void WritePlainHexRecord(OFFCOut& out);
 
 void ReadBinaryRecord(OFFCIn& in);
 void WriteBinaryRecord(OFFCOut& out);
+
+void ReadTiTxtRecord(OFFCIn& in);
+void WriteTiTxtRecord(OFFCOut& out);
+
+// Written only: formats other tools take in.
+void WriteCArrayRecord(OFFCOut& out);
+void WriteVerilogRecord(OFFCOut& out);
+void WriteMifRecord(OFFCOut& out);

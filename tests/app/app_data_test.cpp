@@ -164,13 +164,13 @@ TEST(AppResources, MenusToolbarAndAcceleratorsAreComplete)
     ASSERT_EQ(menu.size(), 6u);
     EXPECT_EQ(menu[0].items.size(), 15u);  // with Split and Merge lanes
     EXPECT_EQ(menu[1].items.size(), 11u);  // with Copy as hex text and Paste hex text
-    EXPECT_EQ(BufferMenu().items.size(), 7u);  // with Checksum and Swap bytes
+    EXPECT_EQ(BufferMenu().items.size(), 9u);  // with Checksum, Swap bytes and the range jumps
     EXPECT_EQ(ToolbarLayout().size(), 24u);
     int buttons = 0;
     for (int id : ToolbarLayout())
         buttons += id != 0;
     EXPECT_EQ(buttons, 18);
-    EXPECT_EQ(Accelerators().size(), 12u);
+    EXPECT_EQ(Accelerators().size(), 14u);
     EXPECT_EQ(CommandHint(CmTile), "");
     EXPECT_EQ(CommandHint(CmExit), "Quits Dravel 97 and prompts to save the documents");
 }

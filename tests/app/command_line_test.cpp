@@ -146,7 +146,7 @@ TEST(CommandLine, NamesReachTheTemplateTheirExtensionAsksFor)
     EXPECT_EQ(MatchTemplate("/d/a.int"), 1);
     EXPECT_EQ(MatchTemplate("/d/a.EXT"), 1);
     EXPECT_EQ(MatchTemplate("/d/a.asc"), 2);
-    EXPECT_EQ(MatchTemplate("/d/x.s19"), 8);
-    EXPECT_EQ(MatchTemplate("/d/noext."), 8);
-    EXPECT_EQ(MatchTemplate("/my dir.s3f/noext"), 8);
+    EXPECT_EQ(MatchTemplate("/d/x.s19"), kAllFilesTemplate);
+    EXPECT_EQ(MatchTemplate("/d/noext."), kAllFilesTemplate);
+    EXPECT_EQ(MatchTemplate("/my dir.s3f/noext"), kAllFilesTemplate);
 }

@@ -6,13 +6,13 @@
 
 TEST(DocTemplatesTest, TableOrderAndKeys)
 {
-    const char* keys[] = {"s3f", "ext", "bin", "ahx", "tek", "sig", "hex", "mcd", ""};
+    const char* keys[] = {"s3f", "ext", "bin", "ahx", "tek", "sig", "hex", "mcd", "tix", "", "c", "vmem", "mif"};
     for (size_t i = 0; i < kDocTemplateCount; ++i)
         EXPECT_EQ(std::string(kDocTemplates[i].defaultExtension), keys[i]);
     EXPECT_STREQ(kDocTemplates[0].description, "Motorola");
-    EXPECT_STREQ(kDocTemplates[8].filter, "*.*");
+    EXPECT_STREQ(kDocTemplates[kAllFilesTemplate].filter, "*.*");
     EXPECT_EQ(TemplateForKey("S3F"), 0);
-    EXPECT_EQ(TemplateForKey(""), 8);
+    EXPECT_EQ(TemplateForKey(""), kAllFilesTemplate);
     EXPECT_EQ(TemplateForKey("s19"), -1);
 }
 
@@ -20,20 +20,20 @@ TEST(DocTemplatesTest, NamesMatchTheFirstFittingTemplate)
 {
     EXPECT_EQ(MatchTemplate("/data/PROG.S3F"), 0);
     EXPECT_EQ(MatchTemplate("a.s1f"), 0);
-    EXPECT_EQ(MatchTemplate("x.s19"), 8);  // the third letter must be f
+    EXPECT_EQ(MatchTemplate("x.s19"), kAllFilesTemplate);  // the third letter must be f
     EXPECT_EQ(MatchTemplate("p.int"), 1);
     EXPECT_EQ(MatchTemplate("p.EXT"), 1);
     EXPECT_EQ(MatchTemplate("rom.asc"), 2);
     EXPECT_EQ(MatchTemplate("rom.ahx"), 3);
     EXPECT_EQ(MatchTemplate("rom.hex"), 6);
     EXPECT_EQ(MatchTemplate("rom.mcd"), 7);
-    EXPECT_EQ(MatchTemplate("notes.txt"), 8);
-    EXPECT_EQ(MatchTemplate("noextension"), 8);
-    EXPECT_EQ(MatchTemplate("trailing."), 8);
-    EXPECT_EQ(MatchTemplate("dir.s3f/file"), 8);  // only the last component counts
+    EXPECT_EQ(MatchTemplate("notes.txt"), kAllFilesTemplate);
+    EXPECT_EQ(MatchTemplate("noextension"), kAllFilesTemplate);
+    EXPECT_EQ(MatchTemplate("trailing."), kAllFilesTemplate);
+    EXPECT_EQ(MatchTemplate("dir.s3f/file"), kAllFilesTemplate);  // only the last component counts
     EXPECT_EQ(MatchTemplate("a.b.hex"), 6);
     EXPECT_EQ(MatchTemplate("folder/"), -1);
-    EXPECT_EQ(MatchTemplate("x.s3fx"), 8);
+    EXPECT_EQ(MatchTemplate("x.s3fx"), kAllFilesTemplate);
 }
 
 TEST(DocTemplatesTest, PatternParts)
@@ -44,4 +44,16 @@ TEST(DocTemplatesTest, PatternParts)
     EXPECT_FALSE(FilterMatches("*.bin", "a.bi"));
     EXPECT_TRUE(FilterMatches("*.a;*.b", "z.B"));
     EXPECT_FALSE(FilterMatches("", "z.b"));
+}
+
+TEST(DocTemplatesTest, WrittenOnlyTypesAreChosenForSavingOnly)
+{
+    EXPECT_EQ(MatchTemplate("fw.tix"), 8);
+    EXPECT_EQ(MatchSaveTemplate("fw.tix"), 8);
+    EXPECT_EQ(MatchTemplate("fw.c"), kAllFilesTemplate);
+    EXPECT_EQ(MatchSaveTemplate("fw.C"), 10);
+    EXPECT_EQ(MatchSaveTemplate("rom.vmem"), 11);
+    EXPECT_EQ(MatchSaveTemplate("rom.mif"), 12);
+    EXPECT_EQ(MatchSaveTemplate("rom.int"), 1);
+    EXPECT_EQ(MatchSaveTemplate("notes.txt"), kAllFilesTemplate);
 }

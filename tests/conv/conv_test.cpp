@@ -102,6 +102,11 @@ TEST(ConvTest, OptionCases)
          "contradictory options --record-size 8 and --record-size 16"},
         {"--record-size 8 --record-size 8 --line-end lf in.int o.ext", 0, ""},
         {"--srec-type 2 --record-size 251 --line-end crlf in.int o.s3f", 0, ""},
+        {"--ihex-type 02 in.int o.s3f", 2, "--ihex-type applies to Intel HEX output, not Motorola S-records"},
+        {"--ihex-type 03 in.int o.ext", 2, "--ihex-type takes 02, 04 or auto"},
+        {"--in-key c in.int o.ext", 2, "--in-key c: C array is written, not read"},
+        {"--ihex-type 02 --line-end lf in.int o.ext", 0, ""},
+        {"--record-size 8 in.int o.vmem", 0, ""},
         {"--help", 0, ""},
     };
     const char* outputs[] = {"o.bin", "o.ext", "o.s3f"};
@@ -118,6 +123,47 @@ TEST(ConvTest, OptionCases)
         }
     }
     EXPECT_NE(Conv(dir, "--help").out.find("--srec-type"), std::string::npos);
+}
+
+// The keys of the newer formats follow the output's name too; a name that
+// is no C identifier is made one and said.
+TEST(ConvTest, NewerFormatsByNameWithTheirNotices)
+{
+    TempDir dir;
+    dir.Write("in.int", Intel(0x100, {1, 2, 3}) + ":020000040010EA\r\n" + Intel(0x0000, {4}) + ":00000001FF\r\n");
+    ConvRun run = Conv(dir, "in.int rom-v2.c");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("dravel-conv: array name \"rom-v2\" is not a C identifier; written as rom_v2"),
+              std::string::npos);
+    const std::string c = ReadFileBytes(dir.File("rom-v2.c"));
+    EXPECT_NE(c.find("const unsigned char rom_v2_0x0100[] = {\n    0x01, 0x02, 0x03,\n};"), std::string::npos);
+    EXPECT_NE(c.find("#define rom_v2_0x100000_LENGTH 1\n"), std::string::npos);
+
+    EXPECT_EQ(Conv(dir, "in.int out.tix").status, 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("out.tix")), "@0100\r\n01 02 03\r\n@100000\r\n04\r\nq\r\n");
+    run = Conv(dir, "-v --info out.tix");
+    EXPECT_NE(run.out.find("format: TI-TXT"), std::string::npos);
+    EXPECT_EQ(Conv(dir, "in.int out.mif").status, 0);
+    EXPECT_NE(ReadFileBytes(dir.File("out.mif")).find("DEPTH = 1048577;"), std::string::npos);
+
+    // auto takes segments while they reach; 02 refuses what they cannot.
+    dir.Write("seg.int", ":020000040001F9\r\n" + Intel(0x2345, {4}) + ":00000001FF\r\n");
+    EXPECT_EQ(Conv(dir, "--ihex-type auto seg.int seg.ext").status, 0);
+    EXPECT_NE(ReadFileBytes(dir.File("seg.ext")).find(":020000021000EC\r\n"), std::string::npos);
+    run = Conv(dir, "--ihex-type 02 in.int seg2.ext");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("--ihex-type 02 cannot hold the highest address 00100000 (of in.int)"), std::string::npos);
+    EXPECT_EQ(Conv(dir, "--ihex-type auto in.int lin.ext").status, 0);
+    EXPECT_NE(ReadFileBytes(dir.File("lin.ext")).find(":020000040010EA\r\n"), std::string::npos);
+
+    // A missing q is a Format Error with its place.
+    std::string text = "@1000\n";
+    for (int i = 0; i < 12; ++i)
+        text += "01 02\n";
+    dir.Write("cut.tix", text);
+    run = Conv(dir, "cut.tix cut.bin");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("dravel-conv: cut.tix:14: Format Error"), std::string::npos) << run.err;
 }
 
 TEST(ConvTest, InfoPrintsOneLineAndWithVerboseTheFormatAndRanges)

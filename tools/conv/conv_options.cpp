@@ -16,9 +16,9 @@
 
 namespace {
 // The key of the file type a name belongs to; All files when none fits.
-std::string KeyForName(const std::string& name)
+std::string KeyForName(const std::string& name, bool output)
 {
-    int index = MatchTemplate(name);
+    int index = output ? MatchSaveTemplate(name) : MatchTemplate(name);
     return index < 0 ? std::string() : kDocTemplates[index].defaultExtension;
 }
 
@@ -54,12 +54,14 @@ std::string CheckWriterOptions(const ConvOptions& options, const std::map<std::s
     const FileFormat format = OutputFormat(options);
     const bool records = given.count("--record-size") != 0;
     if (options.report) {
-        for (const char* option : {"--record-size", "--srec-type", "--line-end"})
+        for (const char* option : {"--record-size", "--srec-type", "--line-end", "--ihex-type"})
             if (given.count(option))
                 return std::string(options.info ? "--info" : "--checksum without OUTPUT") + " writes nothing; " +
                        option + " does not go with it";
         return {};
     }
+    if (given.count("--ihex-type") && format != ffIntel)
+        return std::string("--ihex-type applies to Intel HEX output, not ") + FormatName(format);
     if (given.count("--srec-type") && format != ffMotorola)
         return std::string("--srec-type applies to Motorola S-record output, not ") + FormatName(format);
     if (format == ffBinary && (records || given.count("--line-end")))
@@ -92,7 +94,7 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             return {};
         }
         if (arg == "--in-key" || arg == "--out-key" || arg == "--record-size" || arg == "--srec-type" ||
-            arg == "--line-end" || arg == "--offset" || arg == "--in-key-b") {
+            arg == "--line-end" || arg == "--offset" || arg == "--in-key-b" || arg == "--ihex-type") {
             const std::string option(arg);
             if (i + 1 >= argc)
                 return option == "--in-key" || option == "--out-key" || option == "--in-key-b"
@@ -105,6 +107,8 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             if (option == "--in-key" || option == "--out-key" || option == "--in-key-b") {
                 if (!value.empty() && TemplateForKey(value) < 0)
                     return "unknown key \"" + value + "\"";
+                if (option == "--in-key" && IsExportOnly(FormatFromKey(value)))
+                    return "--in-key " + value + ": " + FormatName(FormatFromKey(value)) + " is written, not read";
                 (option == "--in-key" ? options.inKey : option == "--out-key" ? options.outKey : options.inKeyB) = value;
             } else if (option == "--record-size") {
                 if (!ParseRecordSize(value, options.recordSize))
@@ -120,6 +124,13 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
                     options.srecType = value[0] - '0';
                 else
                     return "--srec-type takes auto, 1, 2 or 3, not \"" + value + "\"";
+            } else if (option == "--ihex-type") {
+                if (value == "auto")
+                    options.ihexType = 0;
+                else if (value == "02" || value == "04")
+                    options.ihexType = value[1] - '0';
+                else
+                    return "--ihex-type takes 02, 04 or auto, not \"" + value + "\"";
             } else {
                 if (value == "crlf")
                     options.lineEnd = "\r\n";
@@ -177,10 +188,22 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
     if (!options.report)
         options.output = names.back();
     if (!given.count("--in-key"))
-        options.inKey = KeyForName(options.input);
+        options.inKey = KeyForName(options.input, false);
     if (!options.report && !given.count("--out-key"))
-        options.outKey = KeyForName(options.output);
+        options.outKey = KeyForName(options.output, true);
     return CheckWriterOptions(options, given);
+}
+
+std::string ChooseIntelAddressRecord(const ConvOptions& options, uint32_t highest, int& record)
+{
+    constexpr uint32_t kSegmentReach = 0xFFFFF;
+    record = options.ihexType == 0 ? (highest <= kSegmentReach ? 2 : 4) : options.ihexType == 2 ? 2 : 4;
+    if (record == 2 && highest > kSegmentReach) {
+        char address[16];
+        std::snprintf(address, sizeof address, "%08lx", static_cast<unsigned long>(highest));
+        return std::string("--ihex-type 02 cannot hold the highest address ") + address;
+    }
+    return {};
 }
 
 std::string ChooseSRecordAddressBytes(const ConvOptions& options, Address highest, int& addressBytes)

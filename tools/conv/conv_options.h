@@ -54,11 +54,17 @@ struct ConvOptions {
     int swap = 0;
     // lanes 0: no --split.
     LaneShape split{0, 1};
+    // Intel address records: 0 auto, 2 or 4 those records; -1 not given (04).
+    int ihexType = -1;
 };
 
 // Reads the arguments (without the program name) into `options`; returns
 // the problem of a wrong command line, empty when it is right.
 std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& options);
+
+// The Intel address record (2 or 4) to write when the highest address
+// written is `highest`; returns the usage problem when 02 cannot reach it.
+std::string ChooseIntelAddressRecord(const ConvOptions& options, uint32_t highest, int& record);
 
 // The address bytes (2, 3 or 4) of the S-records to write when the highest
 // address written is `highest`; returns the usage problem when the asked

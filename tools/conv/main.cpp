@@ -9,6 +9,7 @@
 #include "document/buffer_document.h"
 #include "document/document_host.h"
 #include "offset_option.h"
+#include "document/export_options.h"
 
 #include <cstdio>
 #include <cstring>
@@ -26,8 +27,8 @@ constexpr const char* kUsage =
     "Reads INPUT and writes its whole address window to OUTPUT. The format of\n"
     "each file follows its name as in the editor's file types (*.s?f Motorola,\n"
     "*.int *.ext Intel, *.bin *.exe *.com *.asc binary, *.ahx ASCII HEX, *.tek\n"
-    "Tektronix, *.sig Signetics, *.hex plain hex, *.mcd RCA, anything else\n"
-    "All files); when reading, the file's content is recognised as well. When\n"
+    "Tektronix, *.sig Signetics, *.hex plain hex, *.mcd RCA, *.tix TI-TXT,\n"
+    "anything else All files; OUTPUT also *.c, *.vmem, *.mif); when reading, the file's content is recognised as well. When\n"
     "the name or --in-key names a text format and no format is recognised in\n"
     "the content, nothing is written unless --force (the file is then read as\n"
     "binary).\n"
@@ -36,7 +37,9 @@ constexpr const char* kUsage =
     "Options:\n"
     "  --in-key KEY    read INPUT as the file type with this key\n"
     "  --out-key KEY   write OUTPUT as the file type with this key\n"
-    "                  keys: s3f ext bin ahx tek sig hex mcd, or \"\" for All files\n"
+    "                  keys: s3f ext bin ahx tek sig hex mcd tix, or \"\" for\n"
+    "                  All files; for OUTPUT only also c (C array), vmem\n"
+    "                  (Verilog $readmemh) and mif (Intel MIF, 8-bit words)\n"
     "  --offset N      add N to every address read from INPUT: decimal, or hex\n"
     "                  after 0x, negative after -; a byte that would land\n"
     "                  outside 0 to ffffffff stops reading with Format Error\n"
@@ -50,14 +53,20 @@ constexpr const char* kUsage =
     "  --force         write OUTPUT even when reading INPUT or writing OUTPUT\n"
     "                  reported errors (otherwise OUTPUT is left as it was),\n"
     "                  and a binary OUTPUT of more than 256 MiB\n"
-    "  --record-size N data bytes per record (per line for ASCII HEX, RCA and\n"
-    "                  plain hex); default 32, at most 255 (S3 250, S2 251,\n"
+    "  --record-size N data bytes per record (per line for ASCII HEX, RCA,\n"
+    "                  plain hex, tix, c, vmem and mif); default 32 (16 for\n"
+    "                  tix, c, vmem and mif), at most 255 (S3 250, S2 251,\n"
     "                  S1 252); not for binary output\n"
     "  --srec-type T   Motorola output only: 3 (the default) writes S3 records\n"
     "                  and S7, 2 writes S2 and S8, 1 writes S1 and S9; auto\n"
     "                  takes the smallest type that holds the highest address\n"
+    "  --ihex-type T   Intel output only: 04 (the default) writes extended\n"
+    "                  linear address records, 02 extended segment address\n"
+    "                  records (up to address fffff); auto takes 02 when it\n"
+    "                  reaches the highest address, else 04\n"
     "  --line-end E    crlf or lf for every line; by default each format's own\n"
-    "                  (CR LF; LF for Signetics and the Tektronix end record)\n"
+    "                  (CR LF; LF for Signetics, the Tektronix end record and\n"
+    "                  the c, vmem and mif output)\n"
     "  --checksum ALG[:FIRST-LAST]\n"
     "                  print \"NAME FIRST-LAST VALUE\" for the checksum ALG over\n"
     "                  FIRST-LAST (hexadecimal, inclusive; default the whole\n"
@@ -232,6 +241,16 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    if (FormatFromKey(options.outKey) == ffIntel) {
+        const std::string problem =
+            ChooseIntelAddressRecord(options, static_cast<uint32_t>(document.End() - 1), writer.intelAddressRecord);
+        if (!problem.empty())
+            return UsageError(problem + " (of " + input + ")");
+    }
+    std::string arrayName;
+    const std::string notice = PrepareExport(document, FormatFromKey(options.outKey), output, writer, arrayName);
+    if (!notice.empty())
+        std::fprintf(stderr, "dravel-conv: %s\n", notice.c_str());
     document.SetWriterOptions(writer);
     document.SetPath(output);
     document.SetSaveAllOrNothing(!options.force);

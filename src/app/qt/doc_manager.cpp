@@ -6,6 +6,7 @@
 #include "app/qt/qt_document_host.h"
 #include "app/qt/shell_services.h"
 #include "document/document_host.h"
+#include "document/export_options.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -24,7 +25,7 @@ OTovikDocManager::~OTovikDocManager() = default;
 int OTovikDocManager::TemplateOf(const OBufferDocument& document)
 {
     const int index = TemplateForKey(document.FormatKey());
-    return index < 0 ? int(kDocTemplateCount) - 1 : index;
+    return index < 0 ? kAllFilesTemplate : index;
 }
 
 OBufferDocument* OTovikDocManager::CreateNewDocument(const std::string& path, int flags)
@@ -162,7 +163,7 @@ bool OTovikDocManager::saveInPlace(OBufferDocument& document)
     Entry* entry = entryOf(document);
     if (entry && !confirmSave(*entry))
         return false;
-    if (!ConfirmBinarySize(document) || !document.Commit(true))
+    if (!ConfirmBinarySize(document) || !Commit(document))
         return false;
     if ((entry = entryOf(document)))
         entry->incomplete.reset();
@@ -197,6 +198,22 @@ bool OTovikDocManager::confirmSave(Entry& entry)
     return true;
 }
 
+bool OTovikDocManager::Commit(OBufferDocument& document)
+{
+    // The formats for other tools learn the array name and the image's
+    // shape before their first line.
+    WriterOptions options;
+    std::string arrayName;
+    const std::string notice =
+        PrepareExport(document, FormatFromKey(document.FormatKey()), document.Path(), options, arrayName);
+    if (!notice.empty())
+        document.Host().MessageBox(notice, document.Title(), mbIconInformation);
+    document.SetWriterOptions(options);
+    const bool saved = document.Commit(true);
+    document.SetWriterOptions(WriterOptions());
+    return saved;
+}
+
 bool OTovikDocManager::CmFileSaveAs()
 {
     OBufferDocument* document = ActiveDocument();
@@ -227,7 +244,7 @@ bool OTovikDocManager::SaveAs(OBufferDocument& document)
             return false;
         }
     }
-    if (!ConfirmBinarySize(document) || !document.Commit(true)) {
+    if (!ConfirmBinarySize(document) || !Commit(document)) {
         // Nothing was written: the document keeps the name and format it had.
         document.SetPath(oldPath);
         document.SetFormatKey(oldKey);

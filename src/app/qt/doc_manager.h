@@ -72,6 +72,9 @@ public:
     void CmFileClose();
 
     bool SaveAs(OBufferDocument& document);
+    // Saves to the document's path, telling the formats for other tools
+    // what they need of the image first.
+    bool Commit(OBufferDocument& document);
     // Asks the document whether it may close; saving it under a new name on
     // the way counts as a rename.
     bool CanClose(OBufferDocument& document);

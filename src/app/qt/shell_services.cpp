@@ -100,10 +100,14 @@ void SetFileDialogHook(FileDialogHook hook)
     fileDialogHook() = std::move(hook);
 }
 
-QStringList TemplateFileFilters()
+QStringList TemplateFileFilters(bool forSaving)
 {
+    // The types that are only written come after All files and are offered
+    // for saving only; the others keep their places in both lists.
     QStringList filters;
-    for (const DocTemplateInfo& info : kDocTemplates) {
+    const size_t count = forSaving ? kDocTemplateCount : kReadableTemplateCount;
+    for (size_t i = 0; i < count; ++i) {
+        const DocTemplateInfo& info = kDocTemplates[i];
         QString patterns = QString::fromLatin1(info.filter);
         patterns.replace(';', ' ');
         filters << QStringLiteral("%1 (%2)").arg(QString::fromLatin1(info.description), patterns);
@@ -114,12 +118,13 @@ QStringList TemplateFileFilters()
 std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, const QString& initialName,
                                         int initialTemplate)
 {
-    const int start = initialTemplate >= 0 && initialTemplate < int(kDocTemplateCount) ? initialTemplate : 0;
+    const int types = kind == FileDialogKind::Save ? int(kDocTemplateCount) : int(kReadableTemplateCount);
+    const int start = initialTemplate >= 0 && initialTemplate < types ? initialTemplate : 0;
     std::optional<FileChoice> choice;
     if (fileDialogHook()) {
         choice = fileDialogHook()(kind, initialName, start);
     } else {
-        const QStringList filters = TemplateFileFilters();
+        const QStringList filters = TemplateFileFilters(kind == FileDialogKind::Save);
         QFileDialog dialog(owner);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         // Wide enough for the size, type and date columns beside the names.

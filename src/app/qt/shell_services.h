@@ -50,4 +50,4 @@ void SetFileDialogHook(FileDialogHook hook);
 int LastFileType();
 
 // "Motorola (*.s?f)", "Intel (*.int *.ext)", ... in template order.
-QStringList TemplateFileFilters();
+QStringList TemplateFileFilters(bool forSaving = false);

@@ -17,6 +17,8 @@
 #include "app/qt/main_frame.h"
 #include "app/qt/options_dlg.h"
 #include "app/qt/mdi_windows.h"
+#include "app/qt/range_commands.h"
+#include <QDockWidget>
 #include "app/qt/shell_services.h"
 #include "app/qt/window_list.h"
 #include "dialogs/qt/dialog_services.h"
@@ -169,7 +171,11 @@ void TTovikApp::BuildMainFrame()
     // The list shows what the settings file holds now: another instance
     // may have changed it since.
     connect(frame->FileMenu(), &QMenu::aboutToShow, this, [this] { rebuildRecentMenu(); });
-    connect(client, &QMdiArea::subWindowActivated, this, [this] { updateCommandStates(); });
+    ranges = new TRangeCommands(frame, IniFilePath);
+    connect(client, &QMdiArea::subWindowActivated, this, [this] {
+        ranges->SetView(activeView());
+        updateCommandStates();
+    });
     // Menus show the states of the moment they open.
     for (QMenu* menu : frame->findChildren<QMenu*>())
         connect(menu, &QMenu::aboutToShow, this, [this] { updateCommandStates(); });
@@ -337,11 +343,15 @@ void TTovikApp::updateCommandStates()
     for (int id : {CmInsert, CmFillSelection, CmSetSelection, CmResizeBuffer, CmSelectAll, CmPositionCursor,
                    CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmCopyHexText, CmPasteHexText})
         enable(id, view && view->CommandEnabled(id));
-    for (int id : {CmFind, CmFindNext, CmChecksum, CmSplitLanes, CmSwapBytes})
+    for (int id : {CmFind, CmFindNext, CmChecksum, CmSplitLanes, CmSwapBytes, CmNextRange, CmPreviousRange})
         enable(id, view != nullptr);
     enable(CmCompare, view != nullptr || compare->Active());
     for (int id : {CmNextDifference, CmPreviousDifference})
         enable(id, compare->Active());
+    if (QAction* action = frame->Action(CmRangesPane)) {
+        action->setCheckable(true);
+        action->setChecked(ranges && ranges->Pane()->isVisible());
+    }
     if (QAction* action = frame->Action(CmCompare)) {
         action->setCheckable(true);
         action->setChecked(compare->Active());
@@ -395,6 +405,9 @@ void TTovikApp::Command(int id)
     case CmCompare: compare->CmCompare(); break;
     case CmNextDifference: compare->CmNextDifference(); break;
     case CmPreviousDifference: compare->CmPreviousDifference(); break;
+    case CmNextRange:
+    case CmPreviousRange: ranges->Jump(activeView(), id == CmNextRange); break;
+    case CmRangesPane: ranges->TogglePane(); break;
     case CmCascade: arrangeChildren(false); break;
     case CmTile: arrangeChildren(true); break;
     case CmArrangeIcons: {

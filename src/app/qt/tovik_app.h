@@ -81,6 +81,9 @@ public:
     int PrintJobs = 0;
     std::vector<std::string> PendingFiles;
 
+    // The Ranges pane and the range jumps.
+    class TRangeCommands* Ranges() const { return ranges; }
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -108,6 +111,7 @@ private:
     TCompareCommands* compare = nullptr;
     QPointer<TDecoratedMDIFrame> frame;
     QPointer<OHelpWindow> helpWindow;
+    class TRangeCommands* ranges = nullptr;
     std::vector<QAction*> recentActions;
     // The paths the recent-file items show, in their order.
     std::vector<std::string> recentShown;

@@ -1,5 +1,6 @@
 #include "view/qt/view_painter.h"
 
+#include "document/saved_ranges.h"
 #include "settings/ansi_chars.h"
 
 #include <QFontMetrics>
@@ -74,9 +75,22 @@ void OViewPainter::DrawText(QPainter& painter, const char* text, int32_t count, 
     painter.drawGlyphRun(QPointF(0, 0), run_);
 }
 
+namespace {
+// Padding is drawn halfway between the text and the background, so that the
+// bytes written stand out from the erased gaps around them.
+QColor MutedColour(const ViewColours& colours)
+{
+    const QColor& t = colours.text;
+    const QColor& w = colours.window;
+    return QColor((t.red() + 2 * w.red()) / 3, (t.green() + 2 * w.green()) / 3, (t.blue() + 2 * w.blue()) / 3);
+}
+} // namespace
+
 void OViewPainter::PaintRow(QPainter& painter, OViewModel& model, Address row)
 {
     model.BuildRow(row, plan_);
+    MarkGaps(model.Document().Data(), Address{row} * OViewModel::kBytesPerRow, OViewModel::kBytesPerRow, gaps_);
+    const bool anyGap = std::find(gaps_.begin(), gaps_.end(), 1) != gaps_.end();
     const int y = plan_.y;
     const int h = rowHeight_;
     const VRect& r = model.RowsRect;
@@ -107,7 +121,24 @@ void OViewPainter::PaintRow(QPainter& painter, OViewModel& model, Address row)
             } else {
                 painter.setPen(colours_.text);
             }
-            DrawText(painter, text + run.first, run.count, run.x, y, byteText);
+            if (run.selected || !anyGap) {
+                DrawText(painter, text + run.first, run.count, run.x, y, byteText);
+                continue;
+            }
+            // Stretches of the run inside and outside gaps, each in its colour;
+            // a hex cell is three characters wide.
+            const int32_t perByte = byteText ? 1 : 3;
+            int32_t from = run.first;
+            const int32_t end = run.first + run.count;
+            while (from < end) {
+                const bool muted = gaps_[from / perByte] != 0;
+                int32_t to = from + 1;
+                while (to < end && (gaps_[to / perByte] != 0) == muted)
+                    ++to;
+                painter.setPen(muted ? MutedColour(colours_) : colours_.text);
+                DrawText(painter, text + from, to - from, run.x + (from - run.first) * charW_, y, byteText);
+                from = to;
+            }
         }
     };
     drawRuns(plan_.hexRuns, plan_.hexRunCount, plan_.hex.data(), false);

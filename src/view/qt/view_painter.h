@@ -15,6 +15,7 @@
 #include <QRegion>
 
 #include <array>
+#include <vector>
 
 class QPainter;
 class QPalette;
@@ -83,4 +84,6 @@ private:
     QGlyphRun run_;
     QList<quint32> indexes_;
     QList<QPointF> positions_;
+    // Per byte of the row being painted: 1 inside an erased gap.
+    std::vector<uint8_t> gaps_;
 };

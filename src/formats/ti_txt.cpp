@@ -1,0 +1,151 @@
+// TI-TXT, the text image of the MSP430 tools: an "@ADDR" line before each
+// run of bytes, data lines of hex bytes separated by blanks (sixteen a line
+// when written), and "q" at the end.
+
+#include "formats/ffc_in.h"
+#include "formats/ffc_out.h"
+#include "formats/record_formats.h"
+
+#include <cstdio>
+
+namespace {
+bool IsBlank(int c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+int DigitValue(int c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// The "@" line: up to eight hex digits, then nothing but blanks.
+void ReadAddressLine(OFFCIn& in)
+{
+    in.Get();
+    uint64_t address = 0;
+    int digits = 0;
+    for (int c = in.Peek(); c >= 0 && !IsBlank(c) && c != '\n'; c = in.Peek()) {
+        const int value = DigitValue(c);
+        if (value < 0) {
+            in.SetFlag(ffcReadError);
+            in.SkipLine();
+            return;
+        }
+        in.Get();
+        address = address * 16 + static_cast<uint64_t>(value);
+        ++digits;
+    }
+    while (IsBlank(in.Peek()))
+        in.Get();
+    const int next = in.Peek();
+    if (digits == 0 || digits > 8 || (next >= 0 && next != '\n')) {
+        in.SetFlag(ffcFormatError);
+        return;
+    }
+    in.SetAddressBase(static_cast<int32_t>(static_cast<uint32_t>(address)));
+    in.SetExpectAddress(false);
+    in.SkipLine();
+}
+} // namespace
+
+void ReadTiTxtRecord(OFFCIn& in)
+{
+    // Lines without bytes keep the running address.
+    in.SetRecord(in.GetAddress(), 0);
+    for (;;) {
+        while (IsBlank(in.Peek()))
+            in.Get();
+        const int c = in.Peek();
+        if (c == '\n') {
+            in.SkipLine();
+            continue;
+        }
+        if (c < 0) {
+            // The end of the file before "q": the image may be cut short.
+            in.SetFlag(ffcFormatError);
+            return;
+        }
+        if (c == '@') {
+            ReadAddressLine(in);
+            return;
+        }
+        if (c == 'q' || c == 'Q') {
+            in.SetFlag(ffcEndOfData);
+            return;
+        }
+        break;
+    }
+    if (in.ExpectAddress()) {
+        // Bytes before any address have no place.
+        in.SetFlag(ffcFormatError);
+        return;
+    }
+
+    const int32_t base = in.AddressBase();
+    uint8_t* data = in.RecordData();
+    int32_t count = 0;
+    // A line longer than a record goes on as the next record from where
+    // this one stopped.
+    while (count < OFFCIn::kRecordCapacity) {
+        while (IsBlank(in.Peek()))
+            in.Get();
+        const int c = in.Peek();
+        if (c < 0 || c == '\n')
+            break;
+        if (c == '@' || c == 'q' || c == 'Q') {
+            in.SetFlag(ffcFormatError);
+            return;
+        }
+        if (in.BufferedChars() >= 2) {
+            const unsigned char second = in.BufferedData()[1];
+            if (IsBlank(second) || second == '\n') {
+                // A digit alone is half a byte.
+                in.SetFlag(ffcFormatError);
+                return;
+            }
+            data[count++] = in.ReadHexByte();
+            continue;
+        }
+        const int first = in.Get();
+        const int second = in.Peek();
+        if (second < 0 || IsBlank(second) || second == '\n') {
+            in.SetFlag(ffcFormatError);
+            return;
+        }
+        in.Get();
+        const int high = DigitValue(first);
+        const int low = DigitValue(second);
+        if ((high | low) < 0)
+            in.SetFlag(ffcReadError);
+        data[count++] = (high | low) < 0 ? 0 : static_cast<uint8_t>(high * 16 + low);
+    }
+    if (in.Peek() == '\n')
+        in.SkipLine();
+    in.SetRecord(base, count);
+    in.SetAddressBase(static_cast<int32_t>(static_cast<uint32_t>(base) + static_cast<uint32_t>(count)));
+}
+
+void WriteTiTxtRecord(OFFCOut& out)
+{
+    if (out.Ending()) {
+        out.PutChar('q');
+        out.PutLineEnd();
+        return;
+    }
+    const uint32_t address = static_cast<uint32_t>(out.Address());
+    const int32_t count = out.RecordLimit();
+    char* p = out.BeginLine(16 + 3 * static_cast<size_t>(count) + 4);
+    if (out.FirstRecord() || address != static_cast<uint32_t>(out.WrittenTo())) {
+        p += std::snprintf(p, 12, "@%04X", static_cast<unsigned>(address));
+        p = out.AppendLineEnd(p);
+        out.SetFirstRecord(false);
+    }
+    p = OFFCOut::AppendHexSpaced(p, out.PendingData(), count);
+    out.EndLine(out.AppendLineEnd(p));
+    out.SetWrittenTo(static_cast<int32_t>(address));
+    out.AdvanceWrittenTo(count);
+}

@@ -1,0 +1,119 @@
+// The Ranges pane and the range jumps as a user meets them: the Window menu
+// shows the pane and the settings keep that, Alt+Page Down and Alt+Page Up
+// walk the cursor through the ranges, the cursor's line is marked, a click
+// on a line moves the cursor there, and an edit shows up after a pause.
+
+#include "app/app_resources.h"
+#include "app/program_paths.h"
+#include "app/qt/main_frame.h"
+#include "app/qt/qt_document_host.h"
+#include "app/qt/range_commands.h"
+#include "app/qt/shell_services.h"
+#include "app/qt/tovik_app.h"
+#include "document/buffer_document.h"
+#include "settings/profile.h"
+#include "view/qt/buffer_view.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QFile>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+class RangesPaneTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    std::unique_ptr<TTovikApp> app;
+
+    OBufferView* ActiveView() const
+    {
+        QMdiSubWindow* child = app->ClientArea->activeSubWindow();
+        return child ? qobject_cast<OBufferView*>(child->widget()) : nullptr;
+    }
+    void Start(const std::vector<std::string>& args)
+    {
+        app = std::make_unique<TTovikApp>();
+        app->InitInstance(args);
+        QCoreApplication::sendPostedEvents(app.get());
+    }
+
+private slots:
+    void init()
+    {
+        qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
+        InitProgramPaths(dir.filePath("dravel").toStdString());
+        SetMessageBoxHook([](QWidget*, const QString&, const QString&, int) { return int(idNo); });
+        // Three ranges: 0x0100-0x0102, 0x0200-0x0201 and 0x0300.
+        QFile file(dir.filePath("sparse.int"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(":03010000010203F6\r\n:020200000405F3\r\n:0103000006F6\r\n:00000001FF\r\n");
+    }
+    void cleanup()
+    {
+        app.reset();
+        SetMessageBoxHook({});
+    }
+
+    void paneListsJumpsAndFollowsEdits()
+    {
+        Start({dir.filePath("sparse.int").toStdString()});
+        QTRY_VERIFY(ActiveView());
+        OBufferView* view = ActiveView();
+        TRangeCommands* ranges = app->Ranges();
+        QVERIFY(!ranges->Pane()->isVisible());
+        app->MainWindow()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(app->MainWindow()));
+
+        // Window > Ranges, opened as a user does.
+        QMenu* window = nullptr;
+        for (QAction* action : app->MainWindow()->menuBar()->actions())
+            if (action->text().contains(QStringLiteral("Window")))
+                window = action->menu();
+        QVERIFY(window);
+        QAction* item = app->MainWindow()->Action(CmRangesPane);
+        QVERIFY(window->actions().contains(item));
+        item->trigger();
+        QTRY_VERIFY(ranges->Pane()->isVisible());
+        QCOMPARE(OProfile(IniFilePath).GetInt(TRangeCommands::kSection, TRangeCommands::kVisibleKey, 0), 1);
+        QAbstractItemModel* lines = ranges->List()->model();
+        QCOMPARE(lines->rowCount(), 3);
+        QCOMPARE(lines->index(1, 0).data().toString(), QStringLiteral("00000200-00000201  2 bytes"));
+        QCOMPARE(ranges->MarkedRow(), 0);
+
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_PageDown, Qt::AltModifier);
+        QCOMPARE(view->Model().Cursor, 0x200);
+        QCOMPARE(ranges->MarkedRow(), 1);
+        QTest::keyClick(view, Qt::Key_PageDown, Qt::AltModifier);
+        QCOMPARE(view->Model().Cursor, 0x300);
+        QTest::keyClick(view, Qt::Key_PageDown, Qt::AltModifier);
+        QCOMPARE(view->Model().Cursor, 0x300);
+        QTest::keyClick(view, Qt::Key_PageUp, Qt::AltModifier);
+        QCOMPARE(view->Model().Cursor, 0x200);
+
+        // A click on a line takes the cursor to the range's start.
+        const QRect first = ranges->List()->visualRect(lines->index(0, 0));
+        QTest::mouseClick(ranges->List()->viewport(), Qt::LeftButton, {}, first.center());
+        QCOMPARE(view->Model().Cursor, 0x100);
+        QCOMPARE(ranges->MarkedRow(), 0);
+
+        // Typing into the gap makes a fourth range once the edits pause.
+        view->Document().WriteByte(0x77, 0x180);
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Right);
+        QCOMPARE(lines->rowCount(), 3);
+        QTRY_COMPARE(lines->rowCount(), 4);
+        QCOMPARE(lines->index(1, 0).data().toString(), QStringLiteral("00000180-00000180  1 bytes"));
+
+        item->trigger();
+        QTRY_VERIFY(!ranges->Pane()->isVisible());
+        QCOMPARE(OProfile(IniFilePath).GetInt(TRangeCommands::kSection, TRangeCommands::kVisibleKey, 1), 0);
+    }
+};
+
+QTEST_MAIN(RangesPaneTest)
+#include "ranges_pane_test.moc"
