@@ -48,6 +48,10 @@ struct WriterOptions {
 // ignoring case. Unknown keys, the empty one included, give ffUnknown.
 FileFormat FormatFromKey(std::string_view key);
 
+// The character every record of `format` begins with (upper case) in the
+// formats whose records carry checksums; 0 for the others.
+int RecordMark(FileFormat format);
+
 // What a format is called in messages ("Intel HEX", "Motorola S-records").
 const char* FormatName(FileFormat format);
 

@@ -50,7 +50,7 @@ bool ReadIntelDataInPlace(OFFCIn& in)
     in.Consume(static_cast<size_t>(11 + 2 * length));
     const uint32_t offset = (uint32_t{head[1]} << 8) | head[2];
     in.SetRecord(static_cast<int32_t>(static_cast<uint32_t>(in.AddressBase()) + offset), length);
-    in.SkipLine();
+    in.EndLine();
     return true;
 }
 } // namespace
@@ -85,7 +85,7 @@ void ReadIntelRecord(OFFCIn& in)
     case kEndOfFile:
         // Bytes an end record carries are never data.
         in.SetRecord(in.GetAddress(), 0);
-        in.SetFlag(ffcEndOfData);
+        in.EndOfRecords();
         return;
     case kExtendedSegment:
     case kExtendedLinear:
@@ -110,7 +110,7 @@ void ReadIntelRecord(OFFCIn& in)
         in.SetFlag(ffcReadError);
         break;
     }
-    in.SkipLine();
+    in.EndLine();
 }
 
 void WriteIntelRecord(OFFCOut& out)

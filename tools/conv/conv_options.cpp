@@ -71,8 +71,22 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
     // Every option with a value, as given; a second, different value contradicts the first.
     std::map<std::string, std::string> given;
     int names = 0;
+    bool optionsEnded = false;
     for (int i = 0; i < argc; ++i) {
         const std::string_view arg = argv[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        // After "--" every argument is a name, even one that starts with "-".
+        if (optionsEnded) {
+            if (arg.empty())
+                return "empty file name";
+            (names == 0 ? options.input : options.output) = std::string(arg);
+            if (++names > 2)
+                return "too many file names";
+            continue;
+        }
         if (arg == "--help" || arg == "-h") {
             options.help = true;
             return {};

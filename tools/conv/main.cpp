@@ -22,7 +22,7 @@ constexpr const char* kUsage =
     "All files); when reading, the file's content is recognised as well. When\n"
     "the name or --in-key names a text format and no format is recognised in\n"
     "the content, nothing is written unless --force (the file is then read as\n"
-    "binary).\n"
+    "binary). An empty INPUT is reported (\"INPUT: no data\").\n"
     "INPUT - reads standard input, OUTPUT - writes standard output.\n"
     "\n"
     "Options:\n"
@@ -45,6 +45,7 @@ constexpr const char* kUsage =
     "  --line-end E    crlf or lf for every line; by default each format's own\n"
     "                  (CR LF; LF for Signetics and the Tektronix end record)\n"
     "  --help          show this text\n"
+    "  --              ends the options: every later argument is a file name\n"
     "\n"
     "Messages go to standard error; errors in INPUT name its line, as in\n"
     "\"dravel-conv: fw.int:37: Checksum Error\".\n"
@@ -55,26 +56,52 @@ constexpr const char* kUsage =
     "an S-record type too small for the highest address. Nothing is written\n"
     "on wrong usage.\n";
 
+// A file name as messages show it: control characters as \xNN, so that a
+// name cannot move the cursor or change the terminal's colours.
+std::string Quoted(std::string_view text, bool keepLineFeeds = false)
+{
+    std::string shown;
+    for (unsigned char c : text) {
+        if ((c < 0x20 && !(keepLineFeeds && c == '\n')) || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            shown += hex;
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown;
+}
+
 // Prints what the document reports and answers every question with its
 // default; nothing here waits for a user.
 class ConsoleHost : public DocumentHost {
 public:
     int MessageBox(std::string_view text, std::string_view caption, int style) override
     {
-        std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-                     static_cast<int>(text.size()), text.data());
+        const std::string shown = Quoted(text, true);
+        std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(caption.size()), caption.data(), shown.c_str());
         ++reported;
         return (style & mbYesNoCancel) ? idCancel : idOk;
     }
     // "dravel-conv: fw.int:37: Checksum Error": the place, as compilers give it.
     void ReportReadError(std::string_view text, std::string_view, const std::string& path, uint32_t line) override
     {
+        const std::string name = Quoted(path);
         if (line > 0)
-            std::fprintf(stderr, "dravel-conv: %s:%lu: %.*s\n", path.c_str(), static_cast<unsigned long>(line),
+            std::fprintf(stderr, "dravel-conv: %s:%lu: %.*s\n", name.c_str(), static_cast<unsigned long>(line),
                          static_cast<int>(text.size()), text.data());
         else
-            std::fprintf(stderr, "dravel-conv: %s: %.*s\n", path.c_str(), static_cast<int>(text.size()),
+            std::fprintf(stderr, "dravel-conv: %s: %.*s\n", name.c_str(), static_cast<int>(text.size()),
                          text.data());
+        ++reported;
+    }
+    // "dravel-conv: out.int: write error: No space left on device".
+    void ReportWriteError(std::string_view, std::string_view, const std::string& path,
+                          const std::string& reason) override
+    {
+        std::fprintf(stderr, "dravel-conv: %s: write error: %s\n", Quoted(path).c_str(),
+                     reason.empty() ? "unknown reason" : reason.c_str());
         ++reported;
     }
     void SetWaitCursor(bool) override {}
@@ -90,7 +117,7 @@ public:
 
 int UsageError(const std::string& problem)
 {
-    std::fprintf(stderr, "dravel-conv: %s\n\n%s", problem.c_str(), kUsage);
+    std::fprintf(stderr, "dravel-conv: %s\n\n%s", Quoted(problem).c_str(), kUsage);
     return 2;
 }
 
@@ -129,8 +156,13 @@ int main(int argc, char** argv)
     // A text file that fits no format was read byte for byte: most likely
     // damaged or misnamed, and its "conversion" would be garbage.
     const FileFormat keyFormat = FormatFromKey(options.inKey);
-    if (keyFormat != ffUnknown && keyFormat != ffBinary && document.ReadFormat() == ffBinary) {
-        std::fprintf(stderr, "dravel-conv: %s: not recognised as %s; read as binary\n", input.c_str(),
+    if (document.ReadNothing()) {
+        // Nothing in, nothing to convert: a one-byte image made up of the
+        // erased value would pass for a result.
+        std::fprintf(stderr, "dravel-conv: %s: no data\n", Quoted(input).c_str());
+        ++host.reported;
+    } else if (keyFormat != ffUnknown && keyFormat != ffBinary && document.ReadFormat() == ffBinary) {
+        std::fprintf(stderr, "dravel-conv: %s: not recognised as %s; read as binary\n", Quoted(input).c_str(),
                      FormatName(keyFormat));
         ++host.reported;
     }
@@ -148,7 +180,7 @@ int main(int argc, char** argv)
     if (options.verbose)
         PrintReadDetails(stderr, document, keyFormat);
     if (loadReported && !options.force) {
-        std::fprintf(stderr, "dravel-conv: %s not written\n", output.c_str());
+        std::fprintf(stderr, "dravel-conv: %s not written\n", Quoted(output).c_str());
         return 1;
     }
 
@@ -159,7 +191,7 @@ int main(int argc, char** argv)
         const std::string problem =
             ChooseSRecordAddressBytes(options, static_cast<uint32_t>(document.End() - 1), writer.srecAddressBytes);
         if (!problem.empty())
-            return UsageError(problem + " (of " + input + ")");
+            return UsageError(problem + " (of " + Quoted(input) + ")");
     }
     document.SetWriterOptions(writer);
     document.SetPath(output);

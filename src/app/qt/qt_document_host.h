@@ -29,6 +29,9 @@ public:
     bool RequestNewBufferRange(AddressRequest& request) override;
     bool ChooseFileToInsert(std::string& path, std::string& key) override;
     bool ChooseSaveTarget(std::string& path, std::string& key) override;
+    // Waiting for a pipe or a device keeps the window working; the
+    // please-wait window then offers Cancel.
+    std::function<bool()> InputWaiter() override;
 
     // Lets tests answer the new-buffer prompt; an empty hook restores the dialog.
     using NewBufferHook = std::function<bool(AddressRequest&)>;
@@ -55,6 +58,7 @@ private:
     QPointer<QWidget> owner;
     QPointer<QWidget> busyWindow;
     int waitCursors = 0;
+    bool cancelRequested = false;
     int savedTemplate = 0;
     std::optional<LoadError> loadError;
     std::function<bool()> beforeSave;

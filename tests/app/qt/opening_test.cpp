@@ -75,6 +75,7 @@ private slots:
         QDir(dir.path()).removeRecursively();
         QDir().mkpath(dir.path());
         qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
+        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
         InitProgramPaths(dir.filePath("dravel").toStdString());
         messages.clear();
         answers.clear();
