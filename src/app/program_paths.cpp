@@ -24,6 +24,7 @@ void InitProgramPaths(const std::string& programFile)
     ProgramDirectory = dir;
     const std::string settingsDir =
         settings::SettingsDirectory(ProgramDirectory, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    settings::SeedSettings(ProgramDirectory, settingsDir);
     IniFilePath = settingsDir + "/" + settings::IniFileName;
     FontFilePath = settingsDir + "/" + settings::FontFileName;
     HelpFilePath = FindHelpFile(ProgramDirectory);

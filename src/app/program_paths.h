@@ -1,8 +1,8 @@
 #pragma once
 // Where the program's own files lie. Fixed once at start from the running
 // executable's path: the help file sits next to it or in the installed data
-// folder, the settings and font files next to it unless that folder is not
-// the user's to write (see settings/settings_paths.h).
+// folder, the settings and font files next to it only in a portable copy
+// (see settings/settings_paths.h).
 
 #include <optional>
 #include <string>
@@ -17,7 +17,8 @@ extern std::string FontFilePath;
 // Fills ProgramDirectory, IniFilePath, HelpFilePath and FontFilePath from the
 // full path of the program file and the environment. A program in the root
 // directory gives an empty ProgramDirectory, so the files land in the root
-// itself.
+// itself. A first start copies the settings an installed program carries
+// into the user's folder (settings::SeedSettings).
 void InitProgramPaths(const std::string& programFile);
 
 // The help file: beside the program when it is there, else in the installed

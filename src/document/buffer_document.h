@@ -102,6 +102,8 @@ public:
     // before any file was read): the key's own format, another one the
     // content was recognised as, or ffBinary when none fitted.
     FileFormat ReadFormat() const { return readFormat_; }
+    // True when the file last read held no character at all.
+    bool ReadNothing() const { return readNothing_; }
 
     // --- Bytes and edits ---
     uint8_t ReadByte(Address address);
@@ -250,6 +252,7 @@ private:
     uint32_t sum_ = 0;
     WriterOptions writerOptions_;
     FileFormat readFormat_ = ffUnknown;
+    bool readNothing_ = false;
     Address loadOffset_ = 0;
     uint32_t formatErrorLine_ = 0;
     uint32_t readErrorLine_ = 0;

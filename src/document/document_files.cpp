@@ -188,6 +188,7 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, Address origin)
 void OBufferDocument::KeepReadPlaces(const OFFCIn& in)
 {
     readFormat_ = in.ActiveFormat();
+    readNothing_ = in.InputEmpty();
     formatErrorLine_ = in.ErrorLine(ffcFormatError);
     readErrorLine_ = in.ErrorLine(ffcReadError);
     checksumErrorLine_ = in.ErrorLine(ffcChecksumError);
@@ -208,7 +209,7 @@ void OBufferDocument::ReportStreamEnd(const FileInStream& stream, uint32_t flags
 {
     // An input refused for its length is cut off at an arbitrary point;
     // what the converter made of that cut says nothing more.
-    if (stream.TooLong())
+    if (stream.TooLong() || stream.Cancelled())
         Message(FileProblem("Cannot read", stream.Path(), stream.ErrorText()), inserting ? kEditCaption : kLoadCaption);
     else
         ReportLoadFlags(stream.Failed() ? flags | ffcReadError : flags, inserting, stream.Path());
@@ -223,7 +224,7 @@ bool OBufferDocument::Open(std::string_view path)
         SetPath(std::string(path));
     ODataBuffer& buffer = *buffer_;
     if (!path_.empty()) {
-        FileInStream stream(path_);
+        FileInStream stream(path_, FileInStream::kHeldLimit, host_.InputWaiter());
         if (!stream.IsOpen()) {
             Message(FileProblem("Cannot open", path_, stream.ErrorText()), kLoadCaption);
             return false;
@@ -316,7 +317,7 @@ void OBufferDocument::Insert(Address address)
 
 void OBufferDocument::InsertFile(Address address, const std::string& path)
 {
-    FileInStream stream(path);
+    FileInStream stream(path, FileInStream::kHeldLimit, host_.InputWaiter());
     if (stream.IsOpen() && !AskForOffset())
         return;
     InsertFrom(stream, address + loadOffset_, path);
@@ -430,7 +431,7 @@ bool OBufferDocument::SaveTo(const std::string& path)
     if (flags & ffcFormatError)
         Message("FORMAT ERROR", kEditCaption);
     if (flags & ffcWriteError)
-        Message("WRITE ERROR", kEditCaption);
+        host_.ReportWriteError("WRITE ERROR", kEditCaption, path, stream.ErrorText());
     if (replaceFailed)
         Message(FileProblem("Cannot replace", path, stream.ErrorText()), kEditCaption);
 

@@ -8,6 +8,7 @@
 #include "document/lanes.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -50,6 +51,17 @@ public:
         MessageBox(text, caption, mbIconStop);
     }
 
+    // Writing the file `path` failed for `reason` (the system's words). The
+    // editor shows the fixed text in a stop box; a console host may give
+    // the reason as well.
+    virtual void ReportWriteError(std::string_view text, std::string_view caption, const std::string& path,
+                                  const std::string& reason)
+    {
+        (void)path;
+        (void)reason;
+        MessageBox(text, caption, mbIconStop);
+    }
+
     // Wait cursor on the main window while on; the arrow cursor when off.
     virtual void SetWaitCursor(bool on) = 0;
 
@@ -62,6 +74,12 @@ public:
     // often (after every few hundred bytes); the host keeps it cheap by doing
     // real work only when some milliseconds have passed since the last time.
     virtual void ProcessPendingEvents() = 0;
+
+    // Reading a file that is no regular file (a pipe, a device) waits for
+    // its bytes through this: it is called every few milliseconds while
+    // none are there and returns false to give reading up. Null (the
+    // default) lets opening and reading block, as a console program may.
+    virtual std::function<bool()> InputWaiter() { return {}; }
 
     // Runs the address dialog (the new-buffer prompt, NewBufferRequest() of
     // the dialogs); true when confirmed with OK, and only then does `request`

@@ -4,12 +4,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace {
+// DOS editors and copy commands end a text file with it.
+constexpr int kCtrlZ = 0x1A;
+
 int Upper(int c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
 
 #if defined(__SSE2__)
@@ -71,6 +75,9 @@ void OFFCIn::ResetReadingState()
     recordAddress_ = 0;
     addressBase_ = 0;
     expectAddress_ = true;
+    readerState_ = 0;
+    afterEnd_ = false;
+    errorAfterEnd_ = false;
     lineEnds_ = 0;
     formatErrorLine_ = 0;
     readErrorLine_ = 0;
@@ -89,6 +96,8 @@ uint32_t OFFCIn::ErrorLine(uint32_t errorFlag) const
 
 void OFFCIn::NoteErrorLine(uint32_t freshFlags)
 {
+    if ((flags_ & kLineNotedFlags) == 0)
+        errorAfterEnd_ = afterEnd_;
     const uint32_t line = lineEnds_ + 1;
     if (freshFlags & ffcFormatError)
         formatErrorLine_ = line;
@@ -112,59 +121,135 @@ void OFFCIn::BadHexRun(const unsigned char* chars, size_t count)
 
 FileFormat OFFCIn::DetectFormat()
 {
-    // A trial that passes only because its first record is an end record
-    // (Signetics and Tektronix take any line with a zero count for one)
-    // explains nothing of the file. When an earlier trial read good records
-    // before it failed, that format is what the file really is: reading it
-    // shows its bytes and reports the fault, where the empty match would
-    // open a damaged file as an empty buffer without a word.
-    FileFormat readSome = ffUnknown;
-    auto pick = [&](FileFormat f, bool& done) {
-        bool data = false;
-        if (TryFormat(f, &data)) {
-            done = true;
-            return (data || readSome == ffUnknown) ? f : readSome;
-        }
-        if (data && readSome == ffUnknown)
-            readSome = f;
-        return ffUnknown;
-    };
-    bool done = false;
-    if (keyFormat_ != ffUnknown) {
-        FileFormat f = pick(keyFormat_, done);
-        if (done)
-            return f;
+    // Nothing at all is no file of any text format; like an empty binary
+    // file it gives no bytes.
+    if (std::unique_ptr<InStream> probe = stream_.Reopen(); probe && probe->Peek() < 0) {
+        inputEmpty_ = true;
+        return ffBinary;
     }
-    for (FileFormat candidate : {ffMotorola, ffIntel, ffAsciiHex, ffTektronix, ffSignetics, ffRca, ffPlainHex, ffTiTxt}) {
-        FileFormat f = pick(candidate, done);
-        if (done)
+    // The key's format first, then the others in their order; the first
+    // whose trial passes is the file's format.
+    std::vector<FileFormat> order;
+    if (keyFormat_ != ffUnknown)
+        order.push_back(keyFormat_);
+    for (FileFormat f : {ffMotorola, ffIntel, ffAsciiHex, ffTektronix, ffSignetics, ffRca, ffPlainHex, ffTiTxt})
+        if (f != keyFormat_)
+            order.push_back(f);
+    // When none passes, a damaged record of a format with record marks and
+    // checksums tells what the file is: reading it in that format reports
+    // the damage on its line, where the binary fallback would turn the
+    // text into bytes without a word.
+    // A trial that read good records before it failed is stronger evidence
+    // than a first record that merely looks like one of another format: a
+    // file of good Intel records without its end record is not taken for a
+    // damaged Signetics file.
+    FileFormat damaged = ffUnknown, damagedAfterData = ffUnknown;
+    bool someReadData = false;
+    for (FileFormat f : order) {
+        if (f == ffBinary)
+            return ffBinary;
+        bool readData = false;
+        const Trial trial = TryFormat(f, readData);
+        if (trial == Trial::Passed)
             return f;
+        someReadData = someReadData || (readData && RecordMark(f) != 0);
+        if (trial == Trial::FailedInRecord && damaged == ffUnknown)
+            damaged = f;
+        if (trial == Trial::FailedInRecord && readData && damagedAfterData == ffUnknown)
+            damagedAfterData = f;
     }
-    return ffBinary;
+    if (damagedAfterData != ffUnknown)
+        return damagedAfterData;
+    return damaged != ffUnknown && !someReadData ? damaged : ffBinary;
 }
 
-bool OFFCIn::TryFormat(FileFormat format, bool* readData)
+OFFCIn::Trial OFFCIn::TryFormat(FileFormat format, bool& readData)
 {
     std::unique_ptr<InStream> fresh = stream_.Reopen();
     if (!fresh)
-        return format == ffBinary;
+        return Trial::Failed;
     source_ = fresh.get();
-    flags_ = 0;
-    recordLength_ = 0;
-    recordPos_ = 0;
-    recordAddress_ = 0;
-    addressBase_ = 0;
-    expectAddress_ = true;
+    ResetReadingState();
     active_ = format;
+    // Ten records without a fault make a format; so does an end record with
+    // nothing after it. A file that passes only because its first line
+    // reads as an end record of this format explains nothing of the rest,
+    // which then fails the check after the end.
     bool ok = true;
+    readData = false;
     for (int i = 0; i < 10 && ok; ++i) {
         ReadRecord();
         ok = (flags_ & ffcTrialFailMask) == 0;
-        if (ok && recordLength_ > 0 && readData)
-            *readData = true;
+        readData = readData || (ok && recordLength_ > 0);
     }
     source_ = &stream_;
-    return ok;
+    if (ok)
+        return Trial::Passed;
+    // Good records, their end, and more records after it: the file is of
+    // this format, and what follows its end must be reported.
+    if (readData && errorAfterEnd_ && RecordMark(format) != 0)
+        return Trial::FailedInRecord;
+    return FailedInRecord(format) ? Trial::FailedInRecord : Trial::Failed;
+}
+
+bool OFFCIn::FailedInRecord(FileFormat format) const
+{
+    const int mark = RecordMark(format);
+    if (mark == 0 || errorAfterEnd_)
+        return false;
+    uint32_t line = 0;
+    for (uint32_t l : {formatErrorLine_, readErrorLine_, checksumErrorLine_})
+        if (l != 0 && (line == 0 || l < line))
+            line = l;
+    if (line == 0)
+        return false;
+    std::unique_ptr<InStream> in = stream_.Reopen();
+    if (!in)
+        return false;
+    // To the start of the line, counting line ends as SkipLine does.
+    for (uint32_t passed = 1; passed < line;) {
+        const int c = in->Get();
+        if (c < 0)
+            return false;
+        if (c == '\n') {
+            ++passed;
+            if (in->Peek() == '\r')
+                in->Get();
+        } else if (c == '\r') {
+            ++passed;
+            while (in->Peek() == '\r')
+                in->Get();
+            if (in->Peek() == '\n')
+                in->Get();
+        }
+    }
+    // The record's mark, then hex digits with at most one character that
+    // is none (trailing blanks aside; a character that stands where a line
+    // end should, right before the next record's mark, ends the record). A
+    // line of text or of binary bytes that merely begins with the mark is
+    // no damaged record.
+    if (Upper(in->Get()) != mark)
+        return false;
+    int digits = 0, others = 0, blanks = 0;
+    for (int n = 0; n < 1024; ++n) {
+        const int c = in->Get();
+        if (c < 0 || c == '\n' || c == '\r')
+            break;
+        if (c == ' ' || c == '\t') {
+            ++blanks;
+            continue;
+        }
+        if (HexValue(c) >= 0) {
+            others += blanks;
+            ++digits;
+        } else {
+            ++others;
+            if (others == 1 && Upper(in->Peek()) == mark)
+                break;
+        }
+        blanks = 0;
+    }
+    return digits >= 2 && others <= 1;
 }
 
 void OFFCIn::ReadRecord()
@@ -291,14 +376,65 @@ bool OFFCIn::DecodeHex(const unsigned char* p, uint8_t* dest, int32_t count, uin
 void OFFCIn::SkipLine()
 {
     for (;;) {
-        int c = Get();
+        const int c = Get();
         if (c < 0)
-            break;
+            return;
         if (c == '\n') {
             ++lineEnds_;
+            if (Peek() == '\r')
+                Get();
+            return;
+        }
+        if (c == '\r') {
+            // CR CR LF, left by a text conversion done twice, is one line end.
+            ++lineEnds_;
+            while (Peek() == '\r')
+                Get();
+            if (Peek() == '\n')
+                Get();
+            return;
+        }
+    }
+}
+
+void OFFCIn::EndLine()
+{
+    for (;;) {
+        const int c = Peek();
+        if (c == ' ' || c == '\t') {
+            Get();
+            continue;
+        }
+        if (c == '\n' || c == '\r')
+            SkipLine();
+        else if (c >= 0)
+            SetFlag(ffcFormatError);
+        return;
+    }
+}
+
+void OFFCIn::EndOfRecords(bool restOfLineIsRecord)
+{
+    SetFlag(ffcEndOfData);
+    if (restOfLineIsRecord)
+        SkipLine();
+    else
+        EndLine();
+    if (flags_ & ffcFormatError)
+        return;
+    afterEnd_ = true;
+    for (;;) {
+        const int c = Peek();
+        if (c < 0)
+            break;
+        if (c == '\n' || c == '\r') {
+            SkipLine();
+        } else if (c == ' ' || c == '\t' || c == kCtrlZ) {
+            Get();
+        } else {
+            SetFlag(ffcFormatError);
             break;
         }
     }
-    if (Peek() == '\r')
-        Get();
+    afterEnd_ = false;
 }

@@ -148,10 +148,22 @@ public:
     // Copies up to `max` raw bytes into `dest`; returns how many there were
     // before the end of the stream.
     int32_t ReadBlock(uint8_t* dest, int32_t max);
-    // Reads through the next line feed, then a carriage return right after it.
-    // Records parsed in place leave their line ends to this too, so a count
-    // of lines taken here sees them.
+    // Reads through the end of the line: a line feed (and a carriage return
+    // right after it) or carriage returns (and a line feed right after them),
+    // so a lone carriage return ends a line too. Records parsed in place
+    // leave their line ends to this too, so a count of lines taken here sees
+    // them.
     void SkipLine();
+    // Where a record's last field ends, the line must end: blanks may stand
+    // before the line end or the end of the stream, anything else is a
+    // format error on this line.
+    void EndLine();
+    // An end record was read: sets ffcEndOfData and checks that nothing but
+    // blanks, line ends and Ctrl+Z follow it, so that records after it are
+    // reported instead of dropped. With `restOfLineIsRecord`, the rest of
+    // the end record's line belongs to it and is passed over; otherwise the
+    // line must end where the record did.
+    void EndOfRecords(bool restOfLineIsRecord = false);
 
     // The characters already buffered and not yet read, for readers that
     // parse a whole record in place and then Consume it.
@@ -186,6 +198,13 @@ public:
     void SetAddressBase(Address base) { addressBase_ = base; }
     bool ExpectAddress() const { return expectAddress_; }
     void SetExpectAddress(bool value) { expectAddress_ = value; }
+    // What a format's reader remembers from one record to the next (0 at
+    // the start of each pass), beyond the address base.
+    uint32_t ReaderState() const { return readerState_; }
+    void SetReaderState(uint32_t state) { readerState_ = state; }
+
+    // True when the input held no character at all.
+    bool InputEmpty() const { return inputEmpty_; }
 
 private:
     static constexpr std::array<int8_t, 256> kHexValue = ffc_detail::MakeHexTable();
@@ -198,9 +217,15 @@ private:
     void BadHexPair(int first, int second);
     void BadHexRun(const unsigned char* chars, size_t count);
 
+    // How a trial parse ended.
+    enum class Trial { Passed, Failed, FailedInRecord };
     FileFormat DetectFormat();
-    // Runs a trial parse; `readData` learns whether a good record carried bytes.
-    bool TryFormat(FileFormat format, bool* readData = nullptr);
+    // `readData` learns whether a good record carried bytes.
+    Trial TryFormat(FileFormat format, bool& readData);
+    // After a failed trial: whether it failed inside a record that is
+    // otherwise well formed for the format (a damaged record rather than a
+    // file of another kind).
+    bool FailedInRecord(FileFormat format) const;
     void ResetReadingState();
 
     InStream& stream_;
@@ -217,6 +242,12 @@ private:
     Address recordAddress_ = 0;
     Address addressBase_ = 0;
     bool expectAddress_ = true;
+    uint32_t readerState_ = 0;
+    bool inputEmpty_ = false;
+    // Set while the text after an end record is checked: an error there is
+    // a record too many, not a damaged one.
+    bool afterEnd_ = false;
+    bool errorAfterEnd_ = false;
     // Line ends passed so far; the current line is one more.
     uint32_t lineEnds_ = 0;
     uint32_t formatErrorLine_ = 0;

@@ -36,6 +36,17 @@ FileFormat FormatFromKey(std::string_view key)
     return ffUnknown;
 }
 
+int RecordMark(FileFormat format)
+{
+    switch (format) {
+    case ffMotorola: return 'S';
+    case ffIntel:
+    case ffSignetics: return ':';
+    case ffTektronix: return '/';
+    default: return 0;
+    }
+}
+
 const char* FormatName(FileFormat format)
 {
     switch (format) {

@@ -75,6 +75,9 @@ FileFormat FormatFromKey(std::string_view key);
 // and "_" become "_", a leading digit gets a "_" before it, and an empty name
 // becomes "image". `changed` tells whether the result differs.
 std::string CArrayName(std::string_view wanted, bool* changed = nullptr);
+// The character every record of `format` begins with (upper case) in the
+// formats whose records carry checksums; 0 for the others.
+int RecordMark(FileFormat format);
 
 // What a format is called in messages ("Intel HEX", "Motorola S-records").
 const char* FormatName(FileFormat format);

@@ -52,7 +52,7 @@ bool ReadIntelDataInPlace(OFFCIn& in)
     in.Consume(static_cast<size_t>(11 + 2 * length));
     const uint32_t offset = (uint32_t{head[1]} << 8) | head[2];
     in.SetRecord(in.AddressBase() + offset, length);
-    in.SkipLine();
+    in.EndLine();
     return true;
 }
 } // namespace
@@ -87,7 +87,7 @@ void ReadIntelRecord(OFFCIn& in)
     case kEndOfFile:
         // Bytes an end record carries are never data.
         in.SetRecord(in.GetAddress(), 0);
-        in.SetFlag(ffcEndOfData);
+        in.EndOfRecords();
         return;
     case kExtendedSegment:
     case kExtendedLinear:
@@ -112,7 +112,7 @@ void ReadIntelRecord(OFFCIn& in)
         in.SetFlag(ffcReadError);
         break;
     }
-    in.SkipLine();
+    in.EndLine();
 }
 
 void WriteIntelRecord(OFFCOut& out)

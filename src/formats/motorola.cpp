@@ -17,6 +17,86 @@ constexpr int32_t kMaxS3Data = 250;
 enum class RecordKind { Data, Count, End };
 
 uint8_t OnesComplement(uint32_t sum) { return static_cast<uint8_t>(~sum & 0xFF); }
+
+int HexDigit(int c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// The reader remembers which data record types it met (one bit per number
+// of address bytes) and whether one of them was longer than its address
+// needs. Writers use one type for every record, or each record's smallest;
+// a file that mixes types otherwise, or whose end record's address is
+// longer than any data record's, has a damaged type digit: "S3" turned into
+// "S2" keeps the checksum right but moves the record and changes its bytes.
+constexpr uint32_t kLongerThanNeeded = 0x100;
+
+bool TypesFit(uint32_t state)
+{
+    const uint32_t types = state & 0x1C;
+    return (types & (types - 1)) == 0 || (state & kLongerThanNeeded) == 0;
+}
+
+void NoteDataRecord(OFFCIn& in, int addressBytes, uint32_t address)
+{
+    const int needed = address <= 0xFFFF ? 2 : address <= 0xFFFFFF ? 3 : 4;
+    uint32_t state = in.ReaderState() | (1u << addressBytes);
+    if (addressBytes > needed)
+        state |= kLongerThanNeeded;
+    in.SetReaderState(state);
+    if (!TypesFit(state))
+        in.SetFlag(ffcFormatError);
+}
+
+// An S0 header is passed over unchecked, as headers are free text. Two
+// headers are no header, though: one after data records, and one whose
+// digits hold bytes that are no text, which is a data record whose type
+// digit became a 0 (the checksum does not cover the type).
+void SkipHeader(OFFCIn& in)
+{
+    if (in.ReaderState() & 0x1C) {
+        in.SetFlag(ffcFormatError);
+        return;
+    }
+    uint8_t bytes[OFFCIn::kRecordCapacity];
+    int count = 0;
+    bool hex = true;
+    for (int high = in.Peek(); high >= 0 && high != '\n' && high != '\r'; high = in.Peek()) {
+        in.Get();
+        const int low = in.Peek();
+        if (HexDigit(high) < 0 || (HexDigit(low) < 0 && low != '\n' && low != '\r' && low >= 0)) {
+            hex = false;
+            continue;
+        }
+        if (HexDigit(low) < 0)
+            break;
+        in.Get();
+        if (count < OFFCIn::kRecordCapacity)
+            bytes[count++] = static_cast<uint8_t>(HexDigit(high) * 16 + HexDigit(low));
+    }
+    in.SkipLine();
+    // Count and address first, the checksum last.
+    for (int i = 3; hex && i < count - 1; ++i) {
+        const uint8_t b = bytes[i];
+        if (b != 0 && b != '\t' && b != '\r' && b != '\n' && (b < 0x20 || b > 0x7E)) {
+            in.SetFlag(ffcFormatError);
+            return;
+        }
+    }
+}
+
+bool EndFitsData(const OFFCIn& in, int addressBytes)
+{
+    const uint32_t types = in.ReaderState() & 0x1C;
+    // Not longer than the longest data record's address.
+    return types == 0 || types >= (1u << addressBytes);
+}
 } // namespace
 
 namespace {
@@ -51,7 +131,8 @@ bool ReadMotorolaDataInPlace(OFFCIn& in)
     for (int i = 1; i <= addressBytes; ++i)
         address = (address << 8) | head[i];
     in.SetRecord(Address{address}, length);
-    in.SkipLine();
+    NoteDataRecord(in, addressBytes, address);
+    in.EndLine();
     return true;
 }
 } // namespace
@@ -69,7 +150,9 @@ void ReadMotorolaRecord(OFFCIn& in)
         type = in.Get();
         if (type != '0')
             break;
-        in.SkipLine();
+        SkipHeader(in);
+        if (in.HasFlag(ffcFormatError))
+            return;
     }
 
     int addressBytes;
@@ -113,11 +196,22 @@ void ReadMotorolaRecord(OFFCIn& in)
         in.SetFlag(ffcChecksumError);
         return;
     }
-    if (kind == RecordKind::End) {
-        in.SetFlag(ffcEndOfData);
+    // Count and end records hold nothing but their address.
+    if (kind != RecordKind::Data && count != addressBytes + 1) {
+        in.SetFlag(ffcFormatError);
         return;
     }
-    in.SkipLine();
+    if (kind == RecordKind::End) {
+        if (!EndFitsData(in, addressBytes)) {
+            in.SetFlag(ffcFormatError);
+            return;
+        }
+        in.EndOfRecords();
+        return;
+    }
+    if (kind == RecordKind::Data)
+        NoteDataRecord(in, addressBytes, address);
+    in.EndLine();
 }
 
 void WriteMotorolaRecord(OFFCOut& out)

@@ -10,7 +10,12 @@
 
 #include "formats/streams.h"
 
+#include <memory>
 #include <string>
+
+namespace settings {
+class FileReplacement;
+}
 
 class SaveStream final : public OutStream {
 public:
@@ -57,11 +62,7 @@ private:
     bool inPlace_ = false;
     bool holdBack_ = false;
     std::string held_;
-    // For a temporary file: its folder, its name there, the target's name.
-    int dirFd_ = -1;
-    std::string tempName_;
-    std::string targetName_;
-    // The signal clean-up's entry for the temporary file, or -1.
-    int cleanupSlot_ = -1;
+    // The temporary file of a regular target; its descriptor is fd_.
+    std::unique_ptr<settings::FileReplacement> replacement_;
     bool finished_ = false;
 };

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -17,7 +18,10 @@ std::string SystemReason(int err) { return std::strerror(err); }
 // demand and kept for every stream over it.
 class HeldSource {
 public:
-    HeldSource(int fd, bool owned, size_t limit) : fd_(fd), owned_(owned), limit_(limit) {}
+    HeldSource(int fd, bool owned, size_t limit, FileInStream::WaitHandler wait)
+        : fd_(fd), owned_(owned), limit_(limit), wait_(std::move(wait))
+    {
+    }
     ~HeldSource()
     {
         if (owned_)
@@ -39,6 +43,7 @@ public:
         return true;
     }
     bool Failed() const { return failed_; }
+    bool Cancelled() const { return cancelled_; }
     bool TooLong() const { return tooLong_; }
     size_t Limit() const { return limit_; }
 
@@ -53,6 +58,17 @@ private:
             ssize_t got = ::read(fd_, data.get() + size, kReadBufferSize - size);
             if (got < 0 && errno == EINTR)
                 continue;
+            if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+                // What arrived so far is handed on; waiting starts only
+                // when there is nothing to hand on.
+                if (size > 0)
+                    break;
+                pollfd ready{fd_, POLLIN, 0};
+                if (::poll(&ready, 1, 20) > 0 || !wait_ || wait_())
+                    continue;
+                cancelled_ = failed_ = stopped_ = true;
+                break;
+            }
             if (got < 0)
                 failed_ = true;
             if (got <= 0) {
@@ -79,9 +95,11 @@ private:
     int fd_;
     bool owned_;
     size_t limit_;
+    FileInStream::WaitHandler wait_;
     size_t total_ = 0;
     bool stopped_ = false;
     bool failed_ = false;
+    bool cancelled_ = false;
     bool tooLong_ = false;
     std::vector<Held> chunks_;
 };
@@ -110,13 +128,13 @@ private:
 };
 } // namespace
 
-FileInStream::FileInStream(std::string path, size_t heldLimit) : path_(std::move(path))
+FileInStream::FileInStream(std::string path, size_t heldLimit, WaitHandler wait) : path_(std::move(path))
 {
     if (path_ == kStandardInput) {
-        held_ = std::make_shared<HeldSource>(STDIN_FILENO, false, heldLimit);
+        held_ = std::make_shared<HeldSource>(STDIN_FILENO, false, heldLimit, std::move(wait));
         return;
     }
-    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | (wait ? O_NONBLOCK : 0));
     if (fd_ < 0) {
         error_ = SystemReason(errno);
         return;
@@ -133,7 +151,7 @@ FileInStream::FileInStream(std::string path, size_t heldLimit) : path_(std::move
         // Opening a pipe or a device a second time would not give the same
         // bytes again, if any.
         if (!S_ISREG(info.st_mode)) {
-            held_ = std::make_shared<HeldSource>(fd_, true, heldLimit);
+            held_ = std::make_shared<HeldSource>(fd_, true, heldLimit, std::move(wait));
             fd_ = -1;
             return;
         }
@@ -148,6 +166,7 @@ FileInStream::~FileInStream()
 }
 
 bool FileInStream::TooLong() const { return held_ && held_->TooLong(); }
+bool FileInStream::Cancelled() const { return held_ && held_->Cancelled(); }
 
 std::unique_ptr<InStream> FileInStream::Reopen() const
 {
@@ -167,6 +186,8 @@ bool FileInStream::Refill()
             return true;
         }
         failed_ = held_->Failed();
+        if (held_->Cancelled())
+            error_ = "reading cancelled";
         if (held_->TooLong())
             error_ = "not a regular file and longer than " + std::to_string(held_->Limit() >> 20) + " MiB";
         return false;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -56,7 +57,14 @@ public:
     static constexpr size_t kHeldLimit = size_t{256} * 1024 * 1024;
     static constexpr const char* kStandardInput = "-";
 
-    explicit FileInStream(std::string path, size_t heldLimit = kHeldLimit);
+    // Called, every few milliseconds, while an input that is no regular file
+    // has nothing to read yet; false gives reading up.
+    using WaitHandler = std::function<bool()>;
+
+    // With a wait handler nothing blocks: a pipe without a writer opens at
+    // once (and reads as empty), and waiting for bytes goes through the
+    // handler. Without one, opening and reading wait as long as it takes.
+    explicit FileInStream(std::string path, size_t heldLimit = kHeldLimit, WaitHandler wait = {});
     ~FileInStream() override;
     FileInStream(const FileInStream&) = delete;
     FileInStream& operator=(const FileInStream&) = delete;
@@ -68,6 +76,8 @@ public:
     const std::string& Path() const { return path_; }
     // Reading stopped because the held input passed the limit.
     bool TooLong() const;
+    // Reading was given up because the wait handler said so.
+    bool Cancelled() const;
 
     std::unique_ptr<InStream> Reopen() const override;
 

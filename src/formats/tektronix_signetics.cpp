@@ -39,6 +39,40 @@ uint32_t ReadHeaderField(OFFCIn& in, int digits, uint32_t& sum)
     return value;
 }
 
+// A comment line ("//" and any text). One of nothing but hex digits is a
+// record whose mark was doubled or whose first digit became a "/": taking
+// it for a comment would drop the record's bytes without a word.
+void SkipTektronixComment(OFFCIn& in)
+{
+    int digits = 0, others = 0;
+    for (;;) {
+        const int c = in.Peek();
+        if (c < 0 || c == '\n' || c == '\r')
+            break;
+        in.Get();
+        if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'))
+            ++digits;
+        else if (c != ' ' && c != '\t')
+            ++others;
+    }
+    if (others == 0 && digits >= 6)
+        in.SetFlag(ffcFormatError);
+    else
+        in.SkipLine();
+}
+
+// A record the end of the file cut off reads its missing digits as zeros,
+// whose checksums (sums of digits, XOR-rotate) come out as zero as well: it
+// delivers none of them and ends the data.
+bool CutShort(OFFCIn& in, bool hadReadError)
+{
+    if (hadReadError || !in.HasFlag(ffcReadError) || in.Peek() >= 0)
+        return false;
+    in.SetRecordLength(0);
+    in.SetFlag(ffcEndOfData);
+    return true;
+}
+
 // Records without bytes (comments, end records) keep the running address, so
 // that they announce no address change of their own.
 void SetEmptyRecord(OFFCIn& in) { in.SetRecord(in.GetAddress(), 0); }
@@ -58,7 +92,8 @@ void ReadTektronixRecord(OFFCIn& in)
     if (!in.ExpectChar('/'))
         return;
     if (in.Peek() == '/') {
-        in.SkipLine();
+        in.Get();
+        SkipTektronixComment(in);
         return;
     }
 
@@ -71,13 +106,14 @@ void ReadTektronixRecord(OFFCIn& in)
         return;
     }
     if (count == 0) {
-        in.SetFlag(ffcEndOfData);
+        in.EndOfRecords();
         return;
     }
 
     // count has two digits, so the record always fits the 256-byte array.
     uint8_t* data = in.RecordData();
     RecordChecksum dataSum(RecordChecksum::DigitSum);
+    const bool hadReadError = in.HasFlag(ffcReadError);
     in.ReadHexBytes(data, static_cast<int32_t>(count));
     dataSum.AddBlock(data, static_cast<int32_t>(count));
     in.SetRecord(Address{address}, static_cast<int32_t>(count));
@@ -85,7 +121,9 @@ void ReadTektronixRecord(OFFCIn& in)
         in.SetFlag(ffcChecksumError);
         return;
     }
-    in.SkipLine();
+    if (CutShort(in, hadReadError))
+        return;
+    in.EndLine();
 }
 
 void WriteTektronixRecord(OFFCOut& out)
@@ -124,7 +162,7 @@ void ReadSigneticsRecord(OFFCIn& in)
     const uint8_t count = in.ReadHexByte();
     if (count == 0) {
         // The end record carries no checksums; the rest of its line is not read.
-        in.SetFlag(ffcEndOfData);
+        in.EndOfRecords(true);
         return;
     }
     in.SetRecord(high * 256 + low, count);
@@ -136,13 +174,16 @@ void ReadSigneticsRecord(OFFCIn& in)
 
     uint8_t* data = in.RecordData();
     RecordChecksum dataSum(RecordChecksum::XorRotate);
+    const bool hadReadError = in.HasFlag(ffcReadError);
     in.ReadHexBytes(data, count);
     dataSum.AddBlock(data, count);
     if (in.ReadHexByte() != dataSum.Value()) {
         in.SetFlag(ffcChecksumError);
         return;
     }
-    in.SkipLine();
+    if (CutShort(in, hadReadError))
+        return;
+    in.EndLine();
 }
 
 void WriteSigneticsRecord(OFFCOut& out)

@@ -1,10 +1,10 @@
 #include "settings/font_record.h"
 
-#include "settings/replace_file.h"
+#include "settings/settings_file.h"
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
+#include <map>
 
 namespace {
 
@@ -67,19 +67,37 @@ std::array<uint8_t, OFontRecord::kSize> OFontRecord::Serialize() const
     return b;
 }
 
+namespace {
+// Fonts whose saves failed, by file: the running session still shows them.
+std::map<std::string, OFontRecord>& KeptFonts()
+{
+    static std::map<std::string, OFontRecord> fonts;
+    return fonts;
+}
+}  // namespace
+
 OFontRecord OFontRecord::Load(const std::string& path)
 {
     if (path.empty())
         return {};
-    std::ifstream in(path, std::ios::binary);
-    std::array<uint8_t, kSize> b{};
-    if (!in.read(reinterpret_cast<char*>(b.data()), kSize))
+    if (auto kept = KeptFonts().find(path); kept != KeptFonts().end())
+        return kept->second;
+    std::string bytes;
+    if (settings::ReadSettingsFile(path, bytes) != settings::FileState::Read)
         return {};
-    return Parse(b.data(), kSize).value_or(OFontRecord{});
+    return Parse(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int32_t>(std::min<size_t>(bytes.size(), kSize)))
+        .value_or(OFontRecord{});
 }
 
 bool OFontRecord::Save(const std::string& path) const
 {
+    if (path.empty())
+        return false;
     const auto b = Serialize();
-    return !path.empty() && settings::ReplaceFile(path, std::string_view(reinterpret_cast<const char*>(b.data()), kSize));
+    if (settings::WriteSettingsFile(path, std::string_view(reinterpret_cast<const char*>(b.data()), kSize))) {
+        KeptFonts().erase(path);
+        return true;
+    }
+    KeptFonts()[path] = *this;
+    return false;
 }

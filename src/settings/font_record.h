@@ -37,8 +37,9 @@ struct OFontRecord {
     std::array<uint8_t, kSize> Serialize() const;
 
     // The record of the file at `path`, or the default font when the file
-    // cannot be read or is too short.
+    // cannot be read, is no regular file or is too short.
     static OFontRecord Load(const std::string& path);
-    // False when the file could not be written.
+    // False when the file could not be written; the failure is reported
+    // once and Load gives this record for the rest of the session.
     bool Save(const std::string& path) const;
 };

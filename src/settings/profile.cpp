@@ -1,13 +1,12 @@
 #include "settings/profile.h"
 
-#include "settings/replace_file.h"
+#include "settings/settings_file.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
+#include <map>
+#include <optional>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -32,22 +31,49 @@ std::string_view Trim(std::string_view s)
     return s;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text)
+// Values whose writes failed, by file, section and key (lower case): the
+// running session still uses them. An empty optional stands for a key whose
+// removal failed.
+using Overlay = std::map<std::string, std::optional<std::string>>;
+std::map<std::string, Overlay>& Overlays()
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    char chunk[8192];
-    for (;;) {
-        ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        text.append(chunk, static_cast<size_t>(got));
+    static std::map<std::string, Overlay> overlays;
+    return overlays;
+}
+
+std::string OverlayKey(std::string_view section, std::string_view key)
+{
+    std::string k;
+    for (char c : section)
+        k += Lower(c);
+    k += '\n';
+    for (char c : key)
+        k += Lower(c);
+    return k;
+}
+
+const std::optional<std::string>* FindOverlay(const std::string& path, std::string_view section, std::string_view key)
+{
+    auto file = Overlays().find(path);
+    if (file == Overlays().end())
+        return nullptr;
+    auto entry = file->second.find(OverlayKey(section, key));
+    return entry == file->second.end() ? nullptr : &entry->second;
+}
+
+// Keeps the outcome of a write for the session: forgets the overlay when
+// the file took the value, remembers the value when it did not.
+bool Remember(const std::string& path, std::string_view section, std::string_view key,
+              std::optional<std::string> value, bool written)
+{
+    if (written) {
+        auto file = Overlays().find(path);
+        if (file != Overlays().end())
+            file->second.erase(OverlayKey(section, key));
+    } else {
+        Overlays()[path][OverlayKey(section, key)] = std::move(value);
     }
-    ::close(fd);
-    return true;
+    return written;
 }
 
 // The file split into lines; each keeps its own text without the line feed.
@@ -56,10 +82,13 @@ struct IniLines {
     bool endsWithNewline = true;
     bool crlf = false;
 
+    settings::FileState state;
+
     explicit IniLines(const std::string& path)
     {
         std::string text;
-        if (!ReadWholeFile(path, text) || text.empty())
+        state = settings::ReadSettingsFile(path, text);
+        if (text.empty())
             return;
         size_t pos = 0;
         while (pos < text.size()) {
@@ -129,6 +158,8 @@ struct IniLines {
 
     bool Lookup(std::string_view section, std::string_view key, std::string_view& value) const
     {
+        if (state != settings::FileState::Read)
+            return false;
         long header = FindSection(section);
         if (header < 0)
             return false;
@@ -167,8 +198,13 @@ int32_t OProfile::GetInt(std::string_view section, std::string_view key, int32_t
 {
     IniLines ini(path_);
     std::string_view value;
-    if (!ini.Lookup(section, key, value))
+    if (const std::optional<std::string>* kept = FindOverlay(path_, section, key)) {
+        if (!*kept)
+            return def;
+        value = Trim(**kept);
+    } else if (!ini.Lookup(section, key, value)) {
         return def;
+    }
     bool negative = false;
     size_t i = 0;
     if (i < value.size() && (value[i] == '-' || value[i] == '+'))
@@ -186,8 +222,13 @@ std::string OProfile::GetString(std::string_view section, std::string_view key, 
 {
     IniLines ini(path_);
     std::string_view value;
-    if (!ini.Lookup(section, key, value))
+    if (const std::optional<std::string>* kept = FindOverlay(path_, section, key)) {
+        if (!*kept)
+            return std::string(def);
+        value = Trim(**kept);
+    } else if (!ini.Lookup(section, key, value)) {
         return std::string(def);
+    }
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
         value = value.substr(1, value.size() - 2);
     return std::string(value);
@@ -195,12 +236,19 @@ std::string OProfile::GetString(std::string_view section, std::string_view key, 
 
 bool OProfile::HasKey(std::string_view section, std::string_view key) const
 {
+    if (const std::optional<std::string>* kept = FindOverlay(path_, section, key))
+        return kept->has_value();
     IniLines ini(path_);
     std::string_view value;
     return ini.Lookup(section, key, value);
 }
 
 bool OProfile::WriteString(std::string_view section, std::string_view key, std::string_view value)
+{
+    return Remember(path_, section, key, std::string(value), Write(section, key, value));
+}
+
+bool OProfile::Write(std::string_view section, std::string_view key, std::string_view value)
 {
     IniLines ini(path_);
     std::string line = ini.NewLine(std::string(key) + "=" + std::string(value));
@@ -211,7 +259,7 @@ bool OProfile::WriteString(std::string_view section, std::string_view key, std::
         ini.lines.push_back(ini.NewLine("[" + std::string(section) + "]"));
         ini.lines.push_back(line);
         ini.endsWithNewline = true;
-        return settings::ReplaceFile(path_, ini.Text());
+        return settings::WriteSettingsFile(path_, ini.Text());
     }
     size_t end = 0;
     long at = ini.FindKey(header, key, end);
@@ -227,7 +275,7 @@ bool OProfile::WriteString(std::string_view section, std::string_view key, std::
             ini.endsWithNewline = true;
         ini.lines.insert(ini.lines.begin() + static_cast<long>(insert), line);
     }
-    return settings::ReplaceFile(path_, ini.Text());
+    return settings::WriteSettingsFile(path_, ini.Text());
 }
 
 bool OProfile::WriteInt(std::string_view section, std::string_view key, int32_t value)
@@ -239,12 +287,10 @@ bool OProfile::DeleteKey(std::string_view section, std::string_view key)
 {
     IniLines ini(path_);
     long header = ini.FindSection(section);
-    if (header < 0)
-        return true;
     size_t end = 0;
+    if (header < 0 || ini.FindKey(header, key, end) < 0)
+        return Remember(path_, section, key, std::nullopt, true);
     long at = ini.FindKey(header, key, end);
-    if (at < 0)
-        return true;
     ini.lines.erase(ini.lines.begin() + at);
-    return settings::ReplaceFile(path_, ini.Text());
+    return Remember(path_, section, key, std::nullopt, settings::WriteSettingsFile(path_, ini.Text()));
 }

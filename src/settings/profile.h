@@ -25,12 +25,17 @@ public:
     bool HasKey(std::string_view section, std::string_view key) const;
 
     // Sets the key, adding the section or key when missing. False when the
-    // file could not be written (the old file then stays as it was).
+    // file could not be written: the old file then stays as it was, the
+    // failure is reported once (settings/settings_file.h), and reads through
+    // any OProfile on the same path give the new value for the rest of the
+    // session. A file that exists but cannot be read is never replaced.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value);
     bool WriteInt(std::string_view section, std::string_view key, int32_t value);
     // Removes the key; true when the file is as asked afterwards.
     bool DeleteKey(std::string_view section, std::string_view key);
 
 private:
+    bool Write(std::string_view section, std::string_view key, std::string_view value);
+
     std::string path_;
 };

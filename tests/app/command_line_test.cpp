@@ -119,7 +119,9 @@ TEST(ProgramPaths, HelpLiesNextToTheProgramAndSettingsWhereTheUserMayWrite)
     EXPECT_EQ(ProgramDirectory, "");
     EXPECT_EQ(HelpFilePath, "/Dravel.hlp");
 
+    // A portable copy: a writable settings file beside the program.
     TempDir dir;
+    dir.touch("dravel.ini");
     InitProgramPaths(dir.str() + "/dravel");
     EXPECT_EQ(IniFilePath, dir.str() + "/dravel.ini");
     EXPECT_EQ(FontFilePath, dir.str() + "/selfont.cfg");

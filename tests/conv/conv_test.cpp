@@ -108,7 +108,10 @@ TEST(ConvTest, OptionCases)
         {"--ihex-type 02 --line-end lf in.int o.ext", 0, ""},
         {"--record-size 8 in.int o.vmem", 0, ""},
         {"--help", 0, ""},
+        {"-- -in.int o.bin", 0, ""},
+        {"-- in.int -- o.bin", 2, "too many file names"},
     };
+    dir.Write("-in.int", Intel(0x100, {1}) + ":00000001FF\r\n");
     const char* outputs[] = {"o.bin", "o.ext", "o.s3f"};
     for (const Case& c : cases) {
         for (const char* o : outputs)
@@ -308,7 +311,7 @@ TEST(ConvTest, PipesAndDevicesAtEitherEnd)
 
     ConvRun full = Conv(dir, Quote(in) + " /dev/full");
     EXPECT_EQ(full.status, 1);
-    EXPECT_EQ(full.err, "ERROR: WRITE ERROR\n");
+    EXPECT_EQ(full.err, "dravel-conv: /dev/full: write error: No space left on device\n");
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
@@ -422,4 +425,42 @@ TEST(ConvTest, PeersReadWhatTheWriterOptionsWrite)
             EXPECT_EQ(ReadFileBytes(dir.File("objcopy.bin")), expected) << args << " (objcopy)";
         }
     }
+}
+
+// Empty and damaged inputs, failed writes and odd names: each is reported
+// with the place and the reason, and nothing is written unless forced.
+TEST(ConvTest, MessagesNameThePlaceAndTheReason)
+{
+    TempDir dir;
+    dir.Write("empty.int", "");
+    dir.Write("fw.int", ":10200000000102030405060708090A0B0C0D0E0FC0\r\n:00000001FF\r\n");
+    dir.Write("good.int", Intel(0x10, {1, 2}) + ":00000001FF\r\n");
+    struct Case {
+        std::string args;
+        std::string feed;
+        int status;
+        std::string err;
+        bool written;
+    };
+    const Case cases[] = {
+        {"empty.int o.bin", "", 1, "dravel-conv: empty.int: no data\ndravel-conv: o.bin not written\n", false},
+        {"--in-key ext - o.bin", "printf ''", 1, "dravel-conv: -: no data\ndravel-conv: o.bin not written\n", false},
+        {"--force empty.int o.bin", "", 1, "dravel-conv: empty.int: no data\n", true},
+        {"fw.int o.bin", "", 1, "dravel-conv: fw.int:1: Checksum Error\ndravel-conv: o.bin not written\n", false},
+        {"\"$(printf 'a\\033b.int')\" o.bin", "", 1, "Error: Cannot open \"a\\x1bb.int\":\nNo such file or directory\n", false},
+        {"good.int " + std::string(256, 'n') + ".bin", "", 1, "File name too long", false},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(dir.File("o.bin"));
+        ConvRun run = Conv(dir, c.args, c.feed);
+        EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
+        if (c.err.back() == '\n')
+            EXPECT_EQ(run.err, c.err) << c.args;
+        else
+            EXPECT_NE(run.err.find(c.err), std::string::npos) << c.args << "\n" << run.err;
+        EXPECT_EQ(std::filesystem::exists(dir.File("o.bin")), c.written) << c.args;
+    }
+    // A name too long to be made leaves no temporary file behind.
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
 }

@@ -77,11 +77,11 @@ TEST(Recognition, KeyWinsWhenItsOwnTrialSucceeds)
 
     EXPECT_EQ(ReadAll(IntelFile(true), "bin").format, ffBinary);
 
-    // Intel records whose offset ends in 00 pass the Signetics trial as an
-    // end record: named by the key, Signetics wins and delivers nothing;
-    // by recognition the earlier Intel wins.
-    EXPECT_EQ(ReadAll(IntelFile(true), "sig").format, ffSignetics);
-    EXPECT_EQ(ReadAll(IntelFile(true), "sig").image.size(), 0u);
+    // An Intel record whose offset ends in 00 reads as a Signetics end
+    // record, but the records after it fail that trial: even named by the
+    // key, Signetics does not take the file for an empty one.
+    EXPECT_EQ(ReadAll(IntelFile(true), "sig").format, ffIntel);
+    EXPECT_EQ(ReadAll(IntelFile(true), "sig").image.size(), 11u * 32);
     EXPECT_EQ(ReadAll(IntelFile(true), "").format, ffIntel);
 }
 

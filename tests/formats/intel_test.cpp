@@ -131,8 +131,12 @@ TEST(IntelReader, HighestLinearBaseStaysDefined)
 
 TEST(IntelReader, EndRecordStopsAndItsBytesAreNotData)
 {
-    ReadResult r = ReadAll(Line(0, 0, {7}) + Line(1, 0, {8, 9}) + Line(0, 1, {10}), "ext");
+    ReadResult r = ReadAll(Line(0, 0, {7}) + Line(1, 0, {8, 9}) + "\r\n\x1a", "ext");
     EXPECT_EQ(r.flags, ffcEndOfData);
+    EXPECT_EQ(r.image, ImageAt(0, {7}));
+    // A record after the end record is reported; the bytes before it stay.
+    r = ReadAll(Line(0, 0, {7}) + Line(1, 0, {8, 9}) + Line(0, 1, {10}), "ext");
+    EXPECT_EQ(r.flags, ffcEndOfData | ffcFormatError);
     EXPECT_EQ(r.image, ImageAt(0, {7}));
 }
 
@@ -177,8 +181,10 @@ TEST(IntelReader, BadRecordsEndReadingAndKeepEarlierBytes)
 TEST(IntelReader, UnknownTypeIsReportedButItsBytesStay)
 {
     const std::string tail = Line(6, 0x40, {5, 6}) + Line(0, 0x42, {7}) + kEnd;
-    // Early in a file the read error fails the trial.
-    EXPECT_NE(ReadAll(tail, "ext").format, ffIntel);
+    // Early in a file the read error fails the trial, but the record is an
+    // Intel record all the same: the file reads as Intel and is reported.
+    EXPECT_EQ(ReadAll(tail, "ext").format, ffIntel);
+    EXPECT_TRUE(ReadAll(tail, "ext").flags & ffcReadError);
 
     std::string lead;
     for (int i = 0; i < 10; ++i)

@@ -68,25 +68,28 @@ TEST(MotorolaReader, ReadsEveryDataAndEndType)
     const std::vector<std::pair<char, int>> ends = {{'7', 4}, {'8', 3}, {'9', 2}};
     for (auto [endType, endBytes] : ends) {
         SCOPED_TRACE(endType);
-        // An end record's address is checked but not used, and bytes it
-        // announces are not data.
+        // An end record's address is checked but not used; a record after
+        // it is reported. Types mix where each is the shortest for its address.
         const std::string text = Rec('1', 2, 0xFFFF, {1, 2}) + Rec('2', 3, 0xABCDEF, {3}) +
-                                 Rec('3', 4, 0x00FEDCBA, {4, 5}) + Rec(endType, endBytes, 0x77, {6}) +
+                                 Rec('3', 4, 0x12FEDCBA, {4, 5}) + Rec(endType, endBytes, 0x77, {}) +
                                  Rec('1', 2, 0, {7});
         ReadResult r = ReadAll(text, "s3f");
         ByteImage expected = ImageAt(0xFFFF, {1, 2});
         AddBytes(expected, 0xABCDEF, {3});
-        AddBytes(expected, 0xFEDCBA, {4, 5});
+        AddBytes(expected, 0x12FEDCBA, {4, 5});
         EXPECT_EQ(r.format, ffMotorola);
-        EXPECT_EQ(r.flags, ffcEndOfData);
+        EXPECT_EQ(r.flags, ffcEndOfData | ffcFormatError);
         EXPECT_EQ(r.image, expected);
+        // An end record that announces data bytes is damaged.
+        EXPECT_EQ(ReadAll(Rec('1', 2, 0xFFFF, {1}) + Rec(endType, endBytes, 0x77, {6}), "s3f").flags,
+                  ffcFormatError);
     }
 }
 
 TEST(MotorolaReader, SkipsHeadersUncheckedAndAcceptsLowerCase)
 {
-    std::string text = "S0 any text, no checksum\n" + Rec('1', 2, 0x20, {0xAB}, "\n\r") + "S0\r\n" +
-                       Rec('2', 3, 0x21, {0xCD, 0xEF}, "\n") + Rec('9', 2, 0, {});
+    std::string text = "S0 any text, no checksum\nS0\r\n" + Rec('1', 2, 0x20, {0xAB}, "\n\r") +
+                       Rec('1', 2, 0x21, {0xCD, 0xEF}, "\n") + Rec('9', 2, 0, {});
     for (char& c : text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     ReadResult r = ReadAll(text, "s3f");
@@ -164,6 +167,11 @@ TEST(MotorolaReader, BadRecordsEndReadingAndKeepEarlierBytes)
         EXPECT_EQ(r.flags, c.flags);
         EXPECT_EQ(r.image.size(), 10u);
     }
-    // Without the records before it, the same fault fails recognition.
-    EXPECT_NE(ReadAll("S1021234B7\r\n" + cases[6].text, "s3f").format, ffMotorola);
+    // Without the records before it, the same fault fails recognition, but
+    // the file is still read as S-records and the fault reported.
+    const ReadResult early = ReadAll("S1021234B7\r\n" + cases[6].text, "s3f");
+    EXPECT_EQ(early.format, ffMotorola);
+    EXPECT_EQ(early.flags, ffcReadError | ffcFormatError);
+    // A header after data records is a damaged data record.
+    EXPECT_EQ(ReadAll(Lead() + "S0030000FC\r\n" + Rec('9', 2, 0, {}), "s3f").flags, ffcFormatError);
 }

@@ -79,9 +79,9 @@ TEST(TektronixFormat, SkipsCommentsAndTakesLowerCaseDataAndChecksums)
     EXPECT_EQ(r.flags, uint32_t{ffcEndOfData});
     EXPECT_EQ(r.image, ImageAt(0x0100, {0xFF}));
 
-    // The end record's address is not used, and nothing after it is read.
+    // The end record's address is not used; a record after it is reported.
     r = ReadAll("/01000102FF1E\r\n/1234000A\n/0200010341 05\r\n", "TEK");
-    EXPECT_EQ(r.flags, uint32_t{ffcEndOfData});
+    EXPECT_EQ(r.flags, uint32_t{ffcEndOfData | ffcFormatError});
     EXPECT_EQ(r.image, ImageAt(0x0100, {0xFF}));
 }
 
@@ -160,9 +160,14 @@ TEST(SigneticsFormat, RecordAbove16BitsIsDroppedAndReported)
 
 TEST(SigneticsFormat, EndRecordAtAnyAddressEndsReading)
 {
-    ReadResult r = ReadAll(":0100010a4182\r\n:ABCD00 whatever\n:0200010B4182\n", "SIG");
+    ReadResult r = ReadAll(":0100010a4182\r\n:ABCD00 whatever\n", "SIG");
     EXPECT_EQ(r.format, ffSignetics);
     EXPECT_EQ(r.flags, uint32_t{ffcEndOfData});
+    EXPECT_EQ(r.image, ImageAt(0x0100, {0x41}));
+    // A record after the end is reported, the bytes before it kept.
+    r = ReadAll(":0100010a4182\r\n:ABCD00 whatever\n:0200010B4182\n", "SIG");
+    EXPECT_EQ(r.format, ffSignetics);
+    EXPECT_EQ(r.flags, uint32_t{ffcEndOfData | ffcFormatError});
     EXPECT_EQ(r.image, ImageAt(0x0100, {0x41}));
 }
 
@@ -211,7 +216,7 @@ TEST(TektronixSigneticsFormats, SurviveDamagedInput)
                     break;
             }
             ReadResult r = ReadAll(damaged, key);
-            EXPECT_LE(r.image.size(), damaged.size());
+            EXPECT_LE(r.image.size(), damaged.size()) << FormatName(r.format) << "\n" << damaged;
         }
     }
 }

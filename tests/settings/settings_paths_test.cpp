@@ -4,39 +4,44 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
-using settings::SettingsDirectory;
+namespace fs = std::filesystem;
 
-TEST(SettingsPaths, BesideAWritableProgramElseTheUsersConfigFolder)
+TEST(SettingsPaths, BesideTheProgramOnlyInAPortableCopy)
 {
-    TempDir dir;
-    const std::string program = dir.Path().string();
-    EXPECT_EQ(SettingsDirectory(program, "/xdg", "/home/u"), program);
-    // Nothing may be left behind by the test for writability.
-    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+    using settings::SettingsDirectory;
+    TempDir program, config;
+    const std::string dir = program.Path().string();
+    const std::string xdg = config.Path().string();
+    // No settings file beside the program: the user's folder, even where
+    // the program's folder could be written.
+    EXPECT_EQ(SettingsDirectory(dir, xdg.c_str(), "/home/u"), xdg + "/dravel");
+    EXPECT_EQ(SettingsDirectory(dir, nullptr, "/home/u"), "/home/u/.config/dravel");
+    EXPECT_EQ(SettingsDirectory(dir, "relative", "/home/u"), "/home/u/.config/dravel");
+    EXPECT_TRUE(fs::is_empty(program.Path()));
+    // A pipe by that name is no settings file.
+    ASSERT_EQ(::mkfifo(program.File("dravel.ini").c_str(), 0600), 0);
+    EXPECT_EQ(SettingsDirectory(dir, xdg.c_str(), "/h"), xdg + "/dravel");
+    fs::remove(program.File("dravel.ini"));
+    // A writable one makes a portable copy.
+    program.Write("dravel.ini", "[Settings]\nundo=0\n");
+    program.Write("selfont.cfg", std::string(60, 'x'));
+    EXPECT_EQ(SettingsDirectory(dir, xdg.c_str(), "/h"), dir);
 
-    // No file can be created under /proc, not even by the superuser.
-    const std::string system = "/proc/self";
-    EXPECT_EQ(SettingsDirectory(system, "/xdg", "/home/u"), "/xdg/dravel");
-    EXPECT_EQ(SettingsDirectory(system, nullptr, "/home/u"), "/home/u/.config/dravel");
-    EXPECT_EQ(SettingsDirectory(system, "", "/home/u"), "/home/u/.config/dravel");
-    EXPECT_EQ(SettingsDirectory(system, "relative", "/home/u"), "/home/u/.config/dravel");
-    EXPECT_EQ(SettingsDirectory(dir.File("missing"), "/xdg", nullptr), "/xdg/dravel");
-}
+    // An installed copy's files seed the user's folder once, and never
+    // overwrite what the user has.
+    settings::SeedSettings(dir, xdg + "/dravel");
+    EXPECT_EQ(ReadFileBytes(xdg + "/dravel/dravel.ini"), "[Settings]\nundo=0\n");
+    EXPECT_EQ(ReadFileBytes(xdg + "/dravel/selfont.cfg"), std::string(60, 'x'));
+    program.Write("dravel.ini", "[Settings]\nundo=1\n");
+    settings::SeedSettings(dir, xdg + "/dravel");
+    EXPECT_EQ(ReadFileBytes(xdg + "/dravel/dravel.ini"), "[Settings]\nundo=0\n");
 
-TEST(SettingsPaths, AReadOnlyFolderThatAlreadyHoldsTheSettingsKeepsThem)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "the superuser writes into read-only folders";
-    namespace fs = std::filesystem;
-    TempDir withFont, empty;
-    withFont.Write("selfont.cfg", std::string(60, '\0'));
-    const auto readOnly = fs::perms::owner_read | fs::perms::owner_exec;
-    fs::permissions(withFont.Path(), readOnly);
-    fs::permissions(empty.Path(), readOnly);
-    EXPECT_EQ(SettingsDirectory(withFont.Path().string(), "/xdg", "/h"), withFont.Path().string());
-    EXPECT_EQ(SettingsDirectory(empty.Path().string(), "/xdg", "/h"), "/xdg/dravel");
-    fs::permissions(withFont.Path(), fs::perms::owner_all);
-    fs::permissions(empty.Path(), fs::perms::owner_all);
+    if (::geteuid() != 0) {
+        ::chmod(program.File("dravel.ini").c_str(), 0444);
+        EXPECT_EQ(SettingsDirectory(dir, xdg.c_str(), "/h"), xdg + "/dravel");
+        ::chmod(program.File("dravel.ini").c_str(), 0644);
+    }
 }

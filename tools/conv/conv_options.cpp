@@ -80,7 +80,20 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
     // Every option with a value, as given; a second, different value contradicts the first.
     std::map<std::string, std::string> given;
     std::vector<std::string> names;
+    bool optionsEnded = false;
     for (int i = 0; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        // After "--" every argument is a name, even one that starts with "-".
+        if (optionsEnded) {
+            if (arg.empty())
+                return "empty file name";
+            names.emplace_back(arg);
+            continue;
+        }
         std::string problem;
         if (const int used = ParseCombineOption(argc, argv, i, options, given, problem)) {
             if (!problem.empty())
@@ -88,7 +101,6 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             i += used - 1;
             continue;
         }
-        const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
             return {};

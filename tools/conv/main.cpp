@@ -31,7 +31,7 @@ constexpr const char* kUsage =
     "anything else All files; OUTPUT also *.c, *.vmem, *.mif); when reading, the file's content is recognised as well. When\n"
     "the name or --in-key names a text format and no format is recognised in\n"
     "the content, nothing is written unless --force (the file is then read as\n"
-    "binary).\n"
+    "binary). An empty INPUT is reported (\"INPUT: no data\").\n"
     "INPUT - reads standard input, OUTPUT - writes standard output.\n"
     "\n"
     "Options:\n"
@@ -98,6 +98,7 @@ constexpr const char* kUsage =
     "                  Exit status 0 equal, 1 different, 2 trouble, as cmp\n"
     "  --in-key-b KEY  read B as this file type (--in-key applies to both)\n"
     "  --help          show this text\n"
+    "  --              ends the options: every later argument is a file name\n"
     "\n"
     "Messages go to standard error; errors in INPUT name its line, as in\n"
     "\"dravel-conv: fw.int:37: Checksum Error\".\n"
@@ -110,26 +111,52 @@ constexpr const char* kUsage =
     "outside the window or a result past the address space. Nothing is\n"
     "written on wrong usage.\n";
 
+// A file name as messages show it: control characters as \xNN, so that a
+// name cannot move the cursor or change the terminal's colours.
+std::string Quoted(std::string_view text, bool keepLineFeeds = false)
+{
+    std::string shown;
+    for (unsigned char c : text) {
+        if ((c < 0x20 && !(keepLineFeeds && c == '\n')) || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            shown += hex;
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown;
+}
+
 // Prints what the document reports and answers every question with its
 // default; nothing here waits for a user.
 class ConsoleHost : public DocumentHost {
 public:
     int MessageBox(std::string_view text, std::string_view caption, int style) override
     {
-        std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(caption.size()), caption.data(),
-                     static_cast<int>(text.size()), text.data());
+        const std::string shown = Quoted(text, true);
+        std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(caption.size()), caption.data(), shown.c_str());
         ++reported;
         return (style & mbYesNoCancel) ? idCancel : idOk;
     }
     // "dravel-conv: fw.int:37: Checksum Error": the place, as compilers give it.
     void ReportReadError(std::string_view text, std::string_view, const std::string& path, uint32_t line) override
     {
+        const std::string name = Quoted(path);
         if (line > 0)
-            std::fprintf(stderr, "dravel-conv: %s:%lu: %.*s\n", path.c_str(), static_cast<unsigned long>(line),
+            std::fprintf(stderr, "dravel-conv: %s:%lu: %.*s\n", name.c_str(), static_cast<unsigned long>(line),
                          static_cast<int>(text.size()), text.data());
         else
-            std::fprintf(stderr, "dravel-conv: %s: %.*s\n", path.c_str(), static_cast<int>(text.size()),
+            std::fprintf(stderr, "dravel-conv: %s: %.*s\n", name.c_str(), static_cast<int>(text.size()),
                          text.data());
+        ++reported;
+    }
+    // "dravel-conv: out.int: write error: No space left on device".
+    void ReportWriteError(std::string_view, std::string_view, const std::string& path,
+                          const std::string& reason) override
+    {
+        std::fprintf(stderr, "dravel-conv: %s: write error: %s\n", Quoted(path).c_str(),
+                     reason.empty() ? "unknown reason" : reason.c_str());
         ++reported;
     }
     void SetWaitCursor(bool) override {}
@@ -145,7 +172,7 @@ public:
 
 int UsageError(const std::string& problem)
 {
-    std::fprintf(stderr, "dravel-conv: %s\n\n%s", problem.c_str(), kUsage);
+    std::fprintf(stderr, "dravel-conv: %s\n\n%s", Quoted(problem).c_str(), kUsage);
     return 2;
 }
 
@@ -192,8 +219,13 @@ int main(int argc, char** argv)
     // A text file that fits no format was read byte for byte: most likely
     // damaged or misnamed, and its "conversion" would be garbage.
     const FileFormat keyFormat = FormatFromKey(options.inKey);
-    if (keyFormat != ffUnknown && keyFormat != ffBinary && document.ReadFormat() == ffBinary) {
-        std::fprintf(stderr, "dravel-conv: %s: not recognised as %s; read as binary\n", input.c_str(),
+    if (document.ReadNothing()) {
+        // Nothing in, nothing to convert: a one-byte image made up of the
+        // erased value would pass for a result.
+        std::fprintf(stderr, "dravel-conv: %s: no data\n", Quoted(input).c_str());
+        ++host.reported;
+    } else if (keyFormat != ffUnknown && keyFormat != ffBinary && document.ReadFormat() == ffBinary) {
+        std::fprintf(stderr, "dravel-conv: %s: not recognised as %s; read as binary\n", Quoted(input).c_str(),
                      FormatName(keyFormat));
         ++host.reported;
     }
@@ -216,7 +248,7 @@ int main(int argc, char** argv)
     if (options.verbose)
         PrintReadDetails(stderr, document, keyFormat);
     if (loadReported && !options.force) {
-        std::fprintf(stderr, "dravel-conv: %s not written\n", output.c_str());
+        std::fprintf(stderr, "dravel-conv: %s not written\n", Quoted(output).c_str());
         return 1;
     }
 
@@ -232,7 +264,7 @@ int main(int argc, char** argv)
         const std::string problem =
             ChooseSRecordAddressBytes(options, document.End() - 1, writer.srecAddressBytes);
         if (!problem.empty())
-            return UsageError(problem + " (of " + input + ")");
+            return UsageError(problem + " (of " + Quoted(input) + ")");
     }
     const FileFormat outFormat = FormatFromKey(options.outKey);
     if ((outFormat == ffBinary || outFormat == ffUnknown) && !options.force) {

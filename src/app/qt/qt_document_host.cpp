@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -88,6 +89,9 @@ void OQtDocumentHost::ShowBusyWindow(std::string_view body, std::string_view cap
         layout->addWidget(label);
         busyWindow = window;
     }
+    cancelRequested = false;
+    if (QPushButton* cancel = busyWindow->findChild<QPushButton*>(QStringLiteral("busyCancel")))
+        cancel->hide();
     busyWindow->findChild<QLabel*>(QStringLiteral("busyText"))->setText(text(body));
     busyWindow->setWindowTitle(text(caption));
     busyWindow->setEnabled(false);
@@ -112,6 +116,30 @@ void OQtDocumentHost::ProcessPendingEvents()
         return;
     QCoreApplication::processEvents();
     sinceLast.restart();
+}
+
+std::function<bool()> OQtDocumentHost::InputWaiter()
+{
+    return [this] {
+        // Only a wait gives the user something to cancel: the window takes
+        // input from now on, through its Cancel button alone.
+        if (busyWindow && busyWindow->isVisible()) {
+            auto* cancel = busyWindow->findChild<QPushButton*>(QStringLiteral("busyCancel"));
+            if (!cancel) {
+                cancel = new QPushButton(QObject::tr("Cancel"), busyWindow);
+                cancel->setObjectName(QStringLiteral("busyCancel"));
+                busyWindow->layout()->addWidget(cancel);
+                QObject::connect(cancel, &QPushButton::clicked, [this] { cancelRequested = true; });
+            }
+            if (!cancel->isVisible()) {
+                busyWindow->setEnabled(true);
+                cancel->show();
+                busyWindow->adjustSize();
+            }
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return !cancelRequested;
+    };
 }
 
 bool OQtDocumentHost::RequestNewBufferRange(AddressRequest& request)

@@ -32,6 +32,9 @@ public:
     // The load-offset prompt (LoadOffsetRequest) over the active window.
     bool AskLoadOffset(Address& offset) override;
     OverlapPolicy ChooseOverlap(std::string_view ranges) override;
+    // Waiting for a pipe or a device keeps the window working; the
+    // please-wait window then offers Cancel.
+    std::function<bool()> InputWaiter() override;
 
     // Lets tests answer the new-buffer prompt; an empty hook restores the dialog.
     using NewBufferHook = std::function<bool(AddressRequest&)>;
@@ -58,6 +61,7 @@ private:
     QPointer<QWidget> owner;
     QPointer<QWidget> busyWindow;
     int waitCursors = 0;
+    bool cancelRequested = false;
     int savedTemplate = 0;
     std::optional<LoadError> loadError;
     std::function<bool()> beforeSave;

@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "app/doc_templates.h"
 #include "app/file_association.h"
+#include "settings/settings_file.h"
 #include "settings/settings_record.h"
 #include "app/program_paths.h"
 #include "app/window_layout.h"
@@ -80,10 +81,15 @@ TTovikApp::TTovikApp() : recentFiles(IniFilePath, RecentCapacity)
     qApp->installEventFilter(this);
     ::SetHelpHandler([this](int id) { ShowHelpTopic(id); });
     OBufferView::SetFontFilePath(FontFilePath);
+    // Once per file; the session keeps the settings that could not be saved.
+    settings::SetWriteFailureHandler([this](const std::string& message) {
+        ShowMessageBox(frame.data(), QString::fromStdString(message), ApplicationName, mbIconExclamation);
+    });
 }
 
 TTovikApp::~TTovikApp()
 {
+    settings::SetWriteFailureHandler({});
     ::SetHelpHandler({});
     qApp->removeEventFilter(this);
     if (HelpPickCursor)

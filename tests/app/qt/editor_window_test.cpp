@@ -163,6 +163,7 @@ private slots:
     {
         QVERIFY(dir.isValid());
         qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
+        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
         InitProgramPaths(dir.filePath("dravel").toStdString());
         QFile::remove(QString::fromStdString(IniFilePath));
         QFile::copy(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/Dravel.hlp"), dir.filePath("Dravel.hlp"));

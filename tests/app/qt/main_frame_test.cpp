@@ -46,6 +46,7 @@ private slots:
     void init()
     {
         qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
+        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
         InitProgramPaths(dir.filePath("dravel").toStdString());
         QFile::copy(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/Dravel.hlp"), dir.filePath("Dravel.hlp"));
         messages.clear();

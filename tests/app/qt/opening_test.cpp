@@ -21,7 +21,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <stdexcept>
 
 namespace {
@@ -75,7 +77,9 @@ private slots:
         QDir(dir.path()).removeRecursively();
         QDir().mkpath(dir.path());
         qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
+        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
         InitProgramPaths(dir.filePath("dravel").toStdString());
+        QDir().mkpath(dir.filePath("config/dravel"));
         messages.clear();
         answers.clear();
         nextChoice.reset();
@@ -126,6 +130,36 @@ private slots:
         QCOMPARE(paths(), std::vector<std::string>{bare});
         QCOMPARE(app->DocManager()->Documents()[0]->FormatKey(), std::string(""));
         QCOMPARE(app->DocManager()->Documents()[0]->Size(), 3);
+    }
+
+    // Pipes by the names of the startup file, the settings file and the
+    // font file: a plain open() would wait for a writer before the window
+    // shows. The window comes up, the startup pipe opens as an empty file,
+    // and settings that cannot be saved say so once.
+    void pipesNeverBlockTheWindow()
+    {
+        const std::string pipe = dir.filePath("startup.pipe").toStdString();
+        QCOMPARE(::mkfifo(pipe.c_str(), 0600), 0);
+        OProfile(IniFilePath).WriteString("Settings", "open file", pipe);
+        start({"-u"});
+        QCOMPARE(paths(), std::vector<std::string>{pipe});
+        QVERIFY(messages.isEmpty());
+        app.reset();
+
+        QFile::remove(QString::fromStdString(IniFilePath));
+        QCOMPARE(::mkfifo(IniFilePath.c_str(), 0600), 0);
+        QCOMPARE(::mkfifo(FontFilePath.c_str(), 0600), 0);
+        start({"-u"});
+        QVERIFY(app->MainWindow()->isVisible());
+        // Each opened file enters the recent files: two writes, one word.
+        const std::string a = file("a.int");
+        const std::string b = file("b.int");
+        app->DropFiles({QString::fromStdString(a), QString::fromStdString(b)});
+        QCOMPARE(paths().size(), size_t(2));
+        QCOMPARE(messages.size(), 1);
+        QCOMPARE(messages[0].text,
+                 QString::fromStdString("Cannot save settings to " + IniFilePath + ": not a regular file"));
+        QVERIFY(std::filesystem::is_fifo(IniFilePath));
     }
 
     void oddCommandLineAndMissingFilesLeaveAUsableProgram()

@@ -240,6 +240,7 @@ private slots:
     void acceptedSettingsReachEveryOpenView()
     {
         qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
+        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
         InitProgramPaths(dir.filePath("dravel").toStdString());
         SetMessageBoxHook([](QWidget*, const QString&, const QString&, int) { return int(idNo); });
         OQtDocumentHost::SetNewBufferHook([](AddressRequest&) { return false; });

@@ -100,6 +100,7 @@ private slots:
     {
         QVERIFY(dir.isValid());
         qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
+        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
         InitProgramPaths(dir.filePath("dravel").toStdString());
         messages.clear();
         topics.clear();

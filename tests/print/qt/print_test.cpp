@@ -261,6 +261,7 @@ private slots:
     void previewCommandStandsInForTheMainWindow()
     {
         qputenv("XDG_DATA_HOME", dir_.filePath("xdg").toUtf8());
+        qputenv("XDG_CONFIG_HOME", dir_.filePath("config").toUtf8());
         InitProgramPaths(dir_.filePath("dravel").toStdString());
         OQtDocumentHost::SetNewBufferHook([](AddressRequest&) { return false; });
         QFile file(dir_.filePath("prog.bin"));

@@ -1,0 +1,95 @@
+#include "settings/settings_file.h"
+
+#include "settings/replace_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace settings {
+namespace {
+constexpr const char* kNotRegular = "not a regular file";
+
+WriteFailureHandler& Handler()
+{
+    static WriteFailureHandler handler;
+    return handler;
+}
+
+std::set<std::string>& ReportedPaths()
+{
+    static std::set<std::string> paths;
+    return paths;
+}
+}  // namespace
+
+FileState ReadSettingsFile(const std::string& path, std::string& text, std::string* reason)
+{
+    text.clear();
+    // Without O_NONBLOCK, opening a pipe waits for a writer that may never come.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return FileState::Missing;
+        if (reason)
+            *reason = std::strerror(errno);
+        return FileState::Unusable;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        if (reason)
+            *reason = kNotRegular;
+        return FileState::Unusable;
+    }
+    char chunk[8192];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            if (reason)
+                *reason = std::strerror(errno);
+            ::close(fd);
+            return FileState::Unusable;
+        }
+        if (got == 0)
+            break;
+        text.append(chunk, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    return FileState::Read;
+}
+
+bool WriteSettingsFile(const std::string& path, std::string_view bytes)
+{
+    std::string old, reason;
+    if (ReadSettingsFile(path, old, &reason) == FileState::Unusable) {
+        ReportWriteFailure(path, reason);
+        return false;
+    }
+    if (!ReplaceFile(path, bytes, &reason)) {
+        ReportWriteFailure(path, reason);
+        return false;
+    }
+    return true;
+}
+
+void SetWriteFailureHandler(WriteFailureHandler handler) { Handler() = std::move(handler); }
+
+void ReportWriteFailure(const std::string& path, const std::string& reason)
+{
+    if (!ReportedPaths().insert(path).second)
+        return;
+    const std::string message = "Cannot save settings to " + path + ": " + reason;
+    if (Handler())
+        Handler()(message);
+    else
+        std::fprintf(stderr, "%s\n", message.c_str());
+}
+
+}  // namespace settings
