@@ -86,33 +86,44 @@ void WalkSave(const ODataBuffer& buffer, Address stride, Bytes bytes, Jump jump,
         }
         bytes(start + index, data, n);
     };
-    while (index < size) {
-        const Address pieceEnd = std::min(size, (index / stride + 1) * stride);
-        buffer.ForEachSpan(start + index, pieceEnd - index, [&](const uint8_t* data, Address n) {
+    // Stored bytes go in pieces that end at every stride-th index, with
+    // events between them; a stretch of never-written blocks, however long,
+    // is one step.
+    auto piece = [&](const uint8_t* data, int32_t length) {
+        int32_t k = 0;
+        while (k < length) {
+            const int32_t erased = ErasedPrefix(data + k, length - k);
+            run += erased;
+            index += erased;
+            k += erased;
+            if (k == length)
+                break;
+            const void* nextErased = std::memchr(data + k, kErased, static_cast<size_t>(length - k));
+            const int32_t stop =
+                nextErased ? static_cast<int32_t>(static_cast<const uint8_t*>(nextErased) - data) : length;
+            written(data + k, stop - k);
+            index += stop - k;
+            k = stop;
+        }
+    };
+    if (size > 1) {
+        buffer.ForEachSpan(start + 1, size - 1, [&](const uint8_t* data, Address n) {
             if (!data) {
                 run += n;
                 index += n;
+                if (index < size)
+                    pump();
                 return;
             }
-            int32_t k = 0;
-            const int32_t length = static_cast<int32_t>(n);
-            while (k < length) {
-                const int32_t erased = ErasedPrefix(data + k, length - k);
-                run += erased;
-                index += erased;
-                k += erased;
-                if (k == length)
-                    break;
-                const void* nextErased = std::memchr(data + k, kErased, static_cast<size_t>(length - k));
-                const int32_t stop =
-                    nextErased ? static_cast<int32_t>(static_cast<const uint8_t*>(nextErased) - data) : length;
-                written(data + k, stop - k);
-                index += stop - k;
-                k = stop;
+            for (Address done = 0; done < n;) {
+                const Address pieceEnd = std::min(index + (n - done), (index / stride + 1) * stride);
+                const Address length = pieceEnd - index;
+                piece(data + done, static_cast<int32_t>(length));
+                done += length;
+                if (index < size && index % stride == 0)
+                    pump();
             }
         });
-        if (index < size)
-            pump();
     }
     if (run > 0) {
         // The last byte keeps the file's extent.
