@@ -118,7 +118,7 @@ private slots:
         } controls[] = {
             {109, "Use &sum check", 1000, true}, {119, "Use &undo", 1031, true},
             {112, "&buffer information", 1007, true}, {111, "&Warning messages", 1006, false},
-            {110, "&Ask for offset", 1005, false}, {102, "Searc&h", 1002, true},
+            {110, "&Ask for offset", 1005, true}, {102, "Searc&h", 1002, true},
             {107, "&Change", 1003, true}, {1, "OK", 0, true}, {2, "Cancel", 0, true}, {9, "Help", 0, true},
         };
         dialog.show();

@@ -233,10 +233,11 @@ private slots:
     {
         SetInputMessageHandler({});
         AddressRequest request;
+        request.upperLimit = 0xFFFF;
         OBasicAddressDlg dialog(nullptr, request);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        Edit(&dialog, FirstEdit)->setText("1000000");
+        Edit(&dialog, FirstEdit)->setText("ffffffff");
 
         QString text, caption;
         QMessageBox::Icon icon = QMessageBox::NoIcon;

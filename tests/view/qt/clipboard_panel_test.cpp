@@ -51,10 +51,10 @@ private:
         view_->show();
         return *view_;
     }
-    QByteArray Bytes(int32_t first, int32_t count) const
+    QByteArray Bytes(Address first, Address count) const
     {
         QByteArray bytes;
-        for (int32_t a = first; a < first + count; ++a)
+        for (Address a = first; a < first + count; ++a)
             bytes += char(doc_->ReadByte(a));
         return bytes;
     }
@@ -106,7 +106,7 @@ private slots:
     {
         OBufferView& view = Open(0x40);
         QClipboard* clipboard = QGuiApplication::clipboard();
-        const auto pasteAt = [&](int32_t address) {
+        const auto pasteAt = [&](Address address) {
             view.Model().ClearSelection();
             view.Model().Cursor = address;
             view.Command(OBufferView::kCmPaste);
@@ -139,11 +139,11 @@ private slots:
 
         // Far more text than the address space holds: what fits, and a word.
         clipboard->setText(QString(20 * 1024 * 1024, QLatin1Char('q')));
-        doc_->WriteByte(0xFF, 0xFFFFFF);
-        pasteAt(0xFFFF00);
-        QCOMPARE(Bytes(0xFFFEFF, 2), Raw("\xFF" "q", 2));
-        QCOMPARE(doc_->ReadByte(0xFFFFFF), uint8_t('q'));
-        QCOMPARE(doc_->End(), 0x1000000);
+        doc_->WriteByte(0xFF, 0xFFFFFFFF);
+        pasteAt(0xFFFFFF00);
+        QCOMPARE(Bytes(0xFFFFFEFF, 2), Raw("\xFF" "q", 2));
+        QCOMPARE(doc_->ReadByte(0xFFFFFFFF), uint8_t('q'));
+        QCOMPARE(doc_->End(), Address{0x100000000});
         QCOMPARE(host_.messages.size(), size_t(1));
         QVERIFY(host_.messages[0].starts_with("test.bin|Only 256 of 20971520 bytes"));
     }

@@ -89,10 +89,10 @@ class ClipboardX11Test : public QObject {
         view_->show();
         return *view_;
     }
-    QByteArray Bytes(int32_t first, int32_t count) const
+    QByteArray Bytes(Address first, Address count) const
     {
         QByteArray bytes;
-        for (int32_t a = first; a < first + count; ++a)
+        for (Address a = first; a < first + count; ++a)
             bytes += char(doc_->ReadByte(a));
         return bytes;
     }
@@ -168,10 +168,10 @@ private slots:
 
         // More text than the address space: what fits from the cursor, and a word.
         QVERIFY(Offer({"-i"}, QByteArray(24 * 1024 * 1024, 'a'), "text/plain"));
-        view.Model().Cursor = 0xFFFFF0;
+        view.Model().Cursor = 0xFFFFFFF0;
         view.Command(OBufferView::kCmPaste);
-        QCOMPARE(doc_->End(), 0x1000000);
-        QCOMPARE(Bytes(0xFFFFF0, 0x10), QByteArray(0x10, 'a'));
+        QCOMPARE(doc_->End(), Address{0x100000000});
+        QCOMPARE(Bytes(0xFFFFFFF0, 0x10), QByteArray(0x10, 'a'));
         QCOMPARE(host_.messages.size(), size_t(1));
         QVERIFY(host_.messages[0].starts_with("x11.bin|Only 16 of 25165824 bytes"));
     }
