@@ -340,10 +340,6 @@ void TTovikApp::updateCommandStates()
     enable(CmCompare, view != nullptr || compare->Active());
     for (int id : {CmNextDifference, CmPreviousDifference})
         enable(id, compare->Active());
-    if (QAction* action = frame->Action(CmCompare)) {
-        action->setCheckable(true);
-        action->setChecked(compare->Active());
-    }
     // Printing needs a printer object that reports no error; finding out
     // makes one.
     if (document && !AppPrinter)
