@@ -358,10 +358,6 @@ void TTovikApp::updateCommandStates()
         action->setCheckable(true);
         action->setChecked(ranges && ranges->Pane()->isVisible());
     }
-    if (QAction* action = frame->Action(CmCompare)) {
-        action->setCheckable(true);
-        action->setChecked(compare->Active());
-    }
     // Printing needs a printer object that reports no error; finding out
     // makes one.
     if (document && !AppPrinter)
