@@ -189,10 +189,10 @@ OFFCIn::Trial OFFCIn::TryFormat(FileFormat format, bool& readData)
     // this format, and what follows its end must be reported.
     if (readData && errorAfterEnd_ && RecordMark(format) != 0)
         return Trial::FailedInRecord;
-    return FailedInRecord(format) ? Trial::FailedInRecord : Trial::Failed;
+    return FailedInRecord(format, readData) ? Trial::FailedInRecord : Trial::Failed;
 }
 
-bool OFFCIn::FailedInRecord(FileFormat format) const
+bool OFFCIn::FailedInRecord(FileFormat format, bool afterGoodRecords) const
 {
     const int mark = RecordMark(format);
     if (mark == 0 || errorAfterEnd_)
@@ -230,6 +230,10 @@ bool OFFCIn::FailedInRecord(FileFormat format) const
     // no damaged record.
     if (Upper(in->Get()) != mark)
         return false;
+    // After good records of the format, any record of it that went wrong
+    // is a damaged one.
+    if (afterGoodRecords)
+        return true;
     int digits = 0, others = 0, blanks = 0;
     for (int n = 0; n < 1024; ++n) {
         const int c = in->Get();

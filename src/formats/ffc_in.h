@@ -224,8 +224,8 @@ private:
     Trial TryFormat(FileFormat format, bool& readData);
     // After a failed trial: whether it failed inside a record that is
     // otherwise well formed for the format (a damaged record rather than a
-    // file of another kind).
-    bool FailedInRecord(FileFormat format) const;
+    // file of another kind); after good records, inside any record of it.
+    bool FailedInRecord(FileFormat format, bool afterGoodRecords) const;
     void ResetReadingState();
 
     InStream& stream_;

@@ -138,6 +138,8 @@ TEST(DamagedInput, LineEndAndEndRecordRules)
         {"damaged first Intel record, All files", "", ":1020000000010203040506070809\0A0B0C0D0E0F58\r\n:00000001FF\r\n"s,
          ffIntel, ffcReadError | ffcChecksumError, 0, 1},
         {"first Intel record cut short", "hex", ":10201000000102", ffIntel, ffcReadError | ffcChecksumError, 0, 1},
+        {"bad digits after a good record", "int", ":0400000001020304F2\r\n:04000400QQ\r\n", ffIntel,
+         ffcReadError | ffcChecksumError, 4, 2},
         {"an end record alone", "", ":000000\n", ffSignetics, ffcEndOfData, 0, 0},
         {"empty input", "ext", "", ffBinary, ffcEndOfData, 0, 0},
         {"text that merely starts with a mark", "s3f", "Some notes\r\nabout nothing\r\n", ffBinary, ffcEndOfData,
