@@ -42,25 +42,21 @@ OBufferDocument* OTovikDocManager::CreateNewDocument(const std::string& path, in
     return index < 0 ? nullptr : CreateDoc(index, path, flags);
 }
 
-OBufferDocument* OTovikDocManager::CreateDoc(int templateIndex, const std::string& path, int flags)
+OTovikDocManager::Entry OTovikDocManager::newEntry(int templateIndex)
 {
-    if (templateIndex < 0 || templateIndex >= int(kDocTemplateCount))
-        return nullptr;
     Entry entry;
     entry.host = std::make_unique<OQtDocumentHost>(hostOwner);
     entry.host->SetSaveTemplate(templateIndex);
     entry.document = std::make_unique<OBufferDocument>(*entry.host, settingsPath,
                                                        kDocTemplates[templateIndex].defaultExtension);
+    return entry;
+}
+
+OBufferDocument* OTovikDocManager::adopt(Entry entry)
+{
     OBufferDocument* document = entry.document.get();
-    const bool opened = path.empty() ? document->Open() : document->Open(PathToOpen(path));
-    if (!opened)
-        return nullptr;
-    entry.readFormat = document->ReadFormat();
-    if (const auto error = entry.host->TakeLoadError())
-        entry.incomplete = IncompleteLoad{error->text, error->line, document->Size()};
     // Saving on the way out of the close question asks the same questions.
-    OQtDocumentHost* host = entry.host.get();
-    host->SetBeforeSave([this, document] {
+    entry.host->SetBeforeSave([this, document] {
         Entry* own = entryOf(*document);
         return !own || document->Path().empty() || confirmSave(*own);
     });
@@ -75,24 +71,28 @@ OBufferDocument* OTovikDocManager::CreateDoc(int templateIndex, const std::strin
     return document;
 }
 
+OBufferDocument* OTovikDocManager::CreateDoc(int templateIndex, const std::string& path, int flags)
+{
+    if (templateIndex < 0 || templateIndex >= int(kDocTemplateCount))
+        return nullptr;
+    Entry entry = newEntry(templateIndex);
+    OBufferDocument* document = entry.document.get();
+    const bool opened = path.empty() ? document->Open() : document->Open(PathToOpen(path));
+    if (!opened)
+        return nullptr;
+    entry.readFormat = document->ReadFormat();
+    if (const auto error = entry.host->TakeLoadError())
+        entry.incomplete = IncompleteLoad{error->text, error->line, document->Size()};
+    return adopt(std::move(entry));
+}
+
 OBufferDocument* OTovikDocManager::CreateFilled(int templateIndex, const std::function<void(OBufferDocument&)>& fill)
 {
     if (templateIndex < 0 || templateIndex >= int(kDocTemplateCount))
         return nullptr;
-    Entry entry;
-    entry.host = std::make_unique<OQtDocumentHost>(hostOwner);
-    entry.host->SetSaveTemplate(templateIndex);
-    entry.document = std::make_unique<OBufferDocument>(*entry.host, settingsPath,
-                                                       kDocTemplates[templateIndex].defaultExtension);
-    OBufferDocument* document = entry.document.get();
-    fill(*document);
-    std::vector<std::string> titles;
-    for (const OBufferDocument* other : Documents())
-        titles.push_back(other->Title());
-    document->SetTitle(UntitledTitle(titles));
-    entries.push_back(std::move(entry));
-    emit documentCreated(document);
-    return document;
+    Entry entry = newEntry(templateIndex);
+    fill(*entry.document);
+    return adopt(std::move(entry));
 }
 
 void OTovikDocManager::ReloadAllSettings()

@@ -106,6 +106,10 @@ private:
 
     void destroy(OBufferDocument* document);
     Entry* entryOf(const OBufferDocument& document);
+    // A fresh document of the template with its own host, and its taking
+    // into the list once it is filled: title, save questions, notice.
+    Entry newEntry(int templateIndex);
+    OBufferDocument* adopt(Entry entry);
     // The questions before a save over the document's own file; false when
     // the user called the save off.
     bool confirmSave(Entry& entry);
