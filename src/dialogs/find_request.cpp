@@ -1,19 +1,6 @@
 #include "dialogs/find_request.h"
 
-namespace {
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-} // namespace
+#include "settings/hex_digit.h"
 
 int32_t HexToBytes(std::string_view text, uint8_t* pattern, int32_t capacity)
 {
@@ -21,8 +8,8 @@ int32_t HexToBytes(std::string_view text, uint8_t* pattern, int32_t capacity)
     for (size_t i = 0; i < text.size(); i += 2) {
         if (i + 1 >= text.size() || count >= capacity)
             return -1;
-        const int high = HexDigit(text[i]);
-        const int low = HexDigit(text[i + 1]);
+        const int high = HexDigitValue(text[i]);
+        const int low = HexDigitValue(text[i + 1]);
         if (high < 0 || low < 0)
             return -1;
         pattern[count++] = uint8_t(high << 4 | low);

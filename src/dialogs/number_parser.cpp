@@ -1,26 +1,12 @@
 #include "dialogs/number_parser.h"
 
-
-namespace {
-
-int DigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        c = static_cast<char>(c - 'a' + 'A');
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
+#include "settings/hex_digit.h"
 
 Address ParseNumber(std::string_view text, int radix)
 {
     Address result = 0;
     for (char c : text) {
-        int digit = DigitValue(c);
+        int digit = HexDigitValue(c);
         if (digit < 0 || digit >= radix)
             return -1;
         result = result * radix + digit;

@@ -1,6 +1,7 @@
 #include "document/checksum.h"
 
 #include "buffer/data_buffer.h"
+#include "settings/hex_digit.h"
 
 #include <zlib.h>
 
@@ -63,8 +64,7 @@ bool ParseHex32(std::string_view text, uint32_t& value)
         return false;
     value = 0;
     for (char c : text) {
-        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                  : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        int digit = HexDigitValue(c);
         if (digit < 0)
             return false;
         value = value << 4 | static_cast<uint32_t>(digit);

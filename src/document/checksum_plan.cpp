@@ -2,6 +2,7 @@
 
 #include "buffer/data_buffer.h"
 #include "document/buffer_document.h"
+#include "settings/hex_digit.h"
 
 #include <cstdio>
 
@@ -76,8 +77,7 @@ Address ParseChecksumAddress(std::string_view text)
         return kNoAddress;
     Address value = 0;
     for (char c : text) {
-        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                        : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        const int digit = HexDigitValue(c);
         if (digit < 0)
             return kNoAddress;
         // Anything past 40 bits is past the address space all the same.

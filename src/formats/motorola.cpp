@@ -6,6 +6,7 @@
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
 #include "formats/record_formats.h"
+#include "settings/hex_digit.h"
 
 #include <algorithm>
 
@@ -17,17 +18,6 @@ constexpr int32_t kMaxS3Data = 250;
 enum class RecordKind { Data, Count, End };
 
 uint8_t OnesComplement(uint32_t sum) { return static_cast<uint8_t>(~sum & 0xFF); }
-
-int HexDigit(int c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // The reader remembers which data record types it met (one bit per number
 // of address bytes) and whether one of them was longer than its address
@@ -70,15 +60,15 @@ void SkipHeader(OFFCIn& in)
     for (int high = in.Peek(); high >= 0 && high != '\n' && high != '\r'; high = in.Peek()) {
         in.Get();
         const int low = in.Peek();
-        if (HexDigit(high) < 0 || (HexDigit(low) < 0 && low != '\n' && low != '\r' && low >= 0)) {
+        if (HexDigitValue(high) < 0 || (HexDigitValue(low) < 0 && low != '\n' && low != '\r' && low >= 0)) {
             hex = false;
             continue;
         }
-        if (HexDigit(low) < 0)
+        if (HexDigitValue(low) < 0)
             break;
         in.Get();
         if (count < OFFCIn::kRecordCapacity)
-            bytes[count++] = static_cast<uint8_t>(HexDigit(high) * 16 + HexDigit(low));
+            bytes[count++] = static_cast<uint8_t>(HexDigitValue(high) * 16 + HexDigitValue(low));
     }
     in.SkipLine();
     // Count and address first, the checksum last.

@@ -5,22 +5,12 @@
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
 #include "formats/record_formats.h"
+#include "settings/hex_digit.h"
 
 #include <cstdio>
 
 namespace {
 bool IsBlank(int c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-int DigitValue(int c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 // The "@" line: up to eight hex digits, then nothing but blanks.
 void ReadAddressLine(OFFCIn& in)
@@ -29,7 +19,7 @@ void ReadAddressLine(OFFCIn& in)
     uint64_t address = 0;
     int digits = 0;
     for (int c = in.Peek(); c >= 0 && !IsBlank(c) && c != '\n'; c = in.Peek()) {
-        const int value = DigitValue(c);
+        const int value = HexDigitValue(c);
         if (value < 0) {
             in.SetFlag(ffcReadError);
             in.SkipLine();
@@ -117,8 +107,8 @@ void ReadTiTxtRecord(OFFCIn& in)
             return;
         }
         in.Get();
-        const int high = DigitValue(first);
-        const int low = DigitValue(second);
+        const int high = HexDigitValue(first);
+        const int low = HexDigitValue(second);
         if ((high | low) < 0)
             in.SetFlag(ffcReadError);
         data[count++] = (high | low) < 0 ? 0 : static_cast<uint8_t>(high * 16 + low);

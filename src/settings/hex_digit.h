@@ -1,0 +1,14 @@
+#pragma once
+// The value of one hexadecimal digit in either case; -1 for any other
+// character. Every reader of typed or filed hex text shares it.
+
+inline int HexDigitValue(int c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
