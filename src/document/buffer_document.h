@@ -5,6 +5,7 @@
 // renders the row texts views and printing draw. Views read and change the
 // bytes only through the operations here.
 
+#include "buffer/address_set.h"
 #include "document/document_host.h"
 #include "document/lanes.h"
 #include "document/undo_journal.h"
@@ -187,6 +188,15 @@ public:
     };
     std::vector<SavedRange> SavedRanges() const;
 
+    // --- What a file gives beside its bytes ---
+    // The addresses that hold data (what loads, overlays, fills and written
+    // checksums gave), as opposed to bytes that merely read 0xFF.
+    const AddressSet& DataAddresses() const { return dataAddresses_; }
+    AddressSet& DataAddresses() { return dataAddresses_; }
+    // The start (execution) address the file gave; kNoAddress when none.
+    Address StartAddress() const { return startAddress_; }
+    void SetStartAddress(Address address) { startAddress_ = address; }
+
     // Entries in the undo journal (for views' and tests' inspection).
     const OUndoJournal& Journal() const { return journal_; }
 
@@ -258,4 +268,6 @@ private:
     uint32_t readErrorLine_ = 0;
     uint32_t checksumErrorLine_ = 0;
     OUndoJournal journal_;
+    AddressSet dataAddresses_;
+    Address startAddress_ = kNoAddress;
 };
