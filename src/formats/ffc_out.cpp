@@ -1,5 +1,6 @@
 #include "formats/ffc_out.h"
 
+#include "formats/format_registry.h"
 #include "formats/record_formats.h"
 
 #include <algorithm>
@@ -21,7 +22,8 @@ int32_t OFFCOut::DefaultRecordSize(FileFormat format)
 {
     // The formats for other tools keep the sixteen bytes a line their own
     // tools write.
-    return format >= ffTiTxt ? 16 : kDefaultRecordLimit;
+    const FormatRow* row = FormatRowOf(format);
+    return row && row->defaultRecord > 0 ? row->defaultRecord : kDefaultRecordLimit;
 }
 
 int32_t OFFCOut::MaxRecordSize(FileFormat format, int srecAddressBytes)
@@ -30,13 +32,12 @@ int32_t OFFCOut::MaxRecordSize(FileFormat format, int srecAddressBytes)
     case ffMotorola:
         // The count byte covers the address bytes and the checksum too.
         return 255 - srecAddressBytes - 1;
-    case ffBinary:
-    case ffUnknown:
-        return 0;
-    default:
+    default: {
         // One count byte, or a line the readers take whole (they refuse a
         // 256th byte before a carriage return).
-        return 255;
+        const FormatRow* row = FormatRowOf(format);
+        return row ? row->maxRecord : 0;
+    }
     }
 }
 
@@ -50,6 +51,11 @@ void OFFCOut::SetOptions(const WriterOptions& options)
     arrayName_ = options.arrayName;
     singleRange_ = options.singleRange;
     depth_ = options.depth;
+    if (format_ == ffVerilog || format_ == ffMif || format_ == ffCArray) {
+        wordWidth_ = options.wordWidth == 2 || options.wordWidth == 4 ? options.wordWidth : 1;
+        // Records hold whole words.
+        recordSize_ = (recordSize_ + wordWidth_ - 1) / wordWidth_ * wordWidth_;
+    }
     recordLimit_ = recordSize_;
 }
 

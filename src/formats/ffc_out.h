@@ -31,6 +31,10 @@ public:
     {
         FlushRecord();
         address_ = address;
+        // A run of words starts at a word: the bytes before it in that word
+        // are erased ones.
+        for (; address_ % wordWidth_ != 0; --address_)
+            pending_[pendingCount_++] = 0xFF;
     }
 
     void PutByte(uint8_t byte)
@@ -80,6 +84,7 @@ public:
     std::string_view ArrayName() const { return arrayName_; }
     bool SingleRange() const { return singleRange_; }
     int64_t Depth() const { return depth_; }
+    int WordWidth() const { return wordWidth_; }
     // Bytes per record when no record is being written (the options' size).
     int32_t RecordSize() const { return recordSize_; }
     // Two upper-case hex digits, high nibble first; notes a failed stream.
@@ -167,6 +172,7 @@ private:
     std::string_view arrayName_ = "image";
     bool singleRange_ = false;
     int64_t depth_ = 0;
+    int wordWidth_ = 1;
     std::string_view lineEnd_;
     int32_t pendingCount_ = 0;
     uint8_t pending_[256] = {};
