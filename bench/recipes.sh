@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# A boot loader's build step against the same srec_cat command: fill a
+# 512 KiB flash image to its end with FF, put the CRC-32 of everything before
+# the last word into the last word, write Intel HEX. The application is
+# 300 KiB of random bytes at 0x08000000. The target is at most 0.2 times
+# srec_cat's CPU time. The two results are checked to hold the same image.
+# Usage: bench/recipes.sh RELEASE_BUILD_DIR [RUNS]
+set -euo pipefail
+build=${1:?usage: bench/recipes.sh RELEASE_BUILD_DIR [RUNS]}
+runs=${2:-7}
+conv="$build/tools/dravel-conv"
+[ -x "$conv" ] || { echo "no dravel-conv at $conv" >&2; exit 1; }
+for tool in srec_cat; do
+  command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }
+done
+work=$(mktemp -d "${TMPDIR:-/tmp}/dravel-recipes-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+head -c $((300 * 1024)) /dev/urandom >"$work/app.bin"
+srec_cat "$work/app.bin" -binary -offset 0x08000000 -o "$work/app.hex" -intel
+
+peer=(srec_cat "$work/app.hex" -intel -fill 0xFF 0x08000000 0x0807FFFC -crc32-l-e 0x0807FFFC
+      -o "$work/peer.hex" -intel)
+ours=("$conv" --fill ff:8000000-807fffb --checksum-write crc32:807fffc:8000000-807fffb
+      "$work/app.hex" "$work/ours.hex")
+"${peer[@]}"
+"${ours[@]}"
+"$conv" --compare "$work/ours.hex" "$work/peer.hex" ||
+  { echo "WRONG OUTPUT: the image differs from srec_cat's" >&2; exit 1; }
+
+# The median of RUNS user+system CPU times of a command, in seconds.
+median_cpu() {
+  local times=()
+  for _ in $(seq "$runs"); do
+    /usr/bin/time -o "$work/time.txt" -f '%U %S' "$@" >/dev/null 2>&1
+    times+=("$(awk '{print $1 + $2}' "$work/time.txt")")
+  done
+  printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'
+}
+"${ours[@]}" >/dev/null # warm-up
+peerCpu=$(median_cpu "${peer[@]}")
+oursCpu=$(median_cpu "${ours[@]}")
+awk -v o="$oursCpu" -v p="$peerCpu" 'BEGIN {
+  printf "fill-crc32-intel: dravel-conv %.3f s, srec_cat %.3f s CPU (median of runs): ratio %.3f (target <= 0.2)\n",
+         o, p, (p > 0 ? o / p : 0)
+}'
