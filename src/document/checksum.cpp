@@ -504,10 +504,13 @@ void OChecksummer::UpdateErased(Address count)
 
 uint32_t OChecksummer::Value() const
 {
+    // Fletcher sums as srec_cat keeps them: one's complement, so a sum of
+    // 0 reads as all ones.
+    const auto ones = [this](uint64_t sum) { return sum == 0 ? modulus_ : sum; };
     switch (algorithm_.kind) {
-    case ChecksumKind::Adler32:
-    case ChecksumKind::Fletcher32: return static_cast<uint32_t>(second_ << 16 | first_);
-    case ChecksumKind::Fletcher16: return static_cast<uint32_t>(first_ << 8 | second_);
+    case ChecksumKind::Adler32: return static_cast<uint32_t>(second_ << 16 | first_);
+    case ChecksumKind::Fletcher32: return static_cast<uint32_t>(ones(second_) << 16 | ones(first_));
+    case ChecksumKind::Fletcher16: return static_cast<uint32_t>(ones(first_) << 8 | ones(second_));
     case ChecksumKind::CrcWords:
         if (pendingCount_ > 0) {
             Crc padded = *crc_;

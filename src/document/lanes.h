@@ -72,8 +72,7 @@ bool ParseOverlapPolicy(std::string_view text, OverlapPolicy& policy);
 // neither overlap anything nor cover anything.
 //
 // The ranges where both the base's window and the overlay's window (shifted
-// by `offset`) hold written bytes that differ, in the base's addresses,
-// lowest first.
+// by `offset`) hold written bytes, in the base's addresses, lowest first.
 std::vector<AddressRange> OverlapRanges(const ODataBuffer& base, const ODataBuffer& overlay, Address offset);
 
 // Lays the overlay's written bytes (its window, shifted by `offset`) over

@@ -16,6 +16,8 @@ OFFCOut::OFFCOut(OutStream& stream, std::string_view key) : stream_(stream)
     FileFormat f = FormatFromKey(key);
     format_ = (f == ffUnknown) ? ffBinary : f;
     recordSize_ = recordLimit_ = DefaultRecordSize(format_);
+    wordWidth_ = KeyWordWidth(key);
+    recordSize_ = recordLimit_ = (recordSize_ + wordWidth_ - 1) / wordWidth_ * wordWidth_;
 }
 
 int32_t OFFCOut::DefaultRecordSize(FileFormat format)
@@ -51,11 +53,8 @@ void OFFCOut::SetOptions(const WriterOptions& options)
     arrayName_ = options.arrayName;
     singleRange_ = options.singleRange;
     depth_ = options.depth;
-    if (format_ == ffVerilog || format_ == ffMif || format_ == ffCArray) {
-        wordWidth_ = options.wordWidth == 2 || options.wordWidth == 4 ? options.wordWidth : 1;
-        // Records hold whole words.
-        recordSize_ = (recordSize_ + wordWidth_ - 1) / wordWidth_ * wordWidth_;
-    }
+    // Records hold whole words.
+    recordSize_ = (recordSize_ + wordWidth_ - 1) / wordWidth_ * wordWidth_;
     recordLimit_ = recordSize_;
 }
 

@@ -63,12 +63,8 @@ struct WriterOptions {
     // NAME_0x1234 after its first address.
     std::string_view arrayName = "image";
     bool singleRange = false;
-    // Intel MIF output: the memory's depth in bytes (the window's end).
+    // Intel MIF output: the memory's depth in words (the window's end).
     int64_t depth = 0;
-    // Verilog, MIF and C array output: bytes a word, 1, 2 or 4. Words are
-    // aligned to their width; bytes a run leaves out of its first or last
-    // word are erased (0xFF).
-    int wordWidth = 1;
 };
 
 // Maps a format key (a template's default extension) to its format,

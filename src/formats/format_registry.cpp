@@ -130,3 +130,13 @@ std::vector<FileFormat> RecognitionOrder()
             return order;
     }
 }
+
+int KeyWordWidth(std::string_view key)
+{
+    const auto endsWith = [&](std::string_view bits) {
+        return key.size() > bits.size() && key.substr(key.size() - bits.size()) == bits;
+    };
+    if (!FormatRowForKey(key))
+        return 1;
+    return endsWith("16") ? 2 : endsWith("32") ? 4 : 1;
+}

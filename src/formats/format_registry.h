@@ -29,7 +29,8 @@ struct FormatRow {
     // Further names the converter writes in this format (never read by
     // name: recognition decides on input).
     const char* outputPatterns;
-    // Further keys that name the same format ("s19").
+    // Further keys that name the same format ("s19"); for the formats of
+    // words, the key with the word's bits ("vmem32").
     const char* aliases;
     // Widest address a file can hold: 16, 24 or 32 bits; 0 for images
     // without addresses (their first byte is address 0).
@@ -67,10 +68,10 @@ inline constexpr FormatRow kFormatRows[] = {
     {"mcd", ffRca, "RCA Development", "RCA development", "*.mcd", "", "", 16, false, true, 32, 255,
      FormatUse::ReadWrite, 6},
     {"tix", ffTiTxt, "TI-TXT", "TI-TXT", "*.tix", "", "", 32, false, true, 16, 255, FormatUse::ReadWrite, 8},
-    {"c", ffCArray, "C array", "C array", "*.c", "", "", 32, false, true, 16, 255, FormatUse::ExportOnly, 0},
-    {"vmem", ffVerilog, "Verilog memory", "Verilog memory", "*.vmem", "", "", 32, false, true, 16, 255,
+    {"c", ffCArray, "C array", "C array", "*.c", "", "c8;c16;c32", 32, false, true, 16, 255, FormatUse::ExportOnly, 0},
+    {"vmem", ffVerilog, "Verilog memory", "Verilog memory", "*.vmem", "", "vmem8;vmem16;vmem32", 32, false, true, 16, 255,
      FormatUse::ExportOnly, 0},
-    {"mif", ffMif, "Intel MIF", "Intel MIF", "*.mif", "", "", 32, false, true, 16, 255, FormatUse::ExportOnly,
+    {"mif", ffMif, "Intel MIF", "Intel MIF", "*.mif", "", "mif8;mif16;mif32", 32, false, true, 16, 255, FormatUse::ExportOnly,
      0},
 };
 
@@ -93,6 +94,10 @@ struct OutputNaming {
     int srecType = -1;
 };
 OutputNaming OutputFormatForName(std::string_view fileName);
+
+// Bytes a word of output written with `key`: 2 for "vmem16", 4 for
+// "mif32", otherwise 1.
+int KeyWordWidth(std::string_view key);
 
 // The formats content recognition tries, in its order.
 std::vector<FileFormat> RecognitionOrder();

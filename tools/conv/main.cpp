@@ -14,6 +14,7 @@
 #include "option_table.h"
 #include "document/export_options.h"
 #include "document/image_steps.h"
+#include "formats/format_registry.h"
 
 #include <cstdio>
 #include <cstring>
@@ -200,9 +201,12 @@ int main(int argc, char** argv)
         if (!problem.empty())
             return UsageError(problem + " (of " + input + ")");
     }
+    // Words of more than one byte are written under the key that names
+    // them ("vmem32"), whole words only.
+    std::string outKey = options.outKey;
     if (options.wordWidth > 1) {
         PadToWords(document, options.wordWidth);
-        writer.wordWidth = options.wordWidth;
+        outKey = std::string(FormatRowOf(FormatFromKey(outKey))->key) + (options.wordWidth == 2 ? "16" : "32");
     }
     std::string arrayName;
     const std::string notice = PrepareExport(document, FormatFromKey(options.outKey), output, writer, arrayName);
@@ -211,7 +215,7 @@ int main(int argc, char** argv)
     document.SetWriterOptions(writer);
     document.SetPath(output);
     document.SetSaveAllOrNothing(!options.force);
-    document.SetFormatKey(options.outKey);
+    document.SetFormatKey(outKey);
     if (!document.Commit(true) || host.reported != 0)
         return 1;
     return 0;
