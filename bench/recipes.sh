@@ -18,15 +18,6 @@ trap 'rm -rf "$work"' EXIT
 head -c $((300 * 1024)) /dev/urandom >"$work/app.bin"
 srec_cat "$work/app.bin" -binary -offset 0x08000000 -o "$work/app.hex" -intel
 
-peer=(srec_cat "$work/app.hex" -intel -fill 0xFF 0x08000000 0x0807FFFC -crc32-l-e 0x0807FFFC
-      -o "$work/peer.hex" -intel)
-ours=("$conv" --fill ff:8000000-807fffb --checksum-write crc32:807fffc:8000000-807fffb
-      "$work/app.hex" "$work/ours.hex")
-"${peer[@]}"
-"${ours[@]}"
-"$conv" --compare "$work/ours.hex" "$work/peer.hex" ||
-  { echo "WRONG OUTPUT: the image differs from srec_cat's" >&2; exit 1; }
-
 # The median of RUNS user+system CPU times of a command, in seconds.
 median_cpu() {
   local times=()
@@ -36,10 +27,21 @@ median_cpu() {
   done
   printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'
 }
-"${ours[@]}" >/dev/null # warm-up
-peerCpu=$(median_cpu "${peer[@]}")
-oursCpu=$(median_cpu "${ours[@]}")
-awk -v o="$oursCpu" -v p="$peerCpu" 'BEGIN {
-  printf "fill-crc32-intel: dravel-conv %.3f s, srec_cat %.3f s CPU (median of runs): ratio %.3f (target <= 0.2)\n",
-         o, p, (p > 0 ? o / p : 0)
-}'
+
+# FF is the usual fill; 00 makes every byte of the flash a written one.
+for fill in ff 00; do
+  peer=(srec_cat "$work/app.hex" -intel -fill "0x$fill" 0x08000000 0x0807FFFC -crc32-l-e 0x0807FFFC
+        -o "$work/peer.hex" -intel)
+  ours=("$conv" --fill "$fill:8000000-807fffb" --checksum-write crc32:807fffc:8000000-807fffb
+        "$work/app.hex" "$work/ours.hex")
+  "${peer[@]}"
+  "${ours[@]}"
+  "$conv" --compare "$work/ours.hex" "$work/peer.hex" ||
+    { echo "WRONG OUTPUT: the image differs from srec_cat's" >&2; exit 1; }
+  peerCpu=$(median_cpu "${peer[@]}")
+  oursCpu=$(median_cpu "${ours[@]}")
+  awk -v f="$fill" -v o="$oursCpu" -v p="$peerCpu" 'BEGIN {
+    printf "fill-%s-crc32-intel: dravel-conv %.3f s, srec_cat %.3f s CPU (median): ratio %.3f (target <= 0.2)\n",
+           f, o, p, (p > 0 ? o / p : 0)
+  }'
+done
