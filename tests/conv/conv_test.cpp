@@ -309,7 +309,7 @@ TEST(ConvTest, PipesAndDevicesAtEitherEnd)
     EXPECT_EQ(byName.status, 0) << byName.err;
     EXPECT_EQ(ReadFileBytes(dir.File("o.s3f")).substr(0, 18), "S30700000010A1B295");
 
-    ConvRun full = Conv(dir, Quote(in) + " /dev/full");
+    ConvRun full = Conv(dir, "--out-key bin " + Quote(in) + " /dev/full");
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err, "dravel-conv: /dev/full: write error: No space left on device\n");
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));

@@ -7,15 +7,15 @@
 #include <string>
 
 namespace {
-struct Run {
+struct StepRun {
     int status;
     std::string out;
     std::string err;
 };
 
-Run Conv(const TempDir& dir, const std::string& args)
+StepRun Conv(const TempDir& dir, const std::string& args)
 {
-    Run run;
+    StepRun run;
     const std::string err = dir.File("err.txt");
     run.status = RunCommand("(cd '" + dir.Path().string() + "' && '" DRAVEL_CONV_PATH "' " + args + " 2>'" + err + "')",
                             run.out);
@@ -62,7 +62,7 @@ TEST(ImageStepsConvTest, AgreeWithSrecCat)
     };
     for (const Case& c : cases) {
         std::filesystem::remove(dir.File("ours.int"));
-        Run ours = Conv(dir, std::string(c.ours) + " in.int ours.int");
+        StepRun ours = Conv(dir, std::string(c.ours) + " in.int ours.int");
         ASSERT_EQ(ours.status, 0) << c.ours << "\n" << ours.err;
         std::string log;
         ASSERT_EQ(RunCommand("cd '" + dir.Path().string() + "' && srec_cat in.int -intel " + c.peer +
@@ -70,7 +70,7 @@ TEST(ImageStepsConvTest, AgreeWithSrecCat)
                              log),
                   0)
             << c.peer << "\n" << log;
-        Run same = Conv(dir, "--compare ours.int peer.int");
+        StepRun same = Conv(dir, "--compare ours.int peer.int");
         EXPECT_EQ(same.status, 0) << c.ours << " vs " << c.peer << "\n" << same.out << same.err;
     }
 }
@@ -88,7 +88,7 @@ TEST(ImageStepsConvTest, OutputFormatByName)
     };
     for (const auto& [name, start] : names) {
         const std::string target = std::string(name).substr(std::string(name).rfind(' ') + 1);
-        Run run = Conv(dir, std::string("in.int ") + name);
+        StepRun run = Conv(dir, std::string("in.int ") + name);
         const std::string text = ReadFileBytes(dir.File(target));
         if (std::string(name) == "a.s19") {
             // S1 records cannot reach 0x20002.
@@ -125,14 +125,14 @@ TEST(ImageStepsConvTest, BadInput)
         {"--word-width 3 in.int out.vmem", "--word-width 3: takes 1, 2 or 4"},
     };
     for (const auto& [args, message] : cases) {
-        Run run = Conv(dir, args);
+        StepRun run = Conv(dir, args);
         EXPECT_EQ(run.status, 2) << args;
         EXPECT_EQ(run.err.rfind("dravel-conv: ", 0), 0u) << args;
         EXPECT_EQ(run.err.find('\n'), run.err.rfind("\nTry 'dravel-conv --help'.\n")) << run.err;
         EXPECT_NE(run.err.find(message), std::string::npos) << args << "\n" << run.err;
     }
     // A step that finds no image to work on stops before anything is written.
-    Run empty = Conv(dir, "--exclude 0-ffffffff --move-to 0 in.int out.int");
+    StepRun empty = Conv(dir, "--exclude 0-ffffffff --move-to 0 in.int out.int");
     EXPECT_EQ(empty.status, 2);
     EXPECT_EQ(empty.err, "dravel-conv: --move-to: the image holds no data to move; nothing written\n");
     for (const char* name : {"out.int", "out", "out.txt", "out.vmem"})
@@ -163,7 +163,7 @@ TEST(ImageStepsConvTest, OverlaysAndWords)
     };
     for (const Case& c : cases) {
         std::filesystem::remove(dir.File("out.bin"));
-        Run run = Conv(dir, c.args);
+        StepRun run = Conv(dir, c.args);
         EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
         if (c.status == 0)
             EXPECT_EQ(ReadFileBytes(dir.File("out.bin")).substr(0x10, 3), c.bytes) << c.args;

@@ -39,7 +39,8 @@ TEST(OptionTableTest, ManualAndCompletionMatchHelp)
     const std::set<std::string> options =
         Names(help, std::regex("(^|\n)  -"), std::regex("^  (?:-[a-z], )?(--[a-z-]+)"));
     std::set<std::string> withShort = options;
-    for (std::sregex_iterator it(help.begin(), help.end(), std::regex("\n  (-[a-z]), --")), end; it != end; ++it)
+    const std::regex shortName("\n  (-[a-z]), --");
+    for (std::sregex_iterator it(help.begin(), help.end(), shortName), end; it != end; ++it)
         withShort.insert((*it)[1]);
     withShort.erase("--");
     ASSERT_GT(withShort.size(), 25u) << help;
