@@ -1,76 +1,31 @@
 #include "app/doc_templates.h"
 
-const DocTemplateInfo kDocTemplates[kDocTemplateCount] = {
-    {"Motorola", "*.s?f", "s3f"},
-    {"Intel", "*.int;*.ext", "ext"},
-    {"Binary", "*.bin;*.exe;*.com;*.asc", "bin"},
-    {"ASCII HEX", "*.ahx", "ahx"},
-    {"Tektronix", "*.tek", "tek"},
-    {"Signetics", "*.sig", "sig"},
-    {"HEX Files", "*.hex", "hex"},
-    {"RCA Development", "*.mcd", "mcd"},
-    {"TI-TXT", "*.tix", "tix"},
-    {"All files", "*.*", ""},
-    {"C array", "*.c", "c"},
-    {"Verilog memory", "*.vmem", "vmem"},
-    {"Intel MIF", "*.mif", "mif"},
-};
+#include "formats/format_registry.h"
 
 namespace {
+// A file type of the editor made of the format's row.
+constexpr DocTemplateInfo FromRow(FileFormat format)
+{
+    for (const FormatRow& row : kFormatRows)
+        if (row.format == format)
+            return {row.title, row.patterns, row.key};
+    return {"", "", ""};
+}
+
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Splits at the last "."; no "." leaves the extension empty.
-void SplitAtLastDot(std::string_view text, std::string_view& name, std::string_view& ext)
-{
-    size_t dot = text.rfind('.');
-    if (dot == std::string_view::npos) {
-        name = text;
-        ext = {};
-    } else {
-        name = text.substr(0, dot);
-        ext = text.substr(dot + 1);
-    }
-}
-
-bool PartMatches(std::string_view pattern, std::string_view part)
-{
-    size_t i = 0;
-    for (; i < pattern.size(); ++i) {
-        if (pattern[i] == '*')
-            return true;
-        if (i >= part.size())
-            return false;
-        if (pattern[i] != '?' && Lower(pattern[i]) != Lower(part[i]))
-            return false;
-    }
-    return i == part.size();
-}
-
-bool PatternMatches(std::string_view pattern, std::string_view component)
-{
-    std::string_view patName, patExt, name, ext;
-    SplitAtLastDot(pattern, patName, patExt);
-    SplitAtLastDot(component, name, ext);
-    return PartMatches(patName, name) && PartMatches(patExt, ext);
-}
 } // namespace
+
+// The editor's own order of types, whatever the registry's order.
+const DocTemplateInfo kDocTemplates[kDocTemplateCount] = {
+    FromRow(ffMotorola), FromRow(ffIntel),  FromRow(ffBinary), FromRow(ffAsciiHex),
+    FromRow(ffTektronix), FromRow(ffSignetics), FromRow(ffPlainHex), FromRow(ffRca),
+    FromRow(ffTiTxt),    {"All files", "*.*", ""}, FromRow(ffCArray), FromRow(ffVerilog),
+    FromRow(ffMif),
+};
 
 bool FilterMatches(std::string_view filter, std::string_view fileName)
 {
-    size_t slash = fileName.rfind('/');
-    std::string_view component = slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
-    if (component.empty())
-        return false;
-    while (!filter.empty()) {
-        size_t semi = filter.find(';');
-        std::string_view pattern = filter.substr(0, semi);
-        if (!pattern.empty() && PatternMatches(pattern, component))
-            return true;
-        if (semi == std::string_view::npos)
-            break;
-        filter.remove_prefix(semi + 1);
-    }
-    return false;
+    return NamePatternMatches(filter, fileName);
 }
 
 int MatchTemplate(std::string_view fileName)

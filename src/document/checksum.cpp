@@ -30,6 +30,12 @@ ChecksumAlgorithm Crc(const char* name, int width, uint32_t poly, uint32_t init,
     return a;
 }
 
+ChecksumAlgorithm Words(ChecksumAlgorithm a)
+{
+    a.kind = ChecksumKind::CrcWords;
+    return a;
+}
+
 uint32_t WidthMask(int width)
 {
     return width >= 32 ? 0xFFFFFFFFu : (1u << width) - 1;
@@ -140,6 +146,11 @@ const std::vector<ChecksumAlgorithm>& ChecksumCatalogue()
         Crc("crc32/mpeg-2", 32, 0x04C11DB7, 0xFFFFFFFF, false, false, 0x00000000, 0x0376E6E7),
         Crc("crc32c", 32, 0x1EDC6F41, 0xFFFFFFFF, true, true, 0xFFFFFFFF, 0xE3069283),
         Crc("crc32/bzip2", 32, 0x04C11DB7, 0xFFFFFFFF, false, false, 0xFFFFFFFF, 0xFC891918),
+        Crc("crc16/spi-fujitsu", 16, 0x1021, 0x1D0F, false, false, 0x0000, 0xE5CC),
+        Words(Crc("crc32/stm32", 32, 0x04C11DB7, 0xFFFFFFFF, false, false, 0x00000000, 0xD9020D98)),
+        Sum("adler32", K::Adler32, 32, 0x091E01DE),
+        Sum("fletcher16", K::Fletcher16, 16, 0xDE1E),
+        Sum("fletcher32", K::Fletcher32, 32, 0x091501DD),
     };
     return catalogue;
 }
@@ -157,6 +168,8 @@ const std::vector<std::string_view>& ChecksumAliases()
         "crc32/iscsi=crc32c",
         "crc32c/iscsi=crc32c",
         "crc32/aal5=crc32/bzip2",
+        "crc16/aug-ccitt=crc16/spi-fujitsu",
+        "crc32/stm32f=crc32/stm32",
     };
     return aliases;
 }
@@ -380,8 +393,62 @@ struct OChecksummer::Crc {
 OChecksummer::OChecksummer(const ChecksumAlgorithm& algorithm, Address firstAddress)
     : algorithm_(algorithm), next_(firstAddress)
 {
-    if (algorithm.kind == ChecksumKind::Crc)
+    if (algorithm.kind == ChecksumKind::Crc || algorithm.kind == ChecksumKind::CrcWords)
         crc_ = std::make_unique<Crc>(algorithm.crc);
+    if (algorithm.kind == ChecksumKind::Adler32) {
+        modulus_ = 65521;
+        first_ = 1;
+    } else if (algorithm.kind == ChecksumKind::Fletcher16) {
+        modulus_ = 255;
+    } else if (algorithm.kind == ChecksumKind::Fletcher32) {
+        modulus_ = 65535;
+    }
+}
+
+void OChecksummer::UpdateSums(const uint8_t* bytes, Address count)
+{
+    // Reduced every few thousand bytes: the second sum stays far below 2^64.
+    uint64_t a = first_, b = second_;
+    while (count > 0) {
+        const Address piece = std::min<Address>(count, 4096);
+        for (Address i = 0; i < piece; ++i) {
+            a += bytes[i];
+            b += a;
+        }
+        a %= modulus_;
+        b %= modulus_;
+        bytes += piece;
+        count -= piece;
+    }
+    first_ = a;
+    second_ = b;
+}
+
+void OChecksummer::UpdateWords(const uint8_t* bytes, Address count)
+{
+    uint8_t swapped[4096];
+    while (count > 0) {
+        if (pendingCount_ > 0 || count < 4) {
+            pending_[pendingCount_++] = *bytes++;
+            --count;
+            if (pendingCount_ == 4) {
+                const uint8_t word[4] = {pending_[3], pending_[2], pending_[1], pending_[0]};
+                crc_->Update(word, 4);
+                pendingCount_ = 0;
+            }
+            continue;
+        }
+        const Address whole = std::min<Address>(count / 4 * 4, sizeof swapped);
+        for (Address i = 0; i < whole; i += 4) {
+            swapped[i] = bytes[i + 3];
+            swapped[i + 1] = bytes[i + 2];
+            swapped[i + 2] = bytes[i + 1];
+            swapped[i + 3] = bytes[i];
+        }
+        crc_->Update(swapped, whole);
+        bytes += whole;
+        count -= whole;
+    }
 }
 
 OChecksummer::~OChecksummer() = default;
@@ -390,7 +457,11 @@ void OChecksummer::Update(const uint8_t* bytes, Address count)
 {
     if (count <= 0)
         return;
-    if (crc_) {
+    if (modulus_ != 0) {
+        UpdateSums(bytes, count);
+    } else if (algorithm_.kind == ChecksumKind::CrcWords) {
+        UpdateWords(bytes, count);
+    } else if (crc_) {
         crc_->Update(bytes, count);
     } else {
         uint64_t even = 0, odd = 0;
@@ -406,7 +477,21 @@ void OChecksummer::UpdateErased(Address count)
 {
     if (count <= 0)
         return;
-    if (crc_) {
+    if (modulus_ != 0) {
+        // n bytes of v: the first sum grows by n*v, the second by n times the
+        // first plus v*n(n+1)/2.
+        const unsigned __int128 n = static_cast<uint64_t>(count);
+        const uint64_t a = first_;
+        first_ = static_cast<uint64_t>((a + n * 0xFF) % modulus_);
+        second_ = static_cast<uint64_t>((second_ + n * a + n * (n + 1) / 2 * 0xFF) % modulus_);
+    } else if (algorithm_.kind == ChecksumKind::CrcWords) {
+        static const uint8_t erased[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+        const Address head = std::min<Address>(count, pendingCount_ ? 4 - pendingCount_ : 0);
+        UpdateWords(erased, head);
+        const Address words = (count - head) / 4 * 4;
+        crc_->UpdateErased(words);
+        UpdateWords(erased, count - head - words);
+    } else if (crc_) {
         crc_->UpdateErased(count);
     } else {
         // Of the addresses next_..next_+count-1, how many are even.
@@ -419,6 +504,25 @@ void OChecksummer::UpdateErased(Address count)
 
 uint32_t OChecksummer::Value() const
 {
+    // Fletcher sums as srec_cat keeps them: one's complement, so a sum of
+    // 0 reads as all ones.
+    const auto ones = [this](uint64_t sum) { return sum == 0 ? modulus_ : sum; };
+    switch (algorithm_.kind) {
+    case ChecksumKind::Adler32: return static_cast<uint32_t>(second_ << 16 | first_);
+    case ChecksumKind::Fletcher32: return static_cast<uint32_t>(ones(second_) << 16 | ones(first_));
+    case ChecksumKind::Fletcher16: return static_cast<uint32_t>(ones(first_) << 8 | ones(second_));
+    case ChecksumKind::CrcWords:
+        if (pendingCount_ > 0) {
+            Crc padded = *crc_;
+            uint8_t word[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+            for (int i = 0; i < pendingCount_; ++i)
+                word[3 - i] = pending_[i];
+            padded.Update(word, 4);
+            return padded.Value();
+        }
+        break;
+    default: break;
+    }
     if (crc_)
         return crc_->Value();
     const uint32_t mask = WidthMask(algorithm_.width);

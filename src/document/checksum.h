@@ -34,6 +34,11 @@ enum class ChecksumKind {
     WordSumLow,    // sum of 16-bit words, low byte first
     WordSumHigh,   // sum of 16-bit words, high byte first
     Crc,
+    CrcWords,      // the CRC over 32-bit little-endian words, high byte first
+                   // (a trailing part word padded with 0xFF)
+    Adler32,
+    Fletcher16,    // result: first sum high, second sum low
+    Fletcher32,    // over bytes: second sum high, first sum low
 };
 
 struct ChecksumAlgorithm {
@@ -93,6 +98,16 @@ private:
     uint64_t even_ = 0;
     uint64_t odd_ = 0;
     std::unique_ptr<Crc> crc_;
+    // Adler and Fletcher: the two running sums, reduced modulo modulus_.
+    uint64_t first_ = 0;
+    uint64_t second_ = 0;
+    uint64_t modulus_ = 0;
+    // CrcWords: the bytes of a word not yet complete.
+    uint8_t pending_[4] = {};
+    int pendingCount_ = 0;
+
+    void UpdateSums(const uint8_t* bytes, Address count);
+    void UpdateWords(const uint8_t* bytes, Address count);
 };
 
 // The algorithm over `bytes`, the first of them at `firstAddress`.

@@ -172,6 +172,8 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, Address origin)
         }
         int32_t n;
         const uint8_t* run = in.TakeBytes(static_cast<int32_t>(std::min<Address>(countdown, room)), n);
+        if (n > 0)
+            dataAddresses_.Add(buffer.Position(), buffer.Position() + n - 1);
         buffer.PutBlock(run, n);
         if (buffer.OutOfMemory()) {
             Message("Not enough memory for the file's bytes; reading stopped at address " + HexAddress(buffer.Position()) +
@@ -290,6 +292,7 @@ bool OBufferDocument::Revert(bool clear)
         // journal's entries belong to the discarded contents.
         journal_.Clear();
         buffer_ = std::make_unique<ODataBuffer>();
+        dataAddresses_.Clear();
         Open();
     }
     return true;

@@ -285,7 +285,8 @@ std::vector<AddressRange> OverlapRanges(const ODataBuffer& base, const ODataBuff
     std::vector<AddressRange> ranges;
     ForEachLanding(base, overlay, offset, [&](Address at, const uint8_t* over, const uint8_t* under, Address n) {
         for (Address i = 0; i < n; ++i) {
-            if (over[i] == kErased || under[i] == kErased)
+            // Bytes that agree conflict with nothing, whatever the policy.
+            if (over[i] == kErased || under[i] == kErased || over[i] == under[i])
                 continue;
             if (!ranges.empty() && ranges.back().last + 1 == at + i)
                 ranges.back().last = at + i;

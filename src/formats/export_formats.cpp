@@ -1,11 +1,12 @@
 // Formats written for other tools to take in, never read: a C array for
 // firmware sources, Verilog $readmemh memory images and Intel (Quartus)
-// memory initialisation files with 8-bit words. Each run of bytes without a
+// memory initialisation files, with words of one, two or four bytes. Each run of bytes without a
 // gap starts where the previous one ended or under an address of its own.
 
 #include "formats/ffc_out.h"
 #include "formats/record_formats.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -48,6 +49,24 @@ char* AppendCBytes(char* p, const uint8_t* data, int32_t count)
     }
     // No blank after the last comma.
     return count > 0 ? p - 1 : p;
+}
+
+// The record's bytes as words of `width` bytes, `bigEndian` or low byte
+// first, `before` each word and `between` them; a last part word is filled
+// up with erased bytes.
+char* AppendWords(char* p, const uint8_t* data, int32_t count, int width, bool bigEndian, std::string_view before,
+                  std::string_view between)
+{
+    for (int32_t i = 0; i < count; i += width) {
+        if (i > 0)
+            p = std::copy(between.begin(), between.end(), p);
+        p = std::copy(before.begin(), before.end(), p);
+        for (int k = 0; k < width; ++k) {
+            const int32_t at = i + (bigEndian ? k : width - 1 - k);
+            p = OFFCOut::AppendHexByte(p, at < count ? data[at] : 0xFF);
+        }
+    }
+    return p;
 }
 
 // The array of the run starting at `start`: NAME for an image of one range,
@@ -94,7 +113,13 @@ void WriteCArrayRecord(OFFCOut& out)
             out.PutText(out.LineEnd("\n"));
         }
         out.SetRunStart(out.Address());
-        out.PutText("const unsigned char ");
+        const int width = out.WordWidth();
+        if (width > 1 && out.FirstRecord()) {
+            out.PutText("#include <stdint.h>");
+            out.PutLineEnd("\n");
+            out.PutLineEnd("\n");
+        }
+        out.PutText(width == 1 ? "const unsigned char " : width == 2 ? "const uint16_t " : "const uint32_t ");
         out.PutText(RunArrayName(out, out.Address()));
         out.PutText("[] = {");
         out.PutLineEnd("\n");
@@ -102,7 +127,13 @@ void WriteCArrayRecord(OFFCOut& out)
     const int32_t count = out.RecordLimit();
     char* p = out.BeginLine(4 + 6 * static_cast<size_t>(count) + 4);
     std::memcpy(p, "    ", 4);
-    p = AppendCBytes(p + 4, out.PendingData(), count);
+    if (out.WordWidth() == 1) {
+        p = AppendCBytes(p + 4, out.PendingData(), count);
+    } else {
+        // Element values as the target reads them from memory: low byte first.
+        p = AppendWords(p + 4, out.PendingData(), count, out.WordWidth(), false, "0x", ", ");
+        *p++ = ',';
+    }
     out.EndLine(out.AppendLineEnd(p, "\n"));
     Advance(out);
 }
@@ -112,13 +143,17 @@ void WriteVerilogRecord(OFFCOut& out)
     if (out.Ending())
         return;
     const int32_t count = out.RecordLimit();
+    const int width = out.WordWidth();
     char* p = out.BeginLine(16 + 3 * static_cast<size_t>(count) + 4);
     if (StartsRun(out)) {
-        // $readmemh addresses count words, which are bytes here.
-        p += std::snprintf(p, 12, "@%08X", static_cast<unsigned>(out.Address()));
+        // $readmemh addresses count words.
+        p += std::snprintf(p, 12, "@%08X", static_cast<unsigned>(out.Address() / width));
         p = out.AppendLineEnd(p, "\n");
     }
-    p = OFFCOut::AppendHexSpaced(p, out.PendingData(), count);
+    if (width == 1)
+        p = OFFCOut::AppendHexSpaced(p, out.PendingData(), count);
+    else
+        p = AppendWords(p, out.PendingData(), count, width, true, "", " ");
     out.EndLine(out.AppendLineEnd(p, "\n"));
     Advance(out);
 }
@@ -133,16 +168,18 @@ void WriteMifRecord(OFFCOut& out)
         }
         return;
     }
-    const uint64_t depth = out.Depth() > 0 ? static_cast<uint64_t>(out.Depth()) : 0;
-    const uint64_t address = static_cast<uint32_t>(out.Address());
+    const int width = out.WordWidth();
+    const uint64_t depth = out.Depth() > 0 ? (static_cast<uint64_t>(out.Depth()) + width - 1) / width : 0;
+    const uint64_t address = static_cast<uint32_t>(out.Address()) / width;
     const int32_t count = out.RecordLimit();
+    const uint64_t words = (static_cast<uint64_t>(count) + width - 1) / width;
     // A word beyond the memory's depth cannot be initialised.
-    if (address + static_cast<uint64_t>(count) > depth)
+    if (address + words > depth)
         out.SetFlag(ffcFormatError);
     char text[96];
     if (out.FirstRecord()) {
-        std::snprintf(text, sizeof text, "WIDTH = 8;%.*sDEPTH = %llu;%.*s", static_cast<int>(end.size()), end.data(),
-                      static_cast<unsigned long long>(depth), static_cast<int>(end.size()), end.data());
+        std::snprintf(text, sizeof text, "WIDTH = %d;%.*sDEPTH = %llu;%.*s", 8 * width, static_cast<int>(end.size()),
+                      end.data(), static_cast<unsigned long long>(depth), static_cast<int>(end.size()), end.data());
         out.PutText(text);
         out.PutText("ADDRESS_RADIX = HEX;");
         out.PutText(end);
@@ -153,7 +190,8 @@ void WriteMifRecord(OFFCOut& out)
         // Words the file does not name hold the erased value, as in the
         // editor; the lines after this one override it.
         if (depth > 0) {
-            std::snprintf(text, sizeof text, "    [0..%llX] : FF;", static_cast<unsigned long long>(depth - 1));
+            std::snprintf(text, sizeof text, "    [0..%llX] : %.*s;", static_cast<unsigned long long>(depth - 1),
+                          2 * width, "FFFFFFFF");
             out.PutText(text);
             out.PutText(end);
         }
@@ -161,7 +199,10 @@ void WriteMifRecord(OFFCOut& out)
     // One line per record: its first word's address, then its words in turn.
     char* p = out.BeginLine(24 + 3 * static_cast<size_t>(count) + 4);
     p += std::snprintf(p, 20, "    %llX : ", static_cast<unsigned long long>(address));
-    p = OFFCOut::AppendHexSpaced(p, out.PendingData(), count);
+    if (width == 1)
+        p = OFFCOut::AppendHexSpaced(p, out.PendingData(), count);
+    else
+        p = AppendWords(p, out.PendingData(), count, width, true, "", " ");
     *p++ = ';';
     out.EndLine(out.AppendLineEnd(p, "\n"));
     Advance(out);

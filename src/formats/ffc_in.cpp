@@ -1,5 +1,6 @@
 #include "formats/ffc_in.h"
 
+#include "formats/format_registry.h"
 #include "formats/record_formats.h"
 
 #include <algorithm>
@@ -132,7 +133,7 @@ FileFormat OFFCIn::DetectFormat()
     std::vector<FileFormat> order;
     if (keyFormat_ != ffUnknown)
         order.push_back(keyFormat_);
-    for (FileFormat f : {ffMotorola, ffIntel, ffAsciiHex, ffTektronix, ffSignetics, ffRca, ffPlainHex, ffTiTxt})
+    for (FileFormat f : RecognitionOrder())
         if (f != keyFormat_)
             order.push_back(f);
     // When none passes, a damaged record of a format with record marks and

@@ -1,5 +1,6 @@
 #include "formats/ffc_out.h"
 
+#include "formats/format_registry.h"
 #include "formats/record_formats.h"
 
 #include <algorithm>
@@ -15,13 +16,16 @@ OFFCOut::OFFCOut(OutStream& stream, std::string_view key) : stream_(stream)
     FileFormat f = FormatFromKey(key);
     format_ = (f == ffUnknown) ? ffBinary : f;
     recordSize_ = recordLimit_ = DefaultRecordSize(format_);
+    wordWidth_ = KeyWordWidth(key);
+    recordSize_ = recordLimit_ = (recordSize_ + wordWidth_ - 1) / wordWidth_ * wordWidth_;
 }
 
 int32_t OFFCOut::DefaultRecordSize(FileFormat format)
 {
     // The formats for other tools keep the sixteen bytes a line their own
     // tools write.
-    return format >= ffTiTxt ? 16 : kDefaultRecordLimit;
+    const FormatRow* row = FormatRowOf(format);
+    return row && row->defaultRecord > 0 ? row->defaultRecord : kDefaultRecordLimit;
 }
 
 int32_t OFFCOut::MaxRecordSize(FileFormat format, int srecAddressBytes)
@@ -30,13 +34,12 @@ int32_t OFFCOut::MaxRecordSize(FileFormat format, int srecAddressBytes)
     case ffMotorola:
         // The count byte covers the address bytes and the checksum too.
         return 255 - srecAddressBytes - 1;
-    case ffBinary:
-    case ffUnknown:
-        return 0;
-    default:
+    default: {
         // One count byte, or a line the readers take whole (they refuse a
         // 256th byte before a carriage return).
-        return 255;
+        const FormatRow* row = FormatRowOf(format);
+        return row ? row->maxRecord : 0;
+    }
     }
 }
 
@@ -50,6 +53,8 @@ void OFFCOut::SetOptions(const WriterOptions& options)
     arrayName_ = options.arrayName;
     singleRange_ = options.singleRange;
     depth_ = options.depth;
+    // Records hold whole words.
+    recordSize_ = (recordSize_ + wordWidth_ - 1) / wordWidth_ * wordWidth_;
     recordLimit_ = recordSize_;
 }
 

@@ -29,8 +29,18 @@ public:
     // Writes the pending record and makes `address` the next byte's address.
     void SetAddress(::Address address)
     {
+        if (wordWidth_ > 1 && SameWordAsPending(address)) {
+            // The word begun is finished with erased bytes up to `address`.
+            while (address_ + pendingCount_ < address)
+                PutByte(0xFF);
+            return;
+        }
         FlushRecord();
         address_ = address;
+        // A run of words starts at a word: the bytes before it in that word
+        // are erased ones.
+        for (; address_ % wordWidth_ != 0; --address_)
+            pending_[pendingCount_++] = 0xFF;
     }
 
     void PutByte(uint8_t byte)
@@ -80,6 +90,14 @@ public:
     std::string_view ArrayName() const { return arrayName_; }
     bool SingleRange() const { return singleRange_; }
     int64_t Depth() const { return depth_; }
+    int WordWidth() const { return wordWidth_; }
+    // True when `address` lies after the pending bytes in the word they end in.
+    bool SameWordAsPending(::Address address) const
+    {
+        const ::Address next = address_ + pendingCount_;
+        const ::Address wordEnd = next - next % wordWidth_ + wordWidth_;
+        return pendingCount_ > 0 && next % wordWidth_ != 0 && address >= next && address < wordEnd;
+    }
     // Bytes per record when no record is being written (the options' size).
     int32_t RecordSize() const { return recordSize_; }
     // Two upper-case hex digits, high nibble first; notes a failed stream.
@@ -167,6 +185,7 @@ private:
     std::string_view arrayName_ = "image";
     bool singleRange_ = false;
     int64_t depth_ = 0;
+    int wordWidth_ = 1;
     std::string_view lineEnd_;
     int32_t pendingCount_ = 0;
     uint8_t pending_[256] = {};

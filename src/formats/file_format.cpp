@@ -1,4 +1,5 @@
 #include "formats/file_format.h"
+#include "formats/format_registry.h"
 
 #include <cctype>
 
@@ -6,34 +7,10 @@
 #include <emmintrin.h>
 #endif
 
-namespace {
-bool SameKey(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != b[i])
-            return false;
-    return true;
-}
-} // namespace
-
 FileFormat FormatFromKey(std::string_view key)
 {
-    struct Entry {
-        const char* key;
-        FileFormat format;
-    };
-    static constexpr Entry table[] = {
-        {"SIG", ffSignetics}, {"S1F", ffMotorola}, {"S2F", ffMotorola}, {"S3F", ffMotorola},
-        {"S19", ffMotorola},  {"INT", ffIntel},    {"EXT", ffIntel},    {"AHX", ffAsciiHex},
-        {"TEK", ffTektronix}, {"BIN", ffBinary},   {"HEX", ffPlainHex}, {"MCD", ffRca},
-        {"TIX", ffTiTxt},     {"C", ffCArray},     {"VMEM", ffVerilog}, {"MIF", ffMif},
-    };
-    for (const Entry& e : table)
-        if (SameKey(key, e.key))
-            return e.format;
-    return ffUnknown;
+    const FormatRow* row = FormatRowForKey(key);
+    return row ? row->format : ffUnknown;
 }
 
 int RecordMark(FileFormat format)
@@ -49,21 +26,8 @@ int RecordMark(FileFormat format)
 
 const char* FormatName(FileFormat format)
 {
-    switch (format) {
-    case ffMotorola: return "Motorola S-records";
-    case ffIntel: return "Intel HEX";
-    case ffAsciiHex: return "ASCII HEX";
-    case ffTektronix: return "Tektronix";
-    case ffSignetics: return "Signetics";
-    case ffRca: return "RCA development";
-    case ffPlainHex: return "plain hex";
-    case ffBinary: return "binary";
-    case ffTiTxt: return "TI-TXT";
-    case ffCArray: return "C array";
-    case ffVerilog: return "Verilog memory";
-    case ffMif: return "Intel MIF";
-    default: return "unknown";
-    }
+    const FormatRow* row = FormatRowOf(format);
+    return row ? row->name : "unknown";
 }
 
 std::string CArrayName(std::string_view wanted, bool* changed)

@@ -1,5 +1,7 @@
 #include "support/convert_helpers.h"
 
+#include "formats/format_registry.h"
+
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
 #include "formats/streams.h"
@@ -84,16 +86,31 @@ size_t DrainAllKeys(const uint8_t* data, size_t size, const std::vector<std::str
 
 std::vector<std::string_view> FuzzKeys(std::string_view family)
 {
-    // The empty key runs every trial in recognition order as well.
+    std::vector<FileFormat> formats;
     if (family == "intel")
-        return {"ext", "int", ""};
-    if (family == "motorola")
-        return {"s3f", "S19", ""};
-    if (family == "tek_sig")
-        return {"tek", "sig", ""};
-    if (family == "ahx_rca")
-        return {"ahx", "mcd", ""};
-    if (family == "image")
-        return {"hex", "bin", ""};
-    return {};
+        formats = {ffIntel};
+    else if (family == "motorola")
+        formats = {ffMotorola};
+    else if (family == "tek_sig")
+        formats = {ffTektronix, ffSignetics};
+    else if (family == "ahx_rca")
+        formats = {ffAsciiHex, ffRca};
+    else if (family == "image")
+        formats = {ffPlainHex, ffBinary};
+    else
+        return {};
+    // Each format's key and other keys; the empty key runs every trial in
+    // recognition order as well.
+    std::vector<std::string_view> keys;
+    for (FileFormat format : formats) {
+        const FormatRow* row = FormatRowOf(format);
+        keys.push_back(row->key);
+        for (std::string_view aliases = row->aliases; !aliases.empty();) {
+            const size_t semi = aliases.find(';');
+            keys.push_back(aliases.substr(0, semi));
+            aliases = semi == std::string_view::npos ? std::string_view() : aliases.substr(semi + 1);
+        }
+    }
+    keys.emplace_back();
+    return keys;
 }

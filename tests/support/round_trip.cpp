@@ -1,5 +1,7 @@
 #include "support/round_trip.h"
 
+#include "formats/format_registry.h"
+
 #include "document/buffer_document.h"
 #include "support/recording_host.h"
 
@@ -17,16 +19,24 @@ std::string Reported(RecordingHost& host)
     return text;
 }
 
-struct SaveFormat {
-    const char* key;
-    bool image;        // written from address 0
-    bool sixteenBits;  // addresses up to 0xFFFF only
-};
-constexpr SaveFormat kSaveFormats[] = {
-    {"s3f", false, false}, {"ext", false, false}, {"ahx", false, true}, {"tek", false, true},
-    {"sig", false, true},  {"mcd", false, true},  {"hex", true, false},  {"bin", true, false},
-};
-constexpr const char* kTemplateKeys[] = {"s3f", "ext", "bin", "ahx", "tek", "sig", "hex", "mcd", ""};
+// Every format that is written and read back, and every key a file is read
+// with ("" for recognition alone).
+std::vector<const FormatRow*> SaveFormats()
+{
+    std::vector<const FormatRow*> rows;
+    for (const FormatRow& row : kFormatRows)
+        if (row.use == FormatUse::ReadWrite)
+            rows.push_back(&row);
+    return rows;
+}
+const std::vector<const FormatRow*> kSaveFormats = SaveFormats();
+const std::vector<std::string> kTemplateKeys = [] {
+    std::vector<std::string> keys;
+    for (const FormatRow* row : kSaveFormats)
+        keys.push_back(row->key);
+    keys.emplace_back();
+    return keys;
+}();
 // Larger windows cost a fuzzing run more time than they add paths.
 constexpr int32_t kLargestWindow = 64 * 1024;
 constexpr int32_t kLargestImage = 64 * 1024;
@@ -52,13 +62,18 @@ std::string WholePathRoundTrip(const uint8_t* data, size_t size, const std::stri
         file.write(reinterpret_cast<const char*>(data + 1), static_cast<std::streamsize>(size - 1));
     }
     RecordingHost host;
-    OBufferDocument doc(host, std::string(), kTemplateKeys[data[0] % std::size(kTemplateKeys)]);
+    OBufferDocument doc(host, std::string(), kTemplateKeys[data[0] % kTemplateKeys.size()]);
     if (!doc.Open(input))
         return "the input did not open: " + Reported(host);
     if (doc.Size() > kLargestWindow)
         return {};
 
-    for (const SaveFormat& format : kSaveFormats) {
+    for (const FormatRow* row : kSaveFormats) {
+        const struct {
+            const char* key;
+            bool image;       // written from address 0
+            bool sixteenBits; // addresses up to 0xFFFF only
+        } format{row->key, row->addressBits == 0, row->addressBits == 16};
         if (format.image && doc.End() > kLargestImage)
             continue;
         const std::string where = std::string(" (saved as ") + format.key + ")";

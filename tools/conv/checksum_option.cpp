@@ -1,7 +1,10 @@
 #include "checksum_option.h"
+#include "conv_messages.h"
 
 #include "document/buffer_document.h"
+#include "buffer/data_buffer.h"
 #include "document/checksum_plan.h"
+#include "document/image_steps.h"
 
 std::string AddChecksumOption(std::string_view option, std::string_view value, ConvOptions& options)
 {
@@ -25,29 +28,45 @@ void PrintChecksumList(FILE* to)
     std::fprintf(to, "%s\n", "width=W,poly=P,init=I,refin=B,refout=B,xorout=X  any CRC of 8, 16 or 32 bits");
 }
 
+namespace {
+// A range the user gave may lie anywhere in the address space (addresses
+// without data count as FF); without one the plan covers the window as it
+// is when the plan runs.
+std::string Resolve(ChecksumPlan& plan, const OBufferDocument& document, std::string* notice)
+{
+    if (plan.first == kNoAddress)
+        return ResolveChecksumPlan(plan, document.Start(), document.End(), notice);
+    if (plan.last >= ODataBuffer::AddressLimit || plan.first >= ODataBuffer::AddressLimit) {
+        char range[48];
+        std::snprintf(range, sizeof range, "%08llx-%08llx", static_cast<unsigned long long>(plan.first),
+                      static_cast<unsigned long long>(plan.last));
+        return std::string("the range ") + range + " reaches past address ffffffff";
+    }
+    return ResolveChecksumPlan(plan, 0, ODataBuffer::AddressLimit, notice);
+}
+} // namespace
+
 int RunChecksumOptions(OBufferDocument& document, const ConvOptions& options, FILE* lines)
 {
-    // Every write is checked against the window as read before the first
-    // one changes anything.
-    std::vector<ChecksumPlan> writes = options.checksumWrites;
-    for (ChecksumPlan& plan : writes) {
+    // Each write sees the results of the ones before it; its result is data.
+    for (ChecksumPlan plan : options.checksumWrites) {
         std::string notice;
-        if (std::string problem = ResolveChecksumPlan(plan, document.Start(), document.End(), &notice);
-            !problem.empty()) {
-            std::fprintf(stderr, "dravel-conv: --checksum-write %s: %s; nothing written\n",
+        if (std::string problem = Resolve(plan, document, &notice); !problem.empty()) {
+            ReportProblem("--checksum-write %s: %s; nothing written",
                          plan.algorithm.name.c_str(), problem.c_str());
             return 2;
         }
         if (!notice.empty())
-            std::fprintf(stderr, "dravel-conv: --checksum-write %s: %s\n", plan.algorithm.name.c_str(),
+            ReportProblem("--checksum-write %s: %s", plan.algorithm.name.c_str(),
                          notice.c_str());
+        const uint32_t value = ComputeChecksum(plan.algorithm, document.Data(), plan.first, plan.last);
+        const std::vector<uint8_t> bytes = ChecksumBytes(value, plan.algorithm.ResultBytes(), plan.bigEndian);
+        PutData(document, plan.writeAt, bytes.data(), static_cast<Address>(bytes.size()));
     }
-    for (const ChecksumPlan& plan : writes)
-        RunChecksum(document, plan);
     std::vector<ChecksumPlan> sums = options.checksums;
     for (ChecksumPlan& plan : sums)
-        if (std::string problem = ResolveChecksumPlan(plan, document.Start(), document.End()); !problem.empty()) {
-            std::fprintf(stderr, "dravel-conv: --checksum %s: %s; nothing written\n", plan.algorithm.name.c_str(),
+        if (std::string problem = Resolve(plan, document, nullptr); !problem.empty()) {
+            ReportProblem("--checksum %s: %s; nothing written", plan.algorithm.name.c_str(),
                          problem.c_str());
             return 2;
         }

@@ -1,22 +1,24 @@
 #include "combine_option.h"
+#include "conv_messages.h"
 
-#include "app/doc_templates.h"
 #include "buffer/data_buffer.h"
 #include "document/buffer_document.h"
+#include "document/image_steps.h"
 #include "document/lane_files.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
-namespace {
-std::string KeyOf(const std::string& name)
-{
-    const int index = MatchTemplate(name);
-    return index < 0 ? std::string() : kDocTemplates[index].defaultExtension;
-}
+#include <unistd.h>
 
-// FILE@OFFSET: the offset in hex after 0x, else decimal; a name whose part
-// after its last "@" is no number is all name.
+namespace {
+std::string KeyOf(const std::string& name) { return InputKeyForName(name); }
+
+// FILE@OFFSET: the offset in hex after 0x, else decimal, below after "-";
+// a name whose part after its last "@" is no number is all name.
 ConvOptions::OverlayFile ParseOverlay(const std::string& value, bool& bad)
 {
     ConvOptions::OverlayFile file{value, 0};
@@ -25,6 +27,9 @@ ConvOptions::OverlayFile ParseOverlay(const std::string& value, bool& bad)
     if (at == std::string::npos)
         return file;
     std::string number = value.substr(at + 1);
+    const bool negative = !number.empty() && number[0] == '-';
+    if (negative)
+        number.erase(0, 1);
     int base = 10;
     if (number.size() > 2 && number[0] == '0' && (number[1] == 'x' || number[1] == 'X')) {
         number = number.substr(2);
@@ -39,6 +44,8 @@ ConvOptions::OverlayFile ParseOverlay(const std::string& value, bool& bad)
     }
     file.offset = static_cast<Address>(std::stoull(number, nullptr, base));
     bad = file.offset >= ODataBuffer::AddressLimit;
+    if (negative)
+        file.offset = -file.offset;
     file.path = value.substr(0, at);
     return file;
 }
@@ -51,11 +58,29 @@ bool ReadImage(OBufferDocument& document, const std::string& path, int& reported
         return false;
     const FileFormat keyFormat = FormatFromKey(document.FormatKey());
     if (keyFormat != ffUnknown && keyFormat != ffBinary && document.ReadFormat() == ffBinary) {
-        std::fprintf(stderr, "dravel-conv: %s: not recognised as %s; read as binary\n", path.c_str(),
+        ReportProblem("%s: not recognised as %s; read as binary", path.c_str(),
                      FormatName(keyFormat));
         ++reported;
     }
     return true;
+}
+
+// The overlay's data joins the image's; replacing, its FF bytes are laid as
+// well, since in the overlay they are data like any other.
+void LayOverlayData(OBufferDocument& document, OBufferDocument& overlay, Address offset, bool replace)
+{
+    if (overlay.DataAddresses().Empty())
+        for (const OBufferDocument::SavedRange& range : overlay.SavedRanges())
+            overlay.DataAddresses().Add(range.first, range.last);
+    overlay.DataAddresses().ForEach([&](Address first, Address last) {
+        if (!replace) {
+            document.DataAddresses().Add(first + offset, last + offset);
+            return;
+        }
+        std::vector<uint8_t> bytes(static_cast<size_t>(last - first + 1));
+        overlay.Data().CopyOut(first, last - first + 1, bytes.data());
+        PutData(document, first + offset, bytes.data(), last - first + 1);
+    });
 }
 
 void PrintRanges(const std::string& text)
@@ -161,7 +186,7 @@ bool ReadLanes(DocumentHost& host, int& reported, const ConvOptions& options, OB
     }
     document.TakeMerged(order, shape);
     if (const std::string problem = LaneCoverageProblem(order, options.lanes); !problem.empty()) {
-        std::fprintf(stderr, "dravel-conv: %s\n", problem.c_str());
+        ReportProblem("%s", problem.c_str());
         ++reported;
     }
     return true;
@@ -176,43 +201,47 @@ int CombineImages(DocumentHost& host, int& reported, const ConvOptions& options,
             return 1;
         const std::vector<AddressRange> overlaps = OverlapRanges(document.Data(), overlay.Data(), file.offset);
         if (!overlaps.empty() && options.overlap == OverlapPolicy::error) {
-            std::fprintf(stderr, "dravel-conv: %s: %s\n", file.path.c_str(), kOverlapText);
+            ReportProblem("%s: %s", file.path.c_str(), kOverlapText);
             PrintRanges(RangeList(overlaps));
             overlapped = true;
         }
-        if (!document.Overlay(overlay, file.offset, options.overlap == OverlapPolicy::replace ? OverlapPolicy::replace
-                                                                                              : OverlapPolicy::keep)) {
-            std::fprintf(stderr, "dravel-conv: %s: moved by %llX it reaches beyond the address space\n",
-                         file.path.c_str(), static_cast<unsigned long long>(file.offset));
+        const bool replace = options.overlap == OverlapPolicy::replace;
+        if (!document.Overlay(overlay, file.offset, replace ? OverlapPolicy::replace : OverlapPolicy::keep)) {
+            ReportProblem("%s: moved by %s%llX it reaches beyond the address space",
+                         file.path.c_str(), file.offset < 0 ? "-" : "",
+                         static_cast<unsigned long long>(file.offset < 0 ? -file.offset : file.offset));
             return 1;
         }
+        LayOverlayData(document, overlay, file.offset, replace);
     }
     if (overlapped) {
-        std::fprintf(stderr, "dravel-conv: %s not written (--overlap keep or replace decides)\n",
+        ReportProblem("%s not written (--overlap keep or replace decides)",
                      options.output.c_str());
         return 1;
     }
-    if (options.swap != 0) {
-        const Address first = document.Start();
-        const Address last = document.End() - 1;
-        const Address left = document.SwapBytes(first, last, options.swap / 8);
-        if (const std::string notice = SwapRemainderNotice(first, last, options.swap / 8, left); !notice.empty())
-            std::fprintf(stderr, "dravel-conv: %s\n", notice.c_str());
-    }
     return 0;
+}
+
+void SwapImage(const ConvOptions& options, OBufferDocument& document)
+{
+    const Address first = document.Start();
+    const Address last = document.End() - 1;
+    const Address left = document.SwapBytes(first, last, options.swap / 8);
+    if (const std::string notice = SwapRemainderNotice(first, last, options.swap / 8, left); !notice.empty())
+        ReportProblem("%s", notice.c_str());
 }
 
 int WriteSplit(DocumentHost& host, int& reported, const ConvOptions& options, OBufferDocument& document)
 {
     const std::vector<std::string> names = LaneFileNames(options.output, options.split);
     if (const std::string problem = UnwritableProblem(names); !problem.empty()) {
-        std::fprintf(stderr, "dravel-conv: %s\n", problem.c_str());
+        ReportProblem("%s", problem.c_str());
         return 1;
     }
     if (!options.force) {
         const std::vector<std::string> existing = ExistingFiles(names);
         for (const std::string& name : existing)
-            std::fprintf(stderr, "dravel-conv: %s exists; nothing written (--force replaces it)\n", name.c_str());
+            ReportProblem("%s exists; nothing written (--force replaces it)", name.c_str());
         if (!existing.empty())
             return 1;
     }
@@ -228,28 +257,41 @@ int WriteSplit(DocumentHost& host, int& reported, const ConvOptions& options, OB
             const std::string problem = ChooseSRecordAddressBytes(
                 options, static_cast<uint32_t>(lanes.back()->End() - 1), writer.srecAddressBytes);
             if (!problem.empty()) {
-                std::fprintf(stderr, "dravel-conv: %s (of %s)\n", problem.c_str(), names[size_t(k)].c_str());
+                ReportProblem("%s (of %s)", problem.c_str(), names[size_t(k)].c_str());
                 return 2;
             }
         }
         lanes.back()->SetWriterOptions(writer);
     }
     if (reported != before && !options.force) {
-        std::fprintf(stderr, "dravel-conv: no lane written\n");
+        ReportProblem("no lane written");
         return 1;
     }
-    // Every lane is checked before the first is written; each is written
-    // whole or not at all.
+    // Every lane goes to a temporary beside its name first; only when all
+    // were written are they renamed, with signals held off, so a failure or
+    // an interruption leaves the old set of lanes.
+    std::vector<std::string> temporaries;
+    for (int k = 0; k < options.split.lanes; ++k)
+        temporaries.push_back(names[size_t(k)] + ".dravel-" + std::to_string(::getpid()));
     for (int k = 0; k < options.split.lanes; ++k) {
         OBufferDocument& lane = *lanes[size_t(k)];
-        lane.SetPath(names[size_t(k)]);
+        lane.SetPath(temporaries[size_t(k)]);
         lane.SetSaveAllOrNothing(!options.force);
         if (!lane.Commit(true)) {
-            for (int j = 0; j < k; ++j)
-                std::fprintf(stderr, "dravel-conv: %s was written\n", names[size_t(j)].c_str());
-            std::fprintf(stderr, "dravel-conv: %s and the lanes after it not written\n", names[size_t(k)].c_str());
+            for (const std::string& temporary : temporaries)
+                std::remove(temporary.c_str());
+            ReportProblem("%s not written; no lane written", names[size_t(k)].c_str());
             return 1;
         }
     }
+    sigset_t all, previous;
+    sigfillset(&all);
+    sigprocmask(SIG_BLOCK, &all, &previous);
+    for (int k = 0; k < options.split.lanes; ++k)
+        if (std::rename(temporaries[size_t(k)].c_str(), names[size_t(k)].c_str()) != 0) {
+            ReportProblem("%s: %s", names[size_t(k)].c_str(), std::strerror(errno));
+            ++reported;
+        }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
     return reported != 0 ? 1 : 0;
 }

@@ -28,9 +28,12 @@ std::string TakeCombineNames(const std::vector<std::string>& names, ConvOptions&
 // `reported`.
 bool ReadLanes(DocumentHost& host, int& reported, const ConvOptions& options, OBufferDocument& document);
 
-// Lays the overlays over `document` and swaps its bytes. Returns 0 to go
-// on, or the exit status when nothing may be written.
+// Lays the overlays over `document`. Returns 0 to go on, or the exit
+// status when nothing may be written.
 int CombineImages(DocumentHost& host, int& reported, const ConvOptions& options, OBufferDocument& document);
+
+// --swap over the window, after the image steps.
+void SwapImage(const ConvOptions& options, OBufferDocument& document);
 
 // Writes the lanes of --split; returns the exit status.
 int WriteSplit(DocumentHost& host, int& reported, const ConvOptions& options, OBufferDocument& document);

@@ -1,6 +1,6 @@
 #include "compare_option.h"
+#include "conv_messages.h"
 
-#include "app/doc_templates.h"
 #include "buffer/data_buffer.h"
 #include "document/buffer_document.h"
 #include "document/image_compare.h"
@@ -16,11 +16,7 @@
 
 namespace {
 
-std::string KeyOfName(const std::string& name)
-{
-    const int index = MatchTemplate(name);
-    return index < 0 ? std::string() : kDocTemplates[index].defaultExtension;
-}
+std::string KeyOfName(const std::string& name) { return InputKeyForName(name); }
 
 // Loads `path` as the file type `key`; null after any reported problem. A
 // text type whose content fits no format counts as one unless `force`.
@@ -33,7 +29,7 @@ std::unique_ptr<OBufferDocument> Load(DocumentHost& host, const int& reported, c
         return nullptr;
     const FileFormat keyFormat = FormatFromKey(key);
     if (keyFormat != ffUnknown && keyFormat != ffBinary && document->ReadFormat() == ffBinary) {
-        std::fprintf(stderr, "dravel-conv: %s: not recognised as %s; read as binary\n", path.c_str(),
+        ReportProblem("%s: not recognised as %s; read as binary", path.c_str(),
                      FormatName(keyFormat));
         if (!force)
             return nullptr;
@@ -86,7 +82,7 @@ int CompareBinaryFiles(const ConvOptions& options, Address sizeA, Address sizeB,
                                                    std::tuple(b.get(), bytesB.data(), nb, &options.output)})
             if (n > 0 && (!file || std::fread(bytes, 1, size_t(n), file) != size_t(n))) {
                 std::fflush(stdout);
-                std::fprintf(stderr, "dravel-conv: %s: read error\n", path->c_str());
+                ReportProblem("%s: read error", path->c_str());
                 return 2;
             }
         const Address common = std::min(na, nb);

@@ -5,9 +5,11 @@
 
 #include "compare_option.h"
 
-#include "app/doc_templates.h"
 #include "formats/ffc_out.h"
+#include "formats/format_registry.h"
+#include "image_option.h"
 #include "offset_option.h"
+#include "option_table.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,11 +17,19 @@
 #include <string_view>
 
 namespace {
-// The key of the file type a name belongs to; All files when none fits.
-std::string KeyForName(const std::string& name, bool output)
+// The problem of a key the option cannot take; empty when it can.
+std::string KeyProblem(const std::string& option, const std::string& key)
 {
-    int index = output ? MatchSaveTemplate(name) : MatchTemplate(name);
-    return index < 0 ? std::string() : kDocTemplates[index].defaultExtension;
+    const FormatRow* row = FormatRowForKey(key);
+    if (key.empty())
+        return {};
+    if (!row)
+        return option + ": unknown key \"" + key + "\"";
+    if (option != "--out-key" && row->use == FormatUse::ExportOnly)
+        return option + " " + key + ": " + row->name + " is written, not read";
+    if (option == "--out-key" && row->use == FormatUse::ReadOnly)
+        return option + " " + key + ": " + row->name + " is read, not written";
+    return {};
 }
 
 bool ParseRecordSize(const std::string& text, int32_t& size)
@@ -48,6 +58,20 @@ FileFormat OutputFormat(const ConvOptions& options)
     return f == ffUnknown ? ffBinary : f;
 }
 
+// Where the output's name decides its format: the key, or the usage problem
+// of a name that tells none.
+std::string TakeOutputName(ConvOptions& options, bool keyGiven)
+{
+    if (keyGiven)
+        return {};
+    const OutputNaming naming = OutputFormatForName(options.output);
+    if (naming.key.empty())
+        return "cannot tell OUTPUT's format from its name; give --out-key KEY";
+    options.outKey = naming.key;
+    options.namedSrecType = naming.srecType;
+    return {};
+}
+
 // What the options ask of the writer that its output format cannot give.
 std::string CheckWriterOptions(const ConvOptions& options, const std::map<std::string, std::string>& given)
 {
@@ -60,6 +84,8 @@ std::string CheckWriterOptions(const ConvOptions& options, const std::map<std::s
                        option + " does not go with it";
         return {};
     }
+    if (options.wordWidth != 0 && format != ffVerilog && format != ffMif && format != ffCArray)
+        return std::string("--word-width applies to vmem, mif and c output, not ") + FormatName(format);
     if (given.count("--ihex-type") && format != ffIntel)
         return std::string("--ihex-type applies to Intel HEX output, not ") + FormatName(format);
     if (given.count("--srec-type") && format != ffMotorola)
@@ -75,8 +101,27 @@ std::string CheckWriterOptions(const ConvOptions& options, const std::map<std::s
 }
 } // namespace
 
+std::string InputKeyForName(const std::string& name)
+{
+    for (const FormatRow& row : kFormatRows)
+        if (row.use != FormatUse::ExportOnly && NamePatternMatches(row.patterns, name))
+            return row.key;
+    for (const FormatRow& row : kFormatRows)
+        if (row.use != FormatUse::ExportOnly && NamePatternMatches(row.outputPatterns, name))
+            return row.key;
+    return {};
+}
+
 std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& options)
 {
+    std::vector<std::string> args;
+    if (std::string problem = NormaliseConvArguments(argc, argv, args); !problem.empty())
+        return problem;
+    std::vector<const char*> pointers;
+    for (const std::string& arg : args)
+        pointers.push_back(arg.c_str());
+    argc = static_cast<int>(pointers.size());
+    argv = pointers.data();
     // Every option with a value, as given; a second, different value contradicts the first.
     std::map<std::string, std::string> given;
     std::vector<std::string> names;
@@ -105,22 +150,32 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             options.help = true;
             return {};
         }
+        if (arg == "--version") {
+            options.version = true;
+            return {};
+        }
+        if (i + 1 < argc && ParseImageOption(arg, argv[i + 1], options, problem)) {
+            if (!problem.empty())
+                return problem;
+            if (arg == "--move-to" || arg == "--word-width") {
+                auto [it, fresh] = given.emplace(std::string(arg), argv[i + 1]);
+                if (!fresh && it->second != argv[i + 1])
+                    return "contradictory options " + std::string(arg) + " " + it->second + " and " +
+                           std::string(arg) + " " + argv[i + 1];
+            }
+            ++i;
+            continue;
+        }
         if (arg == "--in-key" || arg == "--out-key" || arg == "--record-size" || arg == "--srec-type" ||
             arg == "--line-end" || arg == "--offset" || arg == "--in-key-b" || arg == "--ihex-type") {
             const std::string option(arg);
-            if (i + 1 >= argc)
-                return option == "--in-key" || option == "--out-key" || option == "--in-key-b"
-                           ? "a key is missing"
-                           : option + " needs a value";
             const std::string value = argv[++i];
             auto [it, fresh] = given.emplace(option, value);
             if (!fresh && it->second != value)
                 return "contradictory options " + option + " " + it->second + " and " + option + " " + value;
             if (option == "--in-key" || option == "--out-key" || option == "--in-key-b") {
-                if (!value.empty() && TemplateForKey(value) < 0)
-                    return "unknown key \"" + value + "\"";
-                if (option == "--in-key" && IsExportOnly(FormatFromKey(value)))
-                    return "--in-key " + value + ": " + FormatName(FormatFromKey(value)) + " is written, not read";
+                if (std::string problem = KeyProblem(option, value); !problem.empty())
+                    return problem;
                 (option == "--in-key" ? options.inKey : option == "--out-key" ? options.outKey : options.inKeyB) = value;
             } else if (option == "--record-size") {
                 if (!ParseRecordSize(value, options.recordSize))
@@ -152,8 +207,6 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
                     return "--line-end takes crlf or lf, not \"" + value + "\"";
             }
         } else if (arg == "--checksum" || arg == "--checksum-write") {
-            if (i + 1 >= argc)
-                return std::string(arg) + " needs a value";
             if (std::string problem = AddChecksumOption(arg, argv[++i], options); !problem.empty())
                 return problem;
         } else if (arg == "--info") {
@@ -164,8 +217,6 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             options.force = true;
         } else if (arg == "--verbose" || arg == "-v") {
             options.verbose = true;
-        } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
-            return "unknown option " + std::string(arg);
         } else if (arg.empty()) {
             // An empty name would make a new 512-byte buffer out of nothing.
             return "empty file name";
@@ -174,6 +225,8 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
         }
     }
     if (options.compare) {
+        if (std::string problem = CheckImageOptions(options); !problem.empty())
+            return problem;
         if (names.size() == 2) {
             options.input = names[0];
             options.output = names[1];
@@ -200,9 +253,12 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
     if (!options.report)
         options.output = names.back();
     if (!given.count("--in-key"))
-        options.inKey = KeyForName(options.input, false);
-    if (!options.report && !given.count("--out-key"))
-        options.outKey = KeyForName(options.output, true);
+        options.inKey = InputKeyForName(options.input);
+    if (!options.report)
+        if (std::string problem = TakeOutputName(options, given.count("--out-key") != 0); !problem.empty())
+            return problem;
+    if (std::string problem = CheckImageOptions(options); !problem.empty())
+        return problem;
     return CheckWriterOptions(options, given);
 }
 
@@ -221,10 +277,14 @@ std::string ChooseIntelAddressRecord(const ConvOptions& options, uint32_t highes
 std::string ChooseSRecordAddressBytes(const ConvOptions& options, Address highest, int& addressBytes)
 {
     const int needed = highest <= 0xFFFF ? 2 : highest <= 0xFFFFFF ? 3 : 4;
-    addressBytes = options.srecType < 0 ? 4 : options.srecType == 0 ? needed : options.srecType + 1;
+    const int type = options.srecType >= 0 ? options.srecType : options.namedSrecType;
+    addressBytes = type < 0 ? 4 : type == 0 ? needed : type + 1;
     if (addressBytes < needed) {
         char address[16];
         std::snprintf(address, sizeof address, "%08lx", static_cast<unsigned long>(highest));
+        if (options.srecType < 0)
+            return "the name of " + options.output + " asks for S" + std::to_string(type) +
+                   " records, which cannot hold the highest address " + address;
         return "--srec-type " + std::to_string(options.srecType) + " cannot hold the highest address " + address;
     }
     return RecordSizeProblem(options.recordSize, ffMotorola, addressBytes);

@@ -8,8 +8,13 @@
 #include "conv_options.h"
 #include "document/buffer_document.h"
 #include "document/document_host.h"
+#include "conv_messages.h"
+#include "image_option.h"
 #include "offset_option.h"
+#include "option_table.h"
 #include "document/export_options.h"
+#include "document/image_steps.h"
+#include "formats/format_registry.h"
 
 #include <cstdio>
 #include <cstring>
@@ -17,117 +22,6 @@
 #include <string_view>
 
 namespace {
-constexpr const char* kUsage =
-    "Usage: dravel-conv [options] INPUT OUTPUT\n"
-    "       dravel-conv [options] --info INPUT\n"
-    "       dravel-conv --checksum ALG[:FIRST-LAST] ... INPUT\n"
-    "       dravel-conv [options] --interleave LANE0 LANE1 [LANE2 LANE3] OUTPUT\n"
-    "       dravel-conv [options] --compare A B\n"
-    "\n"
-    "Reads INPUT and writes its whole address window to OUTPUT. The format of\n"
-    "each file follows its name as in the editor's file types (*.s?f Motorola,\n"
-    "*.int *.ext Intel, *.bin *.exe *.com *.asc binary, *.ahx ASCII HEX, *.tek\n"
-    "Tektronix, *.sig Signetics, *.hex plain hex, *.mcd RCA, *.tix TI-TXT,\n"
-    "anything else All files; OUTPUT also *.c, *.vmem, *.mif); when reading, the file's content is recognised as well. When\n"
-    "the name or --in-key names a text format and no format is recognised in\n"
-    "the content, nothing is written unless --force (the file is then read as\n"
-    "binary). An empty INPUT is reported (\"INPUT: no data\").\n"
-    "INPUT - reads standard input, OUTPUT - writes standard output.\n"
-    "\n"
-    "Options:\n"
-    "  --in-key KEY    read INPUT as the file type with this key\n"
-    "  --out-key KEY   write OUTPUT as the file type with this key\n"
-    "                  keys: s3f ext bin ahx tek sig hex mcd tix, or \"\" for\n"
-    "                  All files; for OUTPUT only also c (C array), vmem\n"
-    "                  (Verilog $readmemh) and mif (Intel MIF, 8-bit words)\n"
-    "  --offset N      add N to every address read from INPUT: decimal, or hex\n"
-    "                  after 0x, negative after -; a byte that would land\n"
-    "                  outside 0 to ffffffff stops reading with Format Error\n"
-    "  --info          print size, start, last address and sum check of INPUT\n"
-    "  -v, --verbose   also print the format INPUT was read in (format: NAME)\n"
-    "                  and each address range a save writes (range: FIRST-LAST\n"
-    "                  (N bytes)); runs of 11 or more erased bytes are gaps;\n"
-    "                  and the size a binary output would have (binary: N bytes\n"
-    "                  (from 00000000 to LAST)), since binary starts at 0.\n"
-    "                  With a conversion these lines go to standard error.\n"
-    "  --force         write OUTPUT even when reading INPUT or writing OUTPUT\n"
-    "                  reported errors (otherwise OUTPUT is left as it was),\n"
-    "                  and a binary OUTPUT of more than 256 MiB\n"
-    "  --record-size N data bytes per record (per line for ASCII HEX, RCA,\n"
-    "                  plain hex, tix, c, vmem and mif); default 32 (16 for\n"
-    "                  tix, c, vmem and mif), at most 255 (S3 250, S2 251,\n"
-    "                  S1 252); not for binary output\n"
-    "  --srec-type T   Motorola output only: 3 (the default) writes S3 records\n"
-    "                  and S7, 2 writes S2 and S8, 1 writes S1 and S9; auto\n"
-    "                  takes the smallest type that holds the highest address\n"
-    "  --ihex-type T   Intel output only: 04 (the default) writes extended\n"
-    "                  linear address records, 02 extended segment address\n"
-    "                  records (up to address fffff); auto takes 02 when it\n"
-    "                  reaches the highest address, else 04\n"
-    "  --line-end E    crlf or lf for every line; by default each format's own\n"
-    "                  (CR LF; LF for Signetics, the Tektronix end record and\n"
-    "                  the c, vmem and mif output)\n"
-    "  --checksum ALG[:FIRST-LAST]\n"
-    "                  print \"NAME FIRST-LAST VALUE\" for the checksum ALG over\n"
-    "                  FIRST-LAST (hexadecimal, inclusive; default the whole\n"
-    "                  window), erased bytes counting as FF; may be repeated.\n"
-    "                  After the info line with --info; on standard error when\n"
-    "                  OUTPUT is -. --checksum list names the algorithms\n"
-    "  --checksum-write ALG:ADDR[:FIRST-LAST][:le|be]\n"
-    "                  write the checksum into OUTPUT at ADDR, low byte first\n"
-    "                  (le, the default) or high byte first (be); may be\n"
-    "                  repeated, each over the bytes the previous ones left\n"
-    "  --interleave    merge the inputs (INPUT and the files after it, OUTPUT\n"
-    "                  last) as 2 or 4 byte lanes, in the order given\n"
-    "  --lane-width W  bytes each lane takes in turn with --interleave: 1 or 2\n"
-    "  --split N[xW]   write N lanes (2 or 4) of W bytes (1 or 2) instead of\n"
-    "                  OUTPUT: NAME.even.EXT and NAME.odd.EXT for 2, else\n"
-    "                  NAME.0.EXT ...; lane addresses are divided by N. Lane\n"
-    "                  files that exist are replaced only with --force\n"
-    "  --swap 16|32    swap the bytes of each 16- or 32-bit word of the window\n"
-    "  --overlay FILE[@OFFSET]  lay FILE's bytes (moved by OFFSET, 0x for hex)\n"
-    "                  over INPUT's; repeatable. Erased bytes (FF) never count\n"
-    "  --overlap P     where both hold written bytes: error (the default; the\n"
-    "                  ranges are listed and nothing is written), keep the\n"
-    "                  earlier bytes, or replace them with the later\n"
-    "  --compare       compare the images of A and B, each file recognised on\n"
-    "                  its own: one line FIRST-LAST (N bytes) per range where\n"
-    "                  they differ (erased 0xFF bytes equal unwritten ones);\n"
-    "                  with -v also the first 16 bytes of each range from A\n"
-    "                  and B (-- where the file has no byte) and a total.\n"
-    "                  Exit status 0 equal, 1 different, 2 trouble, as cmp\n"
-    "  --in-key-b KEY  read B as this file type (--in-key applies to both)\n"
-    "  --help          show this text\n"
-    "  --              ends the options: every later argument is a file name\n"
-    "\n"
-    "Messages go to standard error; errors in INPUT name its line, as in\n"
-    "\"dravel-conv: fw.int:37: Checksum Error\".\n"
-    "Exit status: 0 when nothing was reported; 1 when reading or writing\n"
-    "reported an error or INPUT was not recognised (also with --force, which\n"
-    "writes OUTPUT all the same); 2 on wrong usage: unknown options or keys,\n"
-    "contradictory options, a record size of 0 or above the format's limit,\n"
-    "an S-record type too small for the highest address, a binary OUTPUT of\n"
-    "more than 256 MiB without --force, an unknown checksum, a checksum range\n"
-    "outside the window or a result past the address space. Nothing is\n"
-    "written on wrong usage.\n";
-
-// A file name as messages show it: control characters as \xNN, so that a
-// name cannot move the cursor or change the terminal's colours.
-std::string Quoted(std::string_view text, bool keepLineFeeds = false)
-{
-    std::string shown;
-    for (unsigned char c : text) {
-        if ((c < 0x20 && !(keepLineFeeds && c == '\n')) || c == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", c);
-            shown += hex;
-        } else {
-            shown += static_cast<char>(c);
-        }
-    }
-    return shown;
-}
-
 // Prints what the document reports and answers every question with its
 // default; nothing here waits for a user.
 class ConsoleHost : public DocumentHost {
@@ -144,10 +38,10 @@ public:
     {
         const std::string name = Quoted(path);
         if (line > 0)
-            std::fprintf(stderr, "dravel-conv: %s:%lu: %.*s\n", name.c_str(), static_cast<unsigned long>(line),
+            ReportProblem("%s:%lu: %.*s", name.c_str(), static_cast<unsigned long>(line),
                          static_cast<int>(text.size()), text.data());
         else
-            std::fprintf(stderr, "dravel-conv: %s: %.*s\n", name.c_str(), static_cast<int>(text.size()),
+            ReportProblem("%s: %.*s", name.c_str(), static_cast<int>(text.size()),
                          text.data());
         ++reported;
     }
@@ -155,7 +49,7 @@ public:
     void ReportWriteError(std::string_view, std::string_view, const std::string& path,
                           const std::string& reason) override
     {
-        std::fprintf(stderr, "dravel-conv: %s: write error: %s\n", Quoted(path).c_str(),
+        ReportProblem("%s: write error: %s", Quoted(path).c_str(),
                      reason.empty() ? "unknown reason" : reason.c_str());
         ++reported;
     }
@@ -170,10 +64,29 @@ public:
     int reported = 0;
 };
 
+// One line and the way to the help, as GNU tools answer a wrong command line.
 int UsageError(const std::string& problem)
 {
-    std::fprintf(stderr, "dravel-conv: %s\n\n%s", Quoted(problem).c_str(), kUsage);
+    ReportProblem("%s", problem.c_str());
+    std::fputs("Try 'dravel-conv --help'.\n", stderr);
     return 2;
+}
+
+// A step that cannot run: one line, and nothing is written.
+int StepError(const std::string& problem)
+{
+    ReportProblem("%s; nothing written", Quoted(problem).c_str());
+    return 2;
+}
+
+// Until every load records the addresses it gives, the bytes the window
+// holds outside long erased runs stand for the data read.
+void SeedDataAddresses(OBufferDocument& document)
+{
+    if (!document.DataAddresses().Empty())
+        return;
+    for (const OBufferDocument::SavedRange& range : document.SavedRanges())
+        document.DataAddresses().Add(range.first, range.last);
 }
 
 // The format the file was read in and the ranges a save writes.
@@ -198,7 +111,11 @@ int main(int argc, char** argv)
     if (std::string problem = ParseConvOptions(argc - 1, argv + 1, options); !problem.empty())
         return UsageError(problem);
     if (options.help) {
-        std::fputs(kUsage, stdout);
+        PrintConvHelp(stdout);
+        return 0;
+    }
+    if (options.version) {
+        PrintConvVersion(stdout);
         return 0;
     }
     if (options.checksumList) {
@@ -222,13 +139,14 @@ int main(int argc, char** argv)
     if (document.ReadNothing()) {
         // Nothing in, nothing to convert: a one-byte image made up of the
         // erased value would pass for a result.
-        std::fprintf(stderr, "dravel-conv: %s: no data\n", Quoted(input).c_str());
+        ReportProblem("%s: no data", Quoted(input).c_str());
         ++host.reported;
     } else if (keyFormat != ffUnknown && keyFormat != ffBinary && document.ReadFormat() == ffBinary) {
-        std::fprintf(stderr, "dravel-conv: %s: not recognised as %s; read as binary\n", Quoted(input).c_str(),
+        ReportProblem("%s: not recognised as %s; read as binary", Quoted(input).c_str(),
                      FormatName(keyFormat));
         ++host.reported;
     }
+    SeedDataAddresses(document);
     if (const int status = CombineImages(host, host.reported, options, document); status != 0)
         return status;
     const bool loadReported = host.reported != 0;
@@ -248,10 +166,14 @@ int main(int argc, char** argv)
     if (options.verbose)
         PrintReadDetails(stderr, document, keyFormat);
     if (loadReported && !options.force) {
-        std::fprintf(stderr, "dravel-conv: %s not written\n", Quoted(output).c_str());
+        ReportProblem("%s not written", Quoted(output).c_str());
         return 1;
     }
 
+    if (const std::string problem = RunImageSteps(document, options); !problem.empty())
+        return StepError(problem);
+    if (options.swap != 0)
+        SwapImage(options, document);
     // Results written into the image may widen its window.
     if (int status = RunChecksumOptions(document, options, output == "-" ? stderr : stdout); status != 0)
         return status;
@@ -269,7 +191,7 @@ int main(int argc, char** argv)
     const FileFormat outFormat = FormatFromKey(options.outKey);
     if ((outFormat == ffBinary || outFormat == ffUnknown) && !options.force) {
         if (const std::string problem = BinaryOutputProblem(document.End()); !problem.empty()) {
-            std::fprintf(stderr, "dravel-conv: %s; %s not written\n", problem.c_str(), output.c_str());
+            ReportProblem("%s; %s not written", problem.c_str(), output.c_str());
             return 2;
         }
     }
@@ -279,14 +201,21 @@ int main(int argc, char** argv)
         if (!problem.empty())
             return UsageError(problem + " (of " + input + ")");
     }
+    // Words of more than one byte are written under the key that names
+    // them ("vmem32"), whole words only.
+    std::string outKey = options.outKey;
+    if (options.wordWidth > 1) {
+        PadToWords(document, options.wordWidth);
+        outKey = std::string(FormatRowOf(FormatFromKey(outKey))->key) + (options.wordWidth == 2 ? "16" : "32");
+    }
     std::string arrayName;
     const std::string notice = PrepareExport(document, FormatFromKey(options.outKey), output, writer, arrayName);
     if (!notice.empty())
-        std::fprintf(stderr, "dravel-conv: %s\n", notice.c_str());
+        ReportProblem("%s", notice.c_str());
     document.SetWriterOptions(writer);
     document.SetPath(output);
     document.SetSaveAllOrNothing(!options.force);
-    document.SetFormatKey(options.outKey);
+    document.SetFormatKey(outKey);
     if (!document.Commit(true) || host.reported != 0)
         return 1;
     return 0;
