@@ -214,6 +214,7 @@ int main(int argc, char** argv)
     // No settings file: the sum check stays off and is counted on request.
     OBufferDocument document(host, std::string(), options.inKey);
     document.SetLoadOffset(options.offset);
+    document.SetSaveDataOnly(!options.erasedGaps);
     if (!(options.interleave ? ReadLanes(host, host.reported, options, document) : document.Open(input)))
         return 1;
     // A text file that fits no format was read byte for byte: most likely
