@@ -64,6 +64,9 @@ private:
 void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, int lane)
 {
     journal_.Clear();
+    AddressSet given = source.dataAddresses_;
+    given.Keep(source.Start(), source.End() - 1);
+    dataAddresses_ = LaneAddresses(given, shape, lane);
     buffer_ = std::make_unique<ODataBuffer>();
     SplitLane(*source.buffer_, source.Start(), source.Size(), shape, lane, *buffer_);
     if (buffer_->OutOfMemory())
@@ -77,6 +80,9 @@ void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, i
 void OBufferDocument::TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape)
 {
     journal_.Clear();
+    // Merged lanes carry no data addresses: they are written by the
+    // erased-run rule.
+    dataAddresses_.Clear();
     buffer_ = std::make_unique<ODataBuffer>();
     std::vector<const ODataBuffer*> buffers;
     for (const OBufferDocument* lane : lanes)

@@ -221,6 +221,7 @@ int WriteSplit(DocumentHost& host, int& reported, const ConvOptions& options, OB
     for (int k = 0; k < options.split.lanes; ++k) {
         lanes.push_back(std::make_unique<OBufferDocument>(host, std::string(), options.outKey));
         lanes.back()->TakeLane(document, options.split, k);
+        lanes.back()->SetSaveDataOnly(!options.erasedGaps);
         WriterOptions writer;
         writer.recordSize = options.recordSize;
         writer.lineEnd = options.lineEnd;

@@ -1,0 +1,133 @@
+// What loads, inserts, overlays and edits do to the document's data
+// addresses, what undo gives back, and the ranges a converter's save
+// writes from them.
+
+#include "document_fixture.h"
+#include "support/convert_helpers.h"
+
+#include <functional>
+
+namespace {
+using Ranges = std::vector<AddressSet::Range>;
+
+// 0x10-0x13 (the middle two bytes erased but given), then 0x20.
+const std::string kFile = IntelData(0x10, {1, 0xFF, 0xFF, 4}) + IntelData(0x20, {7}) + IntelEnd();
+
+struct Step {
+    const char* name;
+    std::function<void(OBufferDocument&, DocumentTest&)> act;
+    Ranges after;
+    // After one Undo; the loaded file's ranges when left empty.
+    Ranges undone;
+};
+} // namespace
+
+class DataAddressesTest : public DocumentTest {
+public:
+    using DocumentTest::dir;
+    using DocumentTest::MakeDocument;
+};
+
+TEST_F(DataAddressesTest, EditsAddTheirRangeAndUndoGivesItBack)
+{
+    const Ranges loaded{{0x10, 0x13}, {0x20, 0x20}};
+    const uint8_t bytes[3] = {9, 9, 9};
+    const std::vector<Step> steps{
+        {"load", [](OBufferDocument&, DocumentTest&) {}, loaded, {}},
+        {"typing in a hole", [](OBufferDocument& d, DocumentTest&) { d.WriteByte(0x55, 0x18); },
+         {{0x10, 0x13}, {0x18, 0x18}, {0x20, 0x20}}, {}},
+        {"typing over data", [](OBufferDocument& d, DocumentTest&) { d.WriteByte(0x55, 0x11); }, loaded, {}},
+        {"paste across a hole", [&](OBufferDocument& d, DocumentTest&) { d.WriteBlock(bytes, 0x13, 3); },
+         {{0x10, 0x15}, {0x20, 0x20}}, {}},
+        {"paste widening the window", [&](OBufferDocument& d, DocumentTest&) { d.WriteBlock(bytes, 0x30, 3); },
+         {{0x10, 0x13}, {0x20, 0x20}, {0x30, 0x32}}, {}},
+        {"fill, erased value included", [](OBufferDocument& d, DocumentTest&) { d.Fill(0x14, 0x1F, 0xFF); },
+         {{0x10, 0x20}}, {}},
+        {"resize drops what leaves the window", [](OBufferDocument& d, DocumentTest&) { d.Resize(0x12, 0x30); },
+         {{0x12, 0x13}, {0x20, 0x20}}, {}},
+        {"swap takes in whole groups", [](OBufferDocument& d, DocumentTest&) { d.SwapBytes(0x11, 0x18, 4); },
+         {{0x10, 0x14}, {0x20, 0x20}}, {}},
+        {"insert adds the file's records",
+         [](OBufferDocument& d, DocumentTest& t) {
+             d.InsertFile(0x100, t.dir.Write("more.int", IntelData(0, {0xFF, 0xFF}) + IntelEnd()));
+         },
+         {{0x10, 0x13}, {0x20, 0x20}, {0x100, 0x101}}, {}},
+        {"overlay adds its records shifted, erased ones too",
+         [](OBufferDocument& d, DocumentTest& t) {
+             auto over = t.MakeDocument("ext");
+             ASSERT_TRUE(over->Open(t.dir.Write("over.int", IntelData(0x2, {0xFF, 0xFF, 0x12}) + IntelEnd())));
+             d.Overlay(*over, 0x20, OverlapPolicy::keep);
+         },
+         {{0x10, 0x13}, {0x20, 0x20}, {0x22, 0x24}}, {}},
+        {"revert reads the file's again",
+         [](OBufferDocument& d, DocumentTest&) {
+             d.Fill(0x30, 0x40, 0);
+             d.Revert();
+         },
+         loaded, loaded},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        auto doc = MakeDocument("ext");
+        ASSERT_TRUE(doc->Open(dir.Write("image.int", kFile)));
+        step.act(*doc, *this);
+        EXPECT_EQ(doc->DataAddresses().Ranges(), step.after);
+        doc->Undo();
+        EXPECT_EQ(doc->DataAddresses().Ranges(), step.undone.empty() ? loaded : step.undone);
+    }
+}
+
+TEST_F(DataAddressesTest, SavesFollowTheDataOnlyWhenAskedAndNeverForBinary)
+{
+    // 0x10-0x13 and 0x20: a short hole a save would fill otherwise.
+    struct Case {
+        const char* key;
+        bool dataOnly;
+        std::vector<OBufferDocument::SavedRange> ranges;
+        ByteImage written;
+    };
+    ByteImage data = ImageAt(0x10, {1, 0xFF, 0xFF, 4});
+    AddBytes(data, 0x20, {7});
+    // Binary is the whole image from 0.
+    std::vector<uint8_t> whole(0x21, 0xFF);
+    whole[0x10] = 1;
+    whole[0x13] = 4;
+    whole[0x20] = 7;
+    const std::vector<Case> cases{
+        {"s3f", true, {{0x10, 0x13}, {0x20, 0x20}}, data},
+        {"s3f", false, {{0x10, 0x20}}, {}},
+        {"bin", true, {{0x10, 0x13}, {0x20, 0x20}}, ImageAt(0, whole)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + (c.dataOnly ? " data only" : " erased gaps"));
+        auto doc = MakeDocument("ext");
+        ASSERT_TRUE(doc->Open(dir.Write("image.int", kFile)));
+        doc->SetSaveDataOnly(c.dataOnly);
+        const auto ranges = doc->SavedRanges();
+        ASSERT_EQ(ranges.size(), c.ranges.size());
+        for (size_t i = 0; i < ranges.size(); ++i)
+            EXPECT_EQ(std::make_pair(ranges[i].first, ranges[i].last),
+                      std::make_pair(c.ranges[i].first, c.ranges[i].last));
+        if (c.written.empty())
+            continue;
+        doc->SetFormatKey(c.key);
+        doc->SetPath(dir.File(std::string("out.") + c.key));
+        ASSERT_TRUE(doc->Commit(true));
+        EXPECT_EQ(ReadAll(ReadFileBytes(dir.File(std::string("out.") + c.key)), c.key).image, c.written);
+    }
+}
+
+TEST_F(DataAddressesTest, ExportLeavesTheDocumentAsItWas)
+{
+    auto doc = MakeDocument("ext");
+    const std::string path = dir.Write("image.int", kFile);
+    ASSERT_TRUE(doc->Open(path));
+    doc->WriteByte(0x42, 0x10);
+    ASSERT_TRUE(doc->ExportTo(dir.File("image.vmem"), "vmem"));
+    EXPECT_NE(ReadFileBytes(dir.File("image.vmem")).find("@00000010"), std::string::npos);
+    EXPECT_EQ(doc->Path(), path);
+    EXPECT_EQ(doc->FormatKey(), "ext");
+    EXPECT_TRUE(doc->IsDirty());
+    EXPECT_TRUE(doc->CanUndo());
+    EXPECT_EQ(ReadFileBytes(path), kFile);
+}
