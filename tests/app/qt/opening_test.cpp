@@ -292,7 +292,8 @@ private slots:
         // The next export starts with the type chosen, in its own dialog.
         nextChoice.reset();
         app->Command(CmFileExport);
-        QCOMPARE(dialogs.last(), std::make_pair(FileDialogKind::Export, vmem));
+        QVERIFY(dialogs.last().first == FileDialogKind::Export);
+        QCOMPARE(dialogs.last().second, vmem);
     }
 
     void closingAsksForChangedDocumentsOnly()
