@@ -220,8 +220,9 @@ int WriteSplit(DocumentHost& host, int& reported, const ConvOptions& options, OB
     std::vector<std::unique_ptr<OBufferDocument>> lanes;
     for (int k = 0; k < options.split.lanes; ++k) {
         lanes.push_back(std::make_unique<OBufferDocument>(host, std::string(), options.outKey));
+        // Lanes keep the erased-run rule: it writes each lane's whole window,
+        // so the lanes stay alike for --interleave.
         lanes.back()->TakeLane(document, options.split, k);
-        lanes.back()->SetSaveDataOnly(!options.erasedGaps);
         WriterOptions writer;
         writer.recordSize = options.recordSize;
         writer.lineEnd = options.lineEnd;
