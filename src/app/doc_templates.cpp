@@ -28,6 +28,18 @@ bool FilterMatches(std::string_view filter, std::string_view fileName)
     return NamePatternMatches(filter, fileName);
 }
 
+std::string ConcreteFileName(std::string_view path, int templateIndex)
+{
+    const size_t slash = path.rfind('/');
+    const size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash) ||
+        path.find_first_of("*?[", dot) == std::string_view::npos || templateIndex < 0 ||
+        templateIndex >= int(kDocTemplateCount))
+        return std::string(path);
+    const std::string_view extension = kDocTemplates[templateIndex].defaultExtension;
+    return std::string(path.substr(0, extension.empty() ? dot : dot + 1)) + std::string(extension);
+}
+
 int MatchTemplate(std::string_view fileName)
 {
     for (size_t i = 0; i < kReadableTemplateCount; ++i)

@@ -16,8 +16,8 @@ struct DocTemplateInfo {
 
 constexpr size_t kDocTemplateCount = 13;
 extern const DocTemplateInfo kDocTemplates[kDocTemplateCount];
-// "All files" ends the types that can be opened; the ones after it are
-// written only (Save As, the converter's output).
+// "All files" ends the types that can be opened and saved; the ones after
+// it are exports, written only (File Export, the converter's output).
 constexpr int kAllFilesTemplate = 9;
 constexpr size_t kReadableTemplateCount = kAllFilesTemplate + 1;
 
@@ -29,6 +29,11 @@ bool FilterMatches(std::string_view filter, std::string_view fileName);
 // Index of the first template that can be opened whose filter matches
 // `fileName`; -1 when none does (a name without a last component).
 int MatchTemplate(std::string_view fileName);
+
+// `path` with an extension that is still a pattern ("name.s?f", as a file
+// dialog may leave it) replaced by the template's default extension, or
+// dropped when the template has none; any other path as it is.
+std::string ConcreteFileName(std::string_view path, int templateIndex);
 
 // MatchTemplate for a file to be written: the written-only types first.
 int MatchSaveTemplate(std::string_view fileName);

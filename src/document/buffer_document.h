@@ -74,14 +74,24 @@ public:
     // Saves the window to Path() in FormatKey()'s format, replacing the file
     // only once the whole new file was written. True only when everything
     // was saved without a reported error (then the document is clean and its
-    // journal empty); after a format error the file is written but the
-    // document keeps its changes and the answer is false. False, writing
-    // nothing, while the document is busy.
+    // journal empty); a reported error leaves the file as it was (see
+    // SetSaveAllOrNothing) and the document keeps its changes. False,
+    // writing nothing, while the document is busy.
     bool Commit(bool force = false);
-    // With `on`, a save that reports any error leaves the target as it was,
-    // a format error included (a converter's choice; the editor writes what
-    // it can and keeps the document changed).
+    // With `on` (the default), a save that reports any error leaves the
+    // target as it was, a format error included; off, a format error still
+    // writes what could be written (the converter's --force).
     void SetSaveAllOrNothing(bool on) { allOrNothing_ = on; }
+    // With `on`, a save writes exactly the window's data addresses (every
+    // byte a file, an overlay or an edit gave, 0xFF included, and no other);
+    // without, runs of more than ten erased bytes are gaps and shorter holes
+    // are written. Binary output and a document without data addresses
+    // always take the second way. The converter's choice; SavedRanges
+    // follows it.
+    void SetSaveDataOnly(bool on) { saveDataOnly_ = on; }
+    // Writes the window to `path` in `key`'s format without taking either
+    // on: the document keeps its name, format, changes and undo entries.
+    bool ExportTo(const std::string& path, const std::string& key);
     // Forgets the changes; unless `clear`, reads the file again. Refused
     // (false) while busy.
     bool Revert(bool clear = false);
@@ -181,7 +191,8 @@ public:
     bool UndoOption() const { return undo_; }
 
     // The address ranges a save writes, lowest first: runs of more than ten
-    // erased bytes inside the window are gaps between them.
+    // erased bytes inside the window are gaps between them, or, when saves
+    // follow the data addresses (SetSaveDataOnly), their ranges.
     struct SavedRange {
         Address first;
         Address last;
@@ -205,16 +216,31 @@ private:
     // load, insert or save; the host decides whether enough time has passed.
     static constexpr int32_t kEventStride = 256;
 
-    // Streams the converter's bytes into the buffer from `origin` on.
-    uint32_t LoadFrom(OFFCIn& in, Address origin);
+    // Streams the converter's bytes into the buffer from `origin` on;
+    // `loaded` gets the addresses they went to.
+    uint32_t LoadFrom(OFFCIn& in, Address origin, AddressSet& loaded);
     // Keeps the format `in` read and the lines of its errors for the report.
     void KeepReadPlaces(const OFFCIn& in);
     void ReportLoadFlags(uint32_t flags, bool inserting, const std::string& path);
     // Reports the load's flags, or the input's refusal when it was too long.
     void ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting);
-    bool SaveTo(const std::string& target);
+    // Writes the window to `target` in `key`'s format; with `exporting` the
+    // document's state stays as it was.
+    bool SaveTo(const std::string& target, const std::string& key, bool exporting = false);
     // Writes the window's bytes after its first through `out`.
     void SaveRest(OFFCOut& out);
+    // Writes the data addresses inside the window through `out`.
+    void SaveData(OFFCOut& out);
+    // True when saves and SavedRanges follow the data addresses.
+    bool FollowsData() const;
+    // True when a save in `key`'s format follows the data addresses.
+    bool SavesDataOnly(const std::string& key) const;
+    // Adds first..last (or `addresses`) to the data addresses; with a
+    // journal `entry` (NewestEntry), what was new is noted there for undo.
+    void AddData(Address first, Address last, int32_t entry);
+    void AddData(const AddressSet& addresses, int32_t entry);
+    // The newest journal entry's index while undo is on, else -1.
+    int32_t NewestEntry() const;
     void RecomputeSum(Address count, bool alwaysPump);
     bool OpenForRows();
     // Asks the host for the load offset when the settings say so; false when
@@ -248,7 +274,8 @@ private:
     std::string path_;
     std::string title_;
     bool dirty_ = false;
-    bool allOrNothing_ = false;
+    bool allOrNothing_ = true;
+    bool saveDataOnly_ = false;
     std::vector<DocumentObserver*> observers_;
 
     std::unique_ptr<ODataBuffer> buffer_;

@@ -148,7 +148,8 @@ void OBufferDocument::WriteByte(uint8_t value, Address address)
     const Address start = buffer.Start();
     uint8_t& byte = buffer.At(address);
     if (undo)
-        journal_.Push(OUndoEntry{ukByte, address, byte, 0, std::nullopt, {}, false});
+        journal_.Push(OUndoEntry{ukByte, address, byte, 0, std::nullopt, {}, false, {}, {}});
+    AddData(address, address, NewestEntry());
     sum_ = sum_ - byte + value;
     byte = value;
     if (buffer.Size() != size) {
@@ -177,6 +178,7 @@ void OBufferDocument::WriteBlock(const uint8_t* bytes, Address address, Address 
     const Address start = buffer.Start();
     if (undo)
         RecordBlock(first, last);
+    AddData(first, last, NewestEntry());
     buffer.SetPosition(first);
     InPieces(host_, count, 0, count > kLongOperation, [&](int64_t from, int64_t n) {
         if (sumCheck)
@@ -240,6 +242,7 @@ void OBufferDocument::Fill(Address first, Address last, uint8_t value)
     // and its undo count on that.
     if (undo)
         RecordBlock(first, last);
+    AddData(first, last, NewestEntry());
     if (first <= last) {
         buffer.SetPosition(first);
         if (value == kErased && last - first >= kSparseCopy) {
@@ -281,8 +284,15 @@ void OBufferDocument::Resize(Address newStart, Address newLast)
         Fill(std::max(newLast + 1, buffer.Start()), buffer.End(), kErased);
     else if (undo)
         journal_.Push(OUndoEntry{});
-    if (undo)
+    // The erasing fills added what they erased; nothing outside the new
+    // window holds data any more, and undo gives it all back.
+    AddressSet outside = dataAddresses_;
+    outside.Remove(newStart, newLast);
+    dataAddresses_.Keep(newStart, newLast);
+    if (undo) {
         RecordWindow(buffer.Start(), buffer.Size(), kWindowByResize);
+        journal_.At(journal_.Count() - 1).dataRemoved = std::move(outside);
+    }
     buffer.SetWindow(newStart, newLast);
     SizeChanged(buffer.Size());
     dirty_ = true;
@@ -364,7 +374,35 @@ void OBufferDocument::RestorePieces(const OUndoEntry& entry)
 
 void OBufferDocument::RecordWindow(Address start, Address size, uint32_t marker)
 {
-    journal_.Push(OUndoEntry{ukWindow, start, size, marker, std::nullopt, {}, false});
+    journal_.Push(OUndoEntry{ukWindow, start, size, marker, std::nullopt, {}, false, {}, {}});
+}
+
+int32_t OBufferDocument::NewestEntry() const { return undo_ && !journal_.Empty() ? journal_.Count() - 1 : -1; }
+
+void OBufferDocument::AddData(Address first, Address last, int32_t entry)
+{
+    if (first > last)
+        return;
+    if (entry >= 0) {
+        // Only what was new comes out again on undo.
+        AddressSet& added = journal_.At(entry).dataAdded;
+        Address next = first;
+        dataAddresses_.ForEachIn(first, last, [&](Address from, Address to) {
+            added.Add(next, from - 1);
+            next = to + 1;
+        });
+        added.Add(next, last);
+    }
+    dataAddresses_.Add(first, last);
+}
+
+void OBufferDocument::AddData(const AddressSet& addresses, int32_t entry)
+{
+    if (entry < 0 && dataAddresses_.Empty()) {
+        dataAddresses_ = addresses;
+        return;
+    }
+    addresses.ForEach([&](Address first, Address last) { AddData(first, last, entry); });
 }
 
 bool OBufferDocument::CanUndo() { return undo_ && !journal_.Empty(); }
@@ -385,6 +423,8 @@ Address OBufferDocument::UndoStep()
     ODataBuffer& buffer = *buffer_;
     OUndoEntry entry = journal_.Pop();
     Address result = entry.address;
+    dataAddresses_.Add(entry.dataRemoved);
+    entry.dataAdded.ForEach([this](Address first, Address last) { dataAddresses_.Remove(first, last); });
     switch (entry.kind) {
     case ukByte: {
         uint8_t& byte = buffer.At(entry.address);

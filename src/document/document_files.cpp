@@ -135,7 +135,7 @@ void WalkSave(const ODataBuffer& buffer, Address stride, Bytes bytes, Jump jump,
 
 // --- Loading -------------------------------------------------------------
 
-uint32_t OBufferDocument::LoadFrom(OFFCIn& in, Address origin)
+uint32_t OBufferDocument::LoadFrom(OFFCIn& in, Address origin, AddressSet& loaded)
 {
     ODataBuffer& buffer = *buffer_;
     // Bytes go to the buffer only while they have a place in the address
@@ -152,6 +152,10 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, Address origin)
     // is read, so looking at them once per run sees what a look before every
     // byte would. Runs end where events are due, at every kEventStride-th byte.
     int32_t countdown = kEventStride;
+    // Consecutive runs make one range: the set is touched only where the
+    // records jump, so a dense image costs it nothing per run.
+    Address runFirst = 0;
+    Address runEnd = 0;
     while (in.MoreData()) {
         if (uint32_t flags = in.GetFlags()) {
             if (flags & ffcAddressChange) {
@@ -172,8 +176,12 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, Address origin)
         }
         int32_t n;
         const uint8_t* run = in.TakeBytes(static_cast<int32_t>(std::min<Address>(countdown, room)), n);
-        if (n > 0)
-            dataAddresses_.Add(buffer.Position(), buffer.Position() + n - 1);
+        const Address at = buffer.Position();
+        if (at != runEnd) {
+            loaded.Add(runFirst, runEnd - 1);
+            runFirst = at;
+        }
+        runEnd = at + n;
         buffer.PutBlock(run, n);
         if (buffer.OutOfMemory()) {
             Message("Not enough memory for the file's bytes; reading stopped at address " + HexAddress(buffer.Position()) +
@@ -191,6 +199,7 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, Address origin)
             host_.ProcessPendingEvents();
         }
     }
+    loaded.Add(runFirst, runEnd - 1);
     uint32_t flags = in.GetFlags();
     in.ClearFlags(0xFFFF);
     if (buffer.OutOfMemory())
@@ -246,10 +255,11 @@ bool OBufferDocument::Open(std::string_view path)
             return false;
         SetBusy(true);
         uint32_t flags;
+        dataAddresses_.Clear();
         {
             OFFCIn in(stream, key_);
             host_.SetWaitCursor(true);
-            flags = LoadFrom(in, loadOffset_);
+            flags = LoadFrom(in, loadOffset_, dataAddresses_);
             KeepReadPlaces(in);
         }
         SetBusy(false);
@@ -258,6 +268,7 @@ bool OBufferDocument::Open(std::string_view path)
         if (buffer.Size() == 0)
             buffer.Put(kErased);
     } else {
+        dataAddresses_.Clear();
         AddressRequest request = NewBufferRequest();
         Address first = 0;
         Address last = 511;
@@ -286,13 +297,13 @@ bool OBufferDocument::Revert(bool clear)
         return false;
     Notify(vnRevert, clear ? 1 : 0);
     dirty_ = false;
+    dataAddresses_.Clear();
     if (!clear) {
         // The file is read into a fresh buffer: bytes typed outside the file's
         // records and a widened window must not survive a revert, and the
         // journal's entries belong to the discarded contents.
         journal_.Clear();
         buffer_ = std::make_unique<ODataBuffer>();
-        dataAddresses_.Clear();
         Open();
     }
     return true;
@@ -349,12 +360,14 @@ void OBufferDocument::InsertFrom(FileInStream& stream, Address origin, const std
         if (undo)
             RecordBlock(start, start + size - 1);
         uint32_t flags;
+        AddressSet loaded;
         {
             // The receiving document's format is tried first.
             OFFCIn in(stream, key_);
-            flags = LoadFrom(in, origin);
+            flags = LoadFrom(in, origin, loaded);
             KeepReadPlaces(in);
         }
+        AddData(loaded, undo ? journal_.Count() - 1 : -1);
         ReportStreamEnd(stream, flags, true);
         dirty_ = true;
         if (buffer.Size() != size && undo)
@@ -379,7 +392,43 @@ bool OBufferDocument::Commit(bool force)
     // it; the shell's Save is not guarded by the views.
     if (path_.empty() || busy_ != 0)
         return false;
-    return SaveTo(path_);
+    return SaveTo(path_, key_);
+}
+
+bool OBufferDocument::ExportTo(const std::string& path, const std::string& key)
+{
+    if (buffer_->Size() == 0 || busy_ != 0)
+        return false;
+    return SaveTo(path, key, true);
+}
+
+bool OBufferDocument::FollowsData() const
+{
+    return saveDataOnly_ && buffer_->Size() > 0 && dataAddresses_.Intersects(buffer_->Start(), buffer_->End() - 1);
+}
+
+bool OBufferDocument::SavesDataOnly(const std::string& key) const
+{
+    // A binary image is every byte from 0; it has no holes to keep.
+    const FileFormat format = FormatFromKey(key);
+    return FollowsData() && format != ffBinary && format != ffUnknown;
+}
+
+void OBufferDocument::SaveData(OFFCOut& out)
+{
+    constexpr Address kPiece = 4096;
+    static const std::vector<uint8_t> erased(kPiece, kErased);
+    dataAddresses_.ForEachIn(buffer_->Start(), buffer_->End() - 1, [&](Address first, Address last) {
+        out.SetAddress(first);
+        for (Address at = first; at <= last;) {
+            const Address n = std::min(kPiece, last - at + 1);
+            buffer_->ForEachSpan(at, n, [&](const uint8_t* bytes, Address count) {
+                out.PutBytes(bytes ? bytes : erased.data(), static_cast<int32_t>(count));
+            });
+            at += n;
+            host_.ProcessPendingEvents();
+        }
+    });
 }
 
 void OBufferDocument::SaveRest(OFFCOut& out)
@@ -402,7 +451,7 @@ void OBufferDocument::SaveRest(OFFCOut& out)
         [this] { host_.ProcessPendingEvents(); });
 }
 
-bool OBufferDocument::SaveTo(const std::string& path)
+bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bool exporting)
 {
     SaveStream stream(path, allOrNothing_);
     if (!stream.IsOpen()) {
@@ -415,15 +464,19 @@ bool OBufferDocument::SaveTo(const std::string& path)
     SetBusy(true);
     uint32_t flags;
     {
-        OFFCOut out(stream, key_);
+        OFFCOut out(stream, key);
         out.SetOptions(writerOptions_);
-        const Address start = buffer.Start();
-        out.SetAddress(start);
-        // The first byte is always written, erased or not.
-        uint8_t first;
-        buffer.CopyOut(start, 1, &first);
-        out.PutByte(first);
-        SaveRest(out);
+        if (SavesDataOnly(key)) {
+            SaveData(out);
+        } else {
+            const Address start = buffer.Start();
+            out.SetAddress(start);
+            // The first byte is always written, erased or not.
+            uint8_t first;
+            buffer.CopyOut(start, 1, &first);
+            out.PutByte(first);
+            SaveRest(out);
+        }
         out.Finish();
         flags = out.GetFlags();
         out.ClearFlags(0xFFFF);
@@ -450,7 +503,9 @@ bool OBufferDocument::SaveTo(const std::string& path)
         Message(FileProblem("Cannot replace", path, stream.ErrorText()), kEditCaption);
 
     bool saved = false;
-    if (!replaced) {
+    if (exporting) {
+        saved = replaced && !(flags & ffcFormatError);
+    } else if (!replaced) {
         // The document keeps its changes.
     } else if (flags & ffcFormatError) {
         // Written, but not all of it as it is: the changes stay undoable and
@@ -473,6 +528,11 @@ std::vector<OBufferDocument::SavedRange> OBufferDocument::SavedRanges() const
     const ODataBuffer& buffer = *buffer_;
     if (buffer.Size() == 0)
         return ranges;
+    if (FollowsData()) {
+        dataAddresses_.ForEachIn(buffer.Start(), buffer.End() - 1,
+                                 [&](Address first, Address last) { ranges.push_back({first, last}); });
+        return ranges;
+    }
     ranges.push_back({buffer.Start(), buffer.Start()});
     WalkSave(
         buffer, buffer.Size(),

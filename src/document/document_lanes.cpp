@@ -64,6 +64,9 @@ private:
 void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, int lane)
 {
     journal_.Clear();
+    AddressSet given = source.dataAddresses_;
+    given.Keep(source.Start(), source.End() - 1);
+    dataAddresses_ = LaneAddresses(given, shape, lane);
     buffer_ = std::make_unique<ODataBuffer>();
     SplitLane(*source.buffer_, source.Start(), source.Size(), shape, lane, *buffer_);
     if (buffer_->OutOfMemory())
@@ -77,6 +80,9 @@ void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, i
 void OBufferDocument::TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape)
 {
     journal_.Clear();
+    // Merged lanes carry no data addresses: they are written by the
+    // erased-run rule.
+    dataAddresses_.Clear();
     buffer_ = std::make_unique<ODataBuffer>();
     std::vector<const ODataBuffer*> buffers;
     for (const OBufferDocument* lane : lanes)
@@ -108,6 +114,14 @@ Address OBufferDocument::SwapBytes(Address first, Address last, int width)
     }
     if (undo_)
         RecordBlock(first, first + whole - 1);
+    // A group holding any data is all data after the swap, wherever its
+    // data bytes moved to.
+    std::vector<AddressSet::Range> groups;
+    dataAddresses_.ForEachIn(first, first + whole - 1, [&](Address from, Address to) {
+        groups.push_back({first + (from - first) / width * width, first + ((to - first) / width + 1) * width - 1});
+    });
+    for (const AddressSet::Range& group : groups)
+        AddData(group.first, group.last, NewestEntry());
     // A swap moves bytes within the window: the sum stays as it is.
     const bool wasShort = buffer.OutOfMemory();
     const Address left = SwapGroups(buffer, first, count, width);
@@ -140,6 +154,12 @@ bool OBufferDocument::Overlay(const OBufferDocument& overlay, Address offset, Ov
     // window the window entry erases them again on undo.
     if (undo)
         RecordBlock(std::max(start, first), std::min(start + size - 1, last));
+    // Every address the overlay's file gave holds data now, its erased
+    // bytes included, even where the bytes under them stay.
+    AddressSet laid = overlay.dataAddresses_;
+    laid.Keep(overlay.Start(), overlay.End() - 1);
+    laid.Shift(offset);
+    AddData(laid, NewestEntry());
     const bool wasShort = buffer.OutOfMemory();
     LayOver(buffer, *overlay.buffer_, offset, policy);
     if (!wasShort && buffer.OutOfMemory())

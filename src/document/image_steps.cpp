@@ -72,17 +72,22 @@ std::string MoveImage(OBufferDocument& document, Address to)
         return "the image would end past address ffffffff";
     if (delta == 0)
         return {};
+    // Erasing and writing add to the set as edits do; the moved image holds
+    // exactly the data it held before.
+    AddressSet moved = data;
+    moved.Shift(delta);
     std::vector<std::pair<Address, std::vector<uint8_t>>> pieces;
     data.ForEach([&](Address first, Address last) {
         std::vector<uint8_t> bytes(static_cast<size_t>(last - first + 1));
         document.Data().CopyOut(first, last - first + 1, bytes.data());
         pieces.emplace_back(first + delta, std::move(bytes));
     });
+    const Address highest = data.Highest() + delta;
     EraseRange(document, document.Start(), document.End() - 1);
-    document.Resize(to, data.Highest() + delta);
+    document.Resize(to, highest);
     for (const auto& [at, bytes] : pieces)
         document.WriteBlock(bytes.data(), at, static_cast<Address>(bytes.size()));
-    data.Shift(delta);
+    data = moved;
     return {};
 }
 
@@ -98,7 +103,6 @@ void FillHoles(OBufferDocument& document, Address first, Address last, uint8_t v
     });
     if (from <= last)
         document.Fill(from, last, value);
-    data.Add(first, last);
 }
 
 void GenerateBytes(OBufferDocument& document, Address first, Address last, const std::vector<uint8_t>& pattern)
@@ -115,7 +119,6 @@ void GenerateBytes(OBufferDocument& document, Address first, Address last, const
     Widen(document, first, last);
     for (Address at = first; at <= last; at += static_cast<Address>(piece.size()))
         document.WriteBlock(piece.data(), at, std::min<Address>(static_cast<Address>(piece.size()), last - at + 1));
-    document.DataAddresses().Add(first, last);
 }
 
 void PutNumber(OBufferDocument& document, Address at, uint64_t value, int width, bool bigEndian)
@@ -132,7 +135,6 @@ void PutData(OBufferDocument& document, Address at, const uint8_t* bytes, Addres
         return;
     Widen(document, at, at + count - 1);
     document.WriteBlock(bytes, at, count);
-    document.DataAddresses().Add(at, at + count - 1);
 }
 
 void PadToWords(OBufferDocument& document, int width)

@@ -133,6 +133,25 @@ void LaneWindow(Address first, Address count, LaneShape shape, Address& laneFirs
     laneCount = laneEnd - laneFirst;
 }
 
+AddressSet LaneAddresses(const AddressSet& addresses, LaneShape shape, int lane)
+{
+    // MergedAddress grows with the lane address, so the lane addresses of
+    // one range are one range: from the first of the lane's bytes at or
+    // after its start to the last at or before its end.
+    const Address group = shape.Group();
+    const Address width = shape.width;
+    const Address low = Address{lane} * width;
+    AddressSet out;
+    addresses.ForEach([&](Address first, Address last) {
+        const Address r = first % group;
+        const Address from = first / group * width + (r <= low ? 0 : r < low + width ? r - low : width);
+        const Address s = last % group;
+        const Address to = last / group * width + (s >= low + width - 1 ? width - 1 : s >= low ? s - low : -1);
+        out.Add(from, to);
+    });
+    return out;
+}
+
 void SplitLane(const ODataBuffer& source, Address first, Address count, LaneShape shape, int lane,
                ODataBuffer& laneBuffer)
 {

@@ -7,6 +7,7 @@
 // and memory follow the bytes written, never the span.
 
 #include "buffer/address.h"
+#include "buffer/address_set.h"
 
 #include <cstdint>
 #include <string>
@@ -41,6 +42,9 @@ inline Address MergedAddress(Address laneAddress, int lane, LaneShape shape)
 // groups of the bus wide, so the chips' images are alike in size: the lane
 // window is laneFirst..laneFirst+laneCount-1.
 void LaneWindow(Address first, Address count, LaneShape shape, Address& laneFirst, Address& laneCount);
+
+// The lane addresses of lane `lane` whose bytes come from `addresses`.
+AddressSet LaneAddresses(const AddressSet& addresses, LaneShape shape, int lane);
 
 // Writes lane `lane` of first..first+count-1 of `source` into `lane`, which
 // should be empty; sets its window to LaneWindow.

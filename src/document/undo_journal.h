@@ -3,6 +3,7 @@
 // telling how to put back what one step of an edit changed.
 
 #include "buffer/address.h"
+#include "buffer/address_set.h"
 
 #include <cstdint>
 #include <memory>
@@ -38,6 +39,10 @@ struct OUndoEntry {
     // the range is erased on undo. `copy` stays empty then.
     std::vector<std::pair<Address, std::vector<uint8_t>>> pieces;
     bool sparse = false;
+    // Addresses the step added to the document's data addresses, and
+    // (resizes) the ones it took out of them: undo puts the set back too.
+    AddressSet dataAdded;
+    AddressSet dataRemoved;
 };
 
 class OUndoJournal {
@@ -46,6 +51,7 @@ public:
     int32_t Count() const { return static_cast<int32_t>(entries_.size()); }
     const OUndoEntry& At(int32_t index) const { return entries_[static_cast<size_t>(index)]; }
     const OUndoEntry& Newest() const { return entries_.back(); }
+    OUndoEntry& At(int32_t index) { return entries_[static_cast<size_t>(index)]; }
 
     void Push(OUndoEntry entry) { entries_.push_back(std::move(entry)); }
     OUndoEntry Pop()

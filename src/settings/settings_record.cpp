@@ -50,6 +50,13 @@ bool WriteWorkingDir(const std::string& iniPath, const std::string& dir)
     return OProfile(iniPath).WriteString(Section, WorkingDirKey, dir);
 }
 
+std::string ExportType(const std::string& iniPath) { return ReadText(OProfile(iniPath), ExportTypeKey, {}); }
+
+bool WriteExportType(const std::string& iniPath, const std::string& key)
+{
+    return OProfile(iniPath).WriteString(Section, ExportTypeKey, key);
+}
+
 }  // namespace settings
 
 SettingsRecord SettingsRecord::Read(const std::string& iniPath, const std::string& fontPath)

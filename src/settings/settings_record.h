@@ -20,6 +20,7 @@ inline constexpr std::string_view ShowWarningsKey = "show warnings";
 inline constexpr std::string_view InformationKey = "Information";
 inline constexpr std::string_view OpenFileKey = "open file";
 inline constexpr std::string_view WorkingDirKey = "working dir";
+inline constexpr std::string_view ExportTypeKey = "export type";
 
 // Marker stored in "working dir" when no directory is remembered.
 inline constexpr std::string_view NoWorkingDir = "---NODIR---";
@@ -36,6 +37,9 @@ bool ShowInformation(const std::string& iniPath);
 std::string StartupFile(const std::string& iniPath);
 std::string WorkingDir(const std::string& iniPath);
 bool WriteWorkingDir(const std::string& iniPath, const std::string& dir);
+// The file type key File Export chose last; empty when none was kept.
+std::string ExportType(const std::string& iniPath);
+bool WriteExportType(const std::string& iniPath, const std::string& key);
 
 }  // namespace settings
 

@@ -57,3 +57,20 @@ TEST(DocTemplatesTest, WrittenOnlyTypesAreChosenForSavingOnly)
     EXPECT_EQ(MatchSaveTemplate("rom.int"), 1);
     EXPECT_EQ(MatchSaveTemplate("notes.txt"), kAllFilesTemplate);
 }
+
+TEST(DocTemplatesTest, SavedNamesNeverKeepAPattern)
+{
+    const struct {
+        const char* path;
+        int templateIndex;
+        const char* saved;
+    } cases[] = {
+        {"/d/name.s?f", 0, "/d/name.s3f"},
+        {"name.*", kAllFilesTemplate, "name"},
+        {"name.[ch]", 10, "name.c"},
+        {"name.s1f", 0, "name.s1f"},
+        {"a.s?f/name", 0, "a.s?f/name"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ConcreteFileName(c.path, c.templateIndex), c.saved) << c.path;
+}

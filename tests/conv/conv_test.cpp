@@ -181,13 +181,13 @@ TEST(ConvTest, InfoPrintsOneLineAndWithVerboseTheFormatAndRanges)
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(Conv(dir, "-v --info p.int").out, line + "format: Intel HEX\n"
                                                        "range: 00000100-00000101 (2 bytes)\n"
-                                                       "range: 000001ff-000001ff (1 bytes)\n"
+                                                       "range: 000001fe-000001ff (2 bytes)\n"
                                                        "binary: 512 bytes (from 00000000 to 000001ff)\n");
 
-    // A trailing erased run is skipped up to the last byte, as a save does.
+    // Every byte of a binary file is given, erased ones included.
     dir.Write("raw.bin", std::string("\x01\xFF\xFF", 3));
     dir.Write("raw.dat", std::string("\x01\xFF\xFF", 3));
-    const std::string ranges = "range: 00000000-00000000 (1 bytes)\nrange: 00000002-00000002 (1 bytes)\n";
+    const std::string ranges = "range: 00000000-00000002 (3 bytes)\n";
     EXPECT_NE(Conv(dir, "--verbose --info raw.bin").out.find("\nformat: binary\n" + ranges), std::string::npos);
     EXPECT_NE(Conv(dir, "--verbose --info raw.dat").out.find("\nformat: binary (no format recognised)\n" + ranges),
               std::string::npos);

@@ -166,11 +166,14 @@ TEST_F(DocumentTest, RunPathsGiveWhatByteAtATimeLoopsGive)
                 continue;
             doc->SetPath(dir.File("saved"));
             doc->SetFormatKey(key);
+            const std::string before = ReadFileBytes(dir.File("saved"));
             doc->Commit(true);
             StringOutStream expected;
             OFFCOut out(expected, key);
             ReferenceSave(ref, out);
-            ASSERT_EQ(ReadFileBytes(dir.File("saved")), expected.Text()) << "saved as " << key;
+            // A save that reports a format error leaves the file as it was.
+            ASSERT_EQ(ReadFileBytes(dir.File("saved")), out.GetFlags() & ffcFormatError ? before : expected.Text())
+                << "saved as " << key;
         }
 
         // Edits over, across and beyond the window, long and short, then

@@ -109,7 +109,7 @@ TEST_F(DocumentTest, WriteErrorKeepsTheOldFileAndTheChanges)
     EXPECT_FALSE(LeftoverTemp(dir));
 }
 
-TEST_F(DocumentTest, FormatErrorWritesTheFileButKeepsTheChanges)
+TEST_F(DocumentTest, FormatErrorLeavesNoFileAndKeepsTheChanges)
 {
     auto doc = MakeDocument("sig");
     host.newBufferAccepted = true;
@@ -121,7 +121,7 @@ TEST_F(DocumentTest, FormatErrorWritesTheFileButKeepsTheChanges)
     doc->SetPath(path);
     EXPECT_FALSE(doc->Commit());
     EXPECT_EQ(host.messages, (std::vector<RecordedMessage>{{"FORMAT ERROR", "ERROR", mbIconStop}}));
-    EXPECT_TRUE(std::filesystem::exists(path));
+    EXPECT_FALSE(std::filesystem::exists(path));
     EXPECT_TRUE(doc->IsDirty());
     EXPECT_TRUE(doc->CanUndo());
 }

@@ -65,18 +65,12 @@ bool ReadImage(OBufferDocument& document, const std::string& path, int& reported
     return true;
 }
 
-// The overlay's data joins the image's; replacing, its FF bytes are laid as
-// well, since in the overlay they are data like any other.
-void LayOverlayData(OBufferDocument& document, OBufferDocument& overlay, Address offset, bool replace)
+// Replacing, the overlay's FF bytes are laid as well: in the overlay they
+// are data like any other, and Overlay lays only the bytes that differ
+// from the erased value.
+void LayOverlayErasedBytes(OBufferDocument& document, const OBufferDocument& overlay, Address offset)
 {
-    if (overlay.DataAddresses().Empty())
-        for (const OBufferDocument::SavedRange& range : overlay.SavedRanges())
-            overlay.DataAddresses().Add(range.first, range.last);
     overlay.DataAddresses().ForEach([&](Address first, Address last) {
-        if (!replace) {
-            document.DataAddresses().Add(first + offset, last + offset);
-            return;
-        }
         std::vector<uint8_t> bytes(static_cast<size_t>(last - first + 1));
         overlay.Data().CopyOut(first, last - first + 1, bytes.data());
         PutData(document, first + offset, bytes.data(), last - first + 1);
@@ -212,7 +206,8 @@ int CombineImages(DocumentHost& host, int& reported, const ConvOptions& options,
                          static_cast<unsigned long long>(file.offset < 0 ? -file.offset : file.offset));
             return 1;
         }
-        LayOverlayData(document, overlay, file.offset, replace);
+        if (replace)
+            LayOverlayErasedBytes(document, overlay, file.offset);
     }
     if (overlapped) {
         ReportProblem("%s not written (--overlap keep or replace decides)",
@@ -249,6 +244,8 @@ int WriteSplit(DocumentHost& host, int& reported, const ConvOptions& options, OB
     std::vector<std::unique_ptr<OBufferDocument>> lanes;
     for (int k = 0; k < options.split.lanes; ++k) {
         lanes.push_back(std::make_unique<OBufferDocument>(host, std::string(), options.outKey));
+        // Lanes keep the erased-run rule: it writes each lane's whole window,
+        // so the lanes stay alike for --interleave.
         lanes.back()->TakeLane(document, options.split, k);
         WriterOptions writer;
         writer.recordSize = options.recordSize;

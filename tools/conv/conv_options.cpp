@@ -215,6 +215,8 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
             options.compare = true;
         } else if (arg == "--force") {
             options.force = true;
+        } else if (arg == "--erased-gaps") {
+            options.erasedGaps = true;
         } else if (arg == "--verbose" || arg == "-v") {
             options.verbose = true;
         } else if (arg.empty()) {

@@ -26,6 +26,9 @@ struct ConvOptions {
     std::string inKeyB;
     bool verbose = false;
     bool force = false;
+    // Write as the editor saves (runs of 11 or more erased bytes skipped,
+    // shorter holes filled) instead of exactly the addresses read.
+    bool erasedGaps = false;
     // 0: the format's own (32).
     int32_t recordSize = 0;
     // 0: auto; 1, 2, 3: that S-record type; -1: not given (S3).

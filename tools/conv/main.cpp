@@ -79,16 +79,6 @@ int StepError(const std::string& problem)
     return 2;
 }
 
-// Until every load records the addresses it gives, the bytes the window
-// holds outside long erased runs stand for the data read.
-void SeedDataAddresses(OBufferDocument& document)
-{
-    if (!document.DataAddresses().Empty())
-        return;
-    for (const OBufferDocument::SavedRange& range : document.SavedRanges())
-        document.DataAddresses().Add(range.first, range.last);
-}
-
 // The format the file was read in and the ranges a save writes.
 void PrintReadDetails(FILE* to, OBufferDocument& document, FileFormat keyFormat)
 {
@@ -131,6 +121,7 @@ int main(int argc, char** argv)
     // No settings file: the sum check stays off and is counted on request.
     OBufferDocument document(host, std::string(), options.inKey);
     document.SetLoadOffset(options.offset);
+    document.SetSaveDataOnly(!options.erasedGaps);
     if (!(options.interleave ? ReadLanes(host, host.reported, options, document) : document.Open(input)))
         return 1;
     // A text file that fits no format was read byte for byte: most likely
@@ -146,7 +137,6 @@ int main(int argc, char** argv)
                      FormatName(keyFormat));
         ++host.reported;
     }
-    SeedDataAddresses(document);
     if (const int status = CombineImages(host, host.reported, options, document); status != 0)
         return status;
     const bool loadReported = host.reported != 0;

@@ -12,7 +12,9 @@ constexpr const char* kHelpHead =
     "       dravel-conv [options] --interleave LANE0 LANE1 [LANE2 LANE3] OUTPUT\n"
     "       dravel-conv [options] --compare A B\n"
     "\n"
-    "Reads INPUT and writes its image to OUTPUT. INPUT is recognised by its\n"
+    "Reads INPUT and writes exactly the bytes it held to OUTPUT: every byte a\n"
+    "record gave (FF included) and no byte that none gave; a binary OUTPUT is\n"
+    "the whole image from 0, holes filled with FF. INPUT is recognised by its\n"
     "content; its name or --in-key says which format is tried first (*.s?f\n"
     "*.s19 *.s28 *.s37 *.srec *.mot Motorola, *.int *.ext *.ihx *.mcs Intel,\n"
     "*.bin *.exe *.com *.asc binary, *.ahx ASCII HEX, *.tek Tektronix, *.sig\n"
@@ -64,11 +66,15 @@ const std::vector<ConvOptionRow> kRows = {
     {"--info", nullptr, nullptr, "print size, start, last address and sum check of INPUT"},
     {"--verbose", "-v", nullptr,
      "also print the format INPUT was read in (format: NAME)\n"
-     "and each address range a save writes (range: FIRST-LAST\n"
-     "(N bytes)); runs of 11 or more erased bytes are gaps;\n"
+     "and each address range OUTPUT holds (range: FIRST-LAST\n"
+     "(N bytes));\n"
      "and the size a binary output would have (binary: N bytes\n"
      "(from 00000000 to LAST)), since binary starts at 0.\n"
      "With a conversion these lines go to standard error."},
+    {"--erased-gaps", nullptr, nullptr,
+     "write as the editor saves: runs of 11 or more erased\n"
+     "bytes left out, shorter holes written as FF (--split\n"
+     "and --interleave output always is)"},
     {"--force", nullptr, nullptr,
      "write OUTPUT even when reading INPUT or writing OUTPUT\n"
      "reported errors (otherwise OUTPUT is left as it was),\n"

@@ -7,6 +7,7 @@
 #include "app/qt/shell_services.h"
 #include "document/document_host.h"
 #include "document/export_options.h"
+#include "settings/settings_record.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -257,6 +258,38 @@ bool OTovikDocManager::SaveAs(OBufferDocument& document)
     }
     emit documentRenamed(&document);
     return true;
+}
+
+bool OTovikDocManager::CmFileExport()
+{
+    OBufferDocument* document = ActiveDocument();
+    if (!document)
+        return false;
+    int type = TemplateForKey(settings::ExportType(settingsPath));
+    if (type < int(kReadableTemplateCount))
+        type = int(kReadableTemplateCount);
+    // The document's own name with the export's extension, beside it.
+    std::string initial = document->Path().empty() ? document->Title() : document->Path();
+    const size_t slash = initial.rfind('/');
+    if (const size_t dot = initial.rfind('.'); dot != std::string::npos && (slash == std::string::npos || dot > slash))
+        initial.resize(dot);
+    initial += std::string(".") + kDocTemplates[type].defaultExtension;
+    const auto choice =
+        RunFileDialog(QApplication::activeWindow(), FileDialogKind::Export, QString::fromStdString(initial), type);
+    if (!choice)
+        return false;
+    const std::string key = kDocTemplates[choice->templateIndex].defaultExtension;
+    settings::WriteExportType(settingsPath, key);
+    const std::string path = choice->path.toStdString();
+    WriterOptions options;
+    std::string arrayName;
+    const std::string notice = PrepareExport(*document, FormatFromKey(key), path, options, arrayName);
+    if (!notice.empty())
+        document->Host().MessageBox(notice, document->Title(), mbIconInformation);
+    document->SetWriterOptions(options);
+    const bool written = document->ExportTo(path, key);
+    document->SetWriterOptions(WriterOptions());
+    return written;
 }
 
 bool OTovikDocManager::CanClose(OBufferDocument& document)

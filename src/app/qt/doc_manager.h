@@ -69,6 +69,10 @@ public:
     void CmFileOpen();
     bool CmFileSave();
     bool CmFileSaveAs();
+    // Writes the active document as a C array, Verilog memory or MIF file
+    // chosen in the export dialog; the document keeps its name, format and
+    // changes. The type chosen is kept in the settings for the next time.
+    bool CmFileExport();
     void CmFileClose();
 
     bool SaveAs(OBufferDocument& document);

@@ -8,8 +8,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 
 #include <algorithm>
@@ -100,13 +102,17 @@ void SetFileDialogHook(FileDialogHook hook)
     fileDialogHook() = std::move(hook);
 }
 
-QStringList TemplateFileFilters(bool forSaving)
+namespace {
+// The templates a dialog of this kind lists: the exports after All files
+// for Export, the others for opening and saving.
+size_t FirstTemplate(FileDialogKind kind) { return kind == FileDialogKind::Export ? kReadableTemplateCount : 0; }
+size_t EndTemplate(FileDialogKind kind) { return kind == FileDialogKind::Export ? kDocTemplateCount : kReadableTemplateCount; }
+} // namespace
+
+QStringList TemplateFileFilters(FileDialogKind kind)
 {
-    // The types that are only written come after All files and are offered
-    // for saving only; the others keep their places in both lists.
     QStringList filters;
-    const size_t count = forSaving ? kDocTemplateCount : kReadableTemplateCount;
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = FirstTemplate(kind); i < EndTemplate(kind); ++i) {
         const DocTemplateInfo& info = kDocTemplates[i];
         QString patterns = QString::fromLatin1(info.filter);
         patterns.replace(';', ' ');
@@ -118,13 +124,13 @@ QStringList TemplateFileFilters(bool forSaving)
 std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, const QString& initialName,
                                         int initialTemplate)
 {
-    const int types = kind == FileDialogKind::Save ? int(kDocTemplateCount) : int(kReadableTemplateCount);
-    const int start = initialTemplate >= 0 && initialTemplate < types ? initialTemplate : 0;
+    const int first = int(FirstTemplate(kind));
+    const int start = initialTemplate >= first && initialTemplate < int(EndTemplate(kind)) ? initialTemplate : first;
     std::optional<FileChoice> choice;
     if (fileDialogHook()) {
         choice = fileDialogHook()(kind, initialName, start);
     } else {
-        const QStringList filters = TemplateFileFilters(kind == FileDialogKind::Save);
+        const QStringList filters = TemplateFileFilters(kind);
         QFileDialog dialog(owner);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         // Wide enough for the size, type and date columns beside the names.
@@ -142,17 +148,30 @@ std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, con
         }
         dialog.setDirectory(QDir::currentPath());
         dialog.setNameFilters(filters);
-        dialog.selectNameFilter(filters[start]);
-        const auto suffixFor = [&filters](const QString& filter) {
+        dialog.selectNameFilter(filters[start - first]);
+        const auto templateOf = [&filters, first](const QString& filter) {
             const int index = int(filters.indexOf(filter));
+            return index >= 0 ? index + first : -1;
+        };
+        const auto suffixFor = [templateOf](const QString& filter) {
+            const int index = templateOf(filter);
             return index >= 0 ? QString::fromLatin1(kDocTemplates[index].defaultExtension) : QString();
         };
-        if (kind == FileDialogKind::Save) {
+        if (kind != FileDialogKind::Open) {
             dialog.setAcceptMode(QFileDialog::AcceptSave);
             dialog.setFileMode(QFileDialog::AnyFile);
-            dialog.setDefaultSuffix(suffixFor(filters[start]));
+            dialog.setDefaultSuffix(suffixFor(filters[start - first]));
+            // The dialog gives a typed name the new type's first pattern's
+            // extension ("name.s?f"); it shows the concrete one instead.
             QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                             [&dialog, suffixFor](const QString& filter) { dialog.setDefaultSuffix(suffixFor(filter)); });
+                             [&dialog, suffixFor, templateOf](const QString& filter) {
+                                 dialog.setDefaultSuffix(suffixFor(filter));
+                                 QTimer::singleShot(0, &dialog, [&dialog, index = templateOf(filter)] {
+                                     if (auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                                         edit->setText(QString::fromStdString(
+                                             ConcreteFileName(edit->text().toStdString(), index)));
+                                 });
+                             });
         } else {
             dialog.setAcceptMode(QFileDialog::AcceptOpen);
             dialog.setFileMode(QFileDialog::ExistingFile);
@@ -161,11 +180,15 @@ std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, con
             dialog.selectFile(initialName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        choice = FileChoice{dialog.selectedFiles().first(), int(filters.indexOf(dialog.selectedNameFilter()))};
+        choice = FileChoice{dialog.selectedFiles().first(), templateOf(dialog.selectedNameFilter())};
         if (choice->templateIndex < 0)
             choice->templateIndex = start;
     }
-    if (choice && choice->templateIndex >= 0 && choice->templateIndex < int(kDocTemplateCount))
+    if (choice && kind != FileDialogKind::Open)
+        choice->path = QString::fromStdString(ConcreteFileName(choice->path.toStdString(), choice->templateIndex));
+    // The export type is kept in the settings, apart from the file types.
+    if (choice && kind != FileDialogKind::Export && choice->templateIndex >= 0 &&
+        choice->templateIndex < int(kReadableTemplateCount))
         lastFileType = choice->templateIndex;
     if (choice)
         QDir::setCurrent(QFileInfo(choice->path).absolutePath());

@@ -34,11 +34,14 @@ struct FileChoice {
     int templateIndex = 0;
 };
 
-enum class FileDialogKind { Open, Save };
+enum class FileDialogKind { Open, Save, Export };
 
-// Runs the open or save dialog over the nine file types, starting in the
-// current directory with `initialTemplate`'s type selected. A confirmed
-// choice makes its directory the current one, so the next start begins there.
+// Runs the open or save dialog over the ten file types, or the export dialog
+// over the export types, starting in the current directory with
+// `initialTemplate`'s type selected (a template index, as the choice's is).
+// A confirmed choice makes its directory the current one, so the next start
+// begins there; a saved name never keeps a pattern's extension ("*.s?f"
+// saves "name.s3f").
 std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, const QString& initialName,
                                         int initialTemplate);
 
@@ -49,5 +52,6 @@ void SetFileDialogHook(FileDialogHook hook);
 // The file type last chosen in any file dialog (template 1 at first).
 int LastFileType();
 
-// "Motorola (*.s?f)", "Intel (*.int *.ext)", ... in template order.
-QStringList TemplateFileFilters(bool forSaving = false);
+// "Motorola (*.s?f)", "Intel (*.int *.ext)", ... in template order: the
+// file types, or with Export the export types.
+QStringList TemplateFileFilters(FileDialogKind kind = FileDialogKind::Open);

@@ -341,6 +341,7 @@ void TTovikApp::updateCommandStates()
     enable(CmFileClose, document != nullptr);
     enable(CmFileSave, document && document->IsDirty());
     enable(CmFileSaveAs, document != nullptr);
+    enable(CmFileExport, document != nullptr);
     const bool children = !Children().empty();
     for (int id : {CmCascade, CmTile, CmArrangeIcons, CmCloseChildren})
         enable(id, children);
@@ -389,6 +390,7 @@ void TTovikApp::Command(int id)
     case CmFileOpen: docManager->CmFileOpen(); break;
     case CmFileSave: docManager->CmFileSave(); break;
     case CmFileSaveAs: docManager->CmFileSaveAs(); break;
+    case CmFileExport: docManager->CmFileExport(); break;
     case CmFileClose: docManager->CmFileClose(); break;
     case CmExit: frame->close(); break;
     case CmSettings: EditSettings(frame, docManager, this, IniFilePath, FontFilePath); break;

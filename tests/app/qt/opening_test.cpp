@@ -47,6 +47,7 @@ private:
     QList<Answer> messages;
     QList<int> answers;   // buttons the next message boxes return
     std::optional<FileChoice> nextChoice;
+    QList<std::pair<FileDialogKind, int>> dialogs;   // kind and type of every file dialog run
 
     std::string file(const char* name, const char* contents = IntelBytes)
     {
@@ -87,7 +88,11 @@ private slots:
             messages << Answer{caption, text, style};
             return answers.isEmpty() ? int(idOk) : answers.takeFirst();
         });
-        SetFileDialogHook([this](FileDialogKind, const QString&, int) { return nextChoice; });
+        dialogs.clear();
+        SetFileDialogHook([this](FileDialogKind kind, const QString&, int type) {
+            dialogs << std::make_pair(kind, type);
+            return nextChoice;
+        });
         OQtDocumentHost::SetNewBufferHook([](AddressRequest&) { return false; });
     }
 
@@ -251,6 +256,44 @@ private slots:
         QCOMPARE(first.substr(0, 2), std::string("S3"));
         QCOMPARE(app->RecentFiles().Entries()[0], target);
         QCOMPARE(app->Children()[0]->windowTitle(), QStringLiteral("out.s3f"));
+    }
+
+    void saveAsNeverKeepsAPatternInTheName()
+    {
+        start({"-u"});
+        app->DropFiles({QString::fromStdString(file("a.int"))});
+        nextChoice = FileChoice{dir.filePath("out.s?f"), 0};
+        app->Command(CmFileSaveAs);
+        const std::string target = dir.filePath("out.s3f").toStdString();
+        QCOMPARE(app->DocManager()->Documents()[0]->Path(), target);
+        QVERIFY(std::filesystem::exists(target));
+        QVERIFY(!std::filesystem::exists(dir.filePath("out.s?f").toStdString()));
+    }
+
+    void exportWritesTheTypeChosenAndKeepsTheDocumentAsItWas()
+    {
+        start({"-u"});
+        const std::string a = file("a.int");
+        app->DropFiles({QString::fromStdString(a)});
+        OBufferDocument* document = app->DocManager()->Documents()[0];
+        document->WriteByte(0x55, 0x10);
+        const int vmem = TemplateForKey("vmem");
+        const std::string target = dir.filePath("a.vmem").toStdString();
+        nextChoice = FileChoice{QString::fromStdString(target), vmem};
+        app->Command(CmFileExport);
+        std::ifstream in(target);
+        std::string first;
+        std::getline(in, first);
+        QCOMPARE(first, std::string("@00000010"));
+        QCOMPARE(document->Path(), a);
+        QCOMPARE(document->FormatKey(), std::string("ext"));
+        QVERIFY(document->IsDirty());
+        QCOMPARE(app->Children()[0]->windowTitle().left(5), QStringLiteral("a.int"));
+        // The next export starts with the type chosen, in its own dialog.
+        nextChoice.reset();
+        app->Command(CmFileExport);
+        QVERIFY(dialogs.last().first == FileDialogKind::Export);
+        QCOMPARE(dialogs.last().second, vmem);
     }
 
     void closingAsksForChangedDocumentsOnly()
