@@ -66,16 +66,18 @@ std::string FileProblem(const char* what, const std::string& path, const std::st
 // written bytes and short erased runs go to bytes(address, data, n), a run
 // of more than kLongestWrittenRun erased bytes becomes jump(address) before
 // the next written byte, and an erased run at the end leaves only the
-// window's last byte (a jump there and one erased byte). pump() is called
-// after every piece of stored bytes up to kEventStride long and after every
-// stretch of never-written blocks, which is computed, not read.
+// window's last byte (a jump there and one erased byte). pump(index) is
+// called after every piece of stored bytes up to kEventStride long and after
+// every stretch of never-written blocks, which is computed, not read; when it
+// answers false the walk stops there, and the result is false.
 template <class Bytes, class Jump, class Pump>
-void WalkSave(const ODataBuffer& buffer, Address stride, Bytes bytes, Jump jump, Pump pump)
+bool WalkSave(const ODataBuffer& buffer, Address stride, Bytes bytes, Jump jump, Pump pump)
 {
     const Address start = buffer.Start();
     const Address size = buffer.Size();
     Address run = 0;
     Address index = 1;
+    bool going = true;
     auto written = [&](const uint8_t* data, Address n) {
         if (run > 0) {
             if (run <= kLongestWrittenRun)
@@ -108,28 +110,31 @@ void WalkSave(const ODataBuffer& buffer, Address stride, Bytes bytes, Jump jump,
     };
     if (size > 1) {
         buffer.ForEachSpan(start + 1, size - 1, [&](const uint8_t* data, Address n) {
+            if (!going)
+                return;
             if (!data) {
                 run += n;
                 index += n;
                 if (index < size)
-                    pump();
+                    going = pump(index);
                 return;
             }
-            for (Address done = 0; done < n;) {
+            for (Address done = 0; done < n && going;) {
                 const Address pieceEnd = std::min(index + (n - done), (index / stride + 1) * stride);
                 const Address length = pieceEnd - index;
                 piece(data + done, static_cast<int32_t>(length));
                 done += length;
                 if (index < size && index % stride == 0)
-                    pump();
+                    going = pump(index);
             }
         });
     }
-    if (run > 0) {
+    if (going && run > 0) {
         // The last byte keeps the file's extent.
         jump(start + size - 1);
         bytes(start + size - 1, kErasedRun, 1);
     }
+    return going;
 }
 } // namespace
 
@@ -303,7 +308,12 @@ bool OBufferDocument::CanClose()
     }
     if (!dirty_)
         return true;
-    int answer = host_.MessageBox(kDocumentChanged, title_, mbIconQuestion | mbYesNoCancel);
+    // The question names the file: captions are cut short, or not shown at
+    // all, by some window managers.
+    const std::string question = std::string(kDocumentChanged)
+                                     .insert(std::string_view(kDocumentChanged).find("\n\n") + 2,
+                                             (path_.empty() ? title_ : path_) + "\n\n");
+    int answer = host_.MessageBox(question, title_, mbIconQuestion | mbYesNoCancel);
     if (answer == idNo)
         return true;
     if (answer != idYes)
@@ -379,12 +389,14 @@ bool OBufferDocument::Commit(bool force)
     return SaveTo(path_);
 }
 
-void OBufferDocument::SaveRest(OFFCOut& out)
+bool OBufferDocument::SaveRest(OFFCOut& out)
 {
     // Stretches of written bytes go to the converter whole; what it is given
     // is call for call what a byte at a time would give it.
     Address next = buffer_->Start() + 1;
-    WalkSave(
+    const Address size = buffer_->Size();
+    const bool stoppable = busy_ == 1 && size > kLongOperation;
+    return WalkSave(
         *buffer_, kEventStride,
         [&](Address address, const uint8_t* bytes, Address n) {
             if (address != next)
@@ -396,7 +408,12 @@ void OBufferDocument::SaveRest(OFFCOut& out)
             out.SetAddress(address);
             next = address;
         },
-        [this] { host_.ProcessPendingEvents(); });
+        [&](Address index) {
+            if (stoppable)
+                return Proceed(index, size);
+            host_.ProcessPendingEvents();
+            return true;
+        });
 }
 
 bool OBufferDocument::SaveTo(const std::string& path)
@@ -420,10 +437,18 @@ bool OBufferDocument::SaveTo(const std::string& path)
         uint8_t first;
         buffer.CopyOut(start, 1, &first);
         out.PutByte(first);
-        SaveRest(out);
-        out.Finish();
+        stopped_ = false;
+        if (SaveRest(out))
+            out.Finish();
         flags = out.GetFlags();
         out.ClearFlags(0xFFFF);
+    }
+    if (stopped_) {
+        // Stopped by the user: the file stays as it was, without a word.
+        stream.Discard();
+        SetBusy(false);
+        host_.SetWaitCursor(false);
+        return false;
     }
     if (!stream.Complete())
         flags |= ffcWriteError;
@@ -479,7 +504,7 @@ std::vector<OBufferDocument::SavedRange> OBufferDocument::SavedRanges() const
             else
                 ranges.push_back({address, address + n - 1});
         },
-        [](Address) {}, [] {});
+        [](Address) {}, [](Address) { return true; });
     return ranges;
 }
 

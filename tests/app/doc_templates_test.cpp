@@ -57,3 +57,31 @@ TEST(DocTemplatesTest, WrittenOnlyTypesAreChosenForSavingOnly)
     EXPECT_EQ(MatchSaveTemplate("rom.int"), 1);
     EXPECT_EQ(MatchSaveTemplate("notes.txt"), kAllFilesTemplate);
 }
+
+TEST(DocTemplatesTest, FirmwareFilesGoByTheirNamesAndNamesFollowTheType)
+{
+    const struct {
+        int type;
+        const char* name;
+        int opened;
+    } opens[] = {
+        {1, "a.hex", 1},   {kFirmwareFilesType, "a.hex", 6}, {kFirmwareFilesType, "a.S3F", 0},
+        {kFirmwareFilesType, "a.s19", kAllFilesTemplate}, {kAllFilesTemplate, "a.int", kAllFilesTemplate},
+    };
+    for (const auto& c : opens)
+        EXPECT_EQ(TemplateForOpen(c.type, c.name), c.opened) << c.name;
+    EXPECT_TRUE(FilterMatches(kFirmwareFilesFilter, "fw.SREC"));
+
+    const int binary = TemplateForKey("bin");
+    const struct {
+        const char* name;
+        int type;
+        const char* result;
+    } names[] = {
+        {"/d/fw.HEX", binary, "/d/fw.bin"},     {"/d/fw.s19", TemplateForKey("s3f"), "/d/fw.s3f"},
+        {"/d/fw.data", binary, "/d/fw.data"},   {"/d/fw.hex", kAllFilesTemplate, "/d/fw.hex"},
+        {"/d.hex/fw", binary, "/d.hex/fw"},     {"fw.int", TemplateForKey("hex"), "fw.hex"},
+    };
+    for (const auto& c : names)
+        EXPECT_EQ(WithTypeExtension(c.name, c.type), c.result) << c.name;
+}

@@ -116,15 +116,24 @@ QStringList TemplateFileFilters(bool forSaving)
 }
 
 std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, const QString& initialName,
-                                        int initialTemplate)
+                                        int initialTemplate, bool several)
 {
-    const int types = kind == FileDialogKind::Save ? int(kDocTemplateCount) : int(kReadableTemplateCount);
-    const int start = initialTemplate >= 0 && initialTemplate < types ? initialTemplate : 0;
+    const bool opening = kind == FileDialogKind::Open;
+    const int types = opening ? int(kReadableTemplateCount) : int(kDocTemplateCount);
+    const int start = initialTemplate >= 0 && initialTemplate < types ? initialTemplate
+                      : opening && initialTemplate == kFirmwareFilesType ? kFirmwareFilesType
+                                                                        : 0;
     std::optional<FileChoice> choice;
     if (fileDialogHook()) {
         choice = fileDialogHook()(kind, initialName, start);
     } else {
-        const QStringList filters = TemplateFileFilters(kind == FileDialogKind::Save);
+        QStringList filters = TemplateFileFilters(!opening);
+        if (opening)
+            filters << QStringLiteral("%1 (%2)").arg(QString::fromLatin1(kFirmwareFilesDescription),
+                                                     QString::fromLatin1(kFirmwareFilesFilter).replace(';', ' '));
+        // The list's index of a type, and back.
+        const auto row = [types](int type) { return type == kFirmwareFilesType ? types : type; };
+        const auto typeAt = [types](int index) { return index == types ? kFirmwareFilesType : index; };
         QFileDialog dialog(owner);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         // Wide enough for the size, type and date columns beside the names.
@@ -142,7 +151,7 @@ std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, con
         }
         dialog.setDirectory(QDir::currentPath());
         dialog.setNameFilters(filters);
-        dialog.selectNameFilter(filters[start]);
+        dialog.selectNameFilter(filters[row(start)]);
         const auto suffixFor = [&filters](const QString& filter) {
             const int index = int(filters.indexOf(filter));
             return index >= 0 ? QString::fromLatin1(kDocTemplates[index].defaultExtension) : QString();
@@ -155,17 +164,18 @@ std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, con
                              [&dialog, suffixFor](const QString& filter) { dialog.setDefaultSuffix(suffixFor(filter)); });
         } else {
             dialog.setAcceptMode(QFileDialog::AcceptOpen);
-            dialog.setFileMode(QFileDialog::ExistingFile);
+            dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
         }
         if (!initialName.isEmpty())
             dialog.selectFile(initialName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        choice = FileChoice{dialog.selectedFiles().first(), int(filters.indexOf(dialog.selectedNameFilter()))};
-        if (choice->templateIndex < 0)
-            choice->templateIndex = start;
+        const QStringList files = dialog.selectedFiles();
+        const int index = int(filters.indexOf(dialog.selectedNameFilter()));
+        choice = FileChoice{files.first(), index < 0 ? start : typeAt(index), files.mid(1)};
     }
-    if (choice && choice->templateIndex >= 0 && choice->templateIndex < int(kDocTemplateCount))
+    if (choice && ((choice->templateIndex >= 0 && choice->templateIndex < int(kDocTemplateCount)) ||
+                   choice->templateIndex == kFirmwareFilesType))
         lastFileType = choice->templateIndex;
     if (choice)
         QDir::setCurrent(QFileInfo(choice->path).absolutePath());
