@@ -458,7 +458,7 @@ void OViewModel::BuildRow(Address row, RowPlan& plan)
     // Below the window's end only the row the cursor can stand in after the
     // last byte has an address; none lies past the address space.
     if (row * kBytesPerRow > End() || row * kBytesPerRow > (Address{1} << 32) - 1)
-        plan.address.fill(' ');
+        std::fill(plan.address.begin(), plan.address.end() - 1, ' ');
 
     plan.hex.fill(' ');
     plan.ascii.fill(' ');

@@ -630,7 +630,7 @@ TEST_F(ViewModelTest, TheWheelMovesThreeRowsANotchOrAPageWhateverTheSize)
 
 TEST_F(ViewModelTest, NoAddressBelowTheEndAndACompareViewKeepsTheOthersRows)
 {
-    Window(0x7FFFFF00, 0x100, false);
+    Window(0x7FFFFE00, 0x100, false);
     doc.Resize(0xFFFFFF00, 0xFFFFFFFF);
     RowPlan p;
     for (const auto& [row, address] : {std::pair<Address, const char*>{0x0FFFFFFF, "fffffff0"},

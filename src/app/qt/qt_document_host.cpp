@@ -152,8 +152,10 @@ void OQtDocumentHost::ShowBusyWindow(std::string_view body, std::string_view cap
     busyWindow->setWindowTitle(text(caption));
     busyWindow->setEnabled(false);
     busyWindow->adjustSize();
-    if (owner) {
-        const QRect frame = owner->window()->geometry();
+    // Over the window the user works in, where the progress and Cancel are
+    // looked for.
+    if (QWidget* over = owner ? owner->window() : QApplication::activeWindow()) {
+        const QRect frame = over->geometry();
         busyWindow->move(frame.center() - busyWindow->rect().center());
     }
     busyWindow->show();
