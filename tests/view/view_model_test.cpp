@@ -633,6 +633,7 @@ TEST_F(ViewModelTest, NoAddressBelowTheEndAndACompareViewKeepsTheOthersRows)
     Window(0x7FFFFE00, 0x100, false);
     doc.Resize(0xFFFFFF00, 0xFFFFFFFF);
     RowPlan p;
+    model.TopRow = 0x0FFFFFFF;
     for (const auto& [row, address] : {std::pair<Address, const char*>{0x0FFFFFFF, "fffffff0"},
                                        {0x10000000, "        "}, {0x10000001, "        "}}) {
         model.BuildRow(row, p);

@@ -165,7 +165,8 @@ void TCompareCommands::ViewGone(QObject* view)
         viewB_ = nullptr;
     Leave();
     // The other side stays open; say why its marks went.
-    app_.MainWindow()->statusBar()->showMessage(QString::fromLatin1(kEndedText), 10000);
+    if (app_.MainWindow())
+        app_.MainWindow()->statusBar()->showMessage(QString::fromLatin1(kEndedText), 10000);
 }
 
 void TCompareCommands::Leave()
