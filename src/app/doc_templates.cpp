@@ -56,6 +56,27 @@ int MatchSaveTemplate(std::string_view fileName)
     return MatchTemplate(fileName);
 }
 
+int TemplateForOpen(int type, std::string_view fileName)
+{
+    if (type >= 0 && type < int(kReadableTemplateCount))
+        return type;
+    const int match = MatchTemplate(fileName);
+    return match < 0 ? kAllFilesTemplate : match;
+}
+
+std::string WithTypeExtension(std::string_view name, int templateIndex)
+{
+    const std::string_view key =
+        templateIndex >= 0 && templateIndex < int(kDocTemplateCount) ? kDocTemplates[templateIndex].defaultExtension : "";
+    const int match = MatchTemplate(name);
+    const bool typed = (match >= 0 && match != kAllFilesTemplate) || FilterMatches(kFirmwareFilesFilter, name);
+    const size_t slash = name.rfind('/');
+    const size_t dot = name.rfind('.');
+    if (key.empty() || !typed || dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
+        return std::string(name);
+    return std::string(name.substr(0, dot + 1)) + std::string(key);
+}
+
 int TemplateForKey(std::string_view key)
 {
     for (size_t i = 0; i < kDocTemplateCount; ++i) {

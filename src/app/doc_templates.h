@@ -38,6 +38,26 @@ std::string ConcreteFileName(std::string_view path, int templateIndex);
 // MatchTemplate for a file to be written: the written-only types first.
 int MatchSaveTemplate(std::string_view fileName);
 
+// The Open dialog's last type, after the templates' own: the names firmware
+// files go by, whatever their format. Its files take the template their
+// names match, as files named on the command line or dropped do.
+inline constexpr const char* kFirmwareFilesDescription = "Firmware files";
+inline constexpr const char* kFirmwareFilesFilter =
+    "*.hex;*.ihx;*.ihex;*.mcs;*.s19;*.s28;*.s37;*.srec;*.mot;*.s?f;*.int;*.ext;*.bin;*.elf;*.img;*.rom;*.ahx;"
+    "*.tek;*.sig;*.mcd;*.tix";
+// The file type number the Firmware files type goes by beside the templates'.
+constexpr int kFirmwareFilesType = 100;
+
+// The template a file chosen under file type `type` opens with: the type's
+// own template, or for Firmware files the one its name matches (All files
+// when none does).
+int TemplateForOpen(int type, std::string_view fileName);
+
+// `name` for a file of template `templateIndex`: an extension that names a
+// file type (a template's, or one of the firmware names) gives way to that
+// template's own; other names, and All files, stay as they are.
+std::string WithTypeExtension(std::string_view name, int templateIndex);
+
 // Index of the template with this default extension (ignoring case); -1 when none.
 int TemplateForKey(std::string_view key);
 

@@ -35,7 +35,8 @@ ChecksumForm LoadChecksumForm(const std::string& settingsPath)
         form.range = ChecksumForm::RangeWindow;
     form.first = text("first", form.first);
     form.last = text("last", form.last);
-    form.write = flag("write", form.write);
+    // The tick is never remembered: Enter in the next document must not
+    // write there. The address is.
     form.writeAt = text("write at", form.writeAt);
     form.bigEndian = flag("big endian", form.bigEndian);
     return form;
@@ -61,7 +62,6 @@ bool SaveChecksumForm(const std::string& settingsPath, const ChecksumForm& form)
     number("range", form.range);
     text("first", form.first);
     text("last", form.last);
-    number("write", form.write);
     text("write at", form.writeAt);
     number("big endian", form.bigEndian);
     return ok;
@@ -123,4 +123,30 @@ std::string EvaluateChecksumForm(const ChecksumForm& form, Address start, Addres
 std::string ChecksumResultText(uint32_t value, int width)
 {
     return FormatChecksum(value, width) + " hex   " + std::to_string(value) + " dec";
+}
+
+void ShowAlgorithmParameters(ChecksumForm& form)
+{
+    ChecksumAlgorithm algorithm;
+    if (form.algorithm == kCustomChecksumText || !ParseChecksumAlgorithm(form.algorithm, algorithm).empty())
+        return;
+    form.width = algorithm.width;
+    const bool crc = algorithm.kind == ChecksumKind::Crc;
+    // Sums have no polynomial or start value to show.
+    const auto value = [&](uint32_t v) { return crc ? FormatChecksum(v, algorithm.width) : std::string(); };
+    form.poly = value(algorithm.crc.poly);
+    form.init = value(algorithm.crc.init);
+    form.xorout = value(algorithm.crc.xorout);
+    form.refin = crc && algorithm.crc.refin;
+    form.refout = crc && algorithm.crc.refout;
+}
+
+std::string ChecksumExtentText(Address first, Address last, const AddressSet& data)
+{
+    const Address count = std::max<Address>(0, last - first + 1);
+    Address written = 0;
+    if (count > 0)
+        data.ForEachIn(first, last, [&written](Address from, Address to) { written += to - from + 1; });
+    return std::to_string(count) + (count == 1 ? " byte (" : " bytes (") + std::to_string(written) +
+           " written, gaps count as FF)";
 }

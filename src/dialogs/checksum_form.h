@@ -4,6 +4,7 @@
 // show, or a plan the document can carry out.
 
 #include "buffer/address.h"
+#include "buffer/address_set.h"
 #include "document/checksum_plan.h"
 
 #include <string>
@@ -26,6 +27,7 @@ struct ChecksumForm {
     // Hexadecimal texts as typed.
     std::string first;
     std::string last;
+    // Starts unticked in every dialog; only the address is remembered.
     bool write = false;
     std::string writeAt;
     bool bigEndian = false;
@@ -44,3 +46,11 @@ std::string EvaluateChecksumForm(const ChecksumForm& form, Address start, Addres
 
 // "cbf43926 hex   3421780262 dec"
 std::string ChecksumResultText(uint32_t value, int width);
+
+// Puts the named algorithm's own parameters into the form's CRC fields, for
+// the greyed box to show (width only for sums); Custom keeps what is typed.
+void ShowAlgorithmParameters(ChecksumForm& form);
+
+// "46013440 bytes (5212 written, gaps count as FF)": how many bytes
+// first..last takes in and how many of them hold data.
+std::string ChecksumExtentText(Address first, Address last, const AddressSet& data);

@@ -26,10 +26,25 @@ bool OffersDeviceSizes(const AddressRequest& request)
 
 std::string DeviceLastText(std::string_view startText, bool startHex, Address size, bool lastHex)
 {
-    const int32_t start = ParseNumber(startText, startHex ? 16 : 10);
+    const Address start = ParseNumber(startText, startHex ? 16 : 10);
     if (start < 0)
         return {};
     char text[24];
     std::snprintf(text, sizeof text, lastHex ? "%llx" : "%lld", static_cast<long long>(start + size - 1));
     return text;
+}
+
+int DeviceForRange(std::string_view startText, bool startHex, std::string_view secondText, bool secondHex,
+                   bool secondIsAddress)
+{
+    const Address start = ParseNumber(startText, startHex ? 16 : 10);
+    const Address second = ParseNumber(secondText, secondHex ? 16 : 10);
+    if (start < 0 || second < 0)
+        return -1;
+    const Address size = secondIsAddress ? second - start + 1 : second;
+    const std::vector<DeviceSize>& devices = DeviceSizes();
+    for (size_t i = 0; i < devices.size(); ++i)
+        if (devices[i].size == size)
+            return int(i);
+    return -1;
 }

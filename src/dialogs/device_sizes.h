@@ -29,3 +29,9 @@ bool OffersDeviceSizes(const AddressRequest& request);
 // `startText` (hex or decimal as `startHex` says), in the radix of
 // `lastHex`; empty when the start is no number.
 std::string DeviceLastText(std::string_view startText, bool startHex, Address size, bool lastHex);
+
+// The device whose size the typed range has: `secondText` is the last
+// address or the size (`secondIsAddress`); the index in DeviceSizes(), or
+// -1 when the fields are no numbers or no device has that size.
+int DeviceForRange(std::string_view startText, bool startHex, std::string_view secondText, bool secondHex,
+                   bool secondIsAddress);

@@ -5,7 +5,12 @@
 int32_t HexToBytes(std::string_view text, uint8_t* pattern, int32_t capacity)
 {
     int32_t count = 0;
-    for (size_t i = 0; i < text.size(); i += 2) {
+    for (size_t i = 0;; i += 2) {
+        // Blanks may part the pairs, as in the hex text Copy as hex text makes.
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        if (i >= text.size())
+            return count;
         if (i + 1 >= text.size() || count >= capacity)
             return -1;
         const int high = HexDigitValue(text[i]);
@@ -14,7 +19,6 @@ int32_t HexToBytes(std::string_view text, uint8_t* pattern, int32_t capacity)
             return -1;
         pattern[count++] = uint8_t(high << 4 | low);
     }
-    return count;
 }
 
 bool PrepareFindPattern(FindRequest& request)

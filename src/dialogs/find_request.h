@@ -42,8 +42,9 @@ inline constexpr const char* InvalidHexText = "Invalid hex string";
 inline constexpr const char* CantFindCaption = "Can't find";
 
 // Turns pairs of hex digits (either case) into bytes, the first digit of a
-// pair being the high half. -1 for anything else: a blank or separator, a
-// non-digit, an odd number of digits, or more than `capacity` bytes.
+// pair being the high half; blanks and tabs may stand between pairs. -1 for
+// anything else: a blank inside a pair, another separator, a non-digit, an
+// odd number of digits, or more than `capacity` bytes.
 int32_t HexToBytes(std::string_view text, uint8_t* pattern, int32_t capacity);
 
 // Sets the request's length from its text and mode (parsing hex text into

@@ -127,6 +127,9 @@ public:
     // last - first + 2 bytes. False when it had none (reported to the user).
     bool CopyBlockTo(Address first, Address last, const std::function<uint8_t*(size_t)>& allocate);
     void Fill(Address first, Address last, uint8_t value);
+    // True when the last long fill, write, copy, swap or save was stopped
+    // by the user (DocumentHost::ReportProgress) and undone.
+    bool WasStopped() const { return stopped_; }
     void Resize(Address newStart, Address newLast);
     // Undoes the newest entry: where the change was, or -1.
     Address Undo();
@@ -227,10 +230,12 @@ private:
     // Writes the window to `target` in `key`'s format; with `exporting` the
     // document's state stays as it was.
     bool SaveTo(const std::string& target, const std::string& key, bool exporting = false);
-    // Writes the window's bytes after its first through `out`.
-    void SaveRest(OFFCOut& out);
-    // Writes the data addresses inside the window through `out`.
-    void SaveData(OFFCOut& out);
+    // Writes the window's bytes after its first through `out`; false when
+    // the user stopped the save.
+    bool SaveRest(OFFCOut& out);
+    // Writes the data addresses inside the window through `out`; false when
+    // the user stopped the save.
+    bool SaveData(OFFCOut& out);
     // True when saves and SavedRanges follow the data addresses.
     bool FollowsData() const;
     // True when a save in `key`'s format follows the data addresses.
@@ -267,6 +272,17 @@ private:
     void RestorePieces(const OUndoEntry& entry);
     void RecordWindow(Address start, Address size, uint32_t marker);
     Address UndoStep();
+    // Fill; only a `stoppable` one offers the user to stop it.
+    void FillRange(Address first, Address last, uint8_t value, bool stoppable);
+    // Handles events in a long operation that can be stopped, tells the host
+    // how far it is and answers false once the user asked it to stop.
+    bool Proceed(Address done, Address total);
+    // Puts back what a stopped edit changed since the journal held `mark`
+    // entries: its newest block entry, cut to the `done` bytes it got
+    // through, and the window start..start+size-1 it had.
+    void Withdraw(int32_t mark, Address done, Address start, Address size, bool dirty);
+    // Drops the entries a long edit kept only for Cancel while undo is off.
+    void DropEntries(int32_t mark);
 
     DocumentHost& host_;
     std::string settingsPath_;
@@ -286,6 +302,7 @@ private:
     // ReloadSettings came while busy; it runs when the busy count is back to 0.
     bool settingsPending_ = false;
     int32_t busy_ = 0;
+    bool stopped_ = false;
     uint32_t sum_ = 0;
     WriterOptions writerOptions_;
     FileFormat readFormat_ = ffUnknown;

@@ -16,10 +16,29 @@ constexpr uint8_t kErased = 0xFF;
 
 bool InAddressSpace(Address address) { return address >= 0 && address < ODataBuffer::AddressLimit; }
 
-// Runs step(from, n) over 0..count-1 in consecutive pieces. With `pump`,
-// pending events are handled after every index i with (i + phase) % 100 == 0,
-// just as a loop over single bytes handles them after that byte; pieces end
-// there, so every event sees the work done up to the same byte.
+// Runs step(from, n) over 0..count-1 in consecutive pieces, calling
+// pump(done) after every index i with (i + phase) % 100 == 0, just as a loop
+// over single bytes handles events after that byte; pieces end there, so
+// every event sees the work done up to the same byte. False when pump asked
+// to stop; the bytes before the piece it stopped after are done.
+template <class Step, class Pump>
+bool InPiecesUntil(int64_t count, int64_t phase, Pump pump, Step step)
+{
+    int64_t next = ((-phase) % 100 + 100) % 100;
+    for (int64_t done = 0; done < count;) {
+        const int64_t end = std::min(count, next + 1);
+        step(done, end - done);
+        done = end;
+        if (done == next + 1) {
+            if (!pump(done))
+                return false;
+            next += 100;
+        }
+    }
+    return true;
+}
+
+// InPiecesUntil with only the host's events, or in one piece without `pump`.
 template <class Step>
 void InPieces(DocumentHost& host, int64_t count, int64_t phase, bool pump, Step step)
 {
@@ -28,16 +47,7 @@ void InPieces(DocumentHost& host, int64_t count, int64_t phase, bool pump, Step 
             step(int64_t{0}, count);
         return;
     }
-    int64_t next = ((-phase) % 100 + 100) % 100;
-    for (int64_t done = 0; done < count;) {
-        const int64_t end = std::min(count, next + 1);
-        step(done, end - done);
-        done = end;
-        if (done == next + 1) {
-            host.ProcessPendingEvents();
-            next += 100;
-        }
-    }
+    InPiecesUntil(count, phase, [&host](int64_t) { host.ProcessPendingEvents(); return true; }, step);
 }
 
 // What `count` erased bytes add to a sum, modulo 2^32.
@@ -171,8 +181,12 @@ void OBufferDocument::WriteBlock(const uint8_t* bytes, Address address, Address 
     bytes += skipped;
     ODataBuffer& buffer = *buffer_;
     const Address count = last - first + 1;
+    const bool stoppable = count > kLongOperation && busy_ == 0;
+    stopped_ = false;
     LongOperation bracket(*this, count > kLongOperation);
-    const bool undo = undo_;
+    const bool undo = undo_ || stoppable;
+    const int32_t mark = journal_.Count();
+    const bool dirty = dirty_;
     const bool sumCheck = sumCheck_;
     const Address size = buffer.Size();
     const Address start = buffer.Start();
@@ -180,23 +194,34 @@ void OBufferDocument::WriteBlock(const uint8_t* bytes, Address address, Address 
         RecordBlock(first, last);
     AddData(first, last, NewestEntry());
     buffer.SetPosition(first);
-    InPieces(host_, count, 0, count > kLongOperation, [&](int64_t from, int64_t n) {
+    Address done = 0;
+    const auto step = [&](int64_t from, int64_t n) {
         if (sumCheck)
             sum_ = sum_ - StoredTotal(buffer, first + from, n) + ByteTotal(bytes + from, static_cast<int32_t>(n));
         buffer.PutBlock(bytes + from, n);
-    });
+        done = from + n;
+    };
+    if (!stoppable) {
+        InPieces(host_, count, 0, count > kLongOperation, step);
+    } else if (!InPiecesUntil(count, 0, [&](int64_t at) { return Proceed(at, count); }, step)) {
+        Withdraw(mark, done, start, size, dirty);
+        return;
+    }
     dirty_ = true;
     if (buffer.Size() != size) {
         if (undo)
             RecordWindow(start, size, kWindowByEdit);
         SizeChanged(buffer.Size());
     }
+    if (!undo_)
+        DropEntries(mark);
 }
 
 std::optional<std::vector<uint8_t>> OBufferDocument::CopyBlock(Address first, Address last)
 {
     std::optional<std::vector<uint8_t>> block;
-    CopyBlockTo(first, last, [&block](size_t size) { return block.emplace(size, 0).data(); });
+    if (!CopyBlockTo(first, last, [&block](size_t size) { return block.emplace(size, 0).data(); }))
+        block.reset();
     return block;
 }
 
@@ -214,7 +239,15 @@ bool OBufferDocument::CopyBlockTo(Address first, Address last, const std::functi
     } catch (const std::bad_alloc&) {
         Message("can't create a copy of the requested data block.", "Out of memory");
     }
-    if (out) {
+    // Only a copy of its own can be stopped; one inside an edit runs on.
+    stopped_ = false;
+    if (out && isLong && busy_ == 1) {
+        if (InPiecesUntil(count, first, [&](int64_t at) { return Proceed(at, count); },
+                          [&](int64_t from, int64_t n) { CopyRange(first + from, n, out + from); }))
+            out[count] = 0;
+        else
+            out = nullptr;
+    } else if (out) {
         // Only under the busy guard: a short copy inside an edit must not
         // let another command in.
         InPieces(host_, count, first, busy_ != 0,
@@ -229,12 +262,23 @@ bool OBufferDocument::CopyBlockTo(Address first, Address last, const std::functi
 
 void OBufferDocument::Fill(Address first, Address last, uint8_t value)
 {
+    FillRange(first, last, value, busy_ == 0);
+}
+
+void OBufferDocument::FillRange(Address first, Address last, uint8_t value, bool stoppable)
+{
     ODataBuffer& buffer = *buffer_;
     const bool isLong = last - first > kLongOperation;
+    stoppable = stoppable && isLong;
+    stopped_ = false;
     LongOperation bracket(*this, isLong);
     first = std::max<Address>(first, 0);
     last = std::min(last, buffer.End() - 1);
-    const bool undo = undo_;
+    // A fill that can be stopped keeps its entry even without undo: Cancel
+    // puts the bytes back from it.
+    const bool undo = undo_ || stoppable;
+    const int32_t mark = journal_.Count();
+    const bool dirty = dirty_;
     const bool sumCheck = sumCheck_;
     const Address size = buffer.Size();
     const Address start = buffer.Start();
@@ -245,18 +289,27 @@ void OBufferDocument::Fill(Address first, Address last, uint8_t value)
     AddData(first, last, NewestEntry());
     if (first <= last) {
         buffer.SetPosition(first);
+        const Address count = last - first + 1;
         if (value == kErased && last - first >= kSparseCopy) {
             // Erasing a long range touches only the blocks written in it.
             if (sumCheck)
-                sum_ = sum_ - StoredTotal(buffer, first, last - first + 1) + ErasedTotal(last - first + 1);
-            buffer.PutFill(value, last - first + 1);
+                sum_ = sum_ - StoredTotal(buffer, first, count) + ErasedTotal(count);
+            buffer.PutFill(value, count);
             host_.ProcessPendingEvents();
         } else {
-            InPieces(host_, last - first + 1, first, isLong, [&](int64_t from, int64_t n) {
+            Address done = 0;
+            const auto step = [&](int64_t from, int64_t n) {
                 if (sumCheck)
                     sum_ = sum_ - StoredTotal(buffer, first + from, n) + static_cast<uint32_t>(n) * value;
                 buffer.PutFill(value, n);
-            });
+                done = from + n;
+            };
+            if (!stoppable) {
+                InPieces(host_, count, first, isLong, step);
+            } else if (!InPiecesUntil(count, first, [&](int64_t at) { return Proceed(at, count); }, step)) {
+                Withdraw(mark, done, start, size, dirty);
+                return;
+            }
         }
     }
     if (buffer.Size() != size) {
@@ -265,6 +318,39 @@ void OBufferDocument::Fill(Address first, Address last, uint8_t value)
         SizeChanged(buffer.Size());
     }
     dirty_ = true;
+    if (!undo_)
+        DropEntries(mark);
+}
+
+bool OBufferDocument::Proceed(Address done, Address total)
+{
+    host_.ProcessPendingEvents();
+    stopped_ = !host_.ReportProgress(done, total);
+    return !stopped_;
+}
+
+void OBufferDocument::Withdraw(int32_t mark, Address done, Address start, Address size, bool dirty)
+{
+    // Only the bytes the edit got through need putting back.
+    OUndoEntry entry = journal_.Pop();
+    entry.size = std::min(entry.size, done);
+    if (entry.sparse) {
+        std::erase_if(entry.pieces, [done](const auto& piece) { return piece.first >= done; });
+        if (!entry.pieces.empty() && entry.pieces.back().first + Address(entry.pieces.back().second.size()) > done)
+            entry.pieces.back().second.resize(size_t(done - entry.pieces.back().first));
+    }
+    journal_.Push(std::move(entry));
+    if (buffer_->Size() != size || buffer_->Start() != start)
+        RecordWindow(start, size, kWindowByEdit);
+    while (journal_.Count() > mark)
+        UndoStep();
+    dirty_ = dirty;
+}
+
+void OBufferDocument::DropEntries(int32_t mark)
+{
+    while (journal_.Count() > mark)
+        journal_.Pop();
 }
 
 void OBufferDocument::Resize(Address newStart, Address newLast)
@@ -274,14 +360,14 @@ void OBufferDocument::Resize(Address newStart, Address newLast)
     ODataBuffer& buffer = *buffer_;
     const bool undo = undo_;
     if (newStart > buffer.Start())
-        Fill(buffer.Start(), newStart - 1, kErased);
+        FillRange(buffer.Start(), newStart - 1, kErased, false);
     else if (undo)
         journal_.Push(OUndoEntry{});
     // A new window wholly below the old one erases all of the old one; the
     // fill must not reach further down, or it would widen the window and
     // add an entry of its own.
     if (newLast < buffer.End())
-        Fill(std::max(newLast + 1, buffer.Start()), buffer.End(), kErased);
+        FillRange(std::max(newLast + 1, buffer.Start()), buffer.End(), kErased, false);
     else if (undo)
         journal_.Push(OUndoEntry{});
     // The erasing fills added what they erased; nothing outside the new

@@ -66,16 +66,18 @@ std::string FileProblem(const char* what, const std::string& path, const std::st
 // written bytes and short erased runs go to bytes(address, data, n), a run
 // of more than kLongestWrittenRun erased bytes becomes jump(address) before
 // the next written byte, and an erased run at the end leaves only the
-// window's last byte (a jump there and one erased byte). pump() is called
-// after every piece of stored bytes up to kEventStride long and after every
-// stretch of never-written blocks, which is computed, not read.
+// window's last byte (a jump there and one erased byte). pump(index) is
+// called after every piece of stored bytes up to kEventStride long and after
+// every stretch of never-written blocks, which is computed, not read; when it
+// answers false the walk stops there, and the result is false.
 template <class Bytes, class Jump, class Pump>
-void WalkSave(const ODataBuffer& buffer, Address stride, Bytes bytes, Jump jump, Pump pump)
+bool WalkSave(const ODataBuffer& buffer, Address stride, Bytes bytes, Jump jump, Pump pump)
 {
     const Address start = buffer.Start();
     const Address size = buffer.Size();
     Address run = 0;
     Address index = 1;
+    bool going = true;
     auto written = [&](const uint8_t* data, Address n) {
         if (run > 0) {
             if (run <= kLongestWrittenRun)
@@ -108,28 +110,31 @@ void WalkSave(const ODataBuffer& buffer, Address stride, Bytes bytes, Jump jump,
     };
     if (size > 1) {
         buffer.ForEachSpan(start + 1, size - 1, [&](const uint8_t* data, Address n) {
+            if (!going)
+                return;
             if (!data) {
                 run += n;
                 index += n;
                 if (index < size)
-                    pump();
+                    going = pump(index);
                 return;
             }
-            for (Address done = 0; done < n;) {
+            for (Address done = 0; done < n && going;) {
                 const Address pieceEnd = std::min(index + (n - done), (index / stride + 1) * stride);
                 const Address length = pieceEnd - index;
                 piece(data + done, static_cast<int32_t>(length));
                 done += length;
                 if (index < size && index % stride == 0)
-                    pump();
+                    going = pump(index);
             }
         });
     }
-    if (run > 0) {
+    if (going && run > 0) {
         // The last byte keeps the file's extent.
         jump(start + size - 1);
         bytes(start + size - 1, kErasedRun, 1);
     }
+    return going;
 }
 } // namespace
 
@@ -317,7 +322,12 @@ bool OBufferDocument::CanClose()
     }
     if (!dirty_)
         return true;
-    int answer = host_.MessageBox(kDocumentChanged, title_, mbIconQuestion | mbYesNoCancel);
+    // The question names the file: captions are cut short, or not shown at
+    // all, by some window managers.
+    const std::string question = std::string(kDocumentChanged)
+                                     .insert(std::string_view(kDocumentChanged).find("\n\n") + 2,
+                                             (path_.empty() ? title_ : path_) + "\n\n");
+    int answer = host_.MessageBox(question, title_, mbIconQuestion | mbYesNoCancel);
     if (answer == idNo)
         return true;
     if (answer != idYes)
@@ -414,29 +424,41 @@ bool OBufferDocument::SavesDataOnly(const std::string& key) const
     return FollowsData() && format != ffBinary && format != ffUnknown;
 }
 
-void OBufferDocument::SaveData(OFFCOut& out)
+bool OBufferDocument::SaveData(OFFCOut& out)
 {
     constexpr Address kPiece = 4096;
     static const std::vector<uint8_t> erased(kPiece, kErased);
-    dataAddresses_.ForEachIn(buffer_->Start(), buffer_->End() - 1, [&](Address first, Address last) {
+    const Address start = buffer_->Start();
+    const Address size = buffer_->Size();
+    const bool stoppable = busy_ == 1 && size > kLongOperation;
+    bool going = true;
+    dataAddresses_.ForEachIn(start, buffer_->End() - 1, [&](Address first, Address last) {
+        if (!going)
+            return;
         out.SetAddress(first);
-        for (Address at = first; at <= last;) {
+        for (Address at = first; at <= last && going;) {
             const Address n = std::min(kPiece, last - at + 1);
             buffer_->ForEachSpan(at, n, [&](const uint8_t* bytes, Address count) {
                 out.PutBytes(bytes ? bytes : erased.data(), static_cast<int32_t>(count));
             });
             at += n;
-            host_.ProcessPendingEvents();
+            if (stoppable)
+                going = Proceed(at - start, size);
+            else
+                host_.ProcessPendingEvents();
         }
     });
+    return going;
 }
 
-void OBufferDocument::SaveRest(OFFCOut& out)
+bool OBufferDocument::SaveRest(OFFCOut& out)
 {
     // Stretches of written bytes go to the converter whole; what it is given
     // is call for call what a byte at a time would give it.
     Address next = buffer_->Start() + 1;
-    WalkSave(
+    const Address size = buffer_->Size();
+    const bool stoppable = busy_ == 1 && size > kLongOperation;
+    return WalkSave(
         *buffer_, kEventStride,
         [&](Address address, const uint8_t* bytes, Address n) {
             if (address != next)
@@ -448,7 +470,12 @@ void OBufferDocument::SaveRest(OFFCOut& out)
             out.SetAddress(address);
             next = address;
         },
-        [this] { host_.ProcessPendingEvents(); });
+        [&](Address index) {
+            if (stoppable)
+                return Proceed(index, size);
+            host_.ProcessPendingEvents();
+            return true;
+        });
 }
 
 bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bool exporting)
@@ -466,8 +493,10 @@ bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bo
     {
         OFFCOut out(stream, key);
         out.SetOptions(writerOptions_);
+        stopped_ = false;
+        bool whole;
         if (SavesDataOnly(key)) {
-            SaveData(out);
+            whole = SaveData(out);
         } else {
             const Address start = buffer.Start();
             out.SetAddress(start);
@@ -475,11 +504,19 @@ bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bo
             uint8_t first;
             buffer.CopyOut(start, 1, &first);
             out.PutByte(first);
-            SaveRest(out);
+            whole = SaveRest(out);
         }
-        out.Finish();
+        if (whole)
+            out.Finish();
         flags = out.GetFlags();
         out.ClearFlags(0xFFFF);
+    }
+    if (stopped_) {
+        // Stopped by the user: the file stays as it was, without a word.
+        stream.Discard();
+        SetBusy(false);
+        host_.SetWaitCursor(false);
+        return false;
     }
     if (!stream.Complete())
         flags |= ffcWriteError;
@@ -542,7 +579,7 @@ std::vector<OBufferDocument::SavedRange> OBufferDocument::SavedRanges() const
             else
                 ranges.push_back({address, address + n - 1});
         },
-        [](Address) {}, [] {});
+        [](Address) {}, [](Address) { return true; });
     return ranges;
 }
 

@@ -75,6 +75,18 @@ public:
     // real work only when some milliseconds have passed since the last time.
     virtual void ProcessPendingEvents() = 0;
 
+    // Long operations that can be stopped (fills, pastes, copies, swaps,
+    // saves) call this right after ProcessPendingEvents with how far they
+    // are, `done` of `total` bytes; false asks them to stop, and they then
+    // leave the document (and a saved file) as it was before the command.
+    // Keep it cheap: it comes as often as ProcessPendingEvents.
+    virtual bool ReportProgress(int64_t done, int64_t total)
+    {
+        (void)done;
+        (void)total;
+        return true;
+    }
+
     // Reading a file that is no regular file (a pipe, a device) waits for
     // its bytes through this: it is called every few milliseconds while
     // none are there and returns false to give reading up. Null (the

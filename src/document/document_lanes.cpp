@@ -108,11 +108,15 @@ Address OBufferDocument::SwapBytes(Address first, Address last, int width)
     if (whole == 0)
         return count;
     const bool isLong = whole > kLongOperation;
+    const bool stoppable = isLong && busy_ == 0;
+    stopped_ = false;
     if (isLong) {
         host_.SetWaitCursor(true);
         SetBusy(true);
     }
-    if (undo_)
+    const int32_t mark = journal_.Count();
+    const bool dirty = dirty_;
+    if (undo_ || stoppable)
         RecordBlock(first, first + whole - 1);
     // A group holding any data is all data after the swap, wherever its
     // data bytes moved to.
@@ -122,17 +126,30 @@ Address OBufferDocument::SwapBytes(Address first, Address last, int width)
     });
     for (const AddressSet::Range& group : groups)
         AddData(group.first, group.last, NewestEntry());
-    // A swap moves bytes within the window: the sum stays as it is.
+    // A swap moves bytes within the window: the sum stays as it is. Long
+    // ones go in slices, so the user can stop them between two.
+    constexpr Address kSlice = Address{1} << 16;
     const bool wasShort = buffer.OutOfMemory();
-    const Address left = SwapGroups(buffer, first, count, width);
+    for (Address done = 0; done < whole;) {
+        const Address n = std::min(kSlice, whole - done);
+        SwapGroups(buffer, first + done, n, width);
+        done += n;
+        if (stoppable && done < whole && !Proceed(done, whole)) {
+            Withdraw(mark, done, buffer.Start(), buffer.Size(), dirty);
+            break;
+        }
+    }
     if (!wasShort && buffer.OutOfMemory())
         Message(kOutOfMemory, "Out of memory");
-    dirty_ = true;
+    if (!stopped_)
+        dirty_ = true;
+    if (!undo_)
+        DropEntries(mark);
     if (isLong) {
         SetBusy(false);
         host_.SetWaitCursor(false);
     }
-    return left;
+    return count - whole;
 }
 
 bool OBufferDocument::Overlay(const OBufferDocument& overlay, Address offset, OverlapPolicy policy)

@@ -55,6 +55,15 @@ void WalkBytes(const ODataBuffer& data, Address from, Address count, Written wri
         from += n;
     });
 }
+// True when every byte of from..to-1 is erased.
+bool ErasedBetween(const ODataBuffer& data, Address from, Address to)
+{
+    bool erased = true;
+    data.ForEachSpan(from, std::max<Address>(0, to - from), [&erased](const uint8_t* bytes, Address n) {
+        erased = erased && (!bytes || ErasedPrefix(bytes, n) == n);
+    });
+    return erased;
+}
 } // namespace
 
 void MarkGaps(const ODataBuffer& data, Address first, Address count, std::vector<uint8_t>& gap)
@@ -87,15 +96,19 @@ void MarkGaps(const ODataBuffer& data, Address first, Address count, std::vector
                 runStart = at;
             run += n;
         });
+    // A save drops an erased run before the window's last byte whatever its
+    // length, as it keeps only that byte.
+    if (run > 0 && runStart + run == to && ErasedBetween(data, to, end))
+        run = std::max(run, kLongestSavedErasedRun + 1);
     close();
 }
 
 std::string RangeLine(const SavedRange& range)
 {
     char text[64];
-    std::snprintf(text, sizeof text, "%08" PRIX64 "-%08" PRIX64 "  %" PRId64 " bytes",
-                  static_cast<uint64_t>(range.first), static_cast<uint64_t>(range.last),
-                  static_cast<int64_t>(range.last) - static_cast<int64_t>(range.first) + 1);
+    const int64_t count = static_cast<int64_t>(range.last) - static_cast<int64_t>(range.first) + 1;
+    std::snprintf(text, sizeof text, "%08" PRIX64 "-%08" PRIX64 "  %" PRId64 " %s", static_cast<uint64_t>(range.first),
+                  static_cast<uint64_t>(range.last), count, count == 1 ? "byte" : "bytes");
     return text;
 }
 

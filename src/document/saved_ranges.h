@@ -18,11 +18,12 @@ constexpr Address kLongestSavedErasedRun = 10;
 
 // For each of the `count` addresses from `first`, whether it lies in a gap:
 // a run of more than kLongestSavedErasedRun erased bytes between the
-// window's first and last bytes, which a save always writes.
+// window's first and last bytes, which a save always writes, or any erased
+// run right before the last byte, which a save drops too.
 // `gap` gets `count` entries (1 in a gap, else 0).
 void MarkGaps(const ODataBuffer& data, Address first, Address count, std::vector<uint8_t>& gap);
 
-// "00001234-000013FF  460 bytes"
+// "00001234-000013FF  460 bytes" ("1 byte" for one)
 std::string RangeLine(const OBufferDocument::SavedRange& range);
 
 // The index of the range holding `address`; -1 when it lies in a gap or

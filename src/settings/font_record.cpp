@@ -3,6 +3,7 @@
 #include "settings/settings_file.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -100,4 +101,32 @@ bool OFontRecord::Save(const std::string& path) const
     }
     KeptFonts()[path] = *this;
     return false;
+}
+
+int32_t ChooseFontStyle(const std::vector<FontStyleInfo>& styles, bool italic, int32_t weight)
+{
+    // A plain name wins a tie: fonts list "Oblique" or "Condensed" at the
+    // same weight as the regular face.
+    const auto plain = [](const std::string& name) {
+        for (const char* word : {"Regular", "Book", "Normal", "Roman", "Medium"})
+            if (name == word)
+                return true;
+        return false;
+    };
+    int32_t best = -1;
+    for (int32_t i = 0; i < int32_t(styles.size()); ++i) {
+        const FontStyleInfo& style = styles[size_t(i)];
+        if (style.slanted != italic)
+            continue;
+        if (best < 0) {
+            best = i;
+            continue;
+        }
+        const FontStyleInfo& chosen = styles[size_t(best)];
+        const int32_t distance = std::abs(style.weight - weight);
+        const int32_t bestDistance = std::abs(chosen.weight - weight);
+        if (distance < bestDistance || (distance == bestDistance && plain(style.name) && !plain(chosen.name)))
+            best = i;
+    }
+    return best;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct OFontRecord {
     static constexpr int32_t kSize = 60;
@@ -43,3 +44,16 @@ struct OFontRecord {
     // once and Load gives this record for the rest of the session.
     bool Save(const std::string& path) const;
 };
+
+// One style of a font family as the font system lists it.
+struct FontStyleInfo {
+    std::string name;
+    bool slanted = false;  // italic or oblique
+    int32_t weight = 400;
+};
+
+// The index of the style a record's font is shown as in the font chooser:
+// the upright or slanted one as the record asks, the nearest weight, and
+// among equals the plain one ("Regular", "Book", ...) before the rest;
+// -1 when none fits.
+int32_t ChooseFontStyle(const std::vector<FontStyleInfo>& styles, bool italic, int32_t weight);

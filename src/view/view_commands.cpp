@@ -181,11 +181,19 @@ void OViewCommands::PasteBytes(const uint8_t* bytes, size_t length)
     const Address at = selection ? model_.SelStart : model_.Cursor;
     if (selection)
         doc_.Fill(model_.SelStart, model_.SelEnd, 0xFF);
+    if (doc_.WasStopped())
+        return;
     // Nothing wraps past the last address: what fits is written.
     const Address wanted = Address(std::min<size_t>(length, size_t(INT64_MAX)));
     const Address fits = std::clamp<Address>(kAddressSpace - at, 0, wanted);
     if (fits > 0)
         doc_.WriteBlock(bytes, at, fits);
+    if (doc_.WasStopped()) {
+        // The paste was stopped: the selection's erasing goes back too.
+        if (selection && doc_.UndoOption())
+            doc_.Undo();
+        return;
+    }
     if (selection)
         model_.Cursor = at;
     model_.ClearSelection();

@@ -75,6 +75,17 @@ void OViewModel::EnsureCursorVisible()
     damage_.cursorNotice = true;
 }
 
+void OViewModel::FollowPlace(Address cursor, Address topRow)
+{
+    const Address oldTop = TopRow;
+    Cursor = std::clamp(cursor, Start(), End());
+    LowNibble = false;
+    TopRow = std::max<Address>(0, topRow);
+    if (TopRow != oldTop)
+        damage_.rowArea = true;
+    damage_.cursorNotice = true;
+}
+
 void OViewModel::Scroll(ScrollAction action, int32_t position)
 {
     if (doc_.IsBusy())
@@ -90,11 +101,30 @@ void OViewModel::Scroll(ScrollAction action, int32_t position)
     case ScrollAction::Bottom: TopRow = Address{ScrollMax} * ScrollScale; break;
     case ScrollAction::EndScroll: return;
     }
+    ClampTop(old);
+}
+
+void OViewModel::ClampTop(Address old)
+{
     const Address first = Start() / kBytesPerRow;
     const Address last = std::max(first, first + doc_.Size() / kBytesPerRow - Rows / 2);
     TopRow = std::clamp(TopRow, first, last);
     if (TopRow != old)
         damage_.rowArea = true;
+}
+
+void OViewModel::Wheel(int32_t delta, bool pages)
+{
+    if (doc_.IsBusy())
+        return;
+    // A notch is 120; fine-grained wheels send parts of one, kept until
+    // they make a whole notch.
+    wheelRest_ += delta;
+    const int32_t notches = wheelRest_ / kWheelNotch;
+    wheelRest_ -= notches * kWheelNotch;
+    const Address old = TopRow;
+    TopRow -= Address{notches} * (pages ? Rows : kWheelRows);
+    ClampTop(old);
 }
 
 bool OViewModel::KeyDown(Key key)
@@ -425,6 +455,10 @@ void OViewModel::BuildRow(Address row, RowPlan& plan)
     for (int i = 7; i >= 0; --i, address >>= 4)
         plan.address[i] = kLowerHex[address & 0xF];
     plan.address[8] = 0;
+    // Below the window's end only the row the cursor can stand in after the
+    // last byte has an address; none lies past the address space.
+    if (row * kBytesPerRow > End() || row * kBytesPerRow > (Address{1} << 32) - 1)
+        std::fill(plan.address.begin(), plan.address.end() - 1, ' ');
 
     plan.hex.fill(' ');
     plan.ascii.fill(' ');

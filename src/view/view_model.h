@@ -109,7 +109,17 @@ public:
     void UpdateRows();
     void UpdateScrollRange(Address size);
     void EnsureCursorVisible();
+    // Shows the rows from `topRow` on, as the other view of a comparison
+    // does, even where they lie outside this document's window; the cursor
+    // goes as near `cursor` as the window allows.
+    void FollowPlace(Address cursor, Address topRow);
     void Scroll(ScrollAction action, int32_t position = 0);
+    // The mouse wheel: `delta` in eighths of a degree, positive away from
+    // the user, scrolls three rows a notch (a page with `pages`), whatever
+    // the document's size.
+    void Wheel(int32_t delta, bool pages);
+    static constexpr int32_t kWheelNotch = 120;
+    static constexpr int32_t kWheelRows = 3;
 
     // Key down; false for keys the view does not handle. Cursor clamping,
     // scrolling and the selection update follow every key.
@@ -178,6 +188,8 @@ private:
     Address Start() const;
     Address End() const;
     int32_t PageRows() const;
+    // Keeps TopRow on the document's rows; damage when it moved from `old`.
+    void ClampTop(Address old);
 
     // The document's search from `from`, a match at `from` itself included.
     Address FindFrom(const FindRequest& request, Address from);
@@ -190,4 +202,6 @@ private:
     Address dragAnchor_ = 0;
     // Thousandths of a row the drag scroll owes, carried between calls.
     int64_t dragCarry_ = 0;
+    // Wheel delta short of a whole notch.
+    int32_t wheelRest_ = 0;
 };

@@ -74,3 +74,16 @@ TEST(DocTemplatesTest, SavedNamesNeverKeepAPattern)
     for (const auto& c : cases)
         EXPECT_EQ(ConcreteFileName(c.path, c.templateIndex), c.saved) << c.path;
 }
+
+TEST(DocTemplatesTest, FirmwareFilesGoByTheirNamesAndNamesFollowTheType)
+{
+    EXPECT_EQ(TemplateForOpen(1, "a.hex"), 1);
+    EXPECT_EQ(TemplateForOpen(kFirmwareFilesType, "a.hex"), 6);
+    EXPECT_EQ(TemplateForOpen(kFirmwareFilesType, "a.s19"), kAllFilesTemplate);
+    const int binary = TemplateForKey("bin");
+    const std::pair<const char*, const char*> names[] = {
+        {"/d/fw.HEX", "/d/fw.bin"}, {"/d/fw.s19", "/d/fw.bin"}, {"/d/fw.data", "/d/fw.data"}, {"/d.hex/fw", "/d.hex/fw"}};
+    for (const auto& [name, result] : names)
+        EXPECT_EQ(WithTypeExtension(name, binary), result) << name;
+    EXPECT_EQ(WithTypeExtension("fw.hex", kAllFilesTemplate), "fw.hex");
+}

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int32_t kSeam = ODataBuffer::BlockSize;
 
-TEST(HexToBytes, TakesPairsOfDigitsOnly)
+TEST(HexToBytes, TakesPairsOfDigitsWithBlanksBetweenThem)
 {
     const struct {
         std::string text;
@@ -27,7 +27,10 @@ TEST(HexToBytes, TakesPairsOfDigitsOnly)
         {"aBcD0f", {0xAB, 0xCD, 0x0F}, true},
         {"00FF", {0x00, 0xFF}, true},
         {"", {}, true},
-        {"41 42", {}, false},
+        {"41 42", {0x41, 0x42}, true},
+        {" FF\tff  ", {0xFF, 0xFF}, true},
+        {"4 142", {}, false},
+        {"41-42", {}, false},
         {"414", {}, false},
         {"4G", {}, false},
         {"0x41", {}, false},
@@ -60,7 +63,7 @@ TEST(FindPattern, LengthFollowsModeAndRefusesWhatCannotBeSearched)
     EXPECT_EQ(request.length, 127);
     EXPECT_EQ(request.pattern[127], 0);
 
-    for (const std::string& bad : {std::string(), std::string("414"), std::string("41 42"), std::string(FindRequest::TextLimit + 2, '0')}) {
+    for (const std::string& bad : {std::string(), std::string("414"), std::string(" "), std::string(FindRequest::TextLimit + 2, '0')}) {
         request.text = bad;
         EXPECT_FALSE(PrepareFindPattern(request)) << bad;
         EXPECT_LT(request.length, 1);

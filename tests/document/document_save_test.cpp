@@ -146,8 +146,9 @@ TEST_F(DocumentTest, ClosingAChangedDocumentAsks)
     host.answer = idCancel;
     EXPECT_FALSE(doc->CanClose());
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0], (RecordedMessage{"The document has been changed.\n\nDo you want to save the changes?",
-                                                 "image.hex", mbIconQuestion | mbYesNoCancel}));
+    EXPECT_EQ(host.messages[0],
+              (RecordedMessage{"The document has been changed.\n\n" + doc->Path() + "\n\nDo you want to save the changes?",
+                               "image.hex", mbIconQuestion | mbYesNoCancel}));
     host.answer = idNo;
     EXPECT_TRUE(doc->CanClose());
     EXPECT_TRUE(doc->IsDirty());

@@ -32,15 +32,12 @@ TEST_F(DocumentTest, GapsAreWhatLiesBetweenTheSavedRanges)
         auto doc = LoadBytes(bytes);
         SCOPED_TRACE(seed);
         const std::vector<Range> found = doc->SavedRanges();
-        // Up to the erased tail, which a save skips whatever its length, a
-        // gap is exactly what lies between two ranges.
+        // A gap is exactly what lies between two ranges, the erased tail
+        // before the last byte included, which a save skips whatever its length.
         std::vector<uint8_t> gap;
         MarkGaps(doc->Data(), 0, doc->Size(), gap);
-        int32_t tail = doc->Size() - 1;
-        while (tail > 1 && bytes[tail - 1] == 0xFF)
-            --tail;
         size_t r = 0;
-        for (int32_t a = 1; a < tail; ++a) {
+        for (int32_t a = 1; a < doc->Size() - 1; ++a) {
             while (r < found.size() && found[r].last < a)
                 ++r;
             const bool inRange = r < found.size() && found[r].first <= a;
@@ -50,6 +47,8 @@ TEST_F(DocumentTest, GapsAreWhatLiesBetweenTheSavedRanges)
         std::vector<uint8_t> part;
         MarkGaps(doc->Data(), 777, 45, part);
         EXPECT_TRUE(std::equal(part.begin(), part.end(), gap.begin() + 777));
+        MarkGaps(doc->Data(), doc->Size() - 40, 25, part);
+        EXPECT_TRUE(std::equal(part.begin(), part.end(), gap.begin() + (doc->Size() - 40)));
     }
 }
 
@@ -57,7 +56,7 @@ TEST(SavedRanges, LinesJumpsAndTheRangeOfAnAddress)
 {
     const std::vector<Range> ranges = {{0x1234, 0x13FF}, {0x2000, 0x2000}, {0x3000, 0x30FF}};
     EXPECT_EQ(RangeLine(ranges[0]), "00001234-000013FF  460 bytes");
-    EXPECT_EQ(RangeLine(ranges[1]), "00002000-00002000  1 bytes");
+    EXPECT_EQ(RangeLine(ranges[1]), "00002000-00002000  1 byte");
     struct Case {
         Address at;
         int index;

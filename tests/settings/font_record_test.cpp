@@ -83,3 +83,15 @@ TEST(FontRecord, FileOfAnyLengthGivesARecordOrTheDefault)
     std::remove(path.c_str());
     EXPECT_FALSE(r.Save("/proc/self/no/selfont.cfg"));
 }
+
+TEST(FontRecord, TheChooserShowsThePlainStyleOfTheRecordsWeight)
+{
+    const std::vector<FontStyleInfo> dejavu = {
+        {"Oblique", true, 400}, {"Bold Oblique", true, 700}, {"Book", false, 400}, {"Bold", false, 700}};
+    const std::vector<FontStyleInfo> condensed = {{"Condensed", false, 400}, {"Regular", false, 400}};
+    EXPECT_EQ(ChooseFontStyle(dejavu, false, 400), 2);
+    EXPECT_EQ(ChooseFontStyle(dejavu, false, 700), 3);
+    EXPECT_EQ(ChooseFontStyle(dejavu, true, 600), 1);
+    EXPECT_EQ(ChooseFontStyle(condensed, false, 400), 1);
+    EXPECT_EQ(ChooseFontStyle(condensed, true, 400), -1);
+}

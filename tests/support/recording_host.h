@@ -30,6 +30,10 @@ public:
     bool ChooseFileToInsert(std::string& path, std::string& key) override;
     bool ChooseSaveTarget(std::string& path, std::string& key) override;
     bool AskLoadOffset(Address& offset) override;
+    bool ReportProgress(int64_t done, int64_t total) override
+    {
+        return !onProgress || onProgress(done, total);
+    }
 
     std::vector<RecordedMessage> messages;
     // The button every message box answers with.
@@ -43,6 +47,8 @@ public:
     // Runs at each event step: a test's stand-in for what the user does
     // while a long operation runs.
     std::function<void()> onEvents;
+    // Answers a long operation's progress; false stops it, as Cancel does.
+    std::function<bool(int64_t done, int64_t total)> onProgress;
 
     // Answers of the dialogs: nothing means cancelled.
     bool newBufferAccepted = false;

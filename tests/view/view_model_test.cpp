@@ -138,9 +138,9 @@ TEST_F(ViewModelTest, LastRowStopsAfterTheLastByteAndTheCursorMayStandAfterIt)
     ASSERT_EQ(p.hexRunCount, 1);
     EXPECT_EQ(p.hexRuns[0].count, 8);
 
-    // Rows past the end keep their address and have empty cells.
+    // Rows past the end have neither an address nor cells.
     model.BuildRow(5, p);
-    EXPECT_EQ(std::string(p.address.data()), "00000050");
+    EXPECT_EQ(std::string(p.address.data()), "        ");
     EXPECT_EQ(p.hexLength, 0);
     EXPECT_EQ(p.hexRunCount, 0);
     EXPECT_EQ(p.asciiRunCount, 0);
@@ -600,6 +600,50 @@ TEST_F(ViewModelTest, LargeBufferScalesTheScrollBar)
     EXPECT_EQ(model.TopRow, 1000000 / 16 - model.Rows / 2);
     EXPECT_EQ(model.ScrollPosition(), model.TopRow / model.ScrollScale);
     EXPECT_LE(model.ScrollMax, 65001);
+}
+
+TEST_F(ViewModelTest, TheWheelMovesThreeRowsANotchOrAPageWhateverTheSize)
+{
+    const struct {
+        int32_t size;
+        int32_t delta;
+        bool pages;
+        int32_t move;  // rows, or pages with `pages`, down from row 100
+    } cases[] = {
+        {0x3000, -120, false, 3},    {0x3000, 120, false, -3},    {0x3000, -240, false, 6},
+        {0x3000, -60, false, 0},     {0x3000, -120, true, 1},     {0x7FFFFFF0, -120, false, 3},
+        {0x7FFFFFF0, 360, true, -3}, {0x7FFFFFF0, 120, true, -1},
+    };
+    for (const auto& c : cases) {
+        Window(0, c.size, false);
+        model.TopRow = 100;
+        model.Wheel(c.delta, c.pages);
+        EXPECT_EQ(model.TopRow, 100 + c.move * (c.pages ? model.Rows : 1)) << c.size << " " << c.delta;
+        model.Wheel(-c.delta, c.pages);  // leaves no half notch behind
+    }
+    // Two half notches make one.
+    model.TopRow = 100;
+    model.Wheel(-60, false);
+    model.Wheel(-60, false);
+    EXPECT_EQ(model.TopRow, 103);
+}
+
+TEST_F(ViewModelTest, NoAddressBelowTheEndAndACompareViewKeepsTheOthersRows)
+{
+    Window(0x7FFFFE00, 0x100, false);
+    doc.Resize(0xFFFFFF00, 0xFFFFFFFF);
+    RowPlan p;
+    model.TopRow = 0x0FFFFFFF;
+    for (const auto& [row, address] : {std::pair<Address, const char*>{0x0FFFFFFF, "fffffff0"},
+                                       {0x10000000, "        "}, {0x10000001, "        "}}) {
+        model.BuildRow(row, p);
+        EXPECT_EQ(std::string(p.address.data()), address) << row;
+    }
+    // The other side of a comparison shows the same rows even where its
+    // window has none; its cursor stays in its window.
+    model.FollowPlace(0x1000, 0x100);
+    EXPECT_EQ(model.TopRow, 0x100);
+    EXPECT_EQ(model.Cursor, 0xFFFFFF00);
 }
 
 TEST_F(ViewModelTest, ScrollingIsIgnoredWhileBusy)

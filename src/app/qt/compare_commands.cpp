@@ -164,6 +164,9 @@ void TCompareCommands::ViewGone(QObject* view)
     if (view == objectB_)
         viewB_ = nullptr;
     Leave();
+    // The other side stays open; say why its marks went.
+    if (app_.MainWindow())
+        app_.MainWindow()->statusBar()->showMessage(QString::fromLatin1(kEndedText), 10000);
 }
 
 void TCompareCommands::Leave()
@@ -193,11 +196,7 @@ void TCompareCommands::Follow(OBufferView* from)
     following_ = true;
     OViewModel& to = other->Model();
     const OViewModel& source = from->Model();
-    const Address start = other->Document().Start(), end = other->Document().End();
-    to.Cursor = decltype(to.Cursor)(std::clamp<Address>(source.Cursor, start, end));
-    to.LowNibble = false;
-    to.TopRow = source.TopRow;
-    to.EnsureCursorVisible();
+    to.FollowPlace(source.Cursor, source.TopRow);
     to.Refresh();
     other->ApplyDamage(false);
     following_ = false;

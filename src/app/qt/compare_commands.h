@@ -34,6 +34,7 @@ public:
     static constexpr const char* kAnotherFile = "Another file...";
     static constexpr const char* kSelfText = "A document cannot be compared with itself.";
     static constexpr const char* kEqualText = "the images are equal";
+    static constexpr const char* kEndedText = "Comparison ended";
     static constexpr const char* kNoneAfterText = "no difference after the cursor";
     static constexpr const char* kNoneBeforeText = "no difference before the cursor";
 

@@ -34,10 +34,17 @@ OBufferDocument* OTovikDocManager::CreateNewDocument(const std::string& path, in
     if (flags & dtNewDoc)
         return CreateDoc(0, std::string(), flags);
     if (path.empty()) {
-        const auto choice = RunFileDialog(QApplication::activeWindow(), FileDialogKind::Open, QString(), LastFileType());
+        const auto choice =
+            RunFileDialog(QApplication::activeWindow(), FileDialogKind::Open, QString(), LastFileType(), true);
         if (!choice)
             return nullptr;
-        return CreateDoc(choice->templateIndex, choice->path.toStdString(), flags);
+        const auto open = [&](const QString& file) {
+            return CreateDoc(TemplateForOpen(choice->templateIndex, file.toStdString()), file.toStdString(), flags);
+        };
+        OBufferDocument* first = open(choice->path);
+        for (const QString& file : choice->more)
+            open(file);
+        return first;
     }
     const int index = MatchTemplate(path);
     return index < 0 ? nullptr : CreateDoc(index, path, flags);

@@ -104,16 +104,9 @@ OSplitLanesDlg::OSplitLanesDlg(QWidget* owner, const QString& output, int templa
     top->addWidget(Buttons(this, SplitLanesHelp));
 
     connect(shape_, &QComboBox::currentIndexChanged, this, &OSplitLanesDlg::ShowNames);
-    // A name that ends in the old type's extension follows the new type.
-    connect(type_, &QComboBox::currentIndexChanged, this, [this, previous = templateIndex](int index) mutable {
-        const QString from = QLatin1Char('.') + QLatin1String(kDocTemplates[previous].defaultExtension);
-        const QString to = QLatin1Char('.') + QLatin1String(kDocTemplates[index].defaultExtension);
-        QString name = output_->text();
-        if (from.size() > 1 && name.endsWith(from, Qt::CaseInsensitive)) {
-            name.chop(from.size());
-            output_->setText(to.size() > 1 ? name + to : name);
-        }
-        previous = index;
+    // A name whose extension names a file type follows the new type.
+    connect(type_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        output_->setText(QString::fromStdString(WithTypeExtension(output_->text().toStdString(), index)));
     });
     connect(output_, &QLineEdit::textChanged, this, &OSplitLanesDlg::ShowNames);
     connect(browse, &QPushButton::clicked, this, [this] {
@@ -191,6 +184,8 @@ void RunSplitLanes(QWidget* owner, OBufferDocument& document)
             return;
         }
     }
+    ShowMessageBox(owner, QStringLiteral("The lanes were written:\n") + Lines(names), dialog.windowTitle(),
+                   mbIconInformation);
 }
 
 // --- Merge ---------------------------------------------------------------
@@ -231,7 +226,13 @@ OMergeLanesDlg::OMergeLanesDlg(QWidget* owner) : QDialog(owner)
     top->addLayout(form);
     top->addWidget(note);
     top->addWidget(Buttons(this, MergeLanesHelp));
-    connect(shape_, &QComboBox::currentIndexChanged, this, &OMergeLanesDlg::ShowLanes);
+    // The lanes chosen last time come back, for the next set of the same kind.
+    static int lastShape = 0;
+    shape_->setCurrentIndex(lastShape);
+    connect(shape_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        lastShape = index;
+        ShowLanes();
+    });
     ShowLanes();
 }
 

@@ -11,8 +11,12 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QAction>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -32,14 +36,49 @@ QString text(std::string_view view)
 // Long loops ask very often; handling events only every few milliseconds
 // keeps them at full speed while the window still answers.
 constexpr qint64 EventSliceMs = 25;
+// A long operation shows its progress and Cancel once it has run this long.
+constexpr qint64 ProgressDelayMs = 500;
 
 } // namespace
+
+// While a document works, key presses for the editor's windows (and the
+// shortcuts they would trigger) go nowhere: the operation's own window and
+// modal boxes keep theirs.
+class OKeySwallower : public QObject {
+public:
+    explicit OKeySwallower(QWidget* keep) : keep_(keep) {}
+
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+            break;
+        default:
+            return false;
+        }
+        if (qobject_cast<QAction*>(target))
+            return true;
+        auto* widget = qobject_cast<QWidget*>(target);
+        if (!widget)
+            return false;
+        QWidget* top = widget->window();
+        return top != keep_ && !top->isModal();
+    }
+
+private:
+    QPointer<QWidget> keep_;
+};
 
 OQtDocumentHost::OQtDocumentHost(QWidget* owner) : owner(owner) {}
 
 OQtDocumentHost::~OQtDocumentHost()
 {
     HideBusyWindow();
+    delete keySwallower;
     while (waitCursors > 0)
         SetWaitCursor(false);
 }
@@ -87,17 +126,36 @@ void OQtDocumentHost::ShowBusyWindow(std::string_view body, std::string_view cap
         label->setObjectName(QStringLiteral("busyText"));
         label->setMargin(12);
         layout->addWidget(label);
+        auto* bar = new QProgressBar(window);
+        bar->setObjectName(QStringLiteral("busyBar"));
+        bar->setRange(0, 1000);
+        layout->addWidget(bar);
+        auto* bytes = new QLabel(window);
+        bytes->setObjectName(QStringLiteral("busyBytes"));
+        layout->addWidget(bytes);
+        auto* cancel = new QPushButton(QObject::tr("Cancel"), window);
+        cancel->setObjectName(QStringLiteral("busyCancel"));
+        layout->addWidget(cancel, 0, Qt::AlignHCenter);
+        QObject::connect(cancel, &QPushButton::clicked, [this] { cancelRequested = true; });
         busyWindow = window;
     }
     cancelRequested = false;
-    if (QPushButton* cancel = busyWindow->findChild<QPushButton*>(QStringLiteral("busyCancel")))
-        cancel->hide();
+    progressTotal = 0;
+    busySince.start();
+    for (const char* part : {"busyBar", "busyBytes", "busyCancel"})
+        busyWindow->findChild<QWidget*>(QLatin1String(part))->hide();
+    if (!keySwallower) {
+        keySwallower = new OKeySwallower(busyWindow);
+        qApp->installEventFilter(keySwallower);
+    }
     busyWindow->findChild<QLabel*>(QStringLiteral("busyText"))->setText(text(body));
     busyWindow->setWindowTitle(text(caption));
     busyWindow->setEnabled(false);
     busyWindow->adjustSize();
-    if (owner) {
-        const QRect frame = owner->window()->geometry();
+    // Over the window the user works in, where the progress and Cancel are
+    // looked for.
+    if (QWidget* over = owner ? owner->window() : QApplication::activeWindow()) {
+        const QRect frame = over->geometry();
         busyWindow->move(frame.center() - busyWindow->rect().center());
     }
     busyWindow->show();
@@ -105,6 +163,8 @@ void OQtDocumentHost::ShowBusyWindow(std::string_view body, std::string_view cap
 
 void OQtDocumentHost::HideBusyWindow()
 {
+    progressTotal = 0;
+    delete keySwallower;
     if (busyWindow)
         busyWindow->close();
 }
@@ -114,8 +174,35 @@ void OQtDocumentHost::ProcessPendingEvents()
     static QElapsedTimer sinceLast;
     if (sinceLast.isValid() && sinceLast.elapsed() < EventSliceMs)
         return;
+    ShowProgress();
     QCoreApplication::processEvents();
     sinceLast.restart();
+}
+
+bool OQtDocumentHost::ReportProgress(int64_t done, int64_t total)
+{
+    progressDone = done;
+    progressTotal = total;
+    return !cancelRequested;
+}
+
+void OQtDocumentHost::ShowProgress()
+{
+    if (!busyWindow || !busyWindow->isVisible() || progressTotal <= 0 || busySince.elapsed() < ProgressDelayMs)
+        return;
+    auto* bar = busyWindow->findChild<QProgressBar*>(QStringLiteral("busyBar"));
+    auto* bytes = busyWindow->findChild<QLabel*>(QStringLiteral("busyBytes"));
+    bar->setValue(int(progressDone * 1000 / progressTotal));
+    const QLocale locale(QLocale::English);
+    bytes->setText(QStringLiteral("%1 of %2 bytes").arg(locale.toString(qlonglong(progressDone)),
+                                                      locale.toString(qlonglong(progressTotal))));
+    if (!bar->isVisible()) {
+        bar->show();
+        bytes->show();
+        busyWindow->findChild<QPushButton*>(QStringLiteral("busyCancel"))->show();
+        busyWindow->setEnabled(true);
+        busyWindow->adjustSize();
+    }
 }
 
 std::function<bool()> OQtDocumentHost::InputWaiter()
@@ -125,12 +212,6 @@ std::function<bool()> OQtDocumentHost::InputWaiter()
         // input from now on, through its Cancel button alone.
         if (busyWindow && busyWindow->isVisible()) {
             auto* cancel = busyWindow->findChild<QPushButton*>(QStringLiteral("busyCancel"));
-            if (!cancel) {
-                cancel = new QPushButton(QObject::tr("Cancel"), busyWindow);
-                cancel->setObjectName(QStringLiteral("busyCancel"));
-                busyWindow->layout()->addWidget(cancel);
-                QObject::connect(cancel, &QPushButton::clicked, [this] { cancelRequested = true; });
-            }
             if (!cancel->isVisible()) {
                 busyWindow->setEnabled(true);
                 cancel->show();

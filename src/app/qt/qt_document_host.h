@@ -6,6 +6,7 @@
 
 #include "document/document_host.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 
@@ -13,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <utility>
+
+class OKeySwallower;
 
 class OQtDocumentHost : public DocumentHost {
 public:
@@ -26,6 +29,9 @@ public:
     void ShowBusyWindow(std::string_view text, std::string_view caption) override;
     void HideBusyWindow() override;
     void ProcessPendingEvents() override;
+    // After half a second of a long operation that can be stopped, the
+    // please-wait window shows a bar, the bytes done and Cancel.
+    bool ReportProgress(int64_t done, int64_t total) override;
     bool RequestNewBufferRange(AddressRequest& request) override;
     bool ChooseFileToInsert(std::string& path, std::string& key) override;
     bool ChooseSaveTarget(std::string& path, std::string& key) override;
@@ -58,10 +64,16 @@ public:
     void SetBeforeSave(std::function<bool()> check) { beforeSave = std::move(check); }
 
 private:
+    void ShowProgress();
+
     QPointer<QWidget> owner;
     QPointer<QWidget> busyWindow;
     int waitCursors = 0;
     bool cancelRequested = false;
+    int64_t progressDone = 0;
+    int64_t progressTotal = 0;
+    QElapsedTimer busySince;
+    QPointer<QObject> keySwallower;
     int savedTemplate = 0;
     std::optional<LoadError> loadError;
     std::function<bool()> beforeSave;

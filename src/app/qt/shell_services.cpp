@@ -122,15 +122,22 @@ QStringList TemplateFileFilters(FileDialogKind kind)
 }
 
 std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, const QString& initialName,
-                                        int initialTemplate)
+                                        int initialTemplate, bool several)
 {
+    const bool opening = kind == FileDialogKind::Open;
     const int first = int(FirstTemplate(kind));
-    const int start = initialTemplate >= first && initialTemplate < int(EndTemplate(kind)) ? initialTemplate : first;
+    const int types = int(EndTemplate(kind)) - first;
+    const int start = initialTemplate >= first && initialTemplate < first + types ? initialTemplate
+                      : opening && initialTemplate == kFirmwareFilesType ? kFirmwareFilesType
+                                                                        : first;
     std::optional<FileChoice> choice;
     if (fileDialogHook()) {
         choice = fileDialogHook()(kind, initialName, start);
     } else {
-        const QStringList filters = TemplateFileFilters(kind);
+        QStringList filters = TemplateFileFilters(kind);
+        if (opening)
+            filters << QStringLiteral("%1 (%2)").arg(QString::fromLatin1(kFirmwareFilesDescription),
+                                                     QString::fromLatin1(kFirmwareFilesFilter).replace(';', ' '));
         QFileDialog dialog(owner);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         // Wide enough for the size, type and date columns beside the names.
@@ -148,19 +155,23 @@ std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, con
         }
         dialog.setDirectory(QDir::currentPath());
         dialog.setNameFilters(filters);
-        dialog.selectNameFilter(filters[start - first]);
-        const auto templateOf = [&filters, first](const QString& filter) {
+        // The list's index of a type (Firmware files after the types), and back.
+        const auto row = [first, types](int type) { return type == kFirmwareFilesType ? types : type - first; };
+        const auto templateOf = [&filters, first, types](const QString& filter) {
             const int index = int(filters.indexOf(filter));
-            return index >= 0 ? index + first : -1;
+            return index < 0 ? -1 : index == types ? kFirmwareFilesType : index + first;
         };
+        dialog.selectNameFilter(filters[row(start)]);
         const auto suffixFor = [templateOf](const QString& filter) {
             const int index = templateOf(filter);
-            return index >= 0 ? QString::fromLatin1(kDocTemplates[index].defaultExtension) : QString();
+            return index >= 0 && index != kFirmwareFilesType
+                       ? QString::fromLatin1(kDocTemplates[index].defaultExtension)
+                       : QString();
         };
-        if (kind != FileDialogKind::Open) {
+        if (!opening) {
             dialog.setAcceptMode(QFileDialog::AcceptSave);
             dialog.setFileMode(QFileDialog::AnyFile);
-            dialog.setDefaultSuffix(suffixFor(filters[start - first]));
+            dialog.setDefaultSuffix(suffixFor(filters[row(start)]));
             // The dialog gives a typed name the new type's first pattern's
             // extension ("name.s?f"); it shows the concrete one instead.
             QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
@@ -174,21 +185,22 @@ std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, con
                              });
         } else {
             dialog.setAcceptMode(QFileDialog::AcceptOpen);
-            dialog.setFileMode(QFileDialog::ExistingFile);
+            dialog.setFileMode(several ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
         }
         if (!initialName.isEmpty())
             dialog.selectFile(initialName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        choice = FileChoice{dialog.selectedFiles().first(), templateOf(dialog.selectedNameFilter())};
-        if (choice->templateIndex < 0)
-            choice->templateIndex = start;
+        const QStringList files = dialog.selectedFiles();
+        const int index = templateOf(dialog.selectedNameFilter());
+        choice = FileChoice{files.first(), index < 0 ? start : index, files.mid(1)};
     }
-    if (choice && kind != FileDialogKind::Open)
+    if (choice && !opening)
         choice->path = QString::fromStdString(ConcreteFileName(choice->path.toStdString(), choice->templateIndex));
     // The export type is kept in the settings, apart from the file types.
-    if (choice && kind != FileDialogKind::Export && choice->templateIndex >= 0 &&
-        choice->templateIndex < int(kReadableTemplateCount))
+    if (choice && kind != FileDialogKind::Export &&
+        ((choice->templateIndex >= 0 && choice->templateIndex < int(kReadableTemplateCount)) ||
+         choice->templateIndex == kFirmwareFilesType))
         lastFileType = choice->templateIndex;
     if (choice)
         QDir::setCurrent(QFileInfo(choice->path).absolutePath());

@@ -28,28 +28,33 @@ using MessageBoxHook =
 // Replaces the message box; an empty hook restores the real one.
 void SetMessageBoxHook(MessageBoxHook hook);
 
-// A file the user chose and the template whose file type was selected.
+// A file the user chose and the template whose file type was selected
+// (kFirmwareFilesType for Firmware files); `more` holds the other files
+// when the dialog let the user choose several.
 struct FileChoice {
     QString path;
     int templateIndex = 0;
+    QStringList more;
 };
 
 enum class FileDialogKind { Open, Save, Export };
 
-// Runs the open or save dialog over the ten file types, or the export dialog
-// over the export types, starting in the current directory with
-// `initialTemplate`'s type selected (a template index, as the choice's is).
-// A confirmed choice makes its directory the current one, so the next start
-// begins there; a saved name never keeps a pattern's extension ("*.s?f"
-// saves "name.s3f").
+// Runs the open or save dialog over the ten file types (Open adds Firmware
+// files after them), or the export dialog over the export types, starting in
+// the current directory with `initialTemplate`'s type selected (a template
+// index, as the choice's is). A confirmed choice makes its directory the
+// current one, so the next start begins there; a saved name never keeps a
+// pattern's extension ("*.s?f" saves "name.s3f"). With `several`, Open takes
+// more than one file.
 std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, const QString& initialName,
-                                        int initialTemplate);
+                                        int initialTemplate, bool several = false);
 
 using FileDialogHook = std::function<std::optional<FileChoice>(FileDialogKind kind, const QString& initialName,
                                                                int initialTemplate)>;
 void SetFileDialogHook(FileDialogHook hook);
 
-// The file type last chosen in any file dialog (template 1 at first).
+// The file type last chosen in any file dialog (template 1 at first), or
+// kFirmwareFilesType.
 int LastFileType();
 
 // "Motorola (*.s?f)", "Intel (*.int *.ext)", ... in template order: the

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -104,6 +105,7 @@ OChecksumDlg::OChecksumDlg(QWidget* owner, OBufferDocument& document, Address se
     order_ = Named(new QComboBox(resultBox), "byteOrder", kHelpWrite);
     order_->addItem(QStringLiteral("low byte first"));
     order_->addItem(QStringLiteral("high byte first"));
+    extent_ = Named(new QLabel(resultBox), "extent", kHelpResult);
     notice_ = Named(new QLabel(resultBox), "notice", kHelpResult);
     notice_->setWordWrap(true);
     auto* resultRow = new QHBoxLayout;
@@ -116,6 +118,7 @@ OChecksumDlg::OChecksumDlg(QWidget* owner, OBufferDocument& document, Address se
     writeRow->addStretch(1);
     auto* results = new QVBoxLayout(resultBox);
     results->addLayout(resultRow);
+    results->addWidget(extent_);
     results->addLayout(writeRow);
     results->addWidget(notice_);
 
@@ -190,12 +193,16 @@ void OChecksumDlg::Fill()
 void OChecksumDlg::Collect()
 {
     form_.algorithm = algorithm_->currentText().toStdString();
-    form_.width = width_->currentText().toInt();
-    form_.poly = poly_->text().trimmed().toStdString();
-    form_.init = init_->text().trimmed().toStdString();
-    form_.xorout = xorout_->text().trimmed().toStdString();
-    form_.refin = refin_->isChecked();
-    form_.refout = refout_->isChecked();
+    // The greyed box shows a named algorithm's parameters; the form keeps
+    // the last custom ones.
+    if (form_.algorithm == kCustomChecksumText) {
+        form_.width = width_->currentText().toInt();
+        form_.poly = poly_->text().trimmed().toStdString();
+        form_.init = init_->text().trimmed().toStdString();
+        form_.xorout = xorout_->text().trimmed().toStdString();
+        form_.refin = refin_->isChecked();
+        form_.refout = refout_->isChecked();
+    }
     form_.range = selection_->isChecked()   ? ChecksumForm::RangeSelection
                   : addresses_->isChecked() ? ChecksumForm::RangeAddresses
                                             : ChecksumForm::RangeWindow;
@@ -211,6 +218,18 @@ bool OChecksumDlg::Refresh()
     Collect();
     const bool custom = form_.algorithm == kCustomChecksumText;
     custom_->setEnabled(custom);
+    if (!custom) {
+        ChecksumForm shown = form_;
+        ShowAlgorithmParameters(shown);
+        const QSignalBlocker blockWidth(width_), blockPoly(poly_), blockInit(init_), blockXor(xorout_),
+            blockIn(refin_), blockOut(refout_);
+        width_->setCurrentIndex(shown.width == 8 ? 0 : shown.width == 32 ? 2 : 1);
+        poly_->setText(Text(shown.poly));
+        init_->setText(Text(shown.init));
+        xorout_->setText(Text(shown.xorout));
+        refin_->setChecked(shown.refin);
+        refout_->setChecked(shown.refout);
+    }
     first_->setEnabled(form_.range == ChecksumForm::RangeAddresses);
     last_->setEnabled(form_.range == ChecksumForm::RangeAddresses);
     writeAt_->setEnabled(form_.write);
@@ -223,11 +242,13 @@ bool OChecksumDlg::Refresh()
     copy_->setEnabled(valid_);
     if (!valid_) {
         result_->setText(Text(problem));
+        extent_->clear();
         notice_->clear();
         return false;
     }
     value_ = ComputeChecksum(plan_.algorithm, document_.Data(), plan_.first, plan_.last);
     result_->setText(Text(ChecksumResultText(value_, plan_.algorithm.width)));
+    extent_->setText(Text(ChecksumExtentText(plan_.first, plan_.last, document_.DataAddresses())));
     notice_->setText(Text(notice));
     return true;
 }

@@ -75,6 +75,7 @@ private:
     QLineEdit* first_;
     QLineEdit* last_;
     QLabel* result_;
+    QLabel* extent_;
     QLabel* notice_;
     QPushButton* copy_;
     QCheckBox* write_;

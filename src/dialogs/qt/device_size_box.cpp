@@ -23,8 +23,11 @@ void AddDeviceSizeBox(QWidget* dialog, QBoxLayout* layout, const DeviceSizeField
     row->addWidget(box);
     row->addStretch(1);
     layout->addLayout(row);
-    QObject::connect(box, &QComboBox::activated, dialog, [box, fields](int index) {
-        const QVariant size = box->itemData(index);
+    // The device and the range agree whichever was edited last: a chosen
+    // device keeps its size when the start moves, and a last address or a
+    // size typed by hand shows the device it fits (or none).
+    const auto fillLast = [box, fields] {
+        const QVariant size = box->currentData();
         if (!size.isValid())
             return;
         const std::string last = DeviceLastText(fields.first->text().toStdString(), fields.firstHex->isChecked(),
@@ -33,5 +36,16 @@ void AddDeviceSizeBox(QWidget* dialog, QBoxLayout* layout, const DeviceSizeField
             return;
         fields.valueIsAddress->setChecked(true);
         fields.second->setText(QString::fromStdString(last));
-    });
+    };
+    const auto showDevice = [box, fields] {
+        const int device =
+            DeviceForRange(fields.first->text().toStdString(), fields.firstHex->isChecked(),
+                           fields.second->text().toStdString(), fields.secondHex->isChecked(),
+                           fields.valueIsAddress->isChecked());
+        box->setCurrentIndex(device + 1);
+    };
+    QObject::connect(box, &QComboBox::activated, dialog, fillLast);
+    QObject::connect(fields.first, &QLineEdit::textEdited, dialog, fillLast);
+    QObject::connect(fields.second, &QLineEdit::textEdited, dialog, showDevice);
+    showDevice();
 }

@@ -5,6 +5,8 @@
 #include "print/qt/page_device.h"
 #include "print/qt/printout.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -377,6 +379,12 @@ void TApxPreviewWin::Update()
     if (page2_)
         page2_->SetPageNumber(pages_.SecondPage());
     pageText_->setText(QString::fromStdString(pages_.PageText()));
+    // Wide enough for the longest text the document's pages give, so no
+    // digit is cut off.
+    const QString widest = QStringLiteral("Page %1 - %1").arg(std::max(1, int(setup_.maxPage)));
+    pageText_->setFixedWidth(std::max(pageText_->fontMetrics().averageCharWidth() * 10,
+                                      pageText_->fontMetrics().horizontalAdvance(widest)) +
+                             8);
     Action(CmPreviewPrevious)->setEnabled(pages_.CanPrevious());
     Action(CmPreviewNext)->setEnabled(pages_.CanNext(setup_.maxPage));
     Action(CmPreviewTwoPages)->setEnabled(OPreviewPages::CanTwoPages(figures_.horzRes, figures_.vertRes));

@@ -373,8 +373,12 @@ void OBufferView::showEvent(QShowEvent*)
 
 void OBufferView::keyPressEvent(QKeyEvent* event)
 {
-    if (RefuseWhileBusy())
+    // Keys typed while the document works go nowhere; a box at every key
+    // would only stand between the user and the operation's Cancel.
+    if (doc_->IsBusy()) {
+        event->accept();
         return;
+    }
     const OViewModel::Key key = MapKey(event->key());
     const bool handled = model_.KeyDown(key);
     bool typed = false;
@@ -446,7 +450,10 @@ void OBufferView::mouseReleaseEvent(QMouseEvent* event)
 
 void OBufferView::wheelEvent(QWheelEvent* event)
 {
-    QCoreApplication::sendEvent(scroller_, event);
+    model_.Wheel(event->angleDelta().y(), event->modifiers() & Qt::ControlModifier);
+    ApplyDamage();
+    scroller_->setSliderPosition(model_.ScrollPosition());
+    event->accept();
 }
 
 void OBufferView::contextMenuEvent(QContextMenuEvent* event)

@@ -65,20 +65,18 @@ OFontRecord RecordFromFont(const QFont& font)
 QFont WithRecordStyle(QFont font)
 {
     const QString family = font.family();
-    const int weight = font.weight();
-    QString best;
-    int bestDistance = 0;
-    for (const QString& style : QFontDatabase::styles(family)) {
-        if (QFontDatabase::italic(family, style) != font.italic())
-            continue;
-        const int distance = std::abs(QFontDatabase::weight(family, style) - weight);
-        if (best.isEmpty() || distance < bestDistance) {
-            best = style;
-            bestDistance = distance;
-        }
+    std::vector<FontStyleInfo> styles;
+    const QStringList names = QFontDatabase::styles(family);
+    for (const QString& style : names) {
+        // Oblique faces are slanted too, though the database calls only
+        // italic ones italic.
+        const QFont face = QFontDatabase::font(family, style, 10);
+        styles.push_back({style.toStdString(), face.style() != QFont::StyleNormal,
+                          QFontDatabase::weight(family, style)});
     }
-    if (!best.isEmpty())
-        font.setStyleName(best);
+    const int32_t best = ChooseFontStyle(styles, font.italic(), font.weight());
+    if (best >= 0)
+        font.setStyleName(names[best]);
     return font;
 }
 

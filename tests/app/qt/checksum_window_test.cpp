@@ -14,6 +14,7 @@
 #include "settings/profile.h"
 #include "view/qt/buffer_view.h"
 
+#include <QLabel>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -145,10 +146,13 @@ private slots:
         QCOMPARE(int(document->ReadByte(10)), 0xC3);
         QCOMPARE(OProfile(IniFilePath).GetString("Checksum", "algorithm"), std::string("crc16/xmodem"));
 
-        // The choices come back with the next opening.
+        // The choices come back with the next opening, but for the write
+        // tick; the greyed box shows the algorithm's own parameters.
         withDialog([&](OChecksumDlg* dialog) {
             QCOMPARE(child<QComboBox>(dialog, "algorithm")->currentText(), QStringLiteral("crc16/xmodem"));
-            QVERIFY(child<QCheckBox>(dialog, "write")->isChecked());
+            QVERIFY(!child<QCheckBox>(dialog, "write")->isChecked());
+            QCOMPARE(child<QLineEdit>(dialog, "poly")->text(), QStringLiteral("1021"));
+            QVERIFY(child<QLabel>(dialog, "extent")->text().endsWith(QStringLiteral(" written, gaps count as FF)")));
             QCOMPARE(child<QLineEdit>(dialog, "writeAt")->text(), QStringLiteral("9"));
         });
 

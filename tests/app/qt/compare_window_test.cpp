@@ -188,6 +188,7 @@ private slots:
         app->Children().back()->close();
         QVERIFY(!app->Compare()->Active());
         QVERIFY(!viewA->Painter().Marks());
+        QCOMPARE(app->MainWindow()->statusBar()->currentMessage(), QString::fromLatin1(TCompareCommands::kEndedText));
         // Both sides empty of differences say so at once.
         chosen = write("c.bin", "abc");
         app->ClientArea->setActiveSubWindow(app->Children().front());

@@ -164,8 +164,9 @@ private slots:
                 ok(dialog);
             });
         }
-        QCOMPARE(messages.size(), 1);
-        QVERIFY(messages.front().contains(QStringLiteral("Replace them?")));
+        QCOMPARE(messages.size(), 3);
+        QVERIFY(messages[0].contains(QStringLiteral("The lanes were written:\n") + dir.filePath("rom.even.s3f")));
+        QVERIFY(messages[1].contains(QStringLiteral("Replace them?")));
         QVERIFY(QFile::exists(dir.filePath("rom.odd.s3f")));
 
         // File › Merge lanes from one lane's name: a new untitled document.

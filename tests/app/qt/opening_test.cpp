@@ -304,7 +304,8 @@ private slots:
         answers << idCancel;
         QVERIFY(!app->MainWindow()->close());
         QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages[0].text, QStringLiteral("The document has been changed.\n\nDo you want to save the changes?"));
+        QCOMPARE(messages[0].text, QStringLiteral("The document has been changed.\n\n%1\n\nDo you want to save the changes?")
+                                       .arg(QString::fromStdString(file("b.int"))));
         QCOMPARE(messages[0].caption, QStringLiteral("b.int"));
         QCOMPARE(messages[0].style, int(mbIconQuestion | mbYesNoCancel));
         answers << idNo;
@@ -372,6 +373,28 @@ private slots:
         QCOMPARE(name, dir.filePath("picked.int").toStdString());
         QCOMPARE(LastFileType(), 1);
         QCOMPARE(QDir::currentPath(), QDir(dir.path()).canonicalPath());
+    }
+
+    void openTakesSeveralFilesAndFirmwareFilesGoByTheirNames()
+    {
+        start();
+        const std::string s19 = file("boot.s19", "S1070010010203045A\nS9030000FC\n");
+        const std::string hex = file("app.hex", IntelBytes);
+        int offered = -1;
+        SetFileDialogHook([&](FileDialogKind, const QString&, int initial) {
+            offered = initial;
+            return nextChoice;
+        });
+        nextChoice = FileChoice{QString::fromStdString(s19), kFirmwareFilesType, {QString::fromStdString(hex)}};
+        app->Command(CmFileOpen);
+        QCOMPARE(paths(), (std::vector<std::string>{s19, hex}));
+        // Each took the template its name matches; a type of its own decides
+        // whatever the name, and the type chosen comes first next time.
+        QCOMPARE(app->DocManager()->Documents()[1]->FormatKey(), std::string("hex"));
+        nextChoice = FileChoice{QString::fromStdString(hex), 1, {}};
+        app->Command(CmFileOpen);
+        QCOMPARE(offered, kFirmwareFilesType);
+        QCOMPARE(app->DocManager()->Documents().back()->FormatKey(), std::string("ext"));
     }
 
     void catchAllReportsAndGivesMinusOne()

@@ -107,7 +107,7 @@ private slots:
         QTest::keyClick(view, Qt::Key_Right);
         QCOMPARE(lines->rowCount(), 3);
         QTRY_COMPARE(lines->rowCount(), 4);
-        QCOMPARE(lines->index(1, 0).data().toString(), QStringLiteral("00000180-00000180  1 bytes"));
+        QCOMPARE(lines->index(1, 0).data().toString(), QStringLiteral("00000180-00000180  1 byte"));
 
         item->trigger();
         QTRY_VERIFY(!ranges->Pane()->isVisible());

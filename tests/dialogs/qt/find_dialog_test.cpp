@@ -246,7 +246,7 @@ private slots:
         QVERIFY(find().DialogOpen());
         OFindDialog* dialog = find().Dialog();
 
-        for (const QString& bad : {QStringLiteral("414"), QStringLiteral("41 42"), QString()}) {
+        for (const QString& bad : {QStringLiteral("414"), QStringLiteral("4 142"), QString()}) {
             messages.clear();
             search(bad, true);
             QCOMPARE(messages, QStringList({"Dravel 97|Invalid hex string"}));
