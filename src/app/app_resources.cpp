@@ -16,6 +16,7 @@ const std::vector<MenuPopup>& MainMenu()
              {"&New", CmFileNew, false},
              {"&Open...", CmFileOpen, false},
              {"&Insert...", CmInsert, false},
+             {"Overla&y file...", CmOverlayFile, true},
              {"Sp&lit...", CmSplitLanes, true},
              {"&Merge lanes...", CmMergeLanes, false},
              {"&Close", CmFileClose, false},
@@ -32,6 +33,7 @@ const std::vector<MenuPopup>& MainMenu()
         {"&Edit",
          {
              {"&Undo\tAlt+BkSp", CmUndo, true},
+             {"&Redo\tCtrl+Y", CmRedo, true},
              separator,
              {"Cu&t\tShift+Del", CmCut, true},
              {"&Copy\tCtrl+Ins", CmCopy, true},
@@ -47,6 +49,8 @@ const std::vector<MenuPopup>& MainMenu()
          {
              {"&Find...", CmFind, true},
              {"&Next\bF3", CmFindNext, true},
+             {"&Previous\tShift+F3", CmFindPrevious, true},
+             {"&Replace...\tCtrl+H", CmReplace, true},
          }},
         {"&Options", {{"&Settings", CmSettings, false}}},
         {"&Window",
@@ -60,6 +64,7 @@ const std::vector<MenuPopup>& MainMenu()
              {"Next &difference\tF8", CmNextDifference, true},
              {"Pre&vious difference\tShift+F8", CmPreviousDifference, true},
              {"&Ranges", CmRangesPane, false},
+             {"Val&ue inspector", CmValueInspector, false},
          }},
         {"&Help",
          {
@@ -96,6 +101,7 @@ const std::vector<Accelerator>& Accelerators()
         {"Shift+Del", CmCut},   {"Ctrl+X", CmCut},        {"Ctrl+Ins", CmCopy}, {"Ctrl+C", CmCopy},
         {"Shift+Ins", CmPaste}, {"Ctrl+V", CmPaste},      {"Ctrl+Del", CmClearAll},
         {"Ctrl+Z", CmUndo},     {"Alt+Backspace", CmUndo}, {"Ctrl+A", CmSelectAll},
+        {"Ctrl+Y", CmRedo},     {"Ctrl+Shift+Z", CmRedo},
         {"Ctrl+F", CmFind},     {"F3", CmFindNext},
         {"Alt+PgDown", CmNextRange}, {"Alt+PgUp", CmPreviousRange},
     };
@@ -116,6 +122,8 @@ const std::vector<Accelerator>& AddedAccelerators()
 {
     static const std::vector<Accelerator> table{
         {"F8", CmNextDifference},
+        {"Shift+F3", CmFindPrevious},
+        {"Ctrl+H", CmReplace},
         {"Shift+F8", CmPreviousDifference},
     };
     return table;
@@ -126,7 +134,7 @@ const std::vector<int>& ToolbarLayout()
     static const std::vector<int> layout{
         CmFileNew, CmFileOpen, CmFileSave, 0,
         CmCut, CmCopy, CmPaste, 0,
-        CmUndo, 0,
+        CmUndo, CmRedo, 0,
         CmFind, CmFindNext, 0,
         CmSettings, CmFillSelection, CmSetSelection, CmPositionCursor, CmClearAll, CmResizeBuffer, 0,
         CmFilePrint, CmFilePrintPreview, 0,
@@ -150,6 +158,7 @@ std::string_view CommandHint(int id)
         {CmHelpAbout, "About the Dravel 97 application"},
         {CmExit, "Quits Dravel 97 and prompts to save the documents"},
         {CmUndo, "Reverses the last operation"},
+        {CmRedo, "Carries out again what Undo reversed"},
         {CmCut, "Cuts the selection and puts it on the Clipboard"},
         {CmCopy, "Copies the selection and puts it on the Clipboard"},
         {CmPaste, "Inserts the Clipboard contents at the insertion point"},
@@ -176,6 +185,10 @@ std::string_view CommandHint(int id)
         {CmNextRange, "Moves the cursor to the start of the next address range"},
         {CmPreviousRange, "Moves the cursor to the start of the previous address range"},
         {CmRangesPane, "Shows or hides the list of the address ranges a save writes"},
+        {CmFindPrevious, "Finds the previous match"},
+        {CmReplace, "Replaces matches of a text or hex bytes with others of the same length"},
+        {CmOverlayFile, "Lays a file's bytes over the document at the file's own addresses"},
+        {CmValueInspector, "Shows or hides the values of the bytes at the cursor"},
     };
     for (const auto& [hintId, text] : hints)
         if (hintId == id)

@@ -289,6 +289,7 @@ bool OBufferDocument::Revert(bool clear)
         // records and a widened window must not survive a revert, and the
         // journal's entries belong to the discarded contents.
         journal_.Clear();
+        redo_.Clear();
         buffer_ = std::make_unique<ODataBuffer>();
         Open();
     }
@@ -354,6 +355,7 @@ void OBufferDocument::InsertFrom(FileInStream& stream, Address origin, const std
         }
         ReportStreamEnd(stream, flags, true);
         dirty_ = true;
+        redo_.Clear();
         if (buffer.Size() != size && undo)
             RecordWindow(start, size, kWindowByEdit);
     } else {
@@ -456,6 +458,7 @@ bool OBufferDocument::SaveTo(const std::string& path)
         saved = true;
         dirty_ = false;
         journal_.Clear();
+        redo_.Clear();
     }
     SetBusy(false);
     host_.SetWaitCursor(false);

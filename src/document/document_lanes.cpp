@@ -8,6 +8,7 @@
 #include "formats/streams.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -38,6 +39,8 @@ public:
     bool ChooseFileToInsert(std::string&, std::string&) override { return false; }
     bool ChooseSaveTarget(std::string&, std::string&) override { return false; }
 
+    bool Reported() const { return !kept_.empty(); }
+
     // What the reading reported, now shown as Insert shows it.
     void Replay()
     {
@@ -64,6 +67,7 @@ private:
 void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, int lane)
 {
     journal_.Clear();
+    redo_.Clear();
     buffer_ = std::make_unique<ODataBuffer>();
     SplitLane(*source.buffer_, source.Start(), source.Size(), shape, lane, *buffer_);
     if (buffer_->OutOfMemory())
@@ -77,6 +81,7 @@ void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, i
 void OBufferDocument::TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape)
 {
     journal_.Clear();
+    redo_.Clear();
     buffer_ = std::make_unique<ODataBuffer>();
     std::vector<const ODataBuffer*> buffers;
     for (const OBufferDocument* lane : lanes)
@@ -114,6 +119,7 @@ Address OBufferDocument::SwapBytes(Address first, Address last, int width)
     if (!wasShort && buffer.OutOfMemory())
         Message(kOutOfMemory, "Out of memory");
     dirty_ = true;
+    redo_.Clear();
     if (isLong) {
         SetBusy(false);
         host_.SetWaitCursor(false);
@@ -145,6 +151,7 @@ bool OBufferDocument::Overlay(const OBufferDocument& overlay, Address offset, Ov
     if (!wasShort && buffer.OutOfMemory())
         Message(kOutOfMemory, "Out of memory");
     dirty_ = true;
+    redo_.Clear();
     if (undo && (buffer.Size() != size || buffer.Start() != start))
         RecordWindow(start, size, kWindowByEdit);
     SizeChanged(buffer.Size());
@@ -191,4 +198,48 @@ void OBufferDocument::InsertWithOverlap(Address address, const std::string& path
             Message("FORMAT ERROR", "ERROR");
         }
     }
+}
+
+bool OBufferDocument::OverlayFile(const std::string& path, const std::string& key)
+{
+    constexpr const char* kCaption = "Overlay file";
+    const std::string name = std::filesystem::path(path).filename().string();
+    // A file that cannot be read is reported as Insert reports it.
+    if (::access(path.c_str(), R_OK) != 0) {
+        InsertFile(0, path);
+        return false;
+    }
+    if (!AskForOffset())
+        return false;
+    LookAheadHost look(host_);
+    OBufferDocument incoming(look, std::string(), key.empty() ? key_ : key);
+    host_.SetWaitCursor(true);
+    SetBusy(true);
+    const bool read = incoming.Open(path);
+    SetBusy(false);
+    host_.SetWaitCursor(false);
+    // Only a whole, recognised file is laid over: a part of one, or text
+    // taken as binary at address 0, would put bytes where nobody meant them.
+    if (!read || look.Reported()) {
+        look.Replay();
+        Message(name + ": the file has errors; nothing was overlaid.", kCaption);
+        return false;
+    }
+    const FileFormat format = FormatFromKey(incoming.FormatKey());
+    if (incoming.ReadNothing() || (format != ffBinary && incoming.ReadFormat() == ffBinary)) {
+        Message(name + ": not recognised as " + (format == ffUnknown ? "a data file" : FormatName(format)) +
+                    " or any other format with addresses; nothing was overlaid.",
+                kCaption);
+        return false;
+    }
+    const std::vector<AddressRange> overlaps = OverlapRanges(*buffer_, *incoming.buffer_, loadOffset_);
+    const OverlapPolicy policy = overlaps.empty() ? OverlapPolicy::replace : host_.ChooseOverlap(RangeList(overlaps));
+    if (policy == OverlapPolicy::error)
+        return false;
+    if (!Overlay(incoming, loadOffset_, policy)) {
+        Message(name + ": moved by the load offset its bytes reach beyond the address space; nothing was overlaid.",
+                kCaption);
+        return false;
+    }
+    return true;
 }
