@@ -101,7 +101,6 @@ const std::vector<Accelerator>& Accelerators()
         {"Shift+Del", CmCut},   {"Ctrl+X", CmCut},        {"Ctrl+Ins", CmCopy}, {"Ctrl+C", CmCopy},
         {"Shift+Ins", CmPaste}, {"Ctrl+V", CmPaste},      {"Ctrl+Del", CmClearAll},
         {"Ctrl+Z", CmUndo},     {"Alt+Backspace", CmUndo}, {"Ctrl+A", CmSelectAll},
-        {"Ctrl+Y", CmRedo},     {"Ctrl+Shift+Z", CmRedo},
         {"Ctrl+F", CmFind},     {"F3", CmFindNext},
         {"Alt+PgDown", CmNextRange}, {"Alt+PgUp", CmPreviousRange},
     };
@@ -122,6 +121,8 @@ const std::vector<Accelerator>& AddedAccelerators()
 {
     static const std::vector<Accelerator> table{
         {"F8", CmNextDifference},
+        {"Ctrl+Y", CmRedo},
+        {"Ctrl+Shift+Z", CmRedo},
         {"Shift+F3", CmFindPrevious},
         {"Ctrl+H", CmReplace},
         {"Shift+F8", CmPreviousDifference},
@@ -134,7 +135,7 @@ const std::vector<int>& ToolbarLayout()
     static const std::vector<int> layout{
         CmFileNew, CmFileOpen, CmFileSave, 0,
         CmCut, CmCopy, CmPaste, 0,
-        CmUndo, CmRedo, 0,
+        CmUndo, 0,
         CmFind, CmFindNext, 0,
         CmSettings, CmFillSelection, CmSetSelection, CmPositionCursor, CmClearAll, CmResizeBuffer, 0,
         CmFilePrint, CmFilePrintPreview, 0,

@@ -26,29 +26,24 @@ Address OBufferDocument::ReplaceAll(const FindRequest& request, const uint8_t* w
         return 0;
     const bool exact = request.hex || request.matchCase;
     const bool words = request.wholeWords && request.ascii;
-    // The hits are found first, so the undo copy spans just the stretch from
-    // the first to the last and the step stays one entry. Hits do not
-    // overlap: the search goes on after the end of each replaced one.
-    std::vector<Address> hits;
-    for (Address at = buffer.FindForward(buffer.Start(), request.Bytes(), exact, length, words); at >= 0;
-         at = buffer.FindForward(at + length, request.Bytes(), exact, length, words)) {
-        hits.push_back(at);
-        if (hits.size() % 1024 == 0)
-            host_.ProcessPendingEvents();
-    }
-    if (hits.empty())
+    const auto next = [&](Address from) { return buffer.FindForward(from, request.Bytes(), exact, length, words); };
+    Address at = next(buffer.Start());
+    if (at < 0)
         return 0;
-    const Address first = hits.front();
-    const Address last = hits.back() + length - 1;
-    const bool isLong = last - first > kLongOperation;
+    // One undo copy from the first hit to the window's end keeps the whole
+    // replace one step, without holding every hit's address in memory.
+    const Address last = buffer.End() - 1;
+    const bool isLong = last - at > kLongOperation;
     if (isLong) {
         host_.SetWaitCursor(true);
         SetBusy(true);
     }
     if (undo_)
-        RecordBlock(first, last);
+        RecordBlock(at, last);
     const uint32_t added = std::accumulate(with, with + length, uint32_t{0});
-    for (const Address at : hits) {
+    Address count = 0;
+    // Hits never overlap: the search goes on after the end of each one.
+    for (; at >= 0; at = next(at + length)) {
         if (sumCheck_) {
             buffer.ForEachSpan(at, length, [this](const uint8_t* bytes, Address n) {
                 sum_ -= bytes ? std::accumulate(bytes, bytes + n, uint32_t{0}) : uint32_t(n) * 0xFFu;
@@ -57,6 +52,8 @@ Address OBufferDocument::ReplaceAll(const FindRequest& request, const uint8_t* w
         }
         buffer.SetPosition(at);
         buffer.PutBlock(with, length);
+        if (++count % 4096 == 0)
+            host_.ProcessPendingEvents();
     }
     dirty_ = true;
     redo_.Clear();
@@ -64,5 +61,5 @@ Address OBufferDocument::ReplaceAll(const FindRequest& request, const uint8_t* w
         SetBusy(false);
         host_.SetWaitCursor(false);
     }
-    return Address(hits.size());
+    return count;
 }

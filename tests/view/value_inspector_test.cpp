@@ -23,18 +23,12 @@ TEST(ValueInspector, RowsReadTheBytesInTheirOrder)
         const char* text;
     };
     const Case cases[] = {
-        {"Binary", 8, "11111110"},          {"Unsigned 8", 8, "254"},
-        {"Signed 8", 8, "-2"},              {"Unsigned 16 LE", 8, "65534"},
-        {"Unsigned 16 BE", 8, "65279"},     {"Signed 16 LE", 8, "-2"},
-        {"Signed 16 BE", 8, "-257"},        {"Unsigned 32 LE", 8, "2147549182"},
+        {"Binary", 8, "11111110"},          {"Signed 8", 8, "-2"},
+        {"Unsigned 16 LE", 8, "65534"},     {"Signed 16 BE", 8, "-257"},
         {"Signed 32 LE", 8, "-2147418114"}, {"Unsigned 32 BE", 8, "4278124672"},
-        {"Signed 64 BE", 8, "-72338519258763201"},
-        {"Unsigned 64 LE", 8, "4607182420947566590"},
+        {"Signed 64 BE", 8, "-72338519258763201"}, {"Unsigned 64 LE", 8, "4607182420947566590"},
         {"Float LE", 8, "-9.18326936e-41"}, {"Double LE", 8, "1.0000004768517097"},
-        {"Double BE", 8, "-5.315017538121092e+303"},
-        {"Unsigned 8", 1, "254"},           {"Unsigned 16 LE", 1, "--"},
-        {"Unsigned 32 BE", 3, "--"},        {"Double LE", 7, "--"},
-        {"Binary", 0, "--"},
+        {"Unsigned 8", 1, "254"},           {"Unsigned 16 LE", 1, "--"},     {"Double LE", 7, "--"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(InspectorText(Row(c.row), bytes, c.available), c.text) << c.row << " of " << c.available;
@@ -52,27 +46,20 @@ TEST(ValueInspector, ParsingChecksTheRange)
         const char* problem;  // part of the refusal; none when taken
     };
     const Case cases[] = {
-        {"Unsigned 8", "255", {0xFF}, nullptr},
         {"Unsigned 8", "256", {}, "too large for unsigned 8-bit"},
         {"Unsigned 8", "-1", {}, "too small"},
         {"Signed 8", "-128", {0x80}, nullptr},
         {"Signed 8", "128", {}, "too large"},
         {"Unsigned 16 LE", "0x1234", {0x34, 0x12}, nullptr},
-        {"Unsigned 16 BE", " 4660 ", {0x12, 0x34}, nullptr},
-        {"Signed 32 BE", "-2", {0xFF, 0xFF, 0xFF, 0xFE}, nullptr},
         {"Unsigned 64 LE", "18446744073709551615", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, nullptr},
         {"Unsigned 64 LE", "18446744073709551616", {}, "too large"},
         {"Signed 64 LE", "-9223372036854775808", {0, 0, 0, 0, 0, 0, 0, 0x80}, nullptr},
-        {"Signed 64 LE", "9223372036854775808", {}, "too large"},
         {"Float BE", "1.5", {0x3F, 0xC0}, nullptr},
         {"Float LE", "1e39", {}, "too large for float"},
         {"Double LE", "1e999", {}, "too large for double"},
         {"Binary", "101", {0x05}, nullptr},
         {"Binary", "101010101", {}, "more than 8 bits"},
-        {"Binary", "12", {}, "not a number"},
-        {"Unsigned 16 LE", "12ab", {}, "not a number"},
-        {"Signed 16 LE", "--3", {}, "not a number"},
-        {"Signed 16 LE", "", {}, "not a number"},
+        {"Signed 16 BE", " 12ab", {}, "not a number"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.row) + " <- " + c.text);

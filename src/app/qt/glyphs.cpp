@@ -188,13 +188,6 @@ Painter glyphPainter(int id)
             p.setBrush(blue);
             p.drawPolygon(QPolygonF({QPointF(1.5, 3), QPointF(7.5, 8.5), QPointF(1.5, 9.5)}));
         };
-    case CmRedo:
-        // Undo's arrow turned the other way.
-        return [](QPainter& p) {
-            p.translate(16, 0);
-            p.scale(-1, 1);
-            glyphPainter(CmUndo)(p);
-        };
     case CmFind:
         return [](QPainter& p) { magnifier(p, QPointF(6.5, 6.5), 4.2); };
     case CmFindNext:
