@@ -11,6 +11,7 @@
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QMainWindow>
+#include <QScrollBar>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -41,6 +42,10 @@ TInspectorCommands::TInspectorCommands(QMainWindow* frame, std::string settingsP
     }
     table_->resizeColumnToContents(0);
     table_->resizeRowsToContents();
+    // Room for the longest value, a double such as -1.7976931348623157e+308.
+    const int valueWidth = table_->fontMetrics().horizontalAdvance(QStringLiteral("-1.7976931348623157e+308 "));
+    table_->setMinimumWidth(table_->columnWidth(0) + valueWidth + table_->verticalScrollBar()->sizeHint().width() +
+                            2 * table_->frameWidth());
     pane_->setWidget(table_);
     frame->addDockWidget(Qt::RightDockWidgetArea, pane_);
     pane_->setVisible(OProfile(settingsPath_).GetInt(kSection, kVisibleKey, 0) != 0);
