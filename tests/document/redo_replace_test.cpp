@@ -77,7 +77,7 @@ TEST_F(DocumentTest, RedoReappliesEveryKindOfStep)
     WriteSettings("[Settings]\nundo=1\n");
     doc->ReloadSettings();
     ASSERT_TRUE(doc->CanRedo());
-    ASSERT_TRUE(doc->Commit());
+    ASSERT_TRUE(doc->Commit(true));
     EXPECT_FALSE(doc->CanRedo());
 }
 
