@@ -265,8 +265,6 @@ private:
     // The entries that take back the newest step of `from`, recorded before
     // it is applied; the addresses the step touches in first..last.
     std::vector<OUndoEntry> MirrorOf(const OUndoJournal& from);
-    // Takes the newest step of `from`, its way back going onto `to`.
-    Address TakeStep(OUndoJournal& from, OUndoJournal& to);
     static int32_t StepEntries(const OUndoJournal& from, int32_t top, Address& first, Address& last);
 
     DocumentHost& host_;
