@@ -107,21 +107,24 @@ void TInspectorCommands::ValueEdited(QTableWidgetItem* item)
     std::array<uint8_t, 8> bytes{};
     std::string problem;
     OBufferView& view = *view_;
+    // A refused value gives way to the bytes' own once the table has
+    // finished committing the edit.
+    const auto restore = [this] { QMetaObject::invokeMethod(this, &TInspectorCommands::Refresh, Qt::QueuedConnection); };
     const bool parsed = InspectorParse(row, item->text().toStdString(), bytes, problem);
     if (!parsed) {
-        Refresh();
+        restore();
         ShowMessageBox(frame_, QString::fromStdString(problem), caption, mbIconExclamation);
         return;
     }
     if (view.RefuseWhileBusy()) {
-        Refresh();
+        restore();
         return;
     }
     OBufferDocument& document = view.Document();
     const Address cursor = view.Model().Cursor;
     const auto available = int32_t(std::clamp<Address>(document.End() - cursor, 0, 8));
     if (available < row.width) {
-        Refresh();
+        restore();
         ShowMessageBox(frame_, QString::fromStdString(InspectorPastWindowText(row, available)), caption, mbIconExclamation);
         return;
     }

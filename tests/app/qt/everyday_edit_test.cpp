@@ -170,7 +170,8 @@ private slots:
         QCOMPARE(doc.ReadByte(0x1FF), uint8_t(0x34));
         type(row, "70000");
         QVERIFY(messages.value(0).contains(QStringLiteral("too large")));
-        QCOMPARE(table->item(row, 1)->text(), QStringLiteral("4660"));
+        QTRY_COMPARE(table->item(row, 1)->text(), QStringLiteral("4660"));
+        activeView()->setFocus();
         press(Qt::Key_Right);
         type(row, "1");
         QVERIFY(messages.value(1).contains(QStringLiteral("needs 2 bytes")));
