@@ -16,6 +16,7 @@ const std::vector<MenuPopup>& MainMenu()
              {"&New", CmFileNew, false},
              {"&Open...", CmFileOpen, false},
              {"&Insert...", CmInsert, false},
+             {"Overla&y file...", CmOverlayFile, true},
              {"Sp&lit...", CmSplitLanes, true},
              {"&Merge lanes...", CmMergeLanes, false},
              {"&Close", CmFileClose, false},
@@ -33,6 +34,7 @@ const std::vector<MenuPopup>& MainMenu()
         {"&Edit",
          {
              {"&Undo\tAlt+BkSp", CmUndo, true},
+             {"&Redo\tCtrl+Y", CmRedo, true},
              separator,
              {"Cu&t\tShift+Del", CmCut, true},
              {"&Copy\tCtrl+Ins", CmCopy, true},
@@ -48,6 +50,8 @@ const std::vector<MenuPopup>& MainMenu()
          {
              {"&Find...", CmFind, true},
              {"&Next\bF3", CmFindNext, true},
+             {"&Previous\tShift+F3", CmFindPrevious, true},
+             {"&Replace...\tCtrl+H", CmReplace, true},
          }},
         {"&Options", {{"&Settings", CmSettings, false}}},
         {"&Window",
@@ -61,6 +65,7 @@ const std::vector<MenuPopup>& MainMenu()
              {"Next &difference\tF8", CmNextDifference, true},
              {"Pre&vious difference\tShift+F8", CmPreviousDifference, true},
              {"&Ranges", CmRangesPane, false},
+             {"Val&ue inspector", CmValueInspector, false},
          }},
         {"&Help",
          {
@@ -117,6 +122,10 @@ const std::vector<Accelerator>& AddedAccelerators()
 {
     static const std::vector<Accelerator> table{
         {"F8", CmNextDifference},
+        {"Ctrl+Y", CmRedo},
+        {"Ctrl+Shift+Z", CmRedo},
+        {"Shift+F3", CmFindPrevious},
+        {"Ctrl+H", CmReplace},
         {"Shift+F8", CmPreviousDifference},
     };
     return table;
@@ -151,6 +160,7 @@ std::string_view CommandHint(int id)
         {CmHelpAbout, "About the Dravel 97 application"},
         {CmExit, "Quits Dravel 97 and prompts to save the documents"},
         {CmUndo, "Reverses the last operation"},
+        {CmRedo, "Carries out again what Undo reversed"},
         {CmCut, "Cuts the selection and puts it on the Clipboard"},
         {CmCopy, "Copies the selection and puts it on the Clipboard"},
         {CmPaste, "Inserts the Clipboard contents at the insertion point"},
@@ -178,6 +188,10 @@ std::string_view CommandHint(int id)
         {CmNextRange, "Moves the cursor to the start of the next address range"},
         {CmPreviousRange, "Moves the cursor to the start of the previous address range"},
         {CmRangesPane, "Shows or hides the list of the address ranges a save writes"},
+        {CmFindPrevious, "Finds the previous match"},
+        {CmReplace, "Replaces matches of a text or hex bytes with others of the same length"},
+        {CmOverlayFile, "Lays a file's bytes over the document at the file's own addresses"},
+        {CmValueInspector, "Shows or hides the values of the bytes at the cursor"},
     };
     for (const auto& [hintId, text] : hints)
         if (hintId == id)

@@ -2,6 +2,8 @@
 
 #include "settings/hex_digit.h"
 
+#include <algorithm>
+
 int32_t HexToBytes(std::string_view text, uint8_t* pattern, int32_t capacity)
 {
     int32_t count = 0;
@@ -35,4 +37,31 @@ bool PrepareFindPattern(FindRequest& request)
         request.length = int32_t(request.text.size());
     }
     return request.length >= 1;
+}
+
+bool PrepareReplacement(const FindRequest& request, std::string_view with, std::vector<uint8_t>& bytes,
+                        std::string& problem)
+{
+    bytes.assign(FindRequest::PatternCapacity, 0);
+    int32_t length = int32_t(with.size());
+    if (request.hex)
+        length = HexToBytes(with, bytes.data(), FindRequest::PatternCapacity - 1);
+    else
+        std::copy(with.begin(), with.begin() + std::min<size_t>(with.size(), bytes.size()), bytes.begin());
+    if (length < 0) {
+        problem = InvalidHexText;
+        return false;
+    }
+    if (length != request.length) {
+        problem = "The replacement must be as long as what it replaces: " + std::to_string(request.length) +
+                  (request.length == 1 ? " byte" : " bytes") + ", not " + std::to_string(length) + ".";
+        return false;
+    }
+    bytes.resize(size_t(length));
+    return true;
+}
+
+std::string ReplacedText(int64_t count)
+{
+    return std::to_string(count) + (count == 1 ? " match replaced" : " matches replaced");
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct FindRequest {
     // Characters the dialog's edit takes; hex text thus makes at most 127 bytes.
@@ -51,3 +52,13 @@ int32_t HexToBytes(std::string_view text, uint8_t* pattern, int32_t capacity);
 // the pattern); false when there is nothing valid to search for, as with
 // empty text, bad hex or text longer than the edit takes.
 bool PrepareFindPattern(FindRequest& request);
+
+// The bytes Replace writes for `with`, read in the request's mode (hex pairs
+// or the text's own bytes), into `bytes`. The request must be prepared.
+// False, with the reason in `problem`, when the text is not valid or its
+// length differs from the pattern's: a replacement never moves bytes.
+bool PrepareReplacement(const FindRequest& request, std::string_view with, std::vector<uint8_t>& bytes,
+                        std::string& problem);
+
+// The status-bar text after Replace all.
+std::string ReplacedText(int64_t count);

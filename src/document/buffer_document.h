@@ -134,6 +134,10 @@ public:
     // Undoes the newest entry: where the change was, or -1.
     Address Undo();
     bool CanUndo();
+    // Takes back the newest undo, as long as no edit or save came since:
+    // where the change was, or -1. Same option and memory rules as Undo.
+    Address Redo();
+    bool CanRedo();
     // Searches the window for the request's pattern from `from` (which must
     // lie in start..End): downwards the first match at or after it, upwards
     // the last one ending at or before it. A match at `from` itself is passed
@@ -141,6 +145,13 @@ public:
     // whole words, so is a match touching a letter or digit, the window's
     // ends counting as word boundaries. -1 when none.
     Address Find(const FindRequest& request, Address from);
+    // Whether the request's pattern matches at `address`, under the same
+    // case and word rules as Find.
+    bool MatchesAt(const FindRequest& request, Address address);
+    // Overwrites every match in the window, from the lowest up and never
+    // overlapping, with the request's length of bytes from `with`; one undo
+    // step. The number of matches replaced.
+    Address ReplaceAll(const FindRequest& request, const uint8_t* with);
 
     // The bytes for read-only walkers (checksums, comparisons, lanes): walk
     // them with ForEachSpan, which hands over erased gaps without reading them.
@@ -164,6 +175,12 @@ public:
     // host is asked whether to replace them (Insert as ever), keep them, or
     // insert nothing.
     void InsertWithOverlap(Address address, const std::string& path);
+    // Lays the file's bytes at their own addresses plus the load offset
+    // (asked for when the settings say so), read in `key`'s format first (the
+    // document's when empty); written bytes under them are replaced or kept
+    // as the host chooses. A damaged or unrecognised file is refused with a
+    // message and changes nothing. True when the bytes were laid.
+    bool OverlayFile(const std::string& path, const std::string& key);
 
     // --- Window, sum, rows ---
     Address Start() const;
@@ -213,6 +230,7 @@ public:
 
     // Entries in the undo journal (for views' and tests' inspection).
     const OUndoJournal& Journal() const { return journal_; }
+    const OUndoJournal& RedoJournal() const { return redo_; }
 
 private:
     // Pending user-interface events are handled every kEventStride bytes of a
@@ -266,12 +284,19 @@ private:
     // Sets first..end-1, all inside the window, to the erased value.
     void EraseInWindow(Address first, Address end);
     void RecordBlock(Address first, Address last);
+    OUndoEntry BlockEntry(Address first, Address last);
     // True when first..first+count-1 takes in a never-written block.
     bool HasGap(Address first, Address count) const;
     // Puts back a block entry that kept only the written stretches.
     void RestorePieces(const OUndoEntry& entry);
     void RecordWindow(Address start, Address size, uint32_t marker);
-    Address UndoStep();
+    // Applies the newest step of `from` (the undo journal, or the redo list
+    // whose entries have the same form).
+    Address UndoStep(OUndoJournal& from);
+    // The entries that take back the newest step of `from`, recorded before
+    // it is applied; the addresses the step touches in first..last.
+    std::vector<OUndoEntry> MirrorOf(const OUndoJournal& from);
+    static int32_t StepEntries(const OUndoJournal& from, int32_t top, Address& first, Address& last);
     // Fill; only a `stoppable` one offers the user to stop it.
     void FillRange(Address first, Address last, uint8_t value, bool stoppable);
     // Handles events in a long operation that can be stopped, tells the host
@@ -312,6 +337,8 @@ private:
     uint32_t readErrorLine_ = 0;
     uint32_t checksumErrorLine_ = 0;
     OUndoJournal journal_;
+    // Undone steps, newest last; emptied by every edit and save.
+    OUndoJournal redo_;
     AddressSet dataAddresses_;
     Address startAddress_ = kNoAddress;
 };

@@ -168,6 +168,7 @@ void OBufferDocument::WriteByte(uint8_t value, Address address)
         SizeChanged(buffer.Size());
     }
     dirty_ = true;
+    redo_.Clear();
 }
 
 void OBufferDocument::WriteBlock(const uint8_t* bytes, Address address, Address length)
@@ -208,6 +209,7 @@ void OBufferDocument::WriteBlock(const uint8_t* bytes, Address address, Address 
         return;
     }
     dirty_ = true;
+    redo_.Clear();
     if (buffer.Size() != size) {
         if (undo)
             RecordWindow(start, size, kWindowByEdit);
@@ -318,6 +320,7 @@ void OBufferDocument::FillRange(Address first, Address last, uint8_t value, bool
         SizeChanged(buffer.Size());
     }
     dirty_ = true;
+    redo_.Clear();
     if (!undo_)
         DropEntries(mark);
 }
@@ -343,7 +346,7 @@ void OBufferDocument::Withdraw(int32_t mark, Address done, Address start, Addres
     if (buffer_->Size() != size || buffer_->Start() != start)
         RecordWindow(start, size, kWindowByEdit);
     while (journal_.Count() > mark)
-        UndoStep();
+        UndoStep(journal_);
     dirty_ = dirty;
 }
 
@@ -382,6 +385,7 @@ void OBufferDocument::Resize(Address newStart, Address newLast)
     buffer.SetWindow(newStart, newLast);
     SizeChanged(buffer.Size());
     dirty_ = true;
+    redo_.Clear();
 }
 
 void OBufferDocument::CopyRange(Address address, Address count, uint8_t* out)
@@ -410,7 +414,9 @@ void OBufferDocument::EraseInWindow(Address first, Address end)
     buffer_->PutFill(kErased, end - first);
 }
 
-void OBufferDocument::RecordBlock(Address first, Address last)
+void OBufferDocument::RecordBlock(Address first, Address last) { journal_.Push(BlockEntry(first, last)); }
+
+OUndoEntry OBufferDocument::BlockEntry(Address first, Address last)
 {
     OUndoEntry entry;
     entry.kind = ukBlock;
@@ -430,7 +436,7 @@ void OBufferDocument::RecordBlock(Address first, Address last)
     } else {
         entry.copy = CopyBlock(first, last);
     }
-    journal_.Push(std::move(entry));
+    return entry;
 }
 
 bool OBufferDocument::HasGap(Address first, Address count) const
@@ -497,17 +503,117 @@ Address OBufferDocument::Undo()
 {
     if (!undo_)
         return -1;
-    return UndoStep();
+    if (journal_.Empty())
+        return UndoStep(journal_);
+    // Recording the way back and taking the step are one long operation:
+    // one busy window, not one for each.
+    Address first = -1;
+    Address last = -1;
+    StepEntries(journal_, journal_.Count() - 1, first, last);
+    LongOperation bracket(*this, last - first > kLongOperation);
+    std::vector<OUndoEntry> mirror = MirrorOf(journal_);
+    const Address result = UndoStep(journal_);
+    for (OUndoEntry& entry : mirror)
+        redo_.Push(std::move(entry));
+    return result;
 }
 
-Address OBufferDocument::UndoStep()
+bool OBufferDocument::CanRedo() { return undo_ && !redo_.Empty(); }
+
+Address OBufferDocument::Redo()
 {
-    if (journal_.Empty()) {
-        dirty_ = false;
+    if (!undo_ || redo_.Empty())
+        return -1;
+    Address first = -1;
+    Address last = -1;
+    StepEntries(redo_, redo_.Count() - 1, first, last);
+    LongOperation bracket(*this, last - first > kLongOperation);
+    std::vector<OUndoEntry> mirror = MirrorOf(redo_);
+    const Address result = UndoStep(redo_);
+    for (OUndoEntry& entry : mirror)
+        journal_.Push(std::move(entry));
+    dirty_ = true;
+    return result;
+}
+
+int32_t OBufferDocument::StepEntries(const OUndoJournal& from, int32_t top, Address& first, Address& last)
+{
+    // One step is the newest entry and, below a window entry, the entries it
+    // restores: one for an edit, two for a resize.
+    const OUndoEntry& entry = from.At(top);
+    const auto take = [&first, &last](Address a, Address b) {
+        first = first < 0 ? a : std::min(first, a);
+        last = std::max(last, b);
+    };
+    switch (entry.kind) {
+    case ukByte: take(entry.address, entry.address); return 1;
+    case ukBlock:
+        if (entry.size > 0)
+            take(entry.address, entry.address + entry.size - 1);
+        return 1;
+    case ukWindow: {
+        int32_t count = 1;
+        for (int i = entry.marker == kWindowByResize ? 2 : 1; i > 0 && top - count >= 0; --i)
+            count += StepEntries(from, top - count, first, last);
+        return count;
+    }
+    default: return 1;
+    }
+}
+
+std::vector<OUndoEntry> OBufferDocument::MirrorOf(const OUndoJournal& from)
+{
+    // What the newest step is about to overwrite, recorded as an edit
+    // records it, so the step can be taken back from the other list.
+    const OUndoEntry& top = from.Newest();
+    std::vector<OUndoEntry> mirror;
+    if (top.kind == ukByte) {
+        mirror.push_back(OUndoEntry{ukByte, top.address, ReadByte(top.address), 0, std::nullopt, {}, false});
+        return mirror;
+    }
+    if (top.kind != ukWindow) {
+        mirror.push_back(top.kind == ukBlock ? BlockEntry(top.address, top.address + top.size - 1) : OUndoEntry{});
+        return mirror;
+    }
+    // A window step also brings back or erases what lies between the two
+    // windows; the copy spans that too, and the window entry restores the
+    // window as it is now.
+    Address first = -1;
+    Address last = -1;
+    StepEntries(from, from.Count() - 1, first, last);
+    const Address start = buffer_->Start();
+    const Address end = buffer_->End();
+    const Address toStart = top.address;
+    const Address toEnd = top.address + top.size;
+    const auto take = [&first, &last](Address a, Address b) {
+        if (a > b)
+            return;
+        first = first < 0 ? a : std::min(first, a);
+        last = std::max(last, b);
+    };
+    take(std::min(start, toStart), std::max(start, toStart) - 1);
+    take(std::min(end, toEnd), std::max(end, toEnd) - 1);
+    if (first < 0)
+        mirror.push_back(OUndoEntry{});
+    else if (first == last)
+        mirror.push_back(OUndoEntry{ukByte, first, first >= start && first < end ? buffer_->At(first) : kErased,
+                                    0, std::nullopt, {}, false});
+    else
+        mirror.push_back(BlockEntry(first, last));
+    mirror.push_back(OUndoEntry{ukWindow, start, end - start, kWindowByEdit, std::nullopt, {}, false});
+    return mirror;
+}
+
+Address OBufferDocument::UndoStep(OUndoJournal& from)
+{
+    const bool undoing = &from == &journal_;
+    if (from.Empty()) {
+        if (undoing)
+            dirty_ = false;
         return -1;
     }
     ODataBuffer& buffer = *buffer_;
-    OUndoEntry entry = journal_.Pop();
+    OUndoEntry entry = from.Pop();
     Address result = entry.address;
     dataAddresses_.Add(entry.dataRemoved);
     entry.dataAdded.ForEach([this](Address first, Address last) { dataAddresses_.Remove(first, last); });
@@ -546,11 +652,11 @@ Address OBufferDocument::UndoStep()
     case ukWindow:
         if (entry.marker == kWindowByResize) {
             buffer.SetWindow(entry.address, entry.address + entry.size - 1);
-            UndoStep();
-            UndoStep();
+            UndoStep(from);
+            UndoStep(from);
             result = 1;
         } else {
-            result = UndoStep();
+            result = UndoStep(from);
             // An insert's entry covers only the old window, so the bytes it
             // placed beyond it would come back if the window grew over them
             // again; what leaves the window is erased, as a resize does.
@@ -565,7 +671,7 @@ Address OBufferDocument::UndoStep()
     case ukPlaceholder:
         break;
     }
-    if (journal_.Empty())
+    if (undoing && journal_.Empty())
         dirty_ = false;
     return result;
 }

@@ -308,6 +308,7 @@ bool OBufferDocument::Revert(bool clear)
         // records and a widened window must not survive a revert, and the
         // journal's entries belong to the discarded contents.
         journal_.Clear();
+        redo_.Clear();
         buffer_ = std::make_unique<ODataBuffer>();
         Open();
     }
@@ -380,6 +381,7 @@ void OBufferDocument::InsertFrom(FileInStream& stream, Address origin, const std
         AddData(loaded, undo ? journal_.Count() - 1 : -1);
         ReportStreamEnd(stream, flags, true);
         dirty_ = true;
+        redo_.Clear();
         if (buffer.Size() != size && undo)
             RecordWindow(start, size, kWindowByEdit);
     } else {
@@ -551,6 +553,7 @@ bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bo
         saved = true;
         dirty_ = false;
         journal_.Clear();
+        redo_.Clear();
     }
     SetBusy(false);
     host_.SetWaitCursor(false);

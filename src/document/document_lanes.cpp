@@ -8,6 +8,7 @@
 #include "formats/streams.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -38,6 +39,8 @@ public:
     bool ChooseFileToInsert(std::string&, std::string&) override { return false; }
     bool ChooseSaveTarget(std::string&, std::string&) override { return false; }
 
+    bool Reported() const { return !kept_.empty(); }
+
     // What the reading reported, now shown as Insert shows it.
     void Replay()
     {
@@ -64,6 +67,7 @@ private:
 void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, int lane)
 {
     journal_.Clear();
+    redo_.Clear();
     AddressSet given = source.dataAddresses_;
     given.Keep(source.Start(), source.End() - 1);
     dataAddresses_ = LaneAddresses(given, shape, lane);
@@ -80,6 +84,7 @@ void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, i
 void OBufferDocument::TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape)
 {
     journal_.Clear();
+    redo_.Clear();
     // Merged lanes carry no data addresses: they are written by the
     // erased-run rule.
     dataAddresses_.Clear();
@@ -141,8 +146,10 @@ Address OBufferDocument::SwapBytes(Address first, Address last, int width)
     }
     if (!wasShort && buffer.OutOfMemory())
         Message(kOutOfMemory, "Out of memory");
-    if (!stopped_)
+    if (!stopped_) {
         dirty_ = true;
+        redo_.Clear();
+    }
     if (!undo_)
         DropEntries(mark);
     if (isLong) {
@@ -182,6 +189,7 @@ bool OBufferDocument::Overlay(const OBufferDocument& overlay, Address offset, Ov
     if (!wasShort && buffer.OutOfMemory())
         Message(kOutOfMemory, "Out of memory");
     dirty_ = true;
+    redo_.Clear();
     if (undo && (buffer.Size() != size || buffer.Start() != start))
         RecordWindow(start, size, kWindowByEdit);
     SizeChanged(buffer.Size());
@@ -228,4 +236,48 @@ void OBufferDocument::InsertWithOverlap(Address address, const std::string& path
             Message("FORMAT ERROR", "ERROR");
         }
     }
+}
+
+bool OBufferDocument::OverlayFile(const std::string& path, const std::string& key)
+{
+    constexpr const char* kCaption = "Overlay file";
+    const std::string name = std::filesystem::path(path).filename().string();
+    // A file that cannot be read is reported as Insert reports it.
+    if (::access(path.c_str(), R_OK) != 0) {
+        InsertFile(0, path);
+        return false;
+    }
+    if (!AskForOffset())
+        return false;
+    LookAheadHost look(host_);
+    OBufferDocument incoming(look, std::string(), key.empty() ? key_ : key);
+    host_.SetWaitCursor(true);
+    SetBusy(true);
+    const bool read = incoming.Open(path);
+    SetBusy(false);
+    host_.SetWaitCursor(false);
+    // Only a whole, recognised file is laid over: a part of one, or text
+    // taken as binary at address 0, would put bytes where nobody meant them.
+    if (!read || look.Reported()) {
+        look.Replay();
+        Message(name + ": the file has errors; nothing was overlaid.", kCaption);
+        return false;
+    }
+    const FileFormat format = FormatFromKey(incoming.FormatKey());
+    if (incoming.ReadNothing() || (format != ffBinary && incoming.ReadFormat() == ffBinary)) {
+        Message(name + ": not recognised as " + (format == ffUnknown ? "a data file" : FormatName(format)) +
+                    " or any other format with addresses; nothing was overlaid.",
+                kCaption);
+        return false;
+    }
+    const std::vector<AddressRange> overlaps = OverlapRanges(*buffer_, *incoming.buffer_, loadOffset_);
+    const OverlapPolicy policy = overlaps.empty() ? OverlapPolicy::replace : host_.ChooseOverlap(RangeList(overlaps));
+    if (policy == OverlapPolicy::error)
+        return false;
+    if (!Overlay(incoming, loadOffset_, policy)) {
+        Message(name + ": moved by the load offset its bytes reach beyond the address space; nothing was overlaid.",
+                kCaption);
+        return false;
+    }
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include "document/buffer_document.h"
 #include "view/hex_text.h"
+#include "dialogs/find_request.h"
 #include "view/view_model.h"
 
 #include <algorithm>
@@ -34,6 +35,7 @@ bool OViewCommands::RefuseWhileBusy()
 bool OViewCommands::CanCopy() const { return model_.HasSelection(); }
 bool OViewCommands::CanClearAll() const { return doc_.IsOpen(); }
 bool OViewCommands::CanUndo() const { return doc_.CanUndo(); }
+bool OViewCommands::CanRedo() const { return doc_.CanRedo(); }
 
 FillRequest OViewCommands::FillSelectionRequest() const
 {
@@ -131,6 +133,16 @@ void OViewCommands::Insert()
     model_.Refresh();
 }
 
+void OViewCommands::OverlayFile()
+{
+    std::string path;
+    std::string key;
+    if (!doc_.Host().ChooseFileToInsert(path, key) || !doc_.OverlayFile(path, key))
+        return;
+    model_.KeepSelectionInside();
+    model_.Refresh();
+}
+
 void OViewCommands::Delete()
 {
     if (model_.HasSelection())
@@ -144,9 +156,34 @@ void OViewCommands::ClearAll()
     model_.Refresh();
 }
 
-void OViewCommands::Undo()
+void OViewCommands::Undo() { MoveToChange(doc_.Undo()); }
+
+void OViewCommands::Redo() { MoveToChange(doc_.Redo()); }
+
+Address OViewCommands::Replace(const FindRequest& request, const std::vector<uint8_t>& with)
 {
-    const Address address = doc_.Undo();
+    if (model_.HasSelection() && model_.SelEnd - model_.SelStart + 1 == request.length &&
+        Address(with.size()) == request.length && doc_.MatchesAt(request, model_.SelStart)) {
+        doc_.WriteBlock(with.data(), model_.SelStart, request.length);
+        // The search moves on from the replaced bytes, in either direction.
+        model_.Cursor = model_.SelStart;
+        model_.MarkHit(model_.SelStart);
+    }
+    model_.Refresh();
+    return model_.Find(request);
+}
+
+Address OViewCommands::ReplaceAll(const FindRequest& request, const std::vector<uint8_t>& with)
+{
+    if (Address(with.size()) != request.length)
+        return 0;
+    const Address count = doc_.ReplaceAll(request, with.data());
+    model_.Refresh();
+    return count;
+}
+
+void OViewCommands::MoveToChange(Address address)
+{
     if (address < 0)
         return;
     model_.Cursor = address;

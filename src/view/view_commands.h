@@ -18,6 +18,7 @@
 
 class OBufferDocument;
 class OViewModel;
+struct FindRequest;
 
 inline constexpr const char* kBusyRefusalText = "buffer is processing. Please be patient";
 inline constexpr const char* kPositionCursorTitle = "Position cursor at following address";
@@ -38,6 +39,7 @@ public:
     bool CanCopy() const;  // also Cut and Delete
     bool CanClearAll() const;
     bool CanUndo() const;
+    bool CanRedo() const;
 
     // Dialog values of Fill selection, Set selection, Resize buffer and
     // Position cursor.
@@ -54,9 +56,18 @@ public:
 
     void SelectAll();
     void Insert();
+    // Asks for a file and lays it over the document at its own addresses.
+    void OverlayFile();
     void Delete();
     void ClearAll();
     void Undo();
+    void Redo();
+    // Replace: a selection that is a match of the request is overwritten
+    // with `with` (one undo step); then the next match is found as Find
+    // finds it. The next match's address or -1.
+    Address Replace(const FindRequest& request, const std::vector<uint8_t>& with);
+    // Every match in the window, as one undo step; how many there were.
+    Address ReplaceAll(const FindRequest& request, const std::vector<uint8_t>& with);
 
     // The selection's bytes and a zero byte, for the clipboard's text, into
     // memory from `allocate`; the result is the range block. None without a
@@ -87,6 +98,8 @@ private:
     // Tells the user that only `written` of `wanted` bytes fit below the end
     // of the address space.
     void TellCut(int64_t wanted, int64_t written);
+    // After Undo or Redo: the cursor goes where the change was (-1: none).
+    void MoveToChange(Address address);
 
     OViewModel& model_;
     OBufferDocument& doc_;

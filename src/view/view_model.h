@@ -170,6 +170,8 @@ public:
     // match is selected and its row brought into view; the address, or -1
     // with nothing changed.
     Address Find(const FindRequest& request);
+    // The next Find moves on from `address` as from its own hit.
+    void MarkHit(Address address) { lastHit_ = address; }
 
     // Ask for `PaintRow`-style repaints.
     void RepaintRow(Address row);

@@ -162,8 +162,8 @@ TEST(AppResources, MenusToolbarAndAcceleratorsAreComplete)
 {
     const auto& menu = MainMenu();
     ASSERT_EQ(menu.size(), 6u);
-    EXPECT_EQ(menu[0].items.size(), 16u);  // with Split, Merge lanes and Export
-    EXPECT_EQ(menu[1].items.size(), 11u);  // with Copy as hex text and Paste hex text
+    EXPECT_EQ(menu[0].items.size(), 17u);  // with Overlay file, Split, Merge lanes and Export
+    EXPECT_EQ(menu[1].items.size(), 12u);  // with Redo, Copy as hex text and Paste hex text
     EXPECT_EQ(BufferMenu().items.size(), 10u);  // with Checksum, Swap bytes and the range jumps
     EXPECT_EQ(ToolbarLayout().size(), 24u);
     int buttons = 0;

@@ -6,7 +6,9 @@
 #include "document/document_host.h"
 #include "view/qt/buffer_view.h"
 
+#include <QMainWindow>
 #include <QScreen>
+#include <QStatusBar>
 
 #include <algorithm>
 
@@ -43,6 +45,70 @@ void TFindCommands::CmFindNext()
         Serve();
     else if (!dialog)
         QMetaObject::invokeMethod(this, &TFindCommands::CmFind, Qt::QueuedConnection);
+}
+
+void TFindCommands::CmFindPrevious()
+{
+    if (request.length >= 1)
+        ServeReversed();
+    else if (!dialog)
+        QMetaObject::invokeMethod(this, &TFindCommands::CmFind, Qt::QueuedConnection);
+}
+
+void TFindCommands::ServeReversed()
+{
+    FindRequest reversed = request;
+    reversed.up = !request.up;
+    reversed.down = !reversed.up;
+    if (OBufferView* view = activeView ? activeView() : nullptr)
+        view->ServeFind(reversed);
+}
+
+void TFindCommands::CmReplace()
+{
+    if (!replaceDialog) {
+        replaceDialog = new OReplaceDialog(owner, request, replacement);
+        const auto on = [this](void (OReplaceDialog::*notice)(), ReplaceStep step) {
+            connect(replaceDialog, notice, this, [this, step] { ReplacePressed(step); }, Qt::QueuedConnection);
+        };
+        on(&OReplaceDialog::findNext, ReplaceStep::find);
+        on(&OReplaceDialog::replace, ReplaceStep::one);
+        on(&OReplaceDialog::replaceAll, ReplaceStep::all);
+    }
+    replaceDialog->show();
+    replaceDialog->raise();
+    replaceDialog->activateWindow();
+}
+
+void TFindCommands::ReplacePressed(ReplaceStep step)
+{
+    const QString caption = QString::fromLatin1(ApplicationName);
+    if (!PrepareFindPattern(request)) {
+        ShowMessageBox(replaceDialog ? static_cast<QWidget*>(replaceDialog) : owner,
+                       QString::fromLatin1(InvalidHexText), caption, mbOk);
+        return;
+    }
+    OBufferView* view = activeView ? activeView() : nullptr;
+    if (!view || view->RefuseWhileBusy())
+        return;
+    if (step == ReplaceStep::find) {
+        view->ServeFind(request);
+        return;
+    }
+    std::vector<uint8_t> bytes;
+    std::string problem;
+    if (!PrepareReplacement(request, replacement, bytes, problem)) {
+        ShowMessageBox(replaceDialog ? static_cast<QWidget*>(replaceDialog) : owner, QString::fromStdString(problem),
+                       caption, mbOk | mbIconExclamation);
+        return;
+    }
+    if (step == ReplaceStep::one) {
+        view->ServeReplace(request, bytes);
+        return;
+    }
+    const Address count = view->ServeReplaceAll(request, bytes);
+    if (auto* frame = qobject_cast<QMainWindow*>(owner->window()))
+        frame->statusBar()->showMessage(QString::fromStdString(ReplacedText(count)));
 }
 
 void TFindCommands::FindNextPressed()

@@ -5,6 +5,7 @@
 // while the view serves it.
 
 #include "dialogs/qt/find_dialog.h"
+#include "dialogs/qt/replace_dialog.h"
 
 #include <QObject>
 #include <QPointer>
@@ -32,11 +33,21 @@ public:
     void CmFind();
     // Repeats the last valid search; before any, opens the dialog once.
     void CmFindNext();
+    // The same search the other way round.
+    void CmFindPrevious();
+    // Opens the Replace dialog, or brings the open one forward.
+    void CmReplace();
+    OReplaceDialog* ReplaceDialog() const { return replaceDialog; }
 
 private:
     void FindNextPressed();
     void DialogClosing();
     void Serve();
+    // The Replace dialog's buttons: Find next, Replace, Replace all.
+    enum class ReplaceStep { find, one, all };
+    void ReplacePressed(ReplaceStep step);
+    // Serves the request with the direction turned round.
+    void ServeReversed();
     // Moves the dialog out of the way of the hit when it covers it.
     static void MoveOffHit(QWidget* dialog, const QRect& hit);
 
@@ -45,4 +56,6 @@ private:
     FindRequest request;
     QPointer<OFindDialog> dialog;
     bool dialogOpen = false;
+    QPointer<OReplaceDialog> replaceDialog;
+    std::string replacement;
 };

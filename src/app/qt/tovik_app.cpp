@@ -18,6 +18,7 @@
 #include "app/qt/main_frame.h"
 #include "app/qt/options_dlg.h"
 #include "app/qt/mdi_windows.h"
+#include "app/qt/inspector_commands.h"
 #include "app/qt/range_commands.h"
 #include <QDockWidget>
 #include "app/qt/shell_services.h"
@@ -178,8 +179,10 @@ void TTovikApp::BuildMainFrame()
     // may have changed it since.
     connect(frame->FileMenu(), &QMenu::aboutToShow, this, [this] { rebuildRecentMenu(); });
     ranges = new TRangeCommands(frame, IniFilePath);
+    inspector = new TInspectorCommands(frame, IniFilePath);
     connect(client, &QMdiArea::subWindowActivated, this, [this] {
         ranges->SetView(activeView());
+        inspector->SetView(activeView());
         updateCommandStates();
     });
     // Menus show the states of the moment they open.
@@ -348,9 +351,9 @@ void TTovikApp::updateCommandStates()
     // The active view answers for its commands; without one they are grey.
     OBufferView* view = activeView();
     for (int id : {CmInsert, CmFillSelection, CmSetSelection, CmResizeBuffer, CmSelectAll, CmPositionCursor,
-                   CmUndo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmCopyHexText, CmPasteHexText})
+                   CmOverlayFile, CmUndo, CmRedo, CmCut, CmCopy, CmPaste, CmDelete, CmClearAll, CmCopyHexText, CmPasteHexText})
         enable(id, view && view->CommandEnabled(id));
-    for (int id : {CmFind, CmFindNext, CmChecksum, CmSplitLanes, CmSwapBytes, CmNextRange, CmPreviousRange})
+    for (int id : {CmFind, CmFindNext, CmFindPrevious, CmReplace, CmChecksum, CmSplitLanes, CmSwapBytes, CmNextRange, CmPreviousRange})
         enable(id, view != nullptr);
     enable(CmCompare, view != nullptr || compare->Active());
     for (int id : {CmNextDifference, CmPreviousDifference})
@@ -358,6 +361,10 @@ void TTovikApp::updateCommandStates()
     if (QAction* action = frame->Action(CmRangesPane)) {
         action->setCheckable(true);
         action->setChecked(ranges && ranges->Pane()->isVisible());
+    }
+    if (QAction* action = frame->Action(CmValueInspector)) {
+        action->setCheckable(true);
+        action->setChecked(inspector && inspector->Pane()->isVisible());
     }
     // Printing needs a printer object that reports no error; finding out
     // makes one.
@@ -406,6 +413,9 @@ void TTovikApp::Command(int id)
     case CmFind: ClientArea->Find().CmFind(); break;
     case CmChecksum: RunChecksumCommand(activeView()); break;
     case CmFindNext: ClientArea->Find().CmFindNext(); break;
+    case CmFindPrevious: ClientArea->Find().CmFindPrevious(); break;
+    case CmReplace: ClientArea->Find().CmReplace(); break;
+    case CmValueInspector: inspector->TogglePane(); break;
     case CmCompare: compare->CmCompare(); break;
     case CmNextDifference: compare->CmNextDifference(); break;
     case CmPreviousDifference: compare->CmPreviousDifference(); break;

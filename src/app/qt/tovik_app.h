@@ -83,6 +83,7 @@ public:
 
     // The Ranges pane and the range jumps.
     class TRangeCommands* Ranges() const { return ranges; }
+    class TInspectorCommands* Inspector() const { return inspector; }
 
 protected:
     bool event(QEvent* event) override;
@@ -112,6 +113,7 @@ private:
     QPointer<TDecoratedMDIFrame> frame;
     QPointer<OHelpWindow> helpWindow;
     class TRangeCommands* ranges = nullptr;
+    class TInspectorCommands* inspector = nullptr;
     std::vector<QAction*> recentActions;
     // The paths the recent-file items show, in their order.
     std::vector<std::string> recentShown;

@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class OBufferDocument;
 class OMemoryView;
@@ -48,6 +49,8 @@ public:
     static constexpr int kCmPaste = 24324;
     static constexpr int kCmDelete = 24325;
     static constexpr int kCmClearAll = 24326;
+    static constexpr int kCmRedo = 24327;
+    static constexpr int kCmOverlayFile = 280;
     static constexpr int kCmCopyHexText = 254;
     static constexpr int kCmPasteHexText = 255;
 
@@ -102,6 +105,11 @@ public:
     // the cursor and the keyboard focus, so the user can type there at once;
     // no hit leaves the cursor and says "Can't find" with the text as typed.
     void ServeFind(const FindRequest& request);
+    // Replace and Replace all with `with`, as long as the pattern. The focus
+    // stays where it is, so the Replace dialog keeps it. Replace all answers
+    // how many matches it replaced.
+    void ServeReplace(const FindRequest& request, const std::vector<uint8_t>& with);
+    Address ServeReplaceAll(const FindRequest& request, const std::vector<uint8_t>& with);
     // The cursor's row in screen coordinates: what a dialog must not cover
     // after a hit.
     QRect CursorRowOnScreen() const;

@@ -39,7 +39,7 @@ bool OBufferView::RunDialog(AddressRequest& request, bool fill)
 
 bool OBufferView::IsViewCommand(int id)
 {
-    return (id >= kCmInsert && id <= kCmPositionCursor) || (id >= kCmUndo && id <= kCmClearAll) ||
+    return (id >= kCmInsert && id <= kCmPositionCursor) || (id >= kCmUndo && id <= kCmRedo) || id == kCmOverlayFile ||
            id == kCmCopyHexText || id == kCmPasteHexText;
 }
 
@@ -54,6 +54,7 @@ bool OBufferView::CommandEnabled(int id)
     case kCmPasteHexText: return ClipboardHasText();
     case kCmClearAll: return commands_.CanClearAll();
     case kCmUndo: return commands_.CanUndo();
+    case kCmRedo: return commands_.CanRedo();
     default: return IsViewCommand(id);
     }
 }
@@ -66,6 +67,7 @@ bool OBufferView::Command(int id)
         return true;
     switch (id) {
     case kCmInsert: commands_.Insert(); break;
+    case kCmOverlayFile: commands_.OverlayFile(); break;
     case kCmFillSelection: {
         FillRequest request = commands_.FillSelectionRequest();
         if (RunDialog(request, true))
@@ -92,6 +94,7 @@ bool OBufferView::Command(int id)
     }
     case kCmSelectAll: commands_.SelectAll(); break;
     case kCmUndo: commands_.Undo(); break;
+    case kCmRedo: commands_.Redo(); break;
     case kCmCopy:
     case kCmCut:
         if (CopyToClipboard(commands_) && id == kCmCut)
@@ -119,6 +122,27 @@ void OBufferView::ServeFind(const FindRequest& request)
     ApplyDamage();
     window()->activateWindow();
     setFocus(Qt::OtherFocusReason);
+}
+
+void OBufferView::ServeReplace(const FindRequest& request, const std::vector<uint8_t>& with)
+{
+    if (RefuseWhileBusy())
+        return;
+    const Address found = commands_.Replace(request, with);
+    ApplyDamage();
+    emit edited();
+    if (found < 0)
+        doc_->Host().MessageBox(AnsiToUtf8(request.text), CantFindCaption, mbIconInformation | mbOk);
+}
+
+Address OBufferView::ServeReplaceAll(const FindRequest& request, const std::vector<uint8_t>& with)
+{
+    if (RefuseWhileBusy())
+        return 0;
+    const Address count = commands_.ReplaceAll(request, with);
+    ApplyDamage();
+    emit edited();
+    return count;
 }
 
 QRect OBufferView::CursorRowOnScreen() const

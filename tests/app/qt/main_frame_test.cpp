@@ -92,7 +92,7 @@ private slots:
         QStringList layout;
         for (QAction* action : file)
             layout << (action->isSeparator() ? QStringLiteral("-") : action->data().toString());
-        QCOMPARE(layout, QStringList({"24331", "24332", "200", "240", "241", "24339", "-", "24333", "24334", "280", "-", "24340", "24337",
+        QCOMPARE(layout, QStringList({"24331", "24332", "200", "280", "240", "241", "24339", "-", "24333", "24334", "282", "-", "24340", "24337",
                                       "24338", "-", "24310"}));
         QCOMPARE(app->MainWindow()->Action(CmExit)->text(), QStringLiteral("E&xit\tAlt+F4"));
         QCOMPARE(app->MainWindow()->Action(CmFindNext)->text(), QStringLiteral("&Next\tF3"));
