@@ -47,6 +47,7 @@ const std::vector<MenuPopup>& MainMenu()
          {
              {"&Find...", CmFind, true},
              {"&Next\bF3", CmFindNext, true},
+             {"Go to s&ymbol...\tCtrl+Shift+G", CmGoToSymbol, true},
          }},
         {"&Options", {{"&Settings", CmSettings, false}}},
         {"&Window",
@@ -117,6 +118,7 @@ const std::vector<Accelerator>& AddedAccelerators()
     static const std::vector<Accelerator> table{
         {"F8", CmNextDifference},
         {"Shift+F8", CmPreviousDifference},
+        {"Ctrl+Shift+G", CmGoToSymbol},
     };
     return table;
 }
@@ -176,6 +178,7 @@ std::string_view CommandHint(int id)
         {CmNextRange, "Moves the cursor to the start of the next address range"},
         {CmPreviousRange, "Moves the cursor to the start of the previous address range"},
         {CmRangesPane, "Shows or hides the list of the address ranges a save writes"},
+        {CmGoToSymbol, "Moves the cursor to a function or object of the ELF file"},
     };
     for (const auto& [hintId, text] : hints)
         if (hintId == id)

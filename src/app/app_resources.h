@@ -27,6 +27,7 @@ enum CommandId : int {
     CmNextRange = 270,
     CmPreviousRange = 271,
     CmRangesPane = 272,
+    CmGoToSymbol = 280,
     CmHelpContents = 2001,
     CmHelpUsing = 2002,
     CmHelpAbout = 2009,

@@ -10,6 +10,7 @@ const DocTemplateInfo kDocTemplates[kDocTemplateCount] = {
     {"HEX Files", "*.hex", "hex"},
     {"RCA Development", "*.mcd", "mcd"},
     {"TI-TXT", "*.tix", "tix"},
+    {"ELF files", "*.elf;*.axf;*.out", "elf"},
     {"All files", "*.*", ""},
     {"C array", "*.c", "c"},
     {"Verilog memory", "*.vmem", "vmem"},
@@ -79,6 +80,11 @@ int MatchTemplate(std::string_view fileName)
         if (FilterMatches(kDocTemplates[i].filter, fileName))
             return static_cast<int>(i);
     return -1;
+}
+
+bool IsReadOnlyTemplate(size_t index)
+{
+    return index == kElfTemplate;
 }
 
 int MatchSaveTemplate(std::string_view fileName)

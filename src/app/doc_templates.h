@@ -14,11 +14,15 @@ struct DocTemplateInfo {
     const char* defaultExtension;  // the format key; "" for All files
 };
 
-constexpr size_t kDocTemplateCount = 13;
+constexpr size_t kDocTemplateCount = 14;
 extern const DocTemplateInfo kDocTemplates[kDocTemplateCount];
 // "All files" ends the types that can be opened; the ones after it are
 // written only (Save As, the converter's output).
-constexpr int kAllFilesTemplate = 9;
+constexpr int kAllFilesTemplate = 10;
+// ELF files are opened, never written: Save and Save As offer the others.
+constexpr int kElfTemplate = 9;
+constexpr int kIntelTemplate = 1;
+bool IsReadOnlyTemplate(size_t index);
 constexpr size_t kReadableTemplateCount = kAllFilesTemplate + 1;
 
 // True when any ";"-separated pattern of `filter` matches the last path

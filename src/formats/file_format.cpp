@@ -29,6 +29,7 @@ FileFormat FormatFromKey(std::string_view key)
         {"S19", ffMotorola},  {"INT", ffIntel},    {"EXT", ffIntel},    {"AHX", ffAsciiHex},
         {"TEK", ffTektronix}, {"BIN", ffBinary},   {"HEX", ffPlainHex}, {"MCD", ffRca},
         {"TIX", ffTiTxt},     {"C", ffCArray},     {"VMEM", ffVerilog}, {"MIF", ffMif},
+        {"ELF", ffElf},
     };
     for (const Entry& e : table)
         if (SameKey(key, e.key))
@@ -62,6 +63,7 @@ const char* FormatName(FileFormat format)
     case ffCArray: return "C array";
     case ffVerilog: return "Verilog memory";
     case ffMif: return "Intel MIF";
+    case ffElf: return "ELF";
     default: return "unknown";
     }
 }

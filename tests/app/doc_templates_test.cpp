@@ -6,7 +6,7 @@
 
 TEST(DocTemplatesTest, TableOrderAndKeys)
 {
-    const char* keys[] = {"s3f", "ext", "bin", "ahx", "tek", "sig", "hex", "mcd", "tix", "", "c", "vmem", "mif"};
+    const char* keys[] = {"s3f", "ext", "bin", "ahx", "tek", "sig", "hex", "mcd", "tix", "elf", "", "c", "vmem", "mif"};
     for (size_t i = 0; i < kDocTemplateCount; ++i)
         EXPECT_EQ(std::string(kDocTemplates[i].defaultExtension), keys[i]);
     EXPECT_STREQ(kDocTemplates[0].description, "Motorola");

@@ -95,5 +95,7 @@ std::vector<std::string_view> FuzzKeys(std::string_view family)
         return {"ahx", "mcd", ""};
     if (family == "image")
         return {"hex", "bin", ""};
+    if (family == "elf")
+        return {"elf", ""};
     return {};
 }

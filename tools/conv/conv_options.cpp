@@ -203,6 +203,9 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
         options.inKey = KeyForName(options.input, false);
     if (!options.report && !given.count("--out-key"))
         options.outKey = KeyForName(options.output, true);
+    if (!options.report && IsReadOnly(FormatFromKey(options.outKey)))
+        return std::string(given.count("--out-key") ? "--out-key " + options.outKey : options.output) +
+               ": ELF is read, not written; give another --out-key";
     return CheckWriterOptions(options, given);
 }
 

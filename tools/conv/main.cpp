@@ -8,6 +8,7 @@
 #include "conv_options.h"
 #include "document/buffer_document.h"
 #include "document/document_host.h"
+#include "document/elf_details.h"
 #include "offset_option.h"
 #include "document/export_options.h"
 
@@ -32,21 +33,28 @@ constexpr const char* kUsage =
     "the name or --in-key names a text format and no format is recognised in\n"
     "the content, nothing is written unless --force (the file is then read as\n"
     "binary). An empty INPUT is reported (\"INPUT: no data\").\n"
+    "An ELF file (*.elf *.axf *.out, or any name: it is known by its first\n"
+    "bytes) is read as objcopy -O ihex reads it: every allocated section with\n"
+    "contents at its load address, the entry point as start address. ELF is\n"
+    "read only; a file without such sections is reported (\"no loadable\n"
+    "data\").\n"
     "INPUT - reads standard input, OUTPUT - writes standard output.\n"
     "\n"
     "Options:\n"
     "  --in-key KEY    read INPUT as the file type with this key\n"
     "  --out-key KEY   write OUTPUT as the file type with this key\n"
     "                  keys: s3f ext bin ahx tek sig hex mcd tix, or \"\" for\n"
-    "                  All files; for OUTPUT only also c (C array), vmem\n"
-    "                  (Verilog $readmemh) and mif (Intel MIF, 8-bit words)\n"
+    "                  All files; for INPUT only also elf; for OUTPUT only\n"
+    "                  also c (C array), vmem (Verilog $readmemh) and mif\n"
+    "                  (Intel MIF, 8-bit words)\n"
     "  --offset N      add N to every address read from INPUT: decimal, or hex\n"
     "                  after 0x, negative after -; a byte that would land\n"
     "                  outside 0 to ffffffff stops reading with Format Error\n"
     "  --info          print size, start, last address and sum check of INPUT\n"
     "  -v, --verbose   also print the format INPUT was read in (format: NAME)\n"
     "                  and each address range a save writes (range: FIRST-LAST\n"
-    "                  (N bytes)); runs of 11 or more erased bytes are gaps;\n"
+    "                  (N bytes), then an ELF file's sections in it); runs of\n"
+    "                  11 or more erased bytes are gaps;\n"
     "                  and the size a binary output would have (binary: N bytes\n"
     "                  (from 00000000 to LAST)), since binary starts at 0.\n"
     "                  With a conversion these lines go to standard error.\n"
@@ -184,10 +192,16 @@ void PrintReadDetails(FILE* to, OBufferDocument& document, FileFormat keyFormat)
         std::fprintf(to, "format: binary (no format recognised)\n");
     else
         std::fprintf(to, "format: %s\n", FormatName(format));
-    for (const OBufferDocument::SavedRange& range : document.SavedRanges())
-        std::fprintf(to, "range: %08lx-%08lx (%lu bytes)\n", static_cast<unsigned long>(range.first),
-                     static_cast<unsigned long>(range.last),
-                     static_cast<unsigned long>(range.last - range.first + 1));
+    const ElfInfo* elf = document.Elf();
+    for (const OBufferDocument::SavedRange& range : document.SavedRanges()) {
+        // An ELF file's ranges name their sections after the numbers.
+        const std::string names = elf ? SectionNames(*elf, range.first, range.last) : std::string();
+        std::fprintf(to, "range: %08lx-%08lx (%lu bytes)%s%s\n", static_cast<unsigned long>(range.first),
+                     static_cast<unsigned long>(range.last), static_cast<unsigned long>(range.last - range.first + 1),
+                     names.empty() ? "" : " ", names.c_str());
+    }
+    if (elf && !elf->notice.empty())
+        std::fprintf(to, "elf: %s\n", elf->notice.c_str());
     std::fprintf(to, "binary: %s\n", BinarySizeText(document.End()).c_str());
 }
 } // namespace

@@ -13,6 +13,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -100,13 +101,23 @@ void SetFileDialogHook(FileDialogHook hook)
     fileDialogHook() = std::move(hook);
 }
 
-QStringList TemplateFileFilters(bool forSaving)
+std::vector<int> DialogTemplates(bool forSaving)
 {
     // The types that are only written come after All files and are offered
-    // for saving only; the others keep their places in both lists.
-    QStringList filters;
+    // for saving only; the ones only read are offered for opening only; the
+    // others keep their places in both lists.
+    std::vector<int> templates;
     const size_t count = forSaving ? kDocTemplateCount : kReadableTemplateCount;
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0; i < count; ++i)
+        if (!forSaving || !IsReadOnlyTemplate(i))
+            templates.push_back(int(i));
+    return templates;
+}
+
+QStringList TemplateFileFilters(bool forSaving)
+{
+    QStringList filters;
+    for (int i : DialogTemplates(forSaving)) {
         const DocTemplateInfo& info = kDocTemplates[i];
         QString patterns = QString::fromLatin1(info.filter);
         patterns.replace(';', ' ');
@@ -118,13 +129,19 @@ QStringList TemplateFileFilters(bool forSaving)
 std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, const QString& initialName,
                                         int initialTemplate)
 {
-    const int types = kind == FileDialogKind::Save ? int(kDocTemplateCount) : int(kReadableTemplateCount);
-    const int start = initialTemplate >= 0 && initialTemplate < types ? initialTemplate : 0;
+    const std::vector<int> templates = DialogTemplates(kind == FileDialogKind::Save);
+    const bool offered = std::find(templates.begin(), templates.end(), initialTemplate) != templates.end();
+    const int start = offered ? initialTemplate : 0;
     std::optional<FileChoice> choice;
     if (fileDialogHook()) {
         choice = fileDialogHook()(kind, initialName, start);
     } else {
         const QStringList filters = TemplateFileFilters(kind == FileDialogKind::Save);
+        // Filters and templates by their places in the dialog's list.
+        const auto templateOf = [&](const QString& filter) {
+            const qsizetype index = filters.indexOf(filter);
+            return index >= 0 ? templates[size_t(index)] : -1;
+        };
         QFileDialog dialog(owner);
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         // Wide enough for the size, type and date columns beside the names.
@@ -142,9 +159,9 @@ std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, con
         }
         dialog.setDirectory(QDir::currentPath());
         dialog.setNameFilters(filters);
-        dialog.selectNameFilter(filters[start]);
-        const auto suffixFor = [&filters](const QString& filter) {
-            const int index = int(filters.indexOf(filter));
+        dialog.selectNameFilter(filters[qsizetype(std::find(templates.begin(), templates.end(), start) - templates.begin())]);
+        const auto suffixFor = [templateOf](const QString& filter) {
+            const int index = templateOf(filter);
             return index >= 0 ? QString::fromLatin1(kDocTemplates[index].defaultExtension) : QString();
         };
         if (kind == FileDialogKind::Save) {
@@ -161,7 +178,7 @@ std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, con
             dialog.selectFile(initialName);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        choice = FileChoice{dialog.selectedFiles().first(), int(filters.indexOf(dialog.selectedNameFilter()))};
+        choice = FileChoice{dialog.selectedFiles().first(), templateOf(dialog.selectedNameFilter())};
         if (choice->templateIndex < 0)
             choice->templateIndex = start;
     }

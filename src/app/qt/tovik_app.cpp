@@ -18,6 +18,7 @@
 #include "app/qt/main_frame.h"
 #include "app/qt/options_dlg.h"
 #include "app/qt/mdi_windows.h"
+#include "app/qt/symbol_commands.h"
 #include "app/qt/range_commands.h"
 #include <QDockWidget>
 #include "app/qt/shell_services.h"
@@ -352,6 +353,7 @@ void TTovikApp::updateCommandStates()
     for (int id : {CmFind, CmFindNext, CmChecksum, CmSplitLanes, CmSwapBytes, CmNextRange, CmPreviousRange})
         enable(id, view != nullptr);
     enable(CmCompare, view != nullptr || compare->Active());
+    enable(CmGoToSymbol, view && view->Document().Elf());
     for (int id : {CmNextDifference, CmPreviousDifference})
         enable(id, compare->Active());
     if (QAction* action = frame->Action(CmRangesPane)) {
@@ -410,6 +412,7 @@ void TTovikApp::Command(int id)
     case CmNextRange:
     case CmPreviousRange: ranges->Jump(activeView(), id == CmNextRange); break;
     case CmRangesPane: ranges->TogglePane(); break;
+    case CmGoToSymbol: RunGoToSymbol(frame, activeView()); break;
     case CmCascade: arrangeChildren(false); break;
     case CmTile: arrangeChildren(true); break;
     case CmArrangeIcons: {
