@@ -253,7 +253,8 @@ void ElfImage::Read(std::vector<unsigned char> file)
         sorted.push_back(std::move(section));
     }
     info->sections = std::move(sorted);
-    if (header.e_type != ET_REL && header.e_entry < kAddressSpace)
+    // As objcopy, an entry point of 0 is no start address.
+    if (header.e_type != ET_REL && header.e_entry != 0 && header.e_entry < kAddressSpace)
         info->entry = static_cast<Address>(header.e_entry);
     if (info->relocatable)
         info->notice = "relocatable object: its sections are read at their own addresses, before linking";

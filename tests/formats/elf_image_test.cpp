@@ -62,9 +62,10 @@ ByteImage Objcopy(const TempDir& dir, const std::string& objcopy, const std::str
     EXPECT_TRUE(Shell(objcopy + " -O ihex " + elf + " " + hex));
     const std::string text = ReadFileBytes(hex);
     start = kNoAddress;
-    for (const char* record : {":04000005", ":04000003"})
-        if (const size_t at = text.find(record); at != std::string::npos)
-            start = std::stoll(text.substr(at + 9, 8), nullptr, 16);
+    if (const size_t at = text.find(":04000005"); at != std::string::npos)
+        start = std::stoll(text.substr(at + 9, 8), nullptr, 16);
+    if (const size_t at = text.find(":04000003"); at != std::string::npos)  // CS:IP
+        start = std::stoll(text.substr(at + 9, 4), nullptr, 16) * 16 + std::stoll(text.substr(at + 13, 4), nullptr, 16);
     return ReadAll(text, "ext").image;
 }
 
@@ -117,7 +118,8 @@ protected:
                  Shell("ld -m elf_x86_64 -T " + t + " -o " + dir_->File("img64.elf") + " " + dir_->File("img64.o")) &&
                  Shell("as --32 -o " + dir_->File("img32.o") + " " + s) &&
                  Shell("ld -m elf_i386 -T " + t + " -o " + dir_->File("img32.elf") + " " + dir_->File("img32.o")) &&
-                 Shell("objcopy -O elf32-big " + dir_->File("img32.elf") + " " + dir_->File("img32be.elf"));
+                 Shell("ld -m elf_i386 --oformat elf32-big -T " + t + " -o " + dir_->File("img32be.elf") + " " +
+                       dir_->File("img32.o"));
     }
     static void TearDownTestSuite()
     {
@@ -198,7 +200,7 @@ TEST_F(ElfImageTest, SectionsAndSymbolsKeepTheirRunAndLoadAddresses)
     ASSERT_NE(elf, nullptr);
     ASSERT_EQ(elf->sections.size(), 3u);
     // .text 303 bytes, .rodata 6, then .data's initial values.
-    EXPECT_EQ(SectionNames(*elf, 0x08000000, 0x08000134), ".text, .rodata, .data (load address of 20000000)");
+    EXPECT_EQ(SectionNames(*elf, 0x08000000, 0x08000144), ".text, .rodata, .data (load address of 20000000)");
     EXPECT_EQ(SectionNames(*elf, 0x08000130, 0x08000130), ".rodata");
     EXPECT_EQ(document.ReadByte(0x08000135), 0x44);
     const std::vector<size_t> found = MatchingSymbols(*elf, "TAB");
