@@ -146,10 +146,12 @@ void ElfImage::Read(std::vector<unsigned char> file)
     bytes_.clear();
     problem_.clear();
     fatal_ = false;
-    auto fail = [this](std::string text) {
+    // Nothing of a file that cannot be read is shown: no bytes, no sections.
+    auto fail = [this, &info](std::string text) {
         problem_ = std::move(text);
         fatal_ = true;
         runs_.clear();
+        *info = ElfInfo();
     };
     elf_version(EV_CURRENT);
     if (file.size() < EI_NIDENT || !HasMagic(file.data(), file.size()))
@@ -234,7 +236,9 @@ void ElfImage::Read(std::vector<unsigned char> file)
         const ElfSection& here = info->sections[placed[i].section];
         if (here.loadAddress < before.loadAddress + before.size)
             return fail("ELF sections " + before.name + " and " + here.name + " overlap at load address " +
-                        Hex(static_cast<uint64_t>(here.loadAddress)));
+                        Hex(static_cast<uint64_t>(here.loadAddress)) +
+                        (info->relocatable ? " (a relocatable object: its sections are placed when it is linked)"
+                                           : ""));
     }
     std::vector<ElfSection> sorted;
     size_t total = 0;
