@@ -43,15 +43,16 @@ private slots:
         qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
         InitProgramPaths(dir.filePath("dravel").toStdString());
         SetMessageBoxHook([](QWidget*, const QString&, const QString&, int) { return int(idNo); });
-        QFile source(dir.filePath("fw.s")), script(dir.filePath("fw.ld")), plain(dir.filePath("plain.int"));
-        QVERIFY(source.open(QIODevice::WriteOnly) && script.open(QIODevice::WriteOnly) && plain.open(QIODevice::WriteOnly));
-        source.write(".text\n.globl main\n.type main,@function\nmain: .fill 32,1,0x90\n.size main,32\n"
-                     ".data\n.globl table\n.type table,@object\ntable: .long 1,2\n.size table,8\n"
-                     ".bss\n.globl counter\n.type counter,@object\ncounter: .zero 4\n.size counter,4\n");
-        script.write("SECTIONS { .text 0x1000 : { *(.text) } .data 0x8000 : AT(0x1020) { *(.data) }"
-                     " .bss 0x9000 : { *(.bss) } }\n");
-        plain.write(":0100000001FE\r\n:00000001FF\r\n");
-        source.close(), script.close(), plain.close();
+        const auto write = [this](const char* name, const char* text) {
+            QFile file(dir.filePath(QString::fromLatin1(name)));
+            return file.open(QIODevice::WriteOnly) && file.write(text) > 0;
+        };
+        QVERIFY(write("plain.int", ":0100000001FE\r\n:00000001FF\r\n"));
+        QVERIFY(write("fw.s", ".text\n.globl main\n.type main,@function\nmain: .fill 32,1,0x90\n.size main,32\n"
+                              ".data\n.globl table\n.type table,@object\ntable: .long 1,2\n.size table,8\n.bss\n"
+                              ".globl counter\n.type counter,@object\ncounter: .zero 4\n.size counter,4\n"));
+        QVERIFY(write("fw.ld", "SECTIONS { .text 0x1000 : { *(.text) } .data 0x8000 : AT(0x1020) { *(.data) }"
+                               " .bss 0x9000 : { *(.bss) } }\n"));
         const QByteArray build = "cd " + dir.path().toUtf8() +
                                  " && as --64 -o fw.o fw.s && ld -m elf_x86_64 -e main -T fw.ld -o fw.elf fw.o"
                                  " >/dev/null 2>&1";
