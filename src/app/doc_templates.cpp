@@ -92,7 +92,11 @@ int MatchSaveTemplate(std::string_view fileName)
     for (size_t i = kReadableTemplateCount; i < kDocTemplateCount; ++i)
         if (FilterMatches(kDocTemplates[i].filter, fileName))
             return static_cast<int>(i);
-    return MatchTemplate(fileName);
+    // A type that is only read names no output: such a name is All files.
+    for (size_t i = 0; i < kReadableTemplateCount; ++i)
+        if (!IsReadOnlyTemplate(i) && FilterMatches(kDocTemplates[i].filter, fileName))
+            return static_cast<int>(i);
+    return -1;
 }
 
 int TemplateForKey(std::string_view key)

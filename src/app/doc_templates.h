@@ -34,7 +34,8 @@ bool FilterMatches(std::string_view filter, std::string_view fileName);
 // `fileName`; -1 when none does (a name without a last component).
 int MatchTemplate(std::string_view fileName);
 
-// MatchTemplate for a file to be written: the written-only types first.
+// MatchTemplate for a file to be written: the written-only types first,
+// never one that is only read.
 int MatchSaveTemplate(std::string_view fileName);
 
 // Index of the template with this default extension (ignoring case); -1 when none.

@@ -14,6 +14,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <sys/wait.h>
 
 namespace {
 bool Shell(const std::string& command) { return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0; }
@@ -106,7 +108,8 @@ protected:
                  Shell("as --32 -o " + dir_->File("img32.o") + " " + s) &&
                  Shell("ld -m elf_i386 -T " + t + " -o " + dir_->File("img32.elf") + " " + dir_->File("img32.o")) &&
                  Shell("ld -m elf_i386 --oformat elf32-big -T " + t + " -o " + dir_->File("img32be.elf") + " " +
-                       dir_->File("img32.o"));
+                       dir_->File("img32.o")) &&
+                 Shell("printf '' | as --32 -o " + dir_->File("empty.o"));
     }
     static void TearDownTestSuite()
     {
@@ -237,7 +240,6 @@ TEST_F(ElfImageTest, DamagedFilesAreNamedAndGiveNoBytes)
     for (size_t at = names.At(".symtab", kOffset), n = 1; n < names.At(".symtab", kSize) / 16; ++n)
         names.Put(at + 16 * n, 4, 0x7FFFFFF0);
     add("symbol names past their table", names, "names lie past the end of its string table", true);
-    ASSERT_TRUE(Shell("printf '' | as --32 -o " + dir_->File("empty.o")));
     add("object without data", {false, ReadFileBytes(dir_->File("empty.o"))}, "no loadable data");
 
     for (const Case& c : cases) {
@@ -261,4 +263,17 @@ TEST_F(ElfImageTest, RelocatableObjectsAreReadAtTheirOwnAddressesAndSaySo)
     EXPECT_NE(document.Elf()->notice.find("relocatable object"), std::string::npos);
     EXPECT_EQ(document.ReadByte(0) * 100 + document.ReadByte(2), 907);
     EXPECT_EQ(document.StartAddress(), kNoAddress);
+}
+
+TEST_F(ElfImageTest, ConverterNamesSectionsAndNeverWritesElf)
+{
+    const std::string conv = DRAVEL_CONV_PATH, elf = dir_->File("img32.elf"), info = dir_->File("info.txt");
+    ASSERT_TRUE(Shell(conv + " -v --info " + elf + " >" + info));
+    EXPECT_NE(ReadFileBytes(info).find("\nrange: 08000000-08000144 (325 bytes) .text, .rodata, .data (load address "
+                                       "of 20000000)\n"),
+              std::string::npos);
+    const auto status = [](const std::string& command) { return WEXITSTATUS(std::system(command.c_str())); };
+    EXPECT_EQ(status(conv + " --out-key elf " + elf + " x.elf 2>/dev/null"), 2);
+    EXPECT_EQ(status(conv + " " + dir_->File("empty.o") + " " + dir_->File("empty.int") + " 2>/dev/null"), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir_->File("empty.int")));
 }

@@ -204,8 +204,7 @@ std::string ParseConvOptions(int argc, const char* const* argv, ConvOptions& opt
     if (!options.report && !given.count("--out-key"))
         options.outKey = KeyForName(options.output, true);
     if (!options.report && IsReadOnly(FormatFromKey(options.outKey)))
-        return std::string(given.count("--out-key") ? "--out-key " + options.outKey : options.output) +
-               ": ELF is read, not written; give another --out-key";
+        return "--out-key " + options.outKey + ": ELF is read, not written";
     return CheckWriterOptions(options, given);
 }
 
