@@ -51,9 +51,12 @@ TEST(DocTemplatesTest, WrittenOnlyTypesAreChosenForSavingOnly)
     EXPECT_EQ(MatchTemplate("fw.tix"), 8);
     EXPECT_EQ(MatchSaveTemplate("fw.tix"), 8);
     EXPECT_EQ(MatchTemplate("fw.c"), kAllFilesTemplate);
-    EXPECT_EQ(MatchSaveTemplate("fw.C"), 10);
-    EXPECT_EQ(MatchSaveTemplate("rom.vmem"), 11);
-    EXPECT_EQ(MatchSaveTemplate("rom.mif"), 12);
+    EXPECT_EQ(MatchSaveTemplate("fw.C"), 11);
+    EXPECT_EQ(MatchSaveTemplate("rom.vmem"), 12);
+    EXPECT_EQ(MatchSaveTemplate("rom.mif"), 13);
     EXPECT_EQ(MatchSaveTemplate("rom.int"), 1);
     EXPECT_EQ(MatchSaveTemplate("notes.txt"), kAllFilesTemplate);
+    // ELF files are opened by their type, never written as one.
+    EXPECT_EQ(MatchTemplate("fw.AXF"), kElfTemplate);
+    EXPECT_EQ(MatchSaveTemplate("fw.elf"), kAllFilesTemplate);
 }
