@@ -168,7 +168,8 @@ void ElfImage::Read(std::vector<unsigned char> file)
     if (std::string problem = TableProblem(file); !problem.empty())
         return fail(problem);
 
-    ElfHandle handle(elf_memory(reinterpret_cast<char*>(file.data()), file.size()));
+    bytes_ = std::move(file);
+    ElfHandle handle(elf_memory(reinterpret_cast<char*>(bytes_.data()), bytes_.size()));
     Elf* elf = handle.get();
     GElf_Ehdr header;
     if (!elf || elf_kind(elf) != ELF_K_ELF || !gelf_getehdr(elf, &header))
@@ -205,7 +206,7 @@ void ElfImage::Read(std::vector<unsigned char> file)
             continue;
         ElfSection section;
         section.name = SectionName(elf, names, s, index, badSectionName);
-        if (s.sh_offset > file.size() || file.size() - s.sh_offset < s.sh_size)
+        if (s.sh_offset > bytes_.size() || bytes_.size() - s.sh_offset < s.sh_size)
             return fail("ELF section " + section.name + " (" + std::to_string(s.sh_size) + " bytes at offset " +
                         Hex(s.sh_offset) + ") runs past the end of the file");
         uint64_t load = s.sh_addr;
@@ -240,20 +241,12 @@ void ElfImage::Read(std::vector<unsigned char> file)
                         (info->relocatable ? " (a relocatable object: its sections are placed when it is linked)"
                                            : ""));
     }
+    // Runs point into the file's bytes, which the image keeps: libelf never
+    // changes the memory it reads (it converts tables into copies of its own).
     std::vector<ElfSection> sorted;
-    size_t total = 0;
-    for (const Placed& p : placed)
-        total += static_cast<size_t>(info->sections[p.section].size);
-    // Copied out before any section data is asked of libelf, which may
-    // convert tables in place inside the file's bytes.
-    bytes_.resize(total);
-    size_t at = 0;
     for (const Placed& p : placed) {
         ElfSection& section = info->sections[p.section];
-        const size_t size = static_cast<size_t>(section.size);
-        std::memcpy(bytes_.data() + at, file.data() + p.fileOffset, size);
-        runs_.push_back({section.loadAddress, at, size});
-        at += size;
+        runs_.push_back({section.loadAddress, static_cast<size_t>(p.fileOffset), static_cast<size_t>(section.size)});
         sorted.push_back(std::move(section));
     }
     info->sections = std::move(sorted);
@@ -275,8 +268,8 @@ void ElfImage::Read(std::vector<unsigned char> file)
     }
     if (!table)
         return;
-    if (tableHeader.sh_entsize == 0 || tableHeader.sh_offset > file.size() ||
-        file.size() - tableHeader.sh_offset < tableHeader.sh_size) {
+    if (tableHeader.sh_entsize == 0 || tableHeader.sh_offset > bytes_.size() ||
+        bytes_.size() - tableHeader.sh_offset < tableHeader.sh_size) {
         problem_ = "ELF symbol table runs past the end of the file";
         return;
     }
