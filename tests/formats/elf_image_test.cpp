@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <sys/wait.h>
+#include <tuple>
 
 namespace {
 bool Shell(const std::string& command) { return std::system(("(" + command + ") >/dev/null 2>&1").c_str()) == 0; }
@@ -161,23 +162,16 @@ TEST_F(ElfImageTest, CrossCompiledFirmwareWhenTheToolchainIsThere)
     // Cortex-M with startup code copying .data from flash; AVR 8-bit.
     dir_->Write("fw.c", "int table[4] = {1, 2, 3, 4}; const char name[] = \"dravel\"; int counter;\n"
                         "void _start(void) { for (;;) counter += table[counter & 3] + name[0]; }\n");
-    struct Cross {
-        const char* gcc;
-        const char* flags;
-        const char* objcopy;
-    } crosses[] = {
-        {"arm-none-eabi-gcc", "-mcpu=cortex-m4 -mthumb -nostdlib -T " , "arm-none-eabi-objcopy"},
-        {"avr-gcc", "-mmcu=atmega328p -nostdlib", "avr-objcopy"},
-    };
-    for (const Cross& c : crosses) {
-        if (!Shell(std::string("command -v ") + c.gcc))
+    using Cross = std::tuple<std::string, std::string, std::string>;
+    for (const auto& [gcc, flags, objcopy] :
+         {Cross{"arm-none-eabi-gcc", "-mcpu=cortex-m4 -mthumb -nostdlib -T " + dir_->File("img.ld"),
+                "arm-none-eabi-objcopy"},
+          Cross{"avr-gcc", "-mmcu=atmega328p -nostdlib", "avr-objcopy"}}) {
+        const std::string elf = dir_->File(gcc + ".elf");
+        if (!Shell("command -v " + gcc))
             continue;
-        std::string flags = c.flags;
-        if (flags.back() == ' ')
-            flags += dir_->File("img.ld");
-        const std::string elf = dir_->File(std::string(c.gcc) + ".elf");
-        ASSERT_TRUE(Shell(std::string(c.gcc) + " -O1 " + flags + " -o " + elf + " " + dir_->File("fw.c")));
-        ExpectLikeObjcopy(*dir_, c.objcopy, elf);
+        ASSERT_TRUE(Shell(gcc + " -O1 " + flags + " -o " + elf + " " + dir_->File("fw.c")));
+        ExpectLikeObjcopy(*dir_, objcopy, elf);
     }
 }
 
