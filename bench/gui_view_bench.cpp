@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <random>
@@ -152,6 +153,14 @@ struct OpenSetup {
     OpenSetup()
     {
         InitProgramPaths(dir.filePath("dravel").toStdString());
+        app = std::make_unique<TTovikApp>();
+        app->InitInstance({});
+        QCoreApplication::processEvents();
+        // DRAVEL_BENCH_OPEN names another file to open (an ELF image, say).
+        if (const char* other = std::getenv("DRAVEL_BENCH_OPEN")) {
+            path = other;
+            return;
+        }
         // The file: 16 MiB of random bytes as Intel HEX, written by a document.
         path = dir.filePath("image.int").toStdString();
         QuietHost host;
@@ -163,9 +172,6 @@ struct OpenSetup {
         doc.WriteBlock(bytes.data(), 0, kSize);
         doc.SetPath(path);
         doc.Commit(true);
-        app = std::make_unique<TTovikApp>();
-        app->InitInstance({});
-        QCoreApplication::processEvents();
     }
 };
 

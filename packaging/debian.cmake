@@ -11,7 +11,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Dravel 97 opens Intel HEX, Motorola S-reco
 HEX, RCA development, plain hex, TI-TXT and binary files, shows every byte
 at its address in a sparse address space, edits them, prints hex dumps and
 saves in the same or another format; it also writes C arrays, Verilog
-memory images and Intel MIF files.
+memory images and Intel MIF files, and reads ELF files as the image a
+programmer gets from them.
 
 dravel-conv converts and inspects the same files from scripts.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -52,6 +52,7 @@ const std::vector<MenuPopup>& MainMenu()
              {"&Next\bF3", CmFindNext, true},
              {"&Previous\tShift+F3", CmFindPrevious, true},
              {"&Replace...\tCtrl+H", CmReplace, true},
+             {"Go to s&ymbol...\tCtrl+Shift+G", CmGoToSymbol, true},
          }},
         {"&Options", {{"&Settings", CmSettings, false}}},
         {"&Window",
@@ -127,6 +128,7 @@ const std::vector<Accelerator>& AddedAccelerators()
         {"Shift+F3", CmFindPrevious},
         {"Ctrl+H", CmReplace},
         {"Shift+F8", CmPreviousDifference},
+        {"Ctrl+Shift+G", CmGoToSymbol},
     };
     return table;
 }
@@ -192,6 +194,7 @@ std::string_view CommandHint(int id)
         {CmReplace, "Replaces matches of a text or hex bytes with others of the same length"},
         {CmOverlayFile, "Lays a file's bytes over the document at the file's own addresses"},
         {CmValueInspector, "Shows or hides the values of the bytes at the cursor"},
+        {CmGoToSymbol, "Moves the cursor to a function or object of the ELF file"},
     };
     for (const auto& [hintId, text] : hints)
         if (hintId == id)

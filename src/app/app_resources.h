@@ -31,6 +31,7 @@ enum CommandId : int {
     CmOverlayFile = 280,
     CmValueInspector = 281,
     CmFileExport = 282,
+    CmGoToSymbol = 283,
     CmHelpContents = 2001,
     CmHelpUsing = 2002,
     CmHelpAbout = 2009,

@@ -19,8 +19,8 @@ char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' +
 const DocTemplateInfo kDocTemplates[kDocTemplateCount] = {
     FromRow(ffMotorola), FromRow(ffIntel),  FromRow(ffBinary), FromRow(ffAsciiHex),
     FromRow(ffTektronix), FromRow(ffSignetics), FromRow(ffPlainHex), FromRow(ffRca),
-    FromRow(ffTiTxt),    {"All files", "*.*", ""}, FromRow(ffCArray), FromRow(ffVerilog),
-    FromRow(ffMif),
+    FromRow(ffTiTxt),    FromRow(ffElf),        {"All files", "*.*", ""}, FromRow(ffCArray),
+    FromRow(ffVerilog),  FromRow(ffMif),
 };
 
 bool FilterMatches(std::string_view filter, std::string_view fileName)
@@ -48,12 +48,21 @@ int MatchTemplate(std::string_view fileName)
     return -1;
 }
 
+bool IsReadOnlyTemplate(size_t index)
+{
+    return index == kElfTemplate;
+}
+
 int MatchSaveTemplate(std::string_view fileName)
 {
     for (size_t i = kReadableTemplateCount; i < kDocTemplateCount; ++i)
         if (FilterMatches(kDocTemplates[i].filter, fileName))
             return static_cast<int>(i);
-    return MatchTemplate(fileName);
+    // A type that is only read names no output: such a name is All files.
+    for (size_t i = 0; i < kReadableTemplateCount; ++i)
+        if (!IsReadOnlyTemplate(i) && FilterMatches(kDocTemplates[i].filter, fileName))
+            return static_cast<int>(i);
+    return -1;
 }
 
 int TemplateForOpen(int type, std::string_view fileName)

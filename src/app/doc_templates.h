@@ -14,11 +14,15 @@ struct DocTemplateInfo {
     const char* defaultExtension;  // the format key; "" for All files
 };
 
-constexpr size_t kDocTemplateCount = 13;
+constexpr size_t kDocTemplateCount = 14;
 extern const DocTemplateInfo kDocTemplates[kDocTemplateCount];
-// "All files" ends the types that can be opened and saved; the ones after
-// it are exports, written only (File Export, the converter's output).
-constexpr int kAllFilesTemplate = 9;
+// "All files" ends the types that can be opened; the ones after it are
+// exports, written only (File Export, the converter's output).
+constexpr int kAllFilesTemplate = 10;
+// ELF files are opened, never written: Save and Save As offer the others.
+constexpr int kElfTemplate = 9;
+constexpr int kIntelTemplate = 1;
+bool IsReadOnlyTemplate(size_t index);
 constexpr size_t kReadableTemplateCount = kAllFilesTemplate + 1;
 
 // True when any ";"-separated pattern of `filter` matches the last path
@@ -35,7 +39,8 @@ int MatchTemplate(std::string_view fileName);
 // dropped when the template has none; any other path as it is.
 std::string ConcreteFileName(std::string_view path, int templateIndex);
 
-// MatchTemplate for a file to be written: the written-only types first.
+// MatchTemplate for a file to be written: the written-only types first,
+// never one that is only read.
 int MatchSaveTemplate(std::string_view fileName);
 
 // The Open dialog's last type, after the templates' own: the names firmware

@@ -31,6 +31,9 @@ OBufferDocument::~OBufferDocument() { journal_.Clear(); }
 void OBufferDocument::SetPath(std::string path)
 {
     path_ = std::move(path);
+    // A name given after the open (Save As, a converter's output) is one
+    // the user chose to write.
+    readOnlySource_ = false;
     if (!path_.empty())
         title_ = LastComponent(path_);
 }

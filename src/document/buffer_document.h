@@ -20,6 +20,7 @@
 #include <vector>
 
 class ODataBuffer;
+struct ElfInfo;
 class FileInStream;
 class OFFCIn;
 class OFFCOut;
@@ -115,6 +116,13 @@ public:
     FileFormat ReadFormat() const { return readFormat_; }
     // True when the file last read held no character at all.
     bool ReadNothing() const { return readNothing_; }
+    // The sections and symbols of the ELF file the document was opened
+    // from (load addresses moved by the load offset); null for any other.
+    const ElfInfo* Elf() const { return elfInfo_.get(); }
+    // True while Save has no file it may write: no path yet, a file of a
+    // format that is only read (ELF), or the ELF file it was opened from,
+    // until Save As names another.
+    bool NeedsSaveTarget() const;
 
     // --- Bytes and edits ---
     uint8_t ReadByte(Address address);
@@ -242,6 +250,8 @@ private:
     uint32_t LoadFrom(OFFCIn& in, Address origin, AddressSet& loaded);
     // Keeps the format `in` read and the lines of its errors for the report.
     void KeepReadPlaces(const OFFCIn& in);
+    // An opened file's ELF sections and symbols, and its entry point.
+    void KeepElfDetails(const OFFCIn& in);
     void ReportLoadFlags(uint32_t flags, bool inserting, const std::string& path);
     // Reports the load's flags, or the input's refusal when it was too long.
     void ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting);
@@ -336,6 +346,9 @@ private:
     uint32_t formatErrorLine_ = 0;
     uint32_t readErrorLine_ = 0;
     uint32_t checksumErrorLine_ = 0;
+    std::string readProblem_;
+    std::shared_ptr<const ElfInfo> elfInfo_;
+    bool readOnlySource_ = false;
     OUndoJournal journal_;
     // Undone steps, newest last; emptied by every edit and save.
     OUndoJournal redo_;

@@ -6,6 +6,7 @@
 
 #include "buffer/data_buffer.h"
 #include "settings/settings_record.h"
+#include "formats/elf_image.h"
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
 #include "formats/save_stream.h"
@@ -219,12 +220,38 @@ void OBufferDocument::KeepReadPlaces(const OFFCIn& in)
     formatErrorLine_ = in.ErrorLine(ffcFormatError);
     readErrorLine_ = in.ErrorLine(ffcReadError);
     checksumErrorLine_ = in.ErrorLine(ffcChecksumError);
+    readProblem_ = in.Problem();
+}
+
+void OBufferDocument::KeepElfDetails(const OFFCIn& in)
+{
+    std::shared_ptr<const ElfInfo> info = in.ElfDetails();
+    readOnlySource_ = info != nullptr;
+    if (info && loadOffset_ != 0) {
+        auto moved = std::make_shared<ElfInfo>(*info);
+        for (ElfSection& section : moved->sections)
+            section.loadAddress += loadOffset_;
+        for (ElfSymbol& symbol : moved->symbols)
+            if (symbol.loadAddress != kNoAddress)
+                symbol.loadAddress += loadOffset_;
+        info = std::move(moved);
+    }
+    elfInfo_ = std::move(info);
+    if (elfInfo_ && elfInfo_->entry != kNoAddress)
+        startAddress_ = elfInfo_->entry;
+}
+
+bool OBufferDocument::NeedsSaveTarget() const
+{
+    return path_.empty() || readOnlySource_ || IsReadOnly(FormatFromKey(key_));
 }
 
 void OBufferDocument::ReportLoadFlags(uint32_t flags, bool inserting, const std::string& path)
 {
     const char* caption = inserting ? kEditCaption : kLoadCaption;
-    if (flags & ffcFormatError)
+    if ((flags & ffcFormatError) && !readProblem_.empty())
+        host_.ReportReadError(readProblem_, caption, path, 0);
+    else if (flags & ffcFormatError)
         host_.ReportReadError(inserting ? "FORMAT ERROR" : "Format Error", caption, path, formatErrorLine_);
     if (flags & ffcReadError)
         host_.ReportReadError(inserting ? "READ ERROR" : "Read Error", caption, path, readErrorLine_);
@@ -266,6 +293,7 @@ bool OBufferDocument::Open(std::string_view path)
             host_.SetWaitCursor(true);
             flags = LoadFrom(in, loadOffset_, dataAddresses_);
             KeepReadPlaces(in);
+            KeepElfDetails(in);
         }
         SetBusy(false);
         host_.SetWaitCursor(false);
@@ -333,7 +361,7 @@ bool OBufferDocument::CanClose()
         return true;
     if (answer != idYes)
         return false;
-    if (path_.empty()) {
+    if (NeedsSaveTarget()) {
         std::string path, key;
         if (!host_.ChooseSaveTarget(path, key))
             return false;
@@ -402,7 +430,7 @@ bool OBufferDocument::Commit(bool force)
         return true;
     // A save arriving while an operation runs would read the buffer under
     // it; the shell's Save is not guarded by the views.
-    if (path_.empty() || busy_ != 0)
+    if (NeedsSaveTarget() || busy_ != 0)
         return false;
     return SaveTo(path_, key_);
 }

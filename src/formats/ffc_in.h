@@ -3,6 +3,7 @@
 // hands out its bytes one at a time with the addresses where they belong.
 
 #include "buffer/address.h"
+#include "formats/elf_image.h"
 #include "formats/file_format.h"
 #include "formats/streams.h"
 
@@ -206,6 +207,12 @@ public:
     // True when the input held no character at all.
     bool InputEmpty() const { return inputEmpty_; }
 
+    // An ELF file's sections and symbols; null for the other formats.
+    std::shared_ptr<const ElfInfo> ElfDetails() const { return elf_ ? elf_->Info() : nullptr; }
+    // What was wrong with the file beyond the flags (an ELF file's damage
+    // named); empty when nothing was.
+    std::string Problem() const { return elf_ ? elf_->Problem() : std::string(); }
+
 private:
     static constexpr std::array<int8_t, 256> kHexValue = ffc_detail::MakeHexTable();
     static int HexValue(int c) { return c < 0 ? -1 : kHexValue[c]; }
@@ -227,6 +234,10 @@ private:
     // file of another kind); after good records, inside any record of it.
     bool FailedInRecord(FileFormat format, bool afterGoodRecords) const;
     void ResetReadingState();
+    // ELF files are read whole and handed out a section's run at a time.
+    bool HasElfMagic() const;
+    void ReadElfFile();
+    void ReadElfRecord();
 
     InStream& stream_;
     InStream* source_;
@@ -253,4 +264,7 @@ private:
     uint32_t formatErrorLine_ = 0;
     uint32_t readErrorLine_ = 0;
     uint32_t checksumErrorLine_ = 0;
+    std::unique_ptr<ElfImage> elf_;
+    size_t elfRun_ = 0;
+    size_t elfPos_ = 0;
 };

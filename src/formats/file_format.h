@@ -22,7 +22,12 @@ enum FileFormat : int32_t {
     ffCArray = 10,
     ffVerilog = 11,
     ffMif = 12,
+    // Read only, recognised by its magic before every other format.
+    ffElf = 13,
 };
+
+// True for the formats this program reads but never writes.
+constexpr bool IsReadOnly(FileFormat format) { return format == ffElf; }
 
 // True for the formats this program writes but cannot read back.
 constexpr bool IsExportOnly(FileFormat format)

@@ -73,6 +73,8 @@ inline constexpr FormatRow kFormatRows[] = {
      FormatUse::ExportOnly, 0},
     {"mif", ffMif, "Intel MIF", "Intel MIF", "*.mif", "", "mif8;mif16;mif32", 32, false, true, 16, 255, FormatUse::ExportOnly,
      0},
+    // ELF is known by its first bytes before any trial, whatever the name.
+    {"elf", ffElf, "ELF files", "ELF", "*.elf;*.axf;*.out", "", "", 32, true, false, 0, 0, FormatUse::ReadOnly, 0},
 };
 
 // The row of a format; null for ffUnknown.

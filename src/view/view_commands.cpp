@@ -117,6 +117,16 @@ void OViewCommands::PositionCursor(const AddressRequest& request)
     model_.Refresh();
 }
 
+void OViewCommands::SelectAt(Address first, Address count)
+{
+    model_.Cursor = first;
+    model_.ClearSelection();
+    if (count > 0)
+        model_.SetSelection(first, first + count - 1);
+    model_.EnsureCursorVisible();
+    model_.Refresh();
+}
+
 void OViewCommands::SelectAll()
 {
     model_.Cursor = doc_.End();

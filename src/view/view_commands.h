@@ -53,6 +53,9 @@ public:
     void SetSelection(const AddressRequest& request);
     void ResizeBuffer(const AddressRequest& request);
     void PositionCursor(const AddressRequest& request);
+    // The cursor on `first` and the `count` bytes from there selected (none
+    // when 0).
+    void SelectAt(Address first, Address count);
 
     void SelectAll();
     void Insert();

@@ -6,7 +6,7 @@
 
 TEST(DocTemplatesTest, TableOrderAndKeys)
 {
-    const char* keys[] = {"s3f", "ext", "bin", "ahx", "tek", "sig", "hex", "mcd", "tix", "", "c", "vmem", "mif"};
+    const char* keys[] = {"s3f", "ext", "bin", "ahx", "tek", "sig", "hex", "mcd", "tix", "elf", "", "c", "vmem", "mif"};
     for (size_t i = 0; i < kDocTemplateCount; ++i)
         EXPECT_EQ(std::string(kDocTemplates[i].defaultExtension), keys[i]);
     EXPECT_STREQ(kDocTemplates[0].description, "Motorola");
@@ -51,11 +51,14 @@ TEST(DocTemplatesTest, WrittenOnlyTypesAreChosenForSavingOnly)
     EXPECT_EQ(MatchTemplate("fw.tix"), 8);
     EXPECT_EQ(MatchSaveTemplate("fw.tix"), 8);
     EXPECT_EQ(MatchTemplate("fw.c"), kAllFilesTemplate);
-    EXPECT_EQ(MatchSaveTemplate("fw.C"), 10);
-    EXPECT_EQ(MatchSaveTemplate("rom.vmem"), 11);
-    EXPECT_EQ(MatchSaveTemplate("rom.mif"), 12);
+    EXPECT_EQ(MatchSaveTemplate("fw.C"), 11);
+    EXPECT_EQ(MatchSaveTemplate("rom.vmem"), 12);
+    EXPECT_EQ(MatchSaveTemplate("rom.mif"), 13);
     EXPECT_EQ(MatchSaveTemplate("rom.int"), 1);
     EXPECT_EQ(MatchSaveTemplate("notes.txt"), kAllFilesTemplate);
+    // ELF files are opened by their type, never written as one.
+    EXPECT_EQ(MatchTemplate("fw.AXF"), kElfTemplate);
+    EXPECT_EQ(MatchSaveTemplate("fw.elf"), kAllFilesTemplate);
 }
 
 TEST(DocTemplatesTest, SavedNamesNeverKeepAPattern)

@@ -97,6 +97,8 @@ std::vector<std::string_view> FuzzKeys(std::string_view family)
         formats = {ffAsciiHex, ffRca};
     else if (family == "image")
         formats = {ffPlainHex, ffBinary};
+    else if (family == "elf")
+        formats = {ffElf};
     else
         return {};
     // Each format's key and other keys; the empty key runs every trial in

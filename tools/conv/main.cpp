@@ -10,6 +10,7 @@
 #include "document/document_host.h"
 #include "conv_messages.h"
 #include "image_option.h"
+#include "document/elf_details.h"
 #include "offset_option.h"
 #include "option_table.h"
 #include "document/export_options.h"
@@ -87,10 +88,16 @@ void PrintReadDetails(FILE* to, OBufferDocument& document, FileFormat keyFormat)
         std::fprintf(to, "format: binary (no format recognised)\n");
     else
         std::fprintf(to, "format: %s\n", FormatName(format));
-    for (const OBufferDocument::SavedRange& range : document.SavedRanges())
-        std::fprintf(to, "range: %08lx-%08lx (%lu bytes)\n", static_cast<unsigned long>(range.first),
-                     static_cast<unsigned long>(range.last),
-                     static_cast<unsigned long>(range.last - range.first + 1));
+    const ElfInfo* elf = document.Elf();
+    for (const OBufferDocument::SavedRange& range : document.SavedRanges()) {
+        // An ELF file's ranges name their sections after the numbers.
+        const std::string names = elf ? SectionNames(*elf, range.first, range.last) : std::string();
+        std::fprintf(to, "range: %08lx-%08lx (%lu bytes)%s%s\n", static_cast<unsigned long>(range.first),
+                     static_cast<unsigned long>(range.last), static_cast<unsigned long>(range.last - range.first + 1),
+                     names.empty() ? "" : " ", names.c_str());
+    }
+    if (elf && !elf->notice.empty())
+        std::fprintf(to, "elf: %s\n", elf->notice.c_str());
     std::fprintf(to, "binary: %s\n", BinarySizeText(document.End()).c_str());
 }
 } // namespace

@@ -22,6 +22,11 @@ constexpr const char* kHelpHead =
     "--in-key names a text format and the content fits none, nothing is\n"
     "written unless --force (the file is then read as binary). An empty INPUT\n"
     "is reported (\"INPUT: no data\").\n"
+    "An ELF file (*.elf *.axf *.out, or any name: it is known by its first\n"
+    "bytes) is read as objcopy -O ihex reads it: every allocated section with\n"
+    "contents at its load address, the entry point as start address. ELF is\n"
+    "read only; a file without such sections is reported (\"no loadable\n"
+    "data\").\n"
     "OUTPUT's format follows its name: .hex .ihx .ihex .mcs .h86 .int .ext\n"
     "Intel HEX; .s19 (S1) .s28 (S2) .s37 (S3) .srec .mot .mhx .s (the type\n"
     "by the highest address) and .s?f (S3) Motorola; .bin .img .rom .raw .exe\n"
@@ -57,8 +62,9 @@ const std::vector<ConvOptionRow> kRows = {
     {"--out-key", nullptr, "KEY",
      "write OUTPUT as the file type with this key\n"
      "keys: s3f ext bin ahx tek sig hex mcd tix, or \"\" for\n"
-     "All files; for OUTPUT only also c (C array), vmem\n"
-     "(Verilog $readmemh) and mif (Intel MIF)"},
+     "All files; for INPUT only also elf; for OUTPUT only\n"
+     "also c (C array), vmem (Verilog $readmemh) and mif\n"
+     "(Intel MIF)"},
     {"--offset", nullptr, "N",
      "add N to every address read from INPUT: decimal, or hex\n"
      "after 0x, negative after -; a byte that would land\n"
@@ -67,7 +73,7 @@ const std::vector<ConvOptionRow> kRows = {
     {"--verbose", "-v", nullptr,
      "also print the format INPUT was read in (format: NAME)\n"
      "and each address range OUTPUT holds (range: FIRST-LAST\n"
-     "(N bytes));\n"
+     "(N bytes), then an ELF file's sections in it);\n"
      "and the size a binary output would have (binary: N bytes\n"
      "(from 00000000 to LAST)), since binary starts at 0.\n"
      "With a conversion these lines go to standard error."},

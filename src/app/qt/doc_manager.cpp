@@ -8,8 +8,11 @@
 #include "document/document_host.h"
 #include "document/export_options.h"
 #include "settings/settings_record.h"
+#include "formats/elf_image.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QWidget>
 
 #include <algorithm>
@@ -25,7 +28,10 @@ OTovikDocManager::~OTovikDocManager() = default;
 
 int OTovikDocManager::TemplateOf(const OBufferDocument& document)
 {
+    // A document of a type that is only read is written as Intel HEX.
     const int index = TemplateForKey(document.FormatKey());
+    if (document.Elf() || (index >= 0 && IsReadOnlyTemplate(size_t(index))))
+        return kIntelTemplate;
     return index < 0 ? kAllFilesTemplate : index;
 }
 
@@ -66,7 +72,7 @@ OBufferDocument* OTovikDocManager::adopt(Entry entry)
     // Saving on the way out of the close question asks the same questions.
     entry.host->SetBeforeSave([this, document] {
         Entry* own = entryOf(*document);
-        return !own || document->Path().empty() || confirmSave(*own);
+        return !own || document->NeedsSaveTarget() || confirmSave(*own);
     });
     if (document->Title().empty()) {
         std::vector<std::string> titles;
@@ -89,6 +95,11 @@ OBufferDocument* OTovikDocManager::CreateDoc(int templateIndex, const std::strin
     if (!opened)
         return nullptr;
     entry.readFormat = document->ReadFormat();
+    if (document->NeedsSaveTarget())
+        entry.host->SetSaveTemplate(kIntelTemplate);
+    if (document->Elf() && !document->Elf()->notice.empty())
+        entry.host->MessageBox(document->Title() + ": " + document->Elf()->notice, document->Title(),
+                               mbIconInformation);
     if (const auto error = entry.host->TakeLoadError())
         entry.incomplete = IncompleteLoad{error->text, error->line, document->Size()};
     return adopt(std::move(entry));
@@ -153,7 +164,8 @@ bool OTovikDocManager::CmFileSave()
     OBufferDocument* document = ActiveDocument();
     if (!document)
         return false;
-    if (document->Path().empty())
+    // An ELF file is never written: Save asks where the image goes.
+    if (document->NeedsSaveTarget())
         return SaveAs(*document);
     return saveInPlace(*document);
 }
@@ -230,7 +242,11 @@ bool OTovikDocManager::CmFileSaveAs()
 
 bool OTovikDocManager::SaveAs(OBufferDocument& document)
 {
-    const QString initial = QString::fromStdString(document.Path().empty() ? std::string() : document.Path());
+    QString initial = QString::fromStdString(document.Path().empty() ? std::string() : document.Path());
+    // The file it was read from is not offered as the target of another format.
+    if (document.NeedsSaveTarget() && !initial.isEmpty())
+        initial = QFileInfo(initial).dir().filePath(QFileInfo(initial).completeBaseName() + QLatin1Char('.') +
+                                                    QLatin1String(kDocTemplates[TemplateOf(document)].defaultExtension));
     const auto choice = RunFileDialog(QApplication::activeWindow(), FileDialogKind::Save, initial, TemplateOf(document));
     if (!choice)
         return false;

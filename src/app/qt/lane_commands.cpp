@@ -9,6 +9,7 @@
 #include "document/lane_files.h"
 #include "view/qt/buffer_view.h"
 
+#include <QStandardItemModel>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -80,6 +81,9 @@ OSplitLanesDlg::OSplitLanesDlg(QWidget* owner, const QString& output, int templa
     type_ = new QComboBox(this);
     type_->setObjectName(QStringLiteral("type"));
     type_->addItems(TemplateFileFilters());
+    // Lanes are written; a type that is only read is offered greyed.
+    if (auto* types = qobject_cast<QStandardItemModel*>(type_->model()))
+        types->item(kElfTemplate)->setEnabled(false);
     type_->setCurrentIndex(templateIndex);
     output_ = new QLineEdit(output, this);
     output_->setObjectName(QStringLiteral("output"));

@@ -1,5 +1,6 @@
 #include "app/qt/range_commands.h"
 
+#include "document/elf_details.h"
 #include "document/saved_ranges.h"
 #include "settings/profile.h"
 #include "view/qt/buffer_view.h"
@@ -24,8 +25,11 @@ public:
     {
         if (!index.isValid() || index.row() >= int(ranges.size()))
             return {};
-        if (role == Qt::DisplayRole)
-            return QString::fromStdString(RangeLine(ranges[size_t(index.row())]));
+        if (role == Qt::DisplayRole) {
+            const std::string line = RangeLine(ranges[size_t(index.row())]);
+            const size_t row = size_t(index.row());
+            return QString::fromStdString(row < names.size() && !names[row].empty() ? names[row] + " " + line : line);
+        }
         if (role == Qt::FontRole && index.row() == marked) {
             QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
             font.setBold(true);
@@ -35,10 +39,11 @@ public:
             return QPalette().color(QPalette::AlternateBase);
         return {};
     }
-    void Reset(std::vector<OBufferDocument::SavedRange> fresh, int mark)
+    void Reset(std::vector<OBufferDocument::SavedRange> fresh, int mark, std::vector<std::string> sectionNames = {})
     {
         beginResetModel();
         ranges = std::move(fresh);
+        names = std::move(sectionNames);
         marked = mark;
         endResetModel();
     }
@@ -54,6 +59,8 @@ public:
     }
 
     std::vector<OBufferDocument::SavedRange> ranges;
+    // The sections each range holds, for a document read from ELF.
+    std::vector<std::string> names;
     int marked = -1;
 };
 
@@ -145,10 +152,14 @@ void TRangeCommands::Recount()
                       std::equal(fresh.begin(), fresh.end(), old.begin(), [](const auto& a, const auto& b) {
                           return a.first == b.first && a.last == b.last;
                       });
-    if (same)
+    std::vector<std::string> names;
+    if (const ElfInfo* elf = view_->Document().Elf())
+        for (const OBufferDocument::SavedRange& range : fresh)
+            names.push_back(SectionNames(*elf, range.first, range.last));
+    if (same && names == model_->names)
         model_->Mark(mark);
     else
-        model_->Reset(std::move(fresh), mark);
+        model_->Reset(std::move(fresh), mark, std::move(names));
     if (mark >= 0)
         list_->scrollTo(model_->index(mark));
 }

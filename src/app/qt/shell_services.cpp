@@ -15,6 +15,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -103,16 +104,25 @@ void SetFileDialogHook(FileDialogHook hook)
 }
 
 namespace {
-// The templates a dialog of this kind lists: the exports after All files
-// for Export, the others for opening and saving.
-size_t FirstTemplate(FileDialogKind kind) { return kind == FileDialogKind::Export ? kReadableTemplateCount : 0; }
-size_t EndTemplate(FileDialogKind kind) { return kind == FileDialogKind::Export ? kDocTemplateCount : kReadableTemplateCount; }
+// The templates a dialog of this kind lists, in their order: for Open every
+// type that can be read, for Save the same without those that are only read,
+// for Export the types written only (after All files).
+std::vector<int> DialogTemplates(FileDialogKind kind)
+{
+    std::vector<int> templates;
+    const size_t first = kind == FileDialogKind::Export ? kReadableTemplateCount : 0;
+    const size_t end = kind == FileDialogKind::Export ? kDocTemplateCount : kReadableTemplateCount;
+    for (size_t i = first; i < end; ++i)
+        if (kind != FileDialogKind::Save || !IsReadOnlyTemplate(i))
+            templates.push_back(int(i));
+    return templates;
+}
 } // namespace
 
 QStringList TemplateFileFilters(FileDialogKind kind)
 {
     QStringList filters;
-    for (size_t i = FirstTemplate(kind); i < EndTemplate(kind); ++i) {
+    for (int i : DialogTemplates(kind)) {
         const DocTemplateInfo& info = kDocTemplates[i];
         QString patterns = QString::fromLatin1(info.filter);
         patterns.replace(';', ' ');
@@ -125,11 +135,12 @@ std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, con
                                         int initialTemplate, bool several)
 {
     const bool opening = kind == FileDialogKind::Open;
-    const int first = int(FirstTemplate(kind));
-    const int types = int(EndTemplate(kind)) - first;
-    const int start = initialTemplate >= first && initialTemplate < first + types ? initialTemplate
-                      : opening && initialTemplate == kFirmwareFilesType ? kFirmwareFilesType
-                                                                        : first;
+    // The dialog's list: the templates, then for Open the Firmware files type.
+    std::vector<int> types = DialogTemplates(kind);
+    if (opening)
+        types.push_back(kFirmwareFilesType);
+    const auto row = [&types](int type) { return std::find(types.begin(), types.end(), type) - types.begin(); };
+    const int start = row(initialTemplate) < qsizetype(types.size()) ? initialTemplate : types.front();
     std::optional<FileChoice> choice;
     if (fileDialogHook()) {
         choice = fileDialogHook()(kind, initialName, start);
@@ -155,11 +166,9 @@ std::optional<FileChoice> RunFileDialog(QWidget* owner, FileDialogKind kind, con
         }
         dialog.setDirectory(QDir::currentPath());
         dialog.setNameFilters(filters);
-        // The list's index of a type (Firmware files after the types), and back.
-        const auto row = [first, types](int type) { return type == kFirmwareFilesType ? types : type - first; };
-        const auto templateOf = [&filters, first, types](const QString& filter) {
-            const int index = int(filters.indexOf(filter));
-            return index < 0 ? -1 : index == types ? kFirmwareFilesType : index + first;
+        const auto templateOf = [&filters, &types](const QString& filter) {
+            const qsizetype index = filters.indexOf(filter);
+            return index >= 0 ? types[size_t(index)] : -1;
         };
         dialog.selectNameFilter(filters[row(start)]);
         const auto suffixFor = [templateOf](const QString& filter) {

@@ -19,6 +19,7 @@
 #include "app/qt/options_dlg.h"
 #include "app/qt/mdi_windows.h"
 #include "app/qt/inspector_commands.h"
+#include "app/qt/symbol_commands.h"
 #include "app/qt/range_commands.h"
 #include <QDockWidget>
 #include "app/qt/shell_services.h"
@@ -356,6 +357,7 @@ void TTovikApp::updateCommandStates()
     for (int id : {CmFind, CmFindNext, CmFindPrevious, CmReplace, CmChecksum, CmSplitLanes, CmSwapBytes, CmNextRange, CmPreviousRange})
         enable(id, view != nullptr);
     enable(CmCompare, view != nullptr || compare->Active());
+    enable(CmGoToSymbol, view && view->Document().Elf());
     for (int id : {CmNextDifference, CmPreviousDifference})
         enable(id, compare->Active());
     if (QAction* action = frame->Action(CmRangesPane)) {
@@ -422,6 +424,7 @@ void TTovikApp::Command(int id)
     case CmNextRange:
     case CmPreviousRange: ranges->Jump(activeView(), id == CmNextRange); break;
     case CmRangesPane: ranges->TogglePane(); break;
+    case CmGoToSymbol: RunGoToSymbol(frame, activeView()); break;
     case CmCascade: arrangeChildren(false); break;
     case CmTile: arrangeChildren(true); break;
     case CmArrangeIcons: {
