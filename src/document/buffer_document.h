@@ -194,8 +194,12 @@ public:
     const AddressSet& DataAddresses() const { return dataAddresses_; }
     AddressSet& DataAddresses() { return dataAddresses_; }
     // The start (execution) address the file gave; kNoAddress when none.
+    // Saves write it in every format that holds one.
     Address StartAddress() const { return startAddress_; }
     void SetStartAddress(Address address) { startAddress_ = address; }
+    // True when the file opened last gave two different start addresses
+    // (the last one is kept).
+    bool StartAddressesDiffered() const { return startsDiffered_; }
 
     // Entries in the undo journal (for views' and tests' inspection).
     const OUndoJournal& Journal() const { return journal_; }
@@ -209,6 +213,11 @@ private:
     uint32_t LoadFrom(OFFCIn& in, Address origin);
     // Keeps the format `in` read and the lines of its errors for the report.
     void KeepReadPlaces(const OFFCIn& in);
+    // Keeps what the opened file gives beside its bytes: its start address
+    // and, for saves in its own format, its record size and line ends.
+    void KeepFileShape(const OFFCIn& in);
+    // The document's writer options with what the file gave.
+    WriterOptions SaveOptions() const;
     void ReportLoadFlags(uint32_t flags, bool inserting, const std::string& path);
     // Reports the load's flags, or the input's refusal when it was too long.
     void ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting);
@@ -270,4 +279,11 @@ private:
     OUndoJournal journal_;
     AddressSet dataAddresses_;
     Address startAddress_ = kNoAddress;
+    bool startSegmentForm_ = false;
+    bool startsDiffered_ = false;
+    // The opened file's format, record size (0 when none) and line end.
+    FileFormat shapeFormat_ = ffUnknown;
+    int32_t shapeRecordSize_ = 0;
+    int shapeAddressBytes_ = 0;
+    std::string shapeLineEnd_;
 };

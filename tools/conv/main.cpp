@@ -10,6 +10,7 @@
 #include "document/document_host.h"
 #include "offset_option.h"
 #include "document/export_options.h"
+#include "view/memory_info.h"
 
 #include <cstdio>
 #include <cstring>
@@ -44,7 +45,9 @@ constexpr const char* kUsage =
     "                  after 0x, negative after -; a byte that would land\n"
     "                  outside 0 to ffffffff stops reading with Format Error\n"
     "  --info          print size, start, last address and sum check of INPUT\n"
-    "  -v, --verbose   also print the format INPUT was read in (format: NAME)\n"
+    "  -v, --verbose   also print the format INPUT was read in (format: NAME),\n"
+    "                  the start address INPUT gives, if any (start address\n"
+    "                  08000A81; a file with several gives the last)\n"
     "                  and each address range a save writes (range: FIRST-LAST\n"
     "                  (N bytes)); runs of 11 or more erased bytes are gaps;\n"
     "                  and the size a binary output would have (binary: N bytes\n"
@@ -56,7 +59,8 @@ constexpr const char* kUsage =
     "  --record-size N data bytes per record (per line for ASCII HEX, RCA,\n"
     "                  plain hex, tix, c, vmem and mif); default 32 (16 for\n"
     "                  tix, c, vmem and mif), at most 255 (S3 250, S2 251,\n"
-    "                  S1 252); not for binary output\n"
+    "                  S1 252); not for binary output. Without it, OUTPUT in\n"
+    "                  INPUT's format keeps INPUT's record size\n"
     "  --srec-type T   Motorola output only: 3 (the default) writes S3 records\n"
     "                  and S7, 2 writes S2 and S8, 1 writes S1 and S9; auto\n"
     "                  takes the smallest type that holds the highest address\n"
@@ -64,7 +68,8 @@ constexpr const char* kUsage =
     "                  linear address records, 02 extended segment address\n"
     "                  records (up to address fffff); auto takes 02 when it\n"
     "                  reaches the highest address, else 04\n"
-    "  --line-end E    crlf or lf for every line; by default each format's own\n"
+    "  --line-end E    crlf or lf for every line; by default INPUT's when\n"
+    "                  OUTPUT has INPUT's format, else each format's own\n"
     "                  (CR LF; LF for Signetics, the Tektronix end record and\n"
     "                  the c, vmem and mif output)\n"
     "  --checksum ALG[:FIRST-LAST]\n"
@@ -184,6 +189,9 @@ void PrintReadDetails(FILE* to, OBufferDocument& document, FileFormat keyFormat)
         std::fprintf(to, "format: binary (no format recognised)\n");
     else
         std::fprintf(to, "format: %s\n", FormatName(format));
+    if (document.StartAddress() != kNoAddress)
+        std::fprintf(to, "%s%s\n", StartAddressText(document.StartAddress()).c_str(),
+                     document.StartAddressesDiffered() ? " (the last of several different ones in the file)" : "");
     for (const OBufferDocument::SavedRange& range : document.SavedRanges())
         std::fprintf(to, "range: %08lx-%08lx (%lu bytes)\n", static_cast<unsigned long>(range.first),
                      static_cast<unsigned long>(range.last),
@@ -265,6 +273,9 @@ int main(int argc, char** argv)
             ChooseSRecordAddressBytes(options, document.End() - 1, writer.srecAddressBytes);
         if (!problem.empty())
             return UsageError(problem + " (of " + Quoted(input) + ")");
+        // Not given: S3, or the input's own type when it holds the output.
+        if (options.srecType < 0)
+            writer.srecAddressBytes = 0;
     }
     const FileFormat outFormat = FormatFromKey(options.outKey);
     if ((outFormat == ffBinary || outFormat == ffUnknown) && !options.force) {
