@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -21,10 +22,12 @@ struct SaveFormat {
     const char* key;
     bool image;        // written from address 0
     bool sixteenBits;  // addresses up to 0xFFFF only
+    bool start;        // holds a start address (Tektronix: not 0, which reads as none)
 };
 constexpr SaveFormat kSaveFormats[] = {
-    {"s3f", false, false}, {"ext", false, false}, {"ahx", false, true}, {"tek", false, true},
-    {"sig", false, true},  {"mcd", false, true},  {"hex", true, false},  {"bin", true, false},
+    {"s3f", false, false, true}, {"ext", false, false, true}, {"ahx", false, true, false},
+    {"tek", false, true, true},  {"sig", false, true, false},  {"mcd", false, true, false},
+    {"hex", true, false, false}, {"bin", true, false, false},
 };
 constexpr const char* kTemplateKeys[] = {"s3f", "ext", "bin", "ahx", "tek", "sig", "hex", "mcd", ""};
 // Larger windows cost a fuzzing run more time than they add paths.
@@ -69,7 +72,7 @@ std::string WholePathRoundTrip(const uint8_t* data, size_t size, const std::stri
         // Only a 16-bit format may report, and only for a window beyond its
         // range; what it did not report must come back whole.
         if (!host.messages.empty()) {
-            const bool fits = !format.sixteenBits || doc.End() <= 0x10000;
+            const bool fits = !format.sixteenBits || (doc.End() <= 0x10000 && doc.StartAddress() <= 0xFFFF);
             if (fits || Reported(host) != "ERROR: FORMAT ERROR; ")
                 return "the save reported " + Reported(host) + where;
             continue;
@@ -84,6 +87,10 @@ std::string WholePathRoundTrip(const uint8_t* data, size_t size, const std::stri
         // Below the start, the image formats' gap reads as erased bytes.
         if (Bytes(back, from) != Bytes(doc, from))
             return "the bytes changed" + where;
+        const bool startHeld = format.start && doc.StartAddress() != kNoAddress &&
+                               !(doc.StartAddress() == 0 && std::string_view(format.key) == "tek");
+        if (startHeld && back.StartAddress() != doc.StartAddress())
+            return "the start address changed" + where;
     }
     return {};
 }

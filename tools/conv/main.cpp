@@ -12,6 +12,7 @@
 #include "document/export_options.h"
 #include "view/memory_info.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -269,8 +270,10 @@ int main(int argc, char** argv)
     writer.recordSize = options.recordSize;
     writer.lineEnd = options.lineEnd;
     if (FormatFromKey(options.outKey) == ffMotorola) {
-        const std::string problem =
-            ChooseSRecordAddressBytes(options, document.End() - 1, writer.srecAddressBytes);
+        // auto takes a type that holds the start address too.
+        const Address highest =
+            options.srecType == 0 ? std::max(document.End() - 1, document.StartAddress()) : document.End() - 1;
+        const std::string problem = ChooseSRecordAddressBytes(options, highest, writer.srecAddressBytes);
         if (!problem.empty())
             return UsageError(problem + " (of " + Quoted(input) + ")");
         // Not given: S3, or the input's own type when it holds the output.
