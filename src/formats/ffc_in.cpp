@@ -240,10 +240,10 @@ OFFCIn::Trial OFFCIn::TryFormat(FileFormat format, bool& readData)
     // Formats without record marks end on a single character ("q", ETX)
     // or on nothing at all: without a byte read, a note line that merely
     // starts with that character would make any file an empty one of them.
-    if (ok && (readData || RecordMark(format) != 0))
-        return Trial::Passed;
-    if (ok)
+    if (ok && !readData && RecordMark(format) == 0 && (flags_ & ffcEndOfData))
         return Trial::Failed;
+    if (ok)
+        return Trial::Passed;
     // Good records, their end, and more records after it: the file is of
     // this format, and what follows its end must be reported.
     if (readData && errorAfterEnd_ && RecordMark(format) != 0)

@@ -84,6 +84,15 @@ void SkipHeader(OFFCIn& in)
     }
 }
 
+// An end record longer than every data record's address after a data record
+// longer than its address needs: an S3 record whose type digit became a 2
+// (the checksum does not cover the type). Tools do end S1 data with S8, but
+// S1 is never longer than needed.
+bool EndSaysTypeDigitChanged(const OFFCIn& in, int addressBytes)
+{
+    const uint32_t types = in.ReaderState() & 0x1C;
+    return (in.ReaderState() & kLongerThanNeeded) && types != 0 && types < (1u << addressBytes);
+}
 } // namespace
 
 namespace {
@@ -191,6 +200,10 @@ void ReadMotorolaRecord(OFFCIn& in)
     }
     if (kind == RecordKind::End) {
         // Whatever the data records' type: tools split S1 data under an S8.
+        if (EndSaysTypeDigitChanged(in, addressBytes)) {
+            in.SetFlag(ffcFormatError);
+            return;
+        }
         in.SetStartAddress(Address{address});
         in.EndOfRecords();
         return;
