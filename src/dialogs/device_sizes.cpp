@@ -2,6 +2,7 @@
 
 #include "dialogs/number_parser.h"
 
+#include <algorithm>
 #include <cstdio>
 
 const std::vector<DeviceSize>& DeviceSizes()
@@ -29,8 +30,10 @@ std::string DeviceLastText(std::string_view startText, bool startHex, Address si
     const Address start = ParseNumber(startText, startHex ? 16 : 10);
     if (start < 0)
         return {};
+    // A device that would run past the space ends with it.
+    const Address last = std::min(start + size - 1, kLargestNumber);
     char text[24];
-    std::snprintf(text, sizeof text, lastHex ? "%llx" : "%lld", static_cast<long long>(start + size - 1));
+    std::snprintf(text, sizeof text, lastHex ? "%llx" : "%lld", static_cast<long long>(last));
     return text;
 }
 

@@ -233,8 +233,12 @@ public:
     const AddressSet& DataAddresses() const { return dataAddresses_; }
     AddressSet& DataAddresses() { return dataAddresses_; }
     // The start (execution) address the file gave; kNoAddress when none.
+    // Saves write it in every format that holds one.
     Address StartAddress() const { return startAddress_; }
     void SetStartAddress(Address address) { startAddress_ = address; }
+    // True when the file opened last gave two different start addresses
+    // (the last one is kept).
+    bool StartAddressesDiffered() const { return startsDiffered_; }
 
     // Entries in the undo journal (for views' and tests' inspection).
     const OUndoJournal& Journal() const { return journal_; }
@@ -252,6 +256,12 @@ private:
     void KeepReadPlaces(const OFFCIn& in);
     // An opened file's ELF sections and symbols, and its entry point.
     void KeepElfDetails(const OFFCIn& in);
+    // Keeps what the opened file gives beside its bytes: its start address
+    // and, for saves in its own format, its record size and line ends.
+    void KeepFileShape(const OFFCIn& in);
+    // The document's writer options for a save in `key`'s format, with what
+    // the file gave.
+    WriterOptions SaveOptions(const std::string& key) const;
     void ReportLoadFlags(uint32_t flags, bool inserting, const std::string& path);
     // Reports the load's flags, or the input's refusal when it was too long.
     void ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting);
@@ -354,4 +364,11 @@ private:
     OUndoJournal redo_;
     AddressSet dataAddresses_;
     Address startAddress_ = kNoAddress;
+    bool startSegmentForm_ = false;
+    bool startsDiffered_ = false;
+    // The opened file's format, record size (0 when none) and line end.
+    FileFormat shapeFormat_ = ffUnknown;
+    int32_t shapeRecordSize_ = 0;
+    int shapeAddressBytes_ = 0;
+    std::string shapeLineEnd_;
 };

@@ -246,6 +246,40 @@ bool OBufferDocument::NeedsSaveTarget() const
     return path_.empty() || readOnlySource_ || IsReadOnly(FormatFromKey(key_));
 }
 
+void OBufferDocument::KeepFileShape(const OFFCIn& in)
+{
+    // The start address moves with the bytes the load offset moved.
+    const Address start = in.StartAddress() == kNoAddress ? kNoAddress : in.StartAddress() + loadOffset_;
+    startAddress_ = start >= 0 && start < ODataBuffer::AddressLimit ? start : kNoAddress;
+    startSegmentForm_ = in.StartInSegmentForm();
+    startsDiffered_ = in.StartAddressesDiffer();
+    shapeFormat_ = in.ActiveFormat();
+    shapeRecordSize_ = in.RecordSize();
+    shapeAddressBytes_ = in.AddressBytes();
+    shapeLineEnd_ = in.LineEnd();
+}
+
+WriterOptions OBufferDocument::SaveOptions(const std::string& key) const
+{
+    WriterOptions options = writerOptions_;
+    options.startAddress = startAddress_;
+    options.startSegmentForm = startSegmentForm_;
+    // A file saved in the format it was read in keeps its shape, so that a
+    // small change stays a small change in the text; options the caller set
+    // win.
+    if (FormatFromKey(key) == shapeFormat_) {
+        if (options.recordSize == 0)
+            options.recordSize = shapeRecordSize_;
+        if (options.lineEnd.empty())
+            options.lineEnd = shapeLineEnd_;
+        // S1 or S2 records again, while they hold every address.
+        const Address reach = Address{1} << (8 * shapeAddressBytes_);
+        if (options.srecAddressBytes == 0 && shapeAddressBytes_ != 0 && End() <= reach && startAddress_ < reach)
+            options.srecAddressBytes = shapeAddressBytes_;
+    }
+    return options;
+}
+
 void OBufferDocument::ReportLoadFlags(uint32_t flags, bool inserting, const std::string& path)
 {
     const char* caption = inserting ? kEditCaption : kLoadCaption;
@@ -293,6 +327,7 @@ bool OBufferDocument::Open(std::string_view path)
             host_.SetWaitCursor(true);
             flags = LoadFrom(in, loadOffset_, dataAddresses_);
             KeepReadPlaces(in);
+            KeepFileShape(in);
             KeepElfDetails(in);
         }
         SetBusy(false);
@@ -522,7 +557,7 @@ bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bo
     uint32_t flags;
     {
         OFFCOut out(stream, key);
-        out.SetOptions(writerOptions_);
+        out.SetOptions(SaveOptions(key));
         stopped_ = false;
         bool whole;
         if (SavesDataOnly(key)) {

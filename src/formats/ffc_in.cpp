@@ -15,6 +15,10 @@
 namespace {
 // DOS editors and copy commands end a text file with it.
 constexpr int kCtrlZ = 0x1A;
+// Kinds of line end SkipLine passes.
+constexpr uint32_t kLineFeed = 1;
+constexpr uint32_t kCarriageReturnLineFeed = 2;
+constexpr uint32_t kOtherLineEnd = 4;
 
 int Upper(int c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
 
@@ -138,6 +142,45 @@ void OFFCIn::ResetReadingState()
     formatErrorLine_ = 0;
     readErrorLine_ = 0;
     checksumErrorLine_ = 0;
+    dataRecords_ = 0;
+    addressWidths_ = 0;
+    startAddress_ = kNoAddress;
+    startSegmentForm_ = false;
+    startsDiffer_ = false;
+    lastRecordEnd_ = kNoAddress;
+    lastRecordLength_ = 0;
+    longestRecord_ = 0;
+    shortestContinued_ = 0;
+    longestContinued_ = 0;
+    lineEndKinds_ = 0;
+}
+
+void OFFCIn::NoteRecordShape()
+{
+    if (recordAddress_ == lastRecordEnd_) {
+        shortestContinued_ = shortestContinued_ == 0 ? lastRecordLength_ : std::min(shortestContinued_, lastRecordLength_);
+        longestContinued_ = std::max(longestContinued_, lastRecordLength_);
+    }
+    longestRecord_ = std::max(longestRecord_, recordLength_);
+    lastRecordEnd_ = recordAddress_ + recordLength_;
+    lastRecordLength_ = recordLength_;
+}
+
+int32_t OFFCIn::RecordSize() const
+{
+    // A file without records that run on says nothing of its size.
+    if (longestContinued_ == 0 || shortestContinued_ != longestContinued_ || longestRecord_ != longestContinued_)
+        return 0;
+    return longestRecord_;
+}
+
+std::string_view OFFCIn::LineEnd() const
+{
+    switch (lineEndKinds_) {
+    case kLineFeed: return "\n";
+    case kCarriageReturnLineFeed: return "\r\n";
+    default: return {};
+    }
 }
 
 uint32_t OFFCIn::ErrorLine(uint32_t errorFlag) const
@@ -203,15 +246,24 @@ FileFormat OFFCIn::DetectFormat()
     // than a first record that merely looks like one of another format: a
     // file of good Intel records without its end record is not taken for a
     // damaged Signetics file.
-    FileFormat damaged = ffUnknown, damagedAfterData = ffUnknown;
+    // A trial that passed on an end record alone is weaker still: good data
+    // records of another format that then went wrong (an Intel record
+    // without its end record, which also reads as a Signetics end record)
+    // say more about the file.
+    FileFormat damaged = ffUnknown, damagedAfterData = ffUnknown, endOnly = ffUnknown;
     bool someReadData = false;
     for (FileFormat f : order) {
         if (f == ffBinary)
-            return ffBinary;
+            return endOnly != ffUnknown ? endOnly : ffBinary;
         bool readData = false;
         const Trial trial = TryFormat(f, readData);
-        if (trial == Trial::Passed)
+        if (trial == Trial::Passed && readData)
             return f;
+        if (trial == Trial::Passed) {
+            if (endOnly == ffUnknown)
+                endOnly = f;
+            continue;
+        }
         someReadData = someReadData || (readData && RecordMark(f) != 0);
         if (trial == Trial::FailedInRecord && damaged == ffUnknown)
             damaged = f;
@@ -220,6 +272,8 @@ FileFormat OFFCIn::DetectFormat()
     }
     if (damagedAfterData != ffUnknown)
         return damagedAfterData;
+    if (endOnly != ffUnknown)
+        return endOnly;
     return damaged != ffUnknown && !someReadData ? damaged : ffBinary;
 }
 
@@ -243,11 +297,20 @@ OFFCIn::Trial OFFCIn::TryFormat(FileFormat format, bool& readData)
         readData = readData || (ok && recordLength_ > 0);
     }
     source_ = &stream_;
+    // Formats without record marks end on a single character ("q", ETX)
+    // or on nothing at all: without a byte read, a note line that merely
+    // starts with that character would make any file an empty one of them.
+    if (ok && !readData && RecordMark(format) == 0 && (flags_ & ffcEndOfData))
+        return Trial::Failed;
     if (ok)
         return Trial::Passed;
     // Good records, their end, and more records after it: the file is of
     // this format, and what follows its end must be reported.
     if (readData && errorAfterEnd_ && RecordMark(format) != 0)
+        return Trial::FailedInRecord;
+    // TI-TXT has no record mark, but an "@" address line read well says as
+    // much: what went wrong after it is damage to report on its line.
+    if (format == ffTiTxt && !expectAddress_)
         return Trial::FailedInRecord;
     return FailedInRecord(format, readData) ? Trial::FailedInRecord : Trial::Failed;
 }
@@ -288,7 +351,12 @@ bool OFFCIn::FailedInRecord(FileFormat format, bool afterGoodRecords) const
     // end should, right before the next record's mark, ends the record). A
     // line of text or of binary bytes that merely begins with the mark is
     // no damaged record.
-    if (Upper(in->Get()) != mark)
+    // Good records that simply stop lack their end record: the file is of
+    // this format all the same, and the missing end is reported.
+    const int first = in->Get();
+    if (first < 0)
+        return afterGoodRecords;
+    if (Upper(first) != mark)
         return false;
     // After good records of the format, any record of it that went wrong
     // is a damaged one.
@@ -337,6 +405,8 @@ void OFFCIn::ReadRecord()
     // A reader never hands out more than the record holds.
     if (recordLength_ < 0 || recordLength_ > kRecordCapacity)
         recordLength_ = 0;
+    if (recordLength_ > 0)
+        NoteRecordShape();
     if (recordAddress_ != recordStart_) {
         flags_ |= ffcAddressChange;
         recordStart_ = recordAddress_;
@@ -446,17 +516,27 @@ void OFFCIn::SkipLine()
             return;
         if (c == '\n') {
             ++lineEnds_;
-            if (Peek() == '\r')
+            if (Peek() == '\r') {
                 Get();
+                lineEndKinds_ |= kOtherLineEnd;
+            } else {
+                lineEndKinds_ |= kLineFeed;
+            }
             return;
         }
         if (c == '\r') {
             // CR CR LF, left by a text conversion done twice, is one line end.
             ++lineEnds_;
-            while (Peek() == '\r')
+            uint32_t kind = kCarriageReturnLineFeed;
+            while (Peek() == '\r') {
                 Get();
+                kind = kOtherLineEnd;
+            }
             if (Peek() == '\n')
                 Get();
+            else
+                kind = kOtherLineEnd;
+            lineEndKinds_ |= kind;
             return;
         }
     }

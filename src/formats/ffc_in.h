@@ -99,6 +99,21 @@ public:
     // on beyond 0xFFFFFFFF, never wraps, so the caller sees it leave the space.
     Address GetAddress() const { return recordStart_ + recordPos_; }
 
+    // What the file gives beside its bytes, as far as it was read: the start
+    // (execution) address, kNoAddress when none (the last one when several;
+    // StartAddressesDiffer tells when they disagreed), and whether it came
+    // as an Intel segment start record.
+    Address StartAddress() const { return startAddress_; }
+    bool StartInSegmentForm() const { return startSegmentForm_; }
+    bool StartAddressesDiffer() const { return startsDiffer_; }
+    // The data bytes of every record that another one continued, when they
+    // all had that size and no record was longer; 0 otherwise. The last
+    // record of a run may be shorter.
+    int32_t RecordSize() const;
+    // The line end every line had ("\n" or "\r\n"); empty when they
+    // differed, took another form or there was none.
+    std::string_view LineEnd() const;
+
     FileFormat KeyFormat() const { return keyFormat_; }
     FileFormat ActiveFormat() const { return active_; }
 
@@ -204,6 +219,26 @@ public:
     uint32_t ReaderState() const { return readerState_; }
     void SetReaderState(uint32_t state) { readerState_ = state; }
 
+    // A start record was read; a later one replaces an earlier one.
+    void SetStartAddress(Address address, bool segmentForm = false)
+    {
+        startsDiffer_ = startsDiffer_ || (startAddress_ != kNoAddress && startAddress_ != address);
+        startAddress_ = address;
+        startSegmentForm_ = segmentForm;
+    }
+
+    // The width of the address field of every data record, for the
+    // formats whose records come in several widths; 0 when they differed.
+    void NoteAddressBytes(int bytes) { addressWidths_ |= 1u << bytes; }
+    int AddressBytes() const
+    {
+        return (addressWidths_ & (addressWidths_ - 1)) == 0 && addressWidths_ != 0 ? __builtin_ctz(addressWidths_) : 0;
+    }
+
+    // Data records read so far, for the formats that count them.
+    void CountDataRecord() { ++dataRecords_; }
+    uint32_t DataRecordsCounted() const { return dataRecords_; }
+
     // True when the input held no character at all.
     bool InputEmpty() const { return inputEmpty_; }
 
@@ -238,6 +273,8 @@ private:
     bool HasElfMagic() const;
     void ReadElfFile();
     void ReadElfRecord();
+    // Notes the record just read for RecordSize.
+    void NoteRecordShape();
 
     InStream& stream_;
     InStream* source_;
@@ -267,4 +304,19 @@ private:
     std::unique_ptr<ElfImage> elf_;
     size_t elfRun_ = 0;
     size_t elfPos_ = 0;
+    uint32_t dataRecords_ = 0;
+    uint32_t addressWidths_ = 0;
+    Address startAddress_ = kNoAddress;
+    bool startSegmentForm_ = false;
+    bool startsDiffer_ = false;
+    // Record shape: the end of the last data record and its length, the
+    // longest record, and the shortest and longest record another one
+    // continued.
+    Address lastRecordEnd_ = kNoAddress;
+    int32_t lastRecordLength_ = 0;
+    int32_t longestRecord_ = 0;
+    int32_t shortestContinued_ = 0;
+    int32_t longestContinued_ = 0;
+    // The kinds of line end passed (kLineFeed, ...).
+    uint32_t lineEndKinds_ = 0;
 };

@@ -45,7 +45,7 @@ int32_t OFFCOut::MaxRecordSize(FileFormat format, int srecAddressBytes)
 
 void OFFCOut::SetOptions(const WriterOptions& options)
 {
-    srecAddressBytes_ = std::clamp(options.srecAddressBytes, 2, 4);
+    srecAddressBytes_ = options.srecAddressBytes == 0 ? 4 : std::clamp(options.srecAddressBytes, 2, 4);
     const int32_t limit = std::max<int32_t>(MaxRecordSize(format_, srecAddressBytes_), kDefaultRecordLimit);
     recordSize_ = options.recordSize > 0 ? std::min(options.recordSize, limit) : DefaultRecordSize(format_);
     lineEnd_ = options.lineEnd;
@@ -55,6 +55,8 @@ void OFFCOut::SetOptions(const WriterOptions& options)
     depth_ = options.depth;
     // Records hold whole words.
     recordSize_ = (recordSize_ + wordWidth_ - 1) / wordWidth_ * wordWidth_;
+    startAddress_ = options.startAddress;
+    startSegmentForm_ = options.startSegmentForm;
     recordLimit_ = recordSize_;
 }
 

@@ -6,6 +6,7 @@
 #include "formats/file_format.h"
 #include "formats/streams.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -162,7 +163,15 @@ public:
     void SetWrittenTo(::Address address) { writtenTo_ = address; }
     void AdvanceWrittenTo(::Address count) { writtenTo_ += count; }
     uint32_t AnnouncedUpper() const { return announcedUpper_; }
-    void SetAnnouncedUpper(uint32_t upper) { announcedUpper_ = upper; }
+    void SetAnnouncedUpper(uint32_t upper)
+    {
+        announcedUpper_ = upper;
+        highestUpper_ = std::max(highestUpper_, upper);
+    }
+    // The highest upper address any address record announced.
+    uint32_t HighestUpper() const { return highestUpper_; }
+    ::Address StartAddress() const { return startAddress_; }
+    bool StartSegmentForm() const { return startSegmentForm_; }
     bool Ending() const { return ending_; }
     // Where the run of bytes being written without a gap began, for the
     // formats that name or close each run.
@@ -191,6 +200,9 @@ private:
     uint8_t pending_[256] = {};
     const uint8_t* recordData_ = pending_;
     uint32_t announcedUpper_ = 0;
+    uint32_t highestUpper_ = 0;
+    ::Address startAddress_ = kNoAddress;
+    bool startSegmentForm_ = false;
     bool ending_ = false;
     bool firstRecord_ = true;
     int64_t runStart_ = 0;

@@ -2,6 +2,8 @@
 // Format numbers, converter flags and the format key table shared by the
 // reading and writing converters.
 
+#include "buffer/address.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -56,8 +58,10 @@ struct WriterOptions {
     // 0 keeps the default of 32. At most MaxRecordSize of the format.
     int32_t recordSize = 0;
     // Address bytes of Motorola data records: 2, 3 or 4 for S1, S2 or S3
-    // with the matching S9, S8 or S7 end record.
-    int srecAddressBytes = 4;
+    // with the matching S9, S8 or S7 end record; 0 for S3, or the type of
+    // the file saved when it is saved in its own format and the type holds
+    // its addresses.
+    int srecAddressBytes = 0;
     // Every line end, when set ("\r\n" or "\n"); empty keeps each format's own.
     std::string_view lineEnd;
     // Intel HEX address records: 4 writes extended linear addresses (04),
@@ -70,6 +74,12 @@ struct WriterOptions {
     bool singleRange = false;
     // Intel MIF output: the memory's depth in words (the window's end).
     int64_t depth = 0;
+    // The start (execution) address the formats that hold one write;
+    // kNoAddress writes none. With `startSegmentForm` Intel writes it as a
+    // segment start record (03) where no linear address record was needed,
+    // as the file it came from did.
+    Address startAddress = kNoAddress;
+    bool startSegmentForm = false;
 };
 
 // Maps a format key (a template's default extension) to its format,

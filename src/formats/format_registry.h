@@ -57,7 +57,7 @@ inline constexpr FormatRow kFormatRows[] = {
      FormatUse::ReadWrite, 0},
     {"ahx", ffAsciiHex, "ASCII HEX", "ASCII HEX", "*.ahx", "", "", 16, false, true, 32, 255, FormatUse::ReadWrite,
      3},
-    {"tek", ffTektronix, "Tektronix", "Tektronix", "*.tek", "", "", 16, false, true, 32, 255, FormatUse::ReadWrite,
+    {"tek", ffTektronix, "Tektronix", "Tektronix", "*.tek", "", "", 16, true, true, 32, 255, FormatUse::ReadWrite,
      4},
     {"sig", ffSignetics, "Signetics", "Signetics", "*.sig", "", "", 16, false, true, 32, 255, FormatUse::ReadWrite,
      5},

@@ -1,7 +1,9 @@
 // Motorola S-records. Reading accepts S1, S2 and S3 data records, the S7,
-// S8 and S9 end records and the S5 and S6 record counts, and skips S0
-// headers; writing produces S3 data records and one S7 end record, or S1 or
-// S2 records with S9 or S8 when the caller asks for them.
+// S8 and S9 end records (whose address is the start address) and the S5 and
+// S6 record counts, a count that matches the data records read ending the
+// file as well, and skips S0 headers; writing produces S3 data records and
+// one S7 end record, or S1 or S2 records with S9 or S8 when the caller asks
+// for them.
 
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
@@ -36,6 +38,7 @@ bool TypesFit(uint32_t state)
 void NoteDataRecord(OFFCIn& in, int addressBytes, uint32_t address)
 {
     const int needed = address <= 0xFFFF ? 2 : address <= 0xFFFFFF ? 3 : 4;
+    in.NoteAddressBytes(addressBytes);
     uint32_t state = in.ReaderState() | (1u << addressBytes);
     if (addressBytes > needed)
         state |= kLongerThanNeeded;
@@ -81,11 +84,14 @@ void SkipHeader(OFFCIn& in)
     }
 }
 
-bool EndFitsData(const OFFCIn& in, int addressBytes)
+// An end record longer than every data record's address after a data record
+// longer than its address needs: an S3 record whose type digit became a 2
+// (the checksum does not cover the type). Tools do end S1 data with S8, but
+// S1 is never longer than needed.
+bool EndSaysTypeDigitChanged(const OFFCIn& in, int addressBytes)
 {
     const uint32_t types = in.ReaderState() & 0x1C;
-    // Not longer than the longest data record's address.
-    return types == 0 || types >= (1u << addressBytes);
+    return (in.ReaderState() & kLongerThanNeeded) && types != 0 && types < (1u << addressBytes);
 }
 } // namespace
 
@@ -122,6 +128,7 @@ bool ReadMotorolaDataInPlace(OFFCIn& in)
         address = (address << 8) | head[i];
     in.SetRecord(Address{address}, length);
     NoteDataRecord(in, addressBytes, address);
+    in.CountDataRecord();
     in.EndLine();
     return true;
 }
@@ -192,15 +199,29 @@ void ReadMotorolaRecord(OFFCIn& in)
         return;
     }
     if (kind == RecordKind::End) {
-        if (!EndFitsData(in, addressBytes)) {
+        // Whatever the data records' type: tools split S1 data under an S8.
+        if (EndSaysTypeDigitChanged(in, addressBytes)) {
             in.SetFlag(ffcFormatError);
             return;
         }
+        in.SetStartAddress(Address{address});
         in.EndOfRecords();
         return;
     }
-    if (kind == RecordKind::Data)
-        NoteDataRecord(in, addressBytes, address);
+    if (kind == RecordKind::Count) {
+        // A count that matches ends the file as an end record does when no
+        // end record follows; one that does not is damage.
+        if (address != (in.DataRecordsCounted() & (addressBytes == 2 ? 0xFFFFu : 0xFFFFFFu))) {
+            in.SetFlag(ffcFormatError);
+            return;
+        }
+        in.EndLine();
+        if (!in.HasFlag(ffcFormatError) && in.Peek() != 'S' && in.Peek() != 's')
+            in.EndOfRecords();
+        return;
+    }
+    NoteDataRecord(in, addressBytes, address);
+    in.CountDataRecord();
     in.EndLine();
 }
 
@@ -216,9 +237,13 @@ void WriteMotorolaRecord(OFFCOut& out)
             head[1 + i] = static_cast<uint8_t>(field >> (8 * (addressBytes - 1 - i)));
     };
     if (out.Ending()) {
-        // The end address is only a start address for the loader; it is
-        // written in the width of the data records, its upper bits dropped.
-        putHead(0, address);
+        // The end record holds the start address in the width of the data
+        // records; without one, the address past the last byte, its upper
+        // bits dropped.
+        const Address start = out.StartAddress();
+        if (start != kNoAddress && (start < 0 || start >> (8 * addressBytes) != 0))
+            out.SetFlag(ffcFormatError);
+        putHead(0, start != kNoAddress ? start : address);
         const uint8_t check = OnesComplement(ByteTotal(head, 1 + addressBytes));
         char* p = out.BeginLine(2 + 2 * 6 + 2);
         *p++ = 'S';

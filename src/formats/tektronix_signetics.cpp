@@ -106,6 +106,10 @@ void ReadTektronixRecord(OFFCIn& in)
         return;
     }
     if (count == 0) {
+        // The end record's address is the start address; 0000 is what a
+        // file without one carries.
+        if (address != 0)
+            in.SetStartAddress(Address{address});
         in.EndOfRecords();
         return;
     }
@@ -129,7 +133,13 @@ void ReadTektronixRecord(OFFCIn& in)
 void WriteTektronixRecord(OFFCOut& out)
 {
     if (out.Ending()) {
-        out.PutText("/00000000");
+        const Address start = out.StartAddress() == kNoAddress ? 0 : out.StartAddress();
+        CheckAddressFits(out, start);
+        RecordChecksum header(RecordChecksum::DigitSum);
+        out.PutChar('/');
+        out.WriteHexField(static_cast<uint32_t>(start) & kLargest16BitAddress, 2, header);
+        out.WriteHexByte(0, header);
+        out.WriteHexByte(static_cast<uint8_t>(header.Value()));
         out.PutLineEnd("\n");
         return;
     }

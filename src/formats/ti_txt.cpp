@@ -10,7 +10,9 @@
 #include <cstdio>
 
 namespace {
-bool IsBlank(int c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool IsBlank(int c) { return c == ' ' || c == '\t'; }
+// Carriage returns belong to line ends, whose form a save keeps.
+bool IsLineEnd(int c) { return c == '\n' || c == '\r'; }
 
 // The "@" line: up to eight hex digits, then nothing but blanks.
 void ReadAddressLine(OFFCIn& in)
@@ -18,7 +20,7 @@ void ReadAddressLine(OFFCIn& in)
     in.Get();
     uint64_t address = 0;
     int digits = 0;
-    for (int c = in.Peek(); c >= 0 && !IsBlank(c) && c != '\n'; c = in.Peek()) {
+    for (int c = in.Peek(); c >= 0 && !IsBlank(c) && !IsLineEnd(c); c = in.Peek()) {
         const int value = HexDigitValue(c);
         if (value < 0) {
             in.SetFlag(ffcReadError);
@@ -32,11 +34,11 @@ void ReadAddressLine(OFFCIn& in)
     while (IsBlank(in.Peek()))
         in.Get();
     const int next = in.Peek();
-    if (digits == 0 || digits > 8 || (next >= 0 && next != '\n')) {
+    if (digits == 0 || digits > 8 || (next >= 0 && !IsLineEnd(next))) {
         in.SetFlag(ffcFormatError);
         return;
     }
-    in.SetAddressBase(static_cast<int32_t>(static_cast<uint32_t>(address)));
+    in.SetAddressBase(static_cast<Address>(address));
     in.SetExpectAddress(false);
     in.SkipLine();
 }
@@ -50,7 +52,7 @@ void ReadTiTxtRecord(OFFCIn& in)
         while (IsBlank(in.Peek()))
             in.Get();
         const int c = in.Peek();
-        if (c == '\n') {
+        if (IsLineEnd(c)) {
             in.SkipLine();
             continue;
         }
@@ -64,7 +66,9 @@ void ReadTiTxtRecord(OFFCIn& in)
             return;
         }
         if (c == 'q' || c == 'Q') {
-            in.SetFlag(ffcEndOfData);
+            // Nothing but blanks may follow it, on its line or after.
+            in.Get();
+            in.EndOfRecords();
             return;
         }
         break;
@@ -75,7 +79,7 @@ void ReadTiTxtRecord(OFFCIn& in)
         return;
     }
 
-    const int32_t base = in.AddressBase();
+    const Address base = in.AddressBase();
     uint8_t* data = in.RecordData();
     int32_t count = 0;
     // A line longer than a record goes on as the next record from where
@@ -84,7 +88,7 @@ void ReadTiTxtRecord(OFFCIn& in)
         while (IsBlank(in.Peek()))
             in.Get();
         const int c = in.Peek();
-        if (c < 0 || c == '\n')
+        if (c < 0 || IsLineEnd(c))
             break;
         if (c == '@' || c == 'q' || c == 'Q') {
             in.SetFlag(ffcFormatError);
@@ -92,7 +96,7 @@ void ReadTiTxtRecord(OFFCIn& in)
         }
         if (in.BufferedChars() >= 2) {
             const unsigned char second = in.BufferedData()[1];
-            if (IsBlank(second) || second == '\n') {
+            if (IsBlank(second) || IsLineEnd(second)) {
                 // A digit alone is half a byte.
                 in.SetFlag(ffcFormatError);
                 return;
@@ -102,7 +106,7 @@ void ReadTiTxtRecord(OFFCIn& in)
         }
         const int first = in.Get();
         const int second = in.Peek();
-        if (second < 0 || IsBlank(second) || second == '\n') {
+        if (second < 0 || IsBlank(second) || IsLineEnd(second)) {
             in.SetFlag(ffcFormatError);
             return;
         }
@@ -113,10 +117,12 @@ void ReadTiTxtRecord(OFFCIn& in)
             in.SetFlag(ffcReadError);
         data[count++] = (high | low) < 0 ? 0 : static_cast<uint8_t>(high * 16 + low);
     }
-    if (in.Peek() == '\n')
+    if (IsLineEnd(in.Peek()))
         in.SkipLine();
     in.SetRecord(base, count);
-    in.SetAddressBase(static_cast<int32_t>(static_cast<uint32_t>(base) + static_cast<uint32_t>(count)));
+    // Bytes past 0xFFFFFFFF get addresses beyond the space, which the
+    // caller sees leave it, rather than wrapping to 0.
+    in.SetAddressBase(base + count);
 }
 
 void WriteTiTxtRecord(OFFCOut& out)
@@ -136,6 +142,6 @@ void WriteTiTxtRecord(OFFCOut& out)
     }
     p = OFFCOut::AppendHexSpaced(p, out.PendingData(), count);
     out.EndLine(out.AppendLineEnd(p));
-    out.SetWrittenTo(static_cast<int32_t>(address));
+    out.SetWrittenTo(Address{address});
     out.AdvanceWrittenTo(count);
 }

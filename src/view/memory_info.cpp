@@ -12,7 +12,14 @@ std::string BinaryString(uint32_t value, int digits)
     return bit;
 }
 
-std::string InfoSizeLine(Address size, Address start, Address end, uint32_t sum, bool showSum)
+std::string StartAddressText(Address startAddress)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "start address %08llX", static_cast<unsigned long long>(startAddress));
+    return text;
+}
+
+std::string InfoSizeLine(Address size, Address start, Address end, uint32_t sum, bool showSum, Address startAddress)
 {
     // Addresses are shown as 32-bit numbers, so an empty buffer at 0 shows
     // its end as ffffffff; a window of the whole space has 4294967296 bytes.
@@ -27,7 +34,12 @@ std::string InfoSizeLine(Address size, Address start, Address end, uint32_t sum,
         std::snprintf(text, sizeof text,
                       "size (%08llu dec) start (%08lx hex) end (%08lx hex)                            ",
                       s, a, e);
-    return text;
+    if (startAddress == kNoAddress)
+        return text;
+    // Before the blanks that wipe out a longer previous text.
+    std::string line = text;
+    const size_t fields = line.find_last_not_of(' ') + 1;
+    return line.substr(0, fields) + "   " + StartAddressText(startAddress) + line.substr(fields);
 }
 
 std::string InfoCursorLine(Address cursor, Address end, uint8_t byte)
@@ -49,7 +61,8 @@ std::string InfoCursorLine(Address cursor, Address end, uint8_t byte)
 
 std::string InfoSizeLine(OBufferDocument& document, bool showSum)
 {
-    return InfoSizeLine(document.Size(), document.Start(), document.End(), document.Sum(), showSum);
+    return InfoSizeLine(document.Size(), document.Start(), document.End(), document.Sum(), showSum,
+                        document.StartAddress());
 }
 
 std::string InfoCursorLine(OBufferDocument& document, Address cursor)

@@ -144,10 +144,22 @@ TEST_F(DocumentTest, RunPathsGiveWhatByteAtATimeLoopsGive)
             ASSERT_EQ(Window(doc), WindowOf(ref));
             EXPECT_EQ(doc.Sum(), ReferenceSum(ref));
         };
+        // A save in the format the file was read in keeps its shape.
+        FileFormat readFormat = ffUnknown;
+        WriterOptions shape;
+        std::string lineEnd;
         auto referenceLoad = [&](ODataBuffer& ref, std::string_view key, int64_t origin) {
             FileInStream stream(path);
             OFFCIn in(stream, key);
-            return ReferenceLoad(ref, in, origin);
+            const uint32_t flags = ReferenceLoad(ref, in, origin);
+            readFormat = in.ActiveFormat();
+            shape.recordSize = in.RecordSize();
+            lineEnd = in.LineEnd();
+            shape.startAddress = in.StartAddress();
+            shape.startSegmentForm = in.StartInSegmentForm();
+            const Address reach = Address{1} << (8 * in.AddressBytes());
+            shape.srecAddressBytes = ref.End() <= reach && in.StartAddress() < reach ? in.AddressBytes() : 0;
+            return flags;
         };
 
         host.messages.clear();
@@ -170,6 +182,15 @@ TEST_F(DocumentTest, RunPathsGiveWhatByteAtATimeLoopsGive)
             doc->Commit(true);
             StringOutStream expected;
             OFFCOut out(expected, key);
+            WriterOptions options;
+            options.startAddress = shape.startAddress;
+            options.startSegmentForm = shape.startSegmentForm;
+            if (FormatFromKey(key) == readFormat) {
+                options.recordSize = shape.recordSize;
+                options.srecAddressBytes = shape.srecAddressBytes;
+                options.lineEnd = lineEnd;
+            }
+            out.SetOptions(options);
             ReferenceSave(ref, out);
             // A save that reports a format error leaves the file as it was.
             ASSERT_EQ(ReadFileBytes(dir.File("saved")), out.GetFlags() & ffcFormatError ? before : expected.Text())

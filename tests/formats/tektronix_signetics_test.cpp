@@ -272,8 +272,8 @@ TEST_F(TektronixSigneticsPeer, SrecCatReadsWhatThisProgramWrites)
 }
 
 // Without a start address the peer ends its Tektronix file with no end
-// record. Here the end record is required: a long file reads with a format
-// error at its end, a short one fails recognition and is taken as binary.
+// record. Here the end record is required: a file of good records reads
+// with a format error at its end, however short.
 TEST_F(TektronixSigneticsPeer, TektronixFileWithoutEndRecordIsReportedOrNotRecognised)
 {
     const std::string kNoStartAddress = "-tektronix -disable=exec-start-address";
@@ -290,7 +290,9 @@ TEST_F(TektronixSigneticsPeer, TektronixFileWithoutEndRecordIsReportedOrNotRecog
 
     text = dir.PeerWrite(ImageAt(0x0100, {1, 2, 3}), "short.tek", kNoStartAddress, log);
     ASSERT_FALSE(text.empty()) << log;
-    EXPECT_EQ(ReadAll(text, "TEK").format, ffBinary);
+    r = ReadAll(text, "TEK");
+    EXPECT_EQ(r.format, ffTektronix);
+    EXPECT_EQ(r.flags, uint32_t{ffcFormatError});
 }
 
 } // namespace

@@ -35,10 +35,11 @@ ReadResult ReadAll(InStream& stream, std::string_view key)
     return result;
 }
 
-WriteResult WriteAll(const ByteImage& image, std::string_view key)
+WriteResult WriteAll(const ByteImage& image, std::string_view key, const WriterOptions& options)
 {
     StringOutStream stream;
     OFFCOut out(stream, key);
+    out.SetOptions(options);
     bool first = true;
     int32_t next = 0;
     for (const auto& [address, byte] : image) {

@@ -36,10 +36,10 @@ struct WriteResult {
     uint32_t flags = 0;
 };
 
-// Writes `image` through OFFCOut with `key`: SetAddress to the first
-// address and before every byte that does not follow the previous one,
+// Writes `image` through OFFCOut with `key` and `options`: SetAddress to the
+// first address and before every byte that does not follow the previous one,
 // PutByte for each byte, then Finish.
-WriteResult WriteAll(const ByteImage& image, std::string_view key);
+WriteResult WriteAll(const ByteImage& image, std::string_view key, const WriterOptions& options = {});
 
 // `bytes` placed at consecutive addresses from `address`.
 ByteImage ImageAt(int32_t address, const std::vector<uint8_t>& bytes);

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -73,7 +74,8 @@ std::string WholePathRoundTrip(const uint8_t* data, size_t size, const std::stri
             const char* key;
             bool image;       // written from address 0
             bool sixteenBits; // addresses up to 0xFFFF only
-        } format{row->key, row->addressBits == 0, row->addressBits == 16};
+            bool start;       // holds a start address (Tektronix: not 0, which reads as none)
+        } format{row->key, row->addressBits == 0, row->addressBits == 16, row->startAddress};
         if (format.image && doc.End() > kLargestImage)
             continue;
         const std::string where = std::string(" (saved as ") + format.key + ")";
@@ -84,7 +86,7 @@ std::string WholePathRoundTrip(const uint8_t* data, size_t size, const std::stri
         // Only a 16-bit format may report, and only for a window beyond its
         // range; what it did not report must come back whole.
         if (!host.messages.empty()) {
-            const bool fits = !format.sixteenBits || doc.End() <= 0x10000;
+            const bool fits = !format.sixteenBits || (doc.End() <= 0x10000 && doc.StartAddress() <= 0xFFFF);
             if (fits || Reported(host) != "ERROR: FORMAT ERROR; ")
                 return "the save reported " + Reported(host) + where;
             continue;
@@ -99,6 +101,10 @@ std::string WholePathRoundTrip(const uint8_t* data, size_t size, const std::stri
         // Below the start, the image formats' gap reads as erased bytes.
         if (Bytes(back, from) != Bytes(doc, from))
             return "the bytes changed" + where;
+        const bool startHeld = format.start && doc.StartAddress() != kNoAddress &&
+                               !(doc.StartAddress() == 0 && std::string_view(format.key) == "tek");
+        if (startHeld && back.StartAddress() != doc.StartAddress())
+            return "the start address changed" + where;
     }
     return {};
 }

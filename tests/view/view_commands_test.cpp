@@ -336,6 +336,9 @@ TEST(MemoryInfo, LinesAsThePanelShowsThem)
               "size (00000032 dec) start (00000000 hex) end (0000001f hex) sum check (00001234 hex)     ");
     EXPECT_EQ(InfoSizeLine(32, 0, 32, 0x1234, false),
               "size (00000032 dec) start (00000000 hex) end (0000001f hex)" + std::string(28, ' '));
+    EXPECT_EQ(InfoSizeLine(32, 0, 32, 0x1234, true, 0x08000A81),
+              "size (00000032 dec) start (00000000 hex) end (0000001f hex) sum check (00001234 hex)   "
+              "start address 08000A81     ");
     EXPECT_EQ(InfoSizeLine(0, 0, 0, 0, false).substr(0, 59),
               "size (00000000 dec) start (00000000 hex) end (ffffffff hex)");
     EXPECT_EQ(InfoCursorLine(0x10, 32, 0x41),

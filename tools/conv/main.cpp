@@ -16,7 +16,9 @@
 #include "document/export_options.h"
 #include "document/image_steps.h"
 #include "formats/format_registry.h"
+#include "view/memory_info.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -88,6 +90,9 @@ void PrintReadDetails(FILE* to, OBufferDocument& document, FileFormat keyFormat)
         std::fprintf(to, "format: binary (no format recognised)\n");
     else
         std::fprintf(to, "format: %s\n", FormatName(format));
+    if (document.StartAddress() != kNoAddress)
+        std::fprintf(to, "%s%s\n", StartAddressText(document.StartAddress()).c_str(),
+                     document.StartAddressesDiffered() ? " (the last of several different ones in the file)" : "");
     const ElfInfo* elf = document.Elf();
     for (const OBufferDocument::SavedRange& range : document.SavedRanges()) {
         // An ELF file's ranges name their sections after the numbers.
@@ -180,10 +185,15 @@ int main(int argc, char** argv)
     writer.recordSize = options.recordSize;
     writer.lineEnd = options.lineEnd;
     if (FormatFromKey(options.outKey) == ffMotorola) {
-        const std::string problem =
-            ChooseSRecordAddressBytes(options, document.End() - 1, writer.srecAddressBytes);
+        // auto takes a type that holds the start address too.
+        const Address highest =
+            options.srecType == 0 ? std::max(document.End() - 1, document.StartAddress()) : document.End() - 1;
+        const std::string problem = ChooseSRecordAddressBytes(options, highest, writer.srecAddressBytes);
         if (!problem.empty())
             return UsageError(problem + " (of " + Quoted(input) + ")");
+        // Not given: S3, or the input's own type when it holds the output.
+        if (options.srecType < 0)
+            writer.srecAddressBytes = 0;
     }
     const FileFormat outFormat = FormatFromKey(options.outKey);
     if ((outFormat == ffBinary || outFormat == ffUnknown) && !options.force) {

@@ -71,7 +71,9 @@ const std::vector<ConvOptionRow> kRows = {
      "outside 0 to ffffffff stops reading with Format Error"},
     {"--info", nullptr, nullptr, "print size, start, last address and sum check of INPUT"},
     {"--verbose", "-v", nullptr,
-     "also print the format INPUT was read in (format: NAME)\n"
+     "also print the format INPUT was read in (format: NAME),\n"
+     "the start address INPUT gives, if any (start address\n"
+     "08000A81; a file with several gives the last)\n"
      "and each address range OUTPUT holds (range: FIRST-LAST\n"
      "(N bytes), then an ELF file's sections in it);\n"
      "and the size a binary output would have (binary: N bytes\n"
@@ -89,7 +91,8 @@ const std::vector<ConvOptionRow> kRows = {
      "data bytes per record (per line for ASCII HEX, RCA,\n"
      "plain hex, tix, c, vmem and mif); default 32 (16 for\n"
      "tix, c, vmem and mif), at most 255 (S3 250, S2 251,\n"
-     "S1 252); not for binary output"},
+     "S1 252); not for binary output. Without it, OUTPUT in\n"
+     "INPUT's format keeps INPUT's record size"},
     {"--srec-type", nullptr, "T",
      "Motorola output only: 3 (the default) writes S3 records\n"
      "and S7, 2 writes S2 and S8, 1 writes S1 and S9; auto\n"
@@ -100,7 +103,8 @@ const std::vector<ConvOptionRow> kRows = {
      "records (up to address fffff); auto takes 02 when it\n"
      "reaches the highest address, else 04"},
     {"--line-end", nullptr, "E",
-     "crlf or lf for every line; by default each format's own\n"
+     "crlf or lf for every line; by default INPUT's when\n"
+     "OUTPUT has INPUT's format, else each format's own\n"
      "(CR LF; LF for Signetics, the Tektronix end record and\n"
      "the c, vmem and mif output)"},
     {"--word-width", nullptr, "W",
