@@ -2,7 +2,9 @@
 // bytes at 0x10001000, a 256 MiB window. What the editor does on opening it
 // (load, first rows), searching it for something absent, summing it and
 // listing its ranges must follow the bytes written, not the span; each is
-// compared with the same work on a flat 512 KiB array.
+// compared with the same work on a flat 512 KiB array. The same editor work
+// on 65,536 bytes scattered one per 64 KiB over the whole 4 GiB space
+// (Scattered*) must stay under 100 ms each.
 
 #include "buffer/data_buffer.h"
 #include "dialogs/find_request.h"
@@ -10,6 +12,8 @@
 #include "quiet_host.h"
 
 #include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <cstring>
@@ -122,6 +126,82 @@ void BM_SavedRanges(benchmark::State& state)
         benchmark::DoNotOptimize(Shared().doc.SavedRanges().size());
 }
 
+const std::string& ScatteredFile()
+{
+    static const std::string path = [] {
+        std::string text;
+        for (unsigned i = 0; i < 65536; ++i) {
+            const uint8_t upper[2] = {uint8_t(i >> 8), uint8_t(i)};
+            const uint8_t byte = uint8_t(i);
+            text += IntelLine(0, 4, upper, 2) + IntelLine((i * 7919u) & 0xFFFFu, 0, &byte, 1);
+        }
+        text += ":00000001FF\r\n";
+        std::string file = (std::filesystem::temp_directory_path() / "dravel-scattered-bench.int").string();
+        std::ofstream(file, std::ios::binary) << text;
+        return file;
+    }();
+    return path;
+}
+
+struct Scattered {
+    QuietHost host;
+    std::string settings = (std::filesystem::temp_directory_path() / "dravel-sparse-bench.ini").string();
+    OBufferDocument doc{host, settings, "ext"};
+    Scattered() { doc.Open(ScatteredFile()); }
+};
+
+Scattered& SharedScattered()
+{
+    static Scattered opened;
+    return opened;
+}
+
+void BM_ScatteredOpen(benchmark::State& state)
+{
+    for (auto _ : state) {
+        Scattered opened;
+        char row[OBufferDocument::kHexRowSize];
+        for (Address r = 0; r < 40; ++r)
+            opened.doc.HexRow(row, r);
+        benchmark::DoNotOptimize(row[0]);
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MiB"] = double(usage.ru_maxrss) / 1024;
+}
+
+// Ctrl+End: the rows of the window's last screen.
+void BM_ScatteredLastRows(benchmark::State& state)
+{
+    OBufferDocument& doc = SharedScattered().doc;
+    char row[OBufferDocument::kHexRowSize];
+    for (auto _ : state) {
+        const Address last = (doc.End() - 1) / OBufferDocument::kBytesPerRow;
+        for (Address r = last - 39; r <= last; ++r)
+            doc.HexRow(row, r);
+        benchmark::DoNotOptimize(row[0]);
+    }
+}
+
+void BM_ScatteredFindNothing(benchmark::State& state)
+{
+    FindRequest request;
+    request.hex = true;
+    request.pattern = {0x12, 0x34, 0x56, 0x78};
+    request.length = 4;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SharedScattered().doc.Find(request, 0));
+}
+
+void BM_ScatteredSum(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SharedScattered().doc.SumWindow());
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MiB"] = double(usage.ru_maxrss) / 1024;
+}
+
 // Baselines: the same work on the written bytes as one flat array.
 void BM_FlatMemmem(benchmark::State& state)
 {
@@ -144,4 +224,8 @@ BENCHMARK(BM_FlatMemmem)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SumWindow)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FlatSum)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SavedRanges)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScatteredOpen)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScatteredLastRows)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScatteredFindNothing)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScatteredSum)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

@@ -3,8 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <cstdlib>
+#include <mutex>
 #include <new>
 #include <vector>
+
+#include <sys/mman.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -12,19 +16,25 @@
 
 namespace {
 
-// What every never-written block holds; searches read it instead of
-// obtaining memory for regions nobody touched.
+// What every gap between runs holds; searches read it instead of obtaining
+// memory for regions nobody touched.
 constexpr auto kErasedBlock = [] {
     std::array<uint8_t, ODataBuffer::BlockSize> bytes{};
     bytes.fill(ODataBuffer::FillValue);
     return bytes;
 }();
 
-// Patterns up to this length are searched in place, block by block, with
+// Patterns up to this length are searched in place, run by run, with
 // only the seams copied. Longer ones are rare (the find dialog makes at most
 // a few hundred bytes) and go through a flat copy and a linear-time search,
 // so no pattern can make a search quadratic in the buffer size.
 constexpr int32_t kInPlaceLimit = 64;
+
+// Runs are made of whole lines and grow by kGrowth at a time, so bytes
+// written in either direction are copied a bounded number of times while
+// a lone byte takes one line.
+constexpr Address kLine = 64;
+constexpr Address kGrowth = 4;
 
 uint8_t fold(uint8_t c)
 {
@@ -222,7 +232,7 @@ struct ODataBuffer::Matcher {
     }
 
     // True when the compared bytes are all erased ones: only then can a
-    // match lie wholly in a never-written block.
+    // match lie wholly in a gap between runs.
     bool erasedPattern() const
     {
         return std::all_of(bytes, bytes + compared, [](uint8_t b) { return b == ODataBuffer::FillValue; });
@@ -240,8 +250,109 @@ struct ODataBuffer::Matcher {
     uint8_t mask[2] = {0, 0};
 };
 
+// Whole blocks come from regions mapped a large piece at a time and marked
+// for huge pages: a dense image then takes a few hundred page faults rather
+// than one for every 4 KiB. Only what is touched becomes resident, so a
+// region's unused tail costs address space only. The regions are shared by
+// every buffer of the process, so a block one buffer gives back (a lane
+// split consuming its source) is the next one another buffer takes.
+struct ODataBuffer::Arena {
+    static constexpr size_t kHuge = size_t{2} << 20;
+    static constexpr size_t kRegion = size_t{64} << 20;
+    static constexpr uint32_t kSlots = uint32_t(kRegion / BlockSize);
+
+    struct Region {
+        uint8_t* base;
+        uint32_t carved;
+        uint32_t used;
+        std::vector<uint32_t> free;
+    };
+
+    uint8_t* Take()
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        // Given-back blocks first, the newest region's untouched ones next.
+        for (auto it = regions.rbegin(); it != regions.rend(); ++it)
+            if (!it->free.empty()) {
+                const uint32_t slot = it->free.back();
+                it->free.pop_back();
+                ++it->used;
+                return it->base + size_t(slot) * BlockSize;
+            }
+        if (regions.empty() || regions.back().carved == kSlots) {
+            uint8_t* base = Map();
+            if (!base)
+                return nullptr;
+            try {
+                regions.push_back(Region{base, 0, 0, {}});
+            } catch (const std::bad_alloc&) {
+                munmap(base, kRegion);
+                return nullptr;
+            }
+        }
+        Region& region = regions.back();
+        ++region.used;
+        return region.base + size_t(region.carved++) * BlockSize;
+    }
+
+    void Give(uint8_t* block)
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        for (auto it = regions.begin(); it != regions.end(); ++it) {
+            if (block < it->base || block >= it->base + kRegion)
+                continue;
+            if (--it->used == 0) {
+                munmap(it->base, kRegion);
+                regions.erase(it);
+                return;
+            }
+            try {
+                it->free.push_back(uint32_t((block - it->base) / BlockSize));
+            } catch (const std::bad_alloc&) {
+                // The block stays unused until the region goes.
+            }
+            return;
+        }
+    }
+
+    // A region aligned to the huge page size, or null.
+    static uint8_t* Map()
+    {
+        void* raw = mmap(nullptr, kRegion + kHuge, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
+                         -1, 0);
+        if (raw == MAP_FAILED)
+            return nullptr;
+        uint8_t* const start = static_cast<uint8_t*>(raw);
+        uint8_t* const base =
+            reinterpret_cast<uint8_t*>((reinterpret_cast<uintptr_t>(start) + kHuge - 1) & ~uintptr_t(kHuge - 1));
+        if (base > start)
+            munmap(start, size_t(base - start));
+        if (base + kRegion < start + kRegion + kHuge)
+            munmap(base + kRegion, size_t(start + kRegion + kHuge - (base + kRegion)));
+#ifdef MADV_HUGEPAGE
+        madvise(base, kRegion, MADV_HUGEPAGE);
+#endif
+        return base;
+    }
+
+    static Arena& Shared()
+    {
+        // Never destroyed: buffers may outlive static destruction.
+        static Arena* const arena = new Arena;
+        return *arena;
+    }
+
+    std::mutex lock;
+    std::vector<Region> regions;
+};
+
 ODataBuffer::ODataBuffer() = default;
-ODataBuffer::~ODataBuffer() = default;
+
+ODataBuffer::~ODataBuffer()
+{
+    for (const auto& [base, run] : runs_)
+        Release(run);
+}
 
 bool ODataBuffer::SetPosition(Address address)
 {
@@ -271,70 +382,85 @@ void ODataBuffer::SetWindow(Address first, Address last)
 
 void ODataBuffer::DropCurrent()
 {
-    currentBlock_ = -1;
     current_ = nullptr;
     currentBase_ = 0;
     currentLength_ = 0;
 }
 
-std::unique_ptr<uint8_t[]>* ODataBuffer::BlockSlot(Address index)
+void ODataBuffer::MakeCurrent(Runs::iterator run)
 {
-    std::unique_ptr<Page>& page = pages_[index >> PageBits];
-    if (!page) {
-        page.reset(new (std::nothrow) Page);
-        if (!page)
-            return nullptr;
-    }
-    return &page->blocks[index & (PageBlocks - 1)];
+    current_ = run->second.bytes;
+    currentBase_ = run->first;
+    currentLength_ = uint64_t(run->second.length);
 }
 
-void ODataBuffer::ReleaseBlock(Address index)
+uint8_t* ODataBuffer::Obtain(Address length)
 {
-    std::unique_ptr<Page>& page = pages_[index >> PageBits];
-    std::unique_ptr<uint8_t[]>& block = page->blocks[index & (PageBlocks - 1)];
-    if (!block)
-        return;
-    if (index == currentBlock_)
-        DropCurrent();
-    block.reset();
-    --blockCount_;
-    if (--page->used == 0)
-        page.reset();
+    if (length == BlockSize)
+        return Arena::Shared().Take();
+    return static_cast<uint8_t*>(std::malloc(size_t(length)));
 }
 
-Address ODataBuffer::NextStoredBlock(Address index) const
+void ODataBuffer::Release(const Run& run)
 {
-    for (index = std::max<Address>(index, 0); index < MaxBlocks;) {
-        const Page* page = pages_[index >> PageBits].get();
-        if (!page) {
-            index = ((index >> PageBits) + 1) << PageBits;
-            continue;
+    if (run.length == BlockSize)
+        Arena::Shared().Give(run.bytes);
+    else
+        std::free(run.bytes);
+    storedBytes_ -= run.length;
+}
+
+ODataBuffer::Runs::iterator ODataBuffer::Extend(Address address, Address want)
+{
+    const Address block = address - address % BlockSize;
+    const Address blockEnd = block + BlockSize;
+    Address lo = address - address % kLine;
+    Address hi = std::min(blockEnd, address + std::max<Address>(want, 1));
+    auto next = runs_.upper_bound(address);
+    if (next != runs_.begin()) {
+        const auto before = std::prev(next);
+        const Address reach = before->first + kGrowth * before->second.length;
+        if (before->first >= block && address < reach) {
+            lo = before->first;
+            hi = std::max(hi, std::min(blockEnd, reach));
         }
-        const Address pageEnd = std::min(MaxBlocks, ((index >> PageBits) + 1) << PageBits);
-        for (; index < pageEnd; ++index)
-            if (page->blocks[index & (PageBlocks - 1)])
-                return index;
     }
-    return MaxBlocks;
-}
-
-Address ODataBuffer::PreviousStoredBlock(Address index) const
-{
-    for (index = std::min(index, MaxBlocks - 1); index >= 0;) {
-        const Page* page = pages_[index >> PageBits].get();
-        const Address pageStart = (index >> PageBits) << PageBits;
-        if (!page) {
-            index = pageStart - 1;
-            continue;
+    if (next != runs_.end() && next->first < blockEnd) {
+        const Address end = next->first + next->second.length;
+        const Address reach = end - kGrowth * next->second.length;
+        if (address >= reach) {
+            lo = std::min(lo, std::max(block, reach));
+            hi = std::max(hi, end);
         }
-        for (; index >= pageStart; --index)
-            if (page->blocks[index & (PageBlocks - 1)])
-                return index;
     }
-    return -1;
+    hi = std::min(blockEnd, (hi + kLine - 1) / kLine * kLine);
+    // Runs the new one overlaps are taken in whole.
+    auto first = runs_.lower_bound(lo);
+    if (first != runs_.begin() && std::prev(first)->first + std::prev(first)->second.length > lo)
+        --first;
+    auto last = first;
+    for (; last != runs_.end() && last->first < hi; ++last) {
+        lo = std::min(lo, last->first);
+        hi = std::max(hi, last->first + last->second.length);
+    }
+    uint8_t* bytes = Obtain(hi - lo);
+    if (!bytes)
+        return runs_.end();
+    Address at = lo;
+    for (auto run = first; run != last; ++run) {
+        std::memset(bytes + (at - lo), FillValue, size_t(run->first - at));
+        std::memcpy(bytes + (run->first - lo), run->second.bytes, size_t(run->second.length));
+        at = run->first + run->second.length;
+        Release(run->second);
+    }
+    std::memset(bytes + (at - lo), FillValue, size_t(hi - at));
+    DropCurrent();
+    storedBytes_ += hi - lo;
+    const auto hint = runs_.erase(first, last);
+    return runs_.emplace_hint(hint, lo, Run{bytes, hi - lo});
 }
 
-uint8_t* ODataBuffer::Select(Address address)
+uint8_t* ODataBuffer::Select(Address address, Address want)
 {
     if (address < 0)
         return nullptr;
@@ -348,25 +474,22 @@ uint8_t* ODataBuffer::Select(Address address)
         DropCurrent();
         return nullptr;
     }
-    const Address index = address / BlockSize;
-    std::unique_ptr<uint8_t[]>* slot = BlockSlot(index);
-    if (slot && !*slot) {
-        slot->reset(new (std::nothrow) uint8_t[BlockSize]);
-        if (*slot) {
-            std::memset(slot->get(), FillValue, BlockSize);
-            ++blockCount_;
-            ++pages_[index >> PageBits]->used;
+    auto run = runs_.upper_bound(address);
+    if (run != runs_.begin() && std::prev(run)->first + std::prev(run)->second.length > address) {
+        --run;
+    } else {
+        try {
+            run = Extend(address, want);
+        } catch (const std::bad_alloc&) {
+            run = runs_.end();
+        }
+        if (run == runs_.end()) {
+            outOfMemory_ = true;
+            DropCurrent();
+            return nullptr;
         }
     }
-    if (!slot || !*slot) {
-        outOfMemory_ = true;
-        DropCurrent();
-        return nullptr;
-    }
-    currentBlock_ = index;
-    current_ = slot->get();
-    currentBase_ = index * BlockSize;
-    currentLength_ = uint64_t(std::min<Address>(BlockSize, AddressLimit - currentBase_));
+    MakeCurrent(run);
     return current_ + (address - currentBase_);
 }
 
@@ -376,8 +499,9 @@ uint8_t ODataBuffer::GetSlow()
     if (position_ < 0 || position_ >= AddressLimit)
         return FillValue;
     const Address address = position_++;
-    // Reading never obtains memory for a block nobody wrote.
-    if (!StoredBlock(address / BlockSize))
+    // Reading never obtains memory for bytes nobody wrote.
+    const auto run = FirstRunEndingAfter(address);
+    if (run == runs_.end() || run->first > address)
         return FillValue;
     uint8_t* byte = Select(address);
     return byte ? *byte : FillValue;
@@ -385,12 +509,14 @@ uint8_t ODataBuffer::GetSlow()
 
 void ODataBuffer::ReadSlow(uint8_t& byte)
 {
-    uint8_t* stored = Select(position_);
-    if (!stored) {
-        byte = FillValue;
+    byte = FillValue;
+    if (position_ < 0 || position_ >= AddressLimit || position_ > End()) {
+        DropCurrent();
         return;
     }
-    byte = *stored;
+    const auto run = FirstRunEndingAfter(position_);
+    if (run != runs_.end() && run->first <= position_)
+        byte = *Select(position_);
     ++position_;
 }
 
@@ -423,19 +549,26 @@ uint8_t& ODataBuffer::AtSlow(Address address)
     return spare_;
 }
 
-const uint8_t* ODataBuffer::BlockBytes(Address index) const
-{
-    const uint8_t* block = StoredBlock(index);
-    return block ? block : kErasedBlock.data();
-}
-
 uint8_t ODataBuffer::Peek(Address address) const
 {
     if (address < 0 || address >= AddressLimit)
         return FillValue;
-    const Address index = address / BlockSize;
-    const uint8_t* block = StoredBlock(index);
-    return block ? block[address - index * BlockSize] : FillValue;
+    const auto run = FirstRunEndingAfter(address);
+    return run != runs_.end() && run->first <= address ? run->second.bytes[address - run->first] : FillValue;
+}
+
+ODataBuffer::Piece ODataBuffer::PieceAt(Address address) const
+{
+    const auto run = FirstRunEndingAfter(address);
+    if (run != runs_.end() && run->first <= address)
+        return Piece{run->first, run->first + run->second.length, run->second.bytes};
+    Address base = address - address % BlockSize;
+    Address end = base + BlockSize;
+    if (run != runs_.end())
+        end = std::min(end, run->first);
+    if (run != runs_.begin())
+        base = std::max(base, std::prev(run)->first + std::prev(run)->second.length);
+    return Piece{base, end, kErasedBlock.data()};
 }
 
 void ODataBuffer::CopyOut(Address address, Address count, uint8_t* out) const
@@ -455,7 +588,7 @@ void ODataBuffer::PutRun(Address count, Store store, Byte byte)
     Address done = 0;
     while (done < count) {
         // Select finds the place exactly as Put's two paths together do.
-        uint8_t* at = Select(position_);
+        uint8_t* at = Select(position_, count - done);
         if (!at)
             break;
         const Address room = currentBase_ + Address(currentLength_) - position_;
@@ -466,7 +599,7 @@ void ODataBuffer::PutRun(Address count, Store store, Byte byte)
         if (position_ - start_ > size_)
             size_ = position_ - start_;
     }
-    // An unreachable address or a block that cannot be had: the byte calls
+    // An unreachable address or memory that cannot be had: the byte calls
     // decide where the rest goes, or that it goes nowhere.
     for (; done < count; ++done)
         Put(byte(done));
@@ -488,20 +621,25 @@ void ODataBuffer::PutFill(uint8_t value, Address count)
             [value](Address) { return value; });
         return;
     }
-    // Erasing: blocks never written stay unobtained, blocks erased whole are
-    // given back, and the window and position end where Put would leave them.
+    // Erasing: gaps stay without memory, runs erased whole are given back,
+    // and the window and position end where Put would leave them.
     const Address first = position_;
     const Address end = first + count;
-    for (Address index = NextStoredBlock(first / BlockSize); index < MaxBlocks && index * BlockSize < end;
-         index = NextStoredBlock(index + 1)) {
-        const Address base = index * BlockSize;
+    DropCurrent();
+    auto run = runs_.upper_bound(first);
+    if (run != runs_.begin() && std::prev(run)->first + std::prev(run)->second.length > first)
+        --run;
+    while (run != runs_.end() && run->first < end) {
+        const Address base = run->first;
+        const Address stop = base + run->second.length;
+        if (first <= base && stop <= end) {
+            Release(run->second);
+            run = runs_.erase(run);
+            continue;
+        }
         const Address from = std::max(first, base);
-        const Address to = std::min(end, base + BlockSize);
-        if (from == base && to == std::min(base + BlockSize, AddressLimit))
-            ReleaseBlock(index);
-        else
-            std::memset(pages_[index >> PageBits]->blocks[index & (PageBlocks - 1)].get() + (from - base), FillValue,
-                        size_t(to - from));
+        std::memset(run->second.bytes + (from - base), FillValue, size_t(std::min(end, stop) - from));
+        ++run;
     }
     position_ = end;
     if (position_ - start_ > size_)
@@ -510,20 +648,23 @@ void ODataBuffer::PutFill(uint8_t value, Address count)
 
 Address ODataBuffer::SkipErasedForward(Address p, int32_t compared) const
 {
-    const Address index = p / BlockSize;
-    if (StoredBlock(index) || StoredBlock((p + compared - 1) / BlockSize))
+    const auto run = FirstRunEndingAfter(p);
+    if (run == runs_.end())
+        return AddressLimit;
+    if (run->first <= p + compared - 1)
         return p;
-    const Address next = NextStoredBlock(index + 1);
-    return std::max(p, next * BlockSize - (compared - 1));
+    return std::max(p, run->first - (compared - 1));
 }
 
 Address ODataBuffer::SkipErasedBackward(Address p, int32_t compared) const
 {
-    const Address index = p / BlockSize;
-    if (StoredBlock(index) || StoredBlock((p + compared - 1) / BlockSize))
+    const auto run = FirstRunEndingAfter(p);
+    if (run != runs_.end() && run->first <= p + compared - 1)
         return p;
-    const Address previous = PreviousStoredBlock(index - 1);
-    return previous < 0 ? -1 : std::min(p, previous * BlockSize + BlockSize - 1);
+    if (run == runs_.begin())
+        return -1;
+    const auto before = std::prev(run);
+    return std::min(p, before->first + before->second.length - 1);
 }
 
 Address ODataBuffer::FindFlat(Address first, Address last, const Matcher& matcher, bool forward) const
@@ -585,28 +726,26 @@ Address ODataBuffer::FindForward(Address from, const uint8_t* pattern, bool exac
     if (length > kInPlaceLimit)
         return FindFlat(first, last, matcher, true);
 
-    // Candidates whose match lies inside one block are scanned where they
-    // are; those crossing into the next block are scanned in a seam made of
-    // the block's last bytes and the next block's first bytes. Stretches of
-    // never-written blocks are stepped over when they cannot hold a match.
+    // Candidates whose match lies inside one run (or gap) are scanned where
+    // they are; those crossing into the next are scanned in a seam made of
+    // the piece's last bytes and the next one's first bytes. Gaps between
+    // runs are stepped over when they cannot hold a match.
     const bool skip = !matcher.erasedPattern();
     std::vector<uint8_t> seam(size_t(2 * length));
     Address p = first;
     while (p <= last) {
         if (skip && (p = SkipErasedForward(p, matcher.compared)) > last)
             break;
-        const Address index = p / BlockSize;
-        const Address base = index * BlockSize;
-        const Address blockEnd = base + BlockSize;
-        Address q = std::min(last, blockEnd - length);
+        const Piece piece = PieceAt(p);
+        Address q = std::min(last, piece.end - length);
         if (p <= q) {
-            int32_t hit = matcher.scanForward(BlockBytes(index) + (p - base), int32_t(q - p + 1), p,
-                                              BlockBytes(index), BlockBytes(index) + BlockSize);
+            int32_t hit = matcher.scanForward(piece.bytes + (p - piece.base), int32_t(q - p + 1), p, piece.bytes,
+                                              piece.bytes + (piece.end - piece.base));
             if (hit >= 0)
                 return p + hit;
             p = q + 1;
         }
-        q = std::min(last, blockEnd - 1);
+        q = std::min(last, piece.end - 1);
         if (p <= q) {
             CopyOut(p, q - p + length, seam.data());
             int32_t hit = matcher.scanForward(seam.data(), int32_t(q - p + 1), p);
@@ -639,10 +778,8 @@ Address ODataBuffer::FindBackward(Address from, const uint8_t* pattern, bool exa
     while (p >= first) {
         if (skip && (p = SkipErasedBackward(p, matcher.compared)) < first)
             break;
-        const Address index = p / BlockSize;
-        const Address base = index * BlockSize;
-        const Address blockEnd = base + BlockSize;
-        Address q = std::max(first, blockEnd - length + 1);
+        const Piece piece = PieceAt(p);
+        Address q = std::max(first, piece.end - length + 1);
         if (q <= p) {
             CopyOut(q, p - q + length, seam.data());
             int32_t hit = matcher.scanBackward(seam.data(), int32_t(p - q + 1), q);
@@ -650,10 +787,10 @@ Address ODataBuffer::FindBackward(Address from, const uint8_t* pattern, bool exa
                 return q + hit;
             p = q - 1;
         }
-        q = std::max(first, base);
+        q = std::max(first, piece.base);
         if (q <= p) {
-            int32_t hit = matcher.scanBackward(BlockBytes(index) + (q - base), int32_t(p - q + 1), q,
-                                               BlockBytes(index), BlockBytes(index) + BlockSize);
+            int32_t hit = matcher.scanBackward(piece.bytes + (q - piece.base), int32_t(p - q + 1), q, piece.bytes,
+                                               piece.bytes + (piece.end - piece.base));
             if (hit >= 0)
                 return q + hit;
             p = q - 1;

@@ -1,10 +1,13 @@
 #pragma once
 // The sparse byte store of one document: every address from 0 to 0xFFFFFFFF
-// can hold a byte, never-written bytes read 0xFF, and memory is taken in
-// blocks of 32,767 bytes only for the regions that are touched. The blocks
-// hang off pages of a two-level table, so an empty buffer costs a few
-// hundred pointers and walkers skip untouched pages whole. On top of it sit
-// the address window (start, size) and a position for sequential access.
+// can hold a byte, never-written bytes read 0xFF, and memory follows the
+// bytes written. They are kept in runs: stretches of whole 64-byte lines,
+// ordered by address, none crossing a multiple of BlockSize. A run that is
+// written next to grows by a factor, so dense data ends up in whole blocks
+// (taken from large arenas the kernel may back with huge pages) while a byte
+// on its own costs one line. Walkers step over the gaps between runs whole.
+// On top of it sit the address window (start, size) and a position for
+// sequential access.
 //
 // The window always lies inside the address space (0 <= start <= End <=
 // AddressLimit) and the position stays within 0..AddressLimit, so no
@@ -15,13 +18,16 @@
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <map>
 #include <memory>
 
 class ODataBuffer {
 public:
-    static constexpr int32_t BlockSize = 32767;
+    // The longest run; runs never cross a multiple of it, so spans of stored
+    // bytes are never longer.
+    static constexpr int32_t BlockSize = 65536;
     static constexpr Address AddressLimit = Address{1} << 32;
-    static constexpr Address MaxBlocks = (AddressLimit + BlockSize - 1) / BlockSize;
     static constexpr uint8_t FillValue = 0xFF;
 
     ODataBuffer();
@@ -44,6 +50,7 @@ public:
     // The per-byte accessors below are what loading, saving and sum checks
     // run on, byte after byte; the common case (address in the block used
     // last) stays inline and everything else goes to the out-of-line path.
+    // Get and Read never obtain memory; Put, PutBlock and At do.
 
     uint8_t Get()
     {
@@ -109,20 +116,24 @@ public:
     // erased, so erasing a sparse window costs what was written, not the span.
     void PutFill(uint8_t value, Address count);
     // Hands visit(bytes, n) address..address+count-1 (inside the address
-    // space) in consecutive spans: the stored bytes where blocks were
-    // obtained, and null for every stretch of never-written blocks, however
-    // long, so walkers can compute over erased gaps instead of reading them.
+    // space) in consecutive spans: the stored bytes of each run (at most
+    // BlockSize), and null for every stretch between runs, however long, so
+    // walkers can compute over erased gaps instead of reading them.
     template <class Visit>
     void ForEachSpan(Address address, Address count, Visit&& visit) const
     {
+        auto run = FirstRunEndingAfter(address);
         while (count > 0) {
-            const Address index = address / BlockSize;
-            const Address offset = address - index * BlockSize;
-            Address n = count < BlockSize - offset ? count : BlockSize - offset;
-            const uint8_t* bytes = StoredBlock(index);
-            if (!bytes)
-                n = std::min<Address>(count, NextStoredBlock(index + 1) * BlockSize - address);
-            visit(static_cast<const uint8_t*>(bytes ? bytes + offset : nullptr), n);
+            Address n = count;
+            const uint8_t* bytes = nullptr;
+            if (run != runs_.end() && run->first <= address) {
+                bytes = run->second.bytes + (address - run->first);
+                n = std::min(count, run->first + run->second.length - address);
+                ++run;
+            } else if (run != runs_.end()) {
+                n = std::min(count, run->first - address);
+            }
+            visit(bytes, n);
             address += n;
             count -= n;
         }
@@ -142,14 +153,32 @@ public:
                          bool wholeWords = false);
 
 
-    // Number of blocks obtained so far (memory in use is this times BlockSize).
-    int32_t BlockCount() const { return blockCount_; }
-    // Set once a block could not be obtained: the bytes meant for it were
+    // The byte stored at `address`, 0xFF where never written or outside the
+    // address space; unlike At it neither widens the window nor obtains memory.
+    uint8_t Peek(Address address) const;
+
+    // Number of runs held, and the bytes of memory they take.
+    int32_t BlockCount() const { return int32_t(runs_.size()); }
+    Address StoredBytes() const { return storedBytes_; }
+    // Set once memory for a run could not be obtained: the bytes meant for it were
     // dropped. Loads check it so that no file is ever read short in silence.
     bool OutOfMemory() const { return outOfMemory_; }
 
 private:
     struct Matcher;
+    struct Arena;
+    struct Run {
+        uint8_t* bytes;
+        Address length;
+    };
+    using Runs = std::map<Address, Run>;
+    // A stretch around an address for searching: a run, or a gap between
+    // runs no longer than BlockSize (its bytes then the shared erased block).
+    struct Piece {
+        Address base;
+        Address end;
+        const uint8_t* bytes;
+    };
 
     uint8_t GetSlow();
     void ReadSlow(uint8_t& byte);
@@ -157,60 +186,48 @@ private:
     void PutBlockSlow(const uint8_t* bytes, Address count);
     uint8_t& AtSlow(Address address);
 
-    // Makes the address's block current (obtaining it when needed) and
-    // returns the byte's location, or null when the address is unreachable.
-    uint8_t* Select(Address address);
+    // Makes the address's run current (obtaining or growing one, taking in
+    // up to `want` bytes from it, when needed) and returns the byte's
+    // location, or null when the address is unreachable.
+    uint8_t* Select(Address address, Address want = 1);
     void DropCurrent();
-
-    // The byte stored at `address`, 0xFF where never written or outside the
-    // address space; unlike At it neither widens the window nor obtains memory.
-    uint8_t Peek(Address address) const;
-
-    // Bytes of a block for reading: the stored block, or a shared erased
-    // block when it was never obtained, so searching allocates nothing.
-    const uint8_t* BlockBytes(Address index) const;
-    // The stored block, or null when it was never obtained.
-    const uint8_t* StoredBlock(Address index) const
+    void MakeCurrent(Runs::iterator run);
+    // The run holding `address`, or else the first one after it.
+    Runs::const_iterator FirstRunEndingAfter(Address address) const
     {
-        if (index < 0 || index >= MaxBlocks)
-            return nullptr;
-        const Page* page = pages_[index >> PageBits].get();
-        return page ? page->blocks[index & (PageBlocks - 1)].get() : nullptr;
+        auto run = runs_.upper_bound(address);
+        if (run != runs_.begin()) {
+            auto before = std::prev(run);
+            if (before->first + before->second.length > address)
+                return before;
+        }
+        return run;
     }
-    // The first stored block at or after `index` (the last at or before it),
-    // skipping empty pages whole; MaxBlocks (-1) when there is none.
-    Address NextStoredBlock(Address index) const;
-    Address PreviousStoredBlock(Address index) const;
-    // The slot of a block, creating its page; null when memory ran out.
-    std::unique_ptr<uint8_t[]>* BlockSlot(Address index);
-    void ReleaseBlock(Address index);
+    // A run holding `address`, made by growing a neighbour or anew and
+    // taking in every run it then overlaps; runs_.end() when out of memory.
+    Runs::iterator Extend(Address address, Address want);
+    uint8_t* Obtain(Address length);
+    void Release(const Run& run);
+    Piece PieceAt(Address address) const;
+
     // Stores `count` bytes at the position as Put does; `store(at, done, n)`
-    // writes n of them into the block's memory and `byte(i)` gives one.
+    // writes n of them into the run's memory and `byte(i)` gives one.
     template <class Store, class Byte>
     void PutRun(Address count, Store store, Byte byte);
 
     Address FindFlat(Address first, Address last, const Matcher& matcher, bool forward) const;
     // Where a forward (backward) scan for `compared` bytes at candidate p
-    // may go on: past candidates lying wholly in never-written blocks, which
-    // cannot match a pattern that is not all erased bytes.
+    // may go on: past candidates lying wholly between runs, which cannot
+    // match a pattern that is not all erased bytes.
     Address SkipErasedForward(Address p, int32_t compared) const;
     Address SkipErasedBackward(Address p, int32_t compared) const;
 
-    static constexpr int PageBits = 10;
-    static constexpr Address PageBlocks = Address{1} << PageBits;
-    static constexpr Address PageCount = (MaxBlocks + PageBlocks - 1) / PageBlocks;
-    struct Page {
-        std::unique_ptr<uint8_t[]> blocks[PageBlocks];
-        int32_t used = 0;
-    };
-    std::unique_ptr<Page> pages_[PageCount];
-    int32_t blockCount_ = 0;
+    Runs runs_;
+    Address storedBytes_ = 0;
     bool outOfMemory_ = false;
 
-    // The block used last. currentLength_ is 0 when there is none and is
-    // shorter than BlockSize for the last block, whose tail lies beyond
-    // AddressLimit, so one unsigned compare covers every test.
-    Address currentBlock_ = -1;
+    // The run used last. currentLength_ is 0 when there is none, so one
+    // unsigned compare covers every test.
     uint8_t* current_ = nullptr;
     Address currentBase_ = 0;
     uint64_t currentLength_ = 0;

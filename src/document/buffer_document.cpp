@@ -100,7 +100,7 @@ int32_t OBufferDocument::RowText(char* text, Address row, int32_t cellWidth,
             ++outsideCount_;
             continue;
         }
-        putCell(text + cellWidth * c, buffer_->At(address));
+        putCell(text + cellWidth * c, buffer_->Peek(address));
     }
     const int32_t length = cellWidth * c;
     text[length] = 0;

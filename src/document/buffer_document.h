@@ -217,6 +217,14 @@ public:
     // The options as read at construction and by the last ReloadSettings.
     bool SumCheckOption() const { return sumCheck_; }
     bool UndoOption() const { return undo_; }
+    // Overrides the "undo" setting until the next ReloadSettings; off also
+    // empties the journal. A converter, which never undoes, records nothing.
+    void SetUndoOption(bool on)
+    {
+        undo_ = on;
+        if (!on)
+            journal_.Clear();
+    }
 
     // The address ranges a save writes, lowest first: runs of more than ten
     // erased bytes inside the window are gaps between them, or, when saves

@@ -145,7 +145,7 @@ uint8_t OBufferDocument::ReadByte(Address address)
     // Outside the window nothing is read, so the window never widens here.
     if (address >= buffer_->End() || address < buffer_->Start())
         return 0;
-    return buffer_->At(address);
+    return buffer_->Peek(address);
 }
 
 void OBufferDocument::WriteByte(uint8_t value, Address address)

@@ -186,17 +186,18 @@ TEST(DataBuffer, ReadingUntouchedRegionsTakesNoMemory)
     EXPECT_EQ(forward(buffer, 0, "zz"), -1);
     EXPECT_EQ(buffer.BlockCount(), 1);
 
-    // At and Read obtain the block and fill it with 0xFF.
+    // At obtains memory and fills it with 0xFF; Read does not.
     EXPECT_EQ(buffer.At(5 * kBlock), 0xFF);
     EXPECT_EQ(buffer.BlockCount(), 2);
     uint8_t byte = 0;
     buffer.SetPosition(7 * kBlock + 3);
     buffer.Read(byte);
     EXPECT_EQ(byte, 0xFF);
-    EXPECT_EQ(buffer.BlockCount(), 3);
+    EXPECT_EQ(buffer.Position(), 7 * kBlock + 4);
+    EXPECT_EQ(buffer.BlockCount(), 2);
 }
 
-TEST(DataBuffer, SpansCoverEveryAddressAndMergeUntouchedBlocks)
+TEST(DataBuffer, SpansCoverEveryAddressAndMergeUntouchedStretches)
 {
     ODataBuffer buffer;
     putAt(buffer, 5, "ab");
@@ -208,11 +209,11 @@ TEST(DataBuffer, SpansCoverEveryAddressAndMergeUntouchedBlocks)
         if (bytes)
             stored.append(reinterpret_cast<const char*>(bytes), size_t(n));
     });
-    // The first block from 3, three untouched blocks as one gap, then the
-    // fifth block up to the end of the range.
+    // The first 64-byte line from 3, everything up to the second write as
+    // one gap, then that write's line up to the end of the range.
     ASSERT_EQ(spans.size(), 3u);
-    EXPECT_EQ(spans[0], std::make_pair(true, Address(kBlock - 3)));
-    EXPECT_EQ(spans[1], std::make_pair(false, Address(3 * kBlock)));
+    EXPECT_EQ(spans[0], std::make_pair(true, Address(64 - 3)));
+    EXPECT_EQ(spans[1], std::make_pair(false, Address(4 * kBlock - 64)));
     EXPECT_EQ(spans[2], std::make_pair(true, Address(3)));
     EXPECT_EQ(stored.substr(2, 2), "ab");
     EXPECT_EQ(stored.substr(stored.size() - 2), "c\xFF");
