@@ -116,6 +116,17 @@ public:
     // CopyBlock into memory the caller owns: `allocate` is asked for
     // last - first + 2 bytes. False when it had none (reported to the user).
     bool CopyBlockTo(Address first, Address last, const std::function<uint8_t*(size_t)>& allocate);
+    // CopyBlock's bytes handed to `piece` a run of at most kPieceSize at a
+    // time (the run's offset from `first`, its bytes, their count), so that
+    // a caller turning them into something else holds no copy of its own;
+    // a long range runs as a long operation, as CopyBlockTo does.
+    static constexpr Address kPieceSize = 64 * 1024;
+    void ReadPieces(Address first, Address last,
+                    const std::function<void(Address offset, const uint8_t* bytes, Address count)>& piece);
+    // What CopyBlockTo and the copies built from ReadPieces say when the
+    // memory for a copy cannot be had.
+    static constexpr const char* kCopyMemoryText = "can't create a copy of the requested data block.";
+    static constexpr const char* kCopyMemoryCaption = "Out of memory";
     void Fill(Address first, Address last, uint8_t value);
     void Resize(Address newStart, Address newLast);
     // Undoes the newest entry: where the change was, or -1.

@@ -210,7 +210,7 @@ bool OBufferDocument::CopyBlockTo(Address first, Address last, const std::functi
     try {
         out = allocate(static_cast<size_t>(count) + 1);
     } catch (const std::bad_alloc&) {
-        Message("can't create a copy of the requested data block.", "Out of memory");
+        Message(kCopyMemoryText, kCopyMemoryCaption);
     }
     if (out) {
         // Only under the busy guard: a short copy inside an edit must not
@@ -223,6 +223,21 @@ bool OBufferDocument::CopyBlockTo(Address first, Address last, const std::functi
         SetBusy(false);
     host_.SetWaitCursor(false);
     return out != nullptr;
+}
+
+void OBufferDocument::ReadPieces(Address first, Address last,
+                                 const std::function<void(Address, const uint8_t*, Address)>& piece)
+{
+    const Address count = std::max<Address>(0, last - first + 1);
+    LongOperation bracket(*this, last - first > kLongOperation);
+    std::vector<uint8_t> run(static_cast<size_t>(std::min(count, kPieceSize)));
+    for (Address done = 0; done < count;) {
+        const Address n = std::min(count - done, kPieceSize);
+        InPieces(host_, n, first + done, busy_ != 0,
+                 [&](int64_t from, int64_t m) { CopyRange(first + done + from, m, run.data() + from); });
+        piece(done, run.data(), n);
+        done += n;
+    }
 }
 
 void OBufferDocument::Fill(Address first, Address last, uint8_t value)

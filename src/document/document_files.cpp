@@ -8,6 +8,7 @@
 #include "settings/settings_record.h"
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
+#include "formats/output_size.h"
 #include "formats/save_stream.h"
 #include "formats/streams.h"
 
@@ -401,7 +402,7 @@ void OBufferDocument::SaveRest(OFFCOut& out)
 
 bool OBufferDocument::SaveTo(const std::string& path)
 {
-    SaveStream stream(path, allOrNothing_);
+    SaveStream stream(path);
     if (!stream.IsOpen()) {
         Message(FileProblem("Cannot create", path, stream.ErrorText()), kEditCaption);
         return false;
@@ -410,9 +411,8 @@ bool OBufferDocument::SaveTo(const std::string& path)
     ODataBuffer& buffer = *buffer_;
     host_.SetWaitCursor(true);
     SetBusy(true);
-    uint32_t flags;
-    {
-        OFFCOut out(stream, key_);
+    auto write = [&](OutStream& to) {
+        OFFCOut out(to, key_);
         out.SetOptions(writerOptions_);
         const Address start = buffer.Start();
         out.SetAddress(start);
@@ -422,9 +422,21 @@ bool OBufferDocument::SaveTo(const std::string& path)
         out.PutByte(first);
         SaveRest(out);
         out.Finish();
-        flags = out.GetFlags();
+        const uint32_t written = out.GetFlags();
         out.ClearFlags(0xFFFF);
+        return written;
+    };
+    uint32_t flags = 0;
+    // A pipe or a device takes the records as they are made and cannot be
+    // put back, so a save that must be whole or nothing is first made
+    // without writing: only one that has no record to drop reaches it.
+    // Images have no records to drop.
+    if (stream.InPlace() && allOrNothing_ && !SizeFollowsSpan(FormatFromKey(key_))) {
+        NullOutStream trial;
+        flags = write(trial) & ffcFormatError;
     }
+    if (!flags)
+        flags = write(stream);
     if (!stream.Complete())
         flags |= ffcWriteError;
     // After a write error the user's file stays as it was. A format error

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <new>
 
 namespace {
 constexpr Address kAddressSpace = 0x100000000;
@@ -195,15 +197,52 @@ void OViewCommands::PasteBytes(const uint8_t* bytes, size_t length)
         TellCut(wanted, fits);
 }
 
-std::optional<std::string> OViewCommands::CopyHexText()
+std::string CopyQuestion(Address count)
+{
+    return "The selection holds " + std::to_string(count) + " bytes. Copy it to the clipboard?";
+}
+
+Address OViewCommands::ClipSize(bool hexText) const
 {
     if (!model_.HasSelection())
-        return std::nullopt;
-    const auto bytes = doc_.CopyBlock(model_.SelStart, model_.SelEnd);
-    if (!bytes)
-        return std::nullopt;
-    // CopyBlock adds a spare zero byte after the range.
-    return FormatHexText(bytes->data(), bytes->size() - 1);
+        return 0;
+    const Address count = model_.SelEnd - model_.SelStart + 1;
+    return hexText ? 3 * count - 1 : count;
+}
+
+bool OViewCommands::ConfirmCopy(bool hexText)
+{
+    if (ClipSize(hexText) <= kAskCopyAbove)
+        return true;
+    if (BeforeMessage)
+        BeforeMessage();
+    return doc_.Host().MessageBox(CopyQuestion(model_.SelEnd - model_.SelStart + 1), doc_.Title(),
+                                  mbIconQuestion | mbYesNoCancel) == idYes;
+}
+
+bool OViewCommands::CopyHexText(const ClipAllocator& allocate)
+{
+    const Address size = ClipSize(true);
+    if (size <= 0)
+        return false;
+    uint8_t* text = nullptr;
+    try {
+        text = allocate(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+    }
+    if (!text) {
+        doc_.Host().MessageBox(OBufferDocument::kCopyMemoryText, OBufferDocument::kCopyMemoryCaption, mbIconStop);
+        return false;
+    }
+    doc_.ReadPieces(model_.SelStart, model_.SelEnd, [&](Address offset, const uint8_t* bytes, Address n) {
+        const std::string piece = FormatHexText(bytes, static_cast<size_t>(n));
+        uint8_t* at = text + 3 * offset;
+        std::memcpy(at, piece.data(), piece.size());
+        // The blank between this run and the next.
+        if (3 * (offset + n) - 1 < size)
+            at[piece.size()] = ' ';
+    });
+    return true;
 }
 
 bool OViewCommands::PasteHexText(std::string_view text)

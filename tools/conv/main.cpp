@@ -1,7 +1,6 @@
 // dravel-conv: converts PROM data files between the editor's formats and
 // reports on them, headless, through the same document code as the editor.
 
-#include "app/binary_size.h"
 #include "checksum_option.h"
 #include "combine_option.h"
 #include "compare_option.h"
@@ -10,11 +9,14 @@
 #include "document/document_host.h"
 #include "offset_option.h"
 #include "document/export_options.h"
+#include "document/lane_files.h"
+#include "formats/output_size.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 constexpr const char* kUsage =
@@ -47,12 +49,16 @@ constexpr const char* kUsage =
     "  -v, --verbose   also print the format INPUT was read in (format: NAME)\n"
     "                  and each address range a save writes (range: FIRST-LAST\n"
     "                  (N bytes)); runs of 11 or more erased bytes are gaps;\n"
-    "                  and the size a binary output would have (binary: N bytes\n"
-    "                  (from 00000000 to LAST)), since binary starts at 0.\n"
+    "                  and the size a binary and a plain hex output would\n"
+    "                  have (binary: N bytes (from 00000000 to LAST), then\n"
+    "                  plain hex: ...), since both start at 0; with --split\n"
+    "                  also each lane's (lane K: ...).\n"
     "                  With a conversion these lines go to standard error.\n"
     "  --force         write OUTPUT even when reading INPUT or writing OUTPUT\n"
     "                  reported errors (otherwise OUTPUT is left as it was),\n"
-    "                  and a binary OUTPUT of more than 256 MiB\n"
+    "                  and a binary or plain hex OUTPUT or lane holding more\n"
+    "                  than 256 MiB (\"OUTPUT would hold N bytes (from\n"
+    "                  00000000 to LAST); use --force\", exit status 2)\n"
     "  --record-size N data bytes per record (per line for ASCII HEX, RCA,\n"
     "                  plain hex, tix, c, vmem and mif); default 32 (16 for\n"
     "                  tix, c, vmem and mif), at most 255 (S3 250, S2 251,\n"
@@ -106,10 +112,10 @@ constexpr const char* kUsage =
     "reported an error or INPUT was not recognised (also with --force, which\n"
     "writes OUTPUT all the same); 2 on wrong usage: unknown options or keys,\n"
     "contradictory options, a record size of 0 or above the format's limit,\n"
-    "an S-record type too small for the highest address, a binary OUTPUT of\n"
-    "more than 256 MiB without --force, an unknown checksum, a checksum range\n"
-    "outside the window or a result past the address space. Nothing is\n"
-    "written on wrong usage.\n";
+    "an S-record type too small for the highest address, a binary or plain\n"
+    "hex OUTPUT or lane of more than 256 MiB without --force, an unknown\n"
+    "checksum, a checksum range outside the window or a result past the\n"
+    "address space. Nothing is written on wrong usage.\n";
 
 // A file name as messages show it: control characters as \xNN, so that a
 // name cannot move the cursor or change the terminal's colours.
@@ -176,8 +182,17 @@ int UsageError(const std::string& problem)
     return 2;
 }
 
-// The format the file was read in and the ranges a save writes.
-void PrintReadDetails(FILE* to, OBufferDocument& document, FileFormat keyFormat)
+// The lanes' shared window, for each lane's image size.
+Address LaneEnd(const OBufferDocument& document, LaneShape shape)
+{
+    Address first, count;
+    LaneWindow(document.Start(), document.Size(), shape, first, count);
+    return first + count;
+}
+
+// The format the file was read in, the ranges a save writes and the size of
+// each output that follows the span.
+void PrintReadDetails(FILE* to, OBufferDocument& document, FileFormat keyFormat, const ConvOptions& options)
 {
     const FileFormat format = document.ReadFormat();
     if (format == ffBinary && keyFormat != ffBinary)
@@ -188,7 +203,30 @@ void PrintReadDetails(FILE* to, OBufferDocument& document, FileFormat keyFormat)
         std::fprintf(to, "range: %08lx-%08lx (%lu bytes)\n", static_cast<unsigned long>(range.first),
                      static_cast<unsigned long>(range.last),
                      static_cast<unsigned long>(range.last - range.first + 1));
-    std::fprintf(to, "binary: %s\n", BinarySizeText(document.End()).c_str());
+    std::fprintf(to, "binary: %s\n", ImageSizeText(document.End()).c_str());
+    std::fprintf(to, "plain hex: %s\n", ImageSizeText(document.End()).c_str());
+    for (int k = 0; k < options.split.lanes; ++k)
+        std::fprintf(to, "lane %d: %s\n", k, ImageSizeText(LaneEnd(document, options.split)).c_str());
+}
+
+// Outputs whose size follows the span are refused before anything is
+// written when they would be giant: a few bytes high up make gigabytes.
+bool RefuseGiantOutputs(const ConvOptions& options, const OBufferDocument& document)
+{
+    const FileFormat format = FormatFromKey(options.outKey);
+    std::vector<std::string> names{options.output};
+    Address end = document.End();
+    if (options.split.lanes != 0) {
+        names = LaneFileNames(options.output, options.split);
+        end = LaneEnd(document, options.split);
+    }
+    bool refused = false;
+    for (const std::string& name : names)
+        if (const std::string problem = OutputSizeProblem(Quoted(name), format, end); !problem.empty()) {
+            std::fprintf(stderr, "dravel-conv: %s\n", problem.c_str());
+            refused = true;
+        }
+    return refused;
 }
 } // namespace
 
@@ -242,11 +280,11 @@ int main(int argc, char** argv)
         if (int status = RunChecksumOptions(document, options, stdout); status != 0)
             return status;
         if (options.verbose)
-            PrintReadDetails(stdout, document, keyFormat);
+            PrintReadDetails(stdout, document, keyFormat, options);
         return loadReported ? 1 : 0;
     }
     if (options.verbose)
-        PrintReadDetails(stderr, document, keyFormat);
+        PrintReadDetails(stderr, document, keyFormat, options);
     if (loadReported && !options.force) {
         std::fprintf(stderr, "dravel-conv: %s not written\n", Quoted(output).c_str());
         return 1;
@@ -255,6 +293,8 @@ int main(int argc, char** argv)
     // Results written into the image may widen its window.
     if (int status = RunChecksumOptions(document, options, output == "-" ? stderr : stdout); status != 0)
         return status;
+    if (!options.force && RefuseGiantOutputs(options, document))
+        return 2;
     if (options.split.lanes != 0)
         return WriteSplit(host, host.reported, options, document);
     WriterOptions writer;
@@ -265,13 +305,6 @@ int main(int argc, char** argv)
             ChooseSRecordAddressBytes(options, document.End() - 1, writer.srecAddressBytes);
         if (!problem.empty())
             return UsageError(problem + " (of " + Quoted(input) + ")");
-    }
-    const FileFormat outFormat = FormatFromKey(options.outKey);
-    if ((outFormat == ffBinary || outFormat == ffUnknown) && !options.force) {
-        if (const std::string problem = BinaryOutputProblem(document.End()); !problem.empty()) {
-            std::fprintf(stderr, "dravel-conv: %s; %s not written\n", problem.c_str(), output.c_str());
-            return 2;
-        }
     }
     if (FormatFromKey(options.outKey) == ffIntel) {
         const std::string problem =
