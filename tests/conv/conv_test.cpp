@@ -473,7 +473,7 @@ TEST(ConvTest, OutputsThatFollowTheSpanNeedForceAbove256MiB)
 {
     TempDir dir;
     // Windows 0 .. 0x10000000 (256 MiB + 1) and 0 .. 0x20000001, whose
-    // two lanes hold 256 MiB + 1 bytes each; four bytes at the very top.
+    // two lanes hold 256 MiB + 1 bytes each; three bytes near the top.
     dir.Write("wide.int", ":020000041000EA\r\n:010000007788\r\n:00000001FF\r\n");
     dir.Write("lanes.int", ":020000042000DA\r\n:020000007788FF\r\n:00000001FF\r\n");
     dir.Write("top.s3f", "S308FFFFFFF001020304\r\nS70500000000FA\r\n");
@@ -488,7 +488,7 @@ TEST(ConvTest, OutputsThatFollowTheSpanNeedForceAbove256MiB)
         {"wide.int wide.bin", 2, "dravel-conv: wide.bin would hold " + wide + "; use --force\n", nullptr},
         {"wide.int wide.hex", 2, "dravel-conv: wide.hex would hold " + wide + "; use --force\n", nullptr},
         {"--out-key hex top.s3f /dev/null", 2,
-         "dravel-conv: /dev/null would hold 4294967296 bytes (from 00000000 to ffffffff); use --force\n", nullptr},
+         "dravel-conv: /dev/null would hold 4294967283 bytes (from 00000000 to fffffff2); use --force\n", nullptr},
         {"--split 2 lanes.int lanes.bin", 2,
          "dravel-conv: lanes.even.bin would hold " + wide + "; use --force\n"
          "dravel-conv: lanes.odd.bin would hold " + wide + "; use --force\n", nullptr},
