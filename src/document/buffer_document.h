@@ -243,6 +243,9 @@ private:
     uint32_t WindowTotal(Address from, Address count) const;
     // CopyBlock's bytes of address..address+count-1 into `out`.
     void CopyRange(Address address, Address count, uint8_t* out);
+    // CopyRange serving the user interface as a long operation's loop does
+    // while the document is busy.
+    void CopyPumped(Address address, Address count, uint8_t* out);
     // Sets first..end-1, all inside the window, to the erased value.
     void EraseInWindow(Address first, Address end);
     void RecordBlock(Address first, Address last);

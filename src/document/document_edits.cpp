@@ -213,10 +213,7 @@ bool OBufferDocument::CopyBlockTo(Address first, Address last, const std::functi
         Message(kCopyMemoryText, kCopyMemoryCaption);
     }
     if (out) {
-        // Only under the busy guard: a short copy inside an edit must not
-        // let another command in.
-        InPieces(host_, count, first, busy_ != 0,
-                 [&](int64_t from, int64_t n) { CopyRange(first + from, n, out + from); });
+        CopyPumped(first, count, out);
         out[count] = 0;
     }
     if (isLong)
@@ -233,9 +230,21 @@ void OBufferDocument::ReadPieces(Address first, Address last,
     std::vector<uint8_t> run(static_cast<size_t>(std::min(count, kPieceSize)));
     for (Address done = 0; done < count;) {
         const Address n = std::min(count - done, kPieceSize);
-        InPieces(host_, n, first + done, busy_ != 0,
-                 [&](int64_t from, int64_t m) { CopyRange(first + done + from, m, run.data() + from); });
+        CopyPumped(first + done, n, run.data());
         piece(done, run.data(), n);
+        done += n;
+    }
+}
+
+void OBufferDocument::CopyPumped(Address address, Address count, uint8_t* out)
+{
+    // Only under the busy guard: a short copy inside an edit must not let
+    // another command in. The bytes move a run at a time; the user
+    // interface is still served at every 100th byte.
+    for (Address done = 0; done < count;) {
+        const Address n = std::min(count - done, kPieceSize);
+        CopyRange(address + done, n, out + done);
+        InPieces(host_, n, address + done, busy_ != 0, [](int64_t, int64_t) {});
         done += n;
     }
 }

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <new>
 
 namespace {
@@ -234,13 +233,17 @@ bool OViewCommands::CopyHexText(const ClipAllocator& allocate)
         doc_.Host().MessageBox(OBufferDocument::kCopyMemoryText, OBufferDocument::kCopyMemoryCaption, mbIconStop);
         return false;
     }
+    // FormatHexText's digits, a run at a time, straight into the text.
+    static constexpr char kDigits[] = "0123456789ABCDEF";
     doc_.ReadPieces(model_.SelStart, model_.SelEnd, [&](Address offset, const uint8_t* bytes, Address n) {
-        const std::string piece = FormatHexText(bytes, static_cast<size_t>(n));
         uint8_t* at = text + 3 * offset;
-        std::memcpy(at, piece.data(), piece.size());
-        // The blank between this run and the next.
-        if (3 * (offset + n) - 1 < size)
-            at[piece.size()] = ' ';
+        const uint8_t* end = text + size;
+        for (Address i = 0; i < n; ++i, at += 3) {
+            at[0] = kDigits[bytes[i] >> 4];
+            at[1] = kDigits[bytes[i] & 0x0F];
+            if (at + 2 < end)
+                at[2] = ' ';
+        }
     });
     return true;
 }
