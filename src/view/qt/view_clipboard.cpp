@@ -21,7 +21,7 @@ bool PrepareCopy(OViewCommands& commands, bool hexText)
 {
     if (!commands.ConfirmCopy(hexText))
         return false;
-    if (commands.ClipSize(hexText) > kAskCopyAbove && QGuiApplication::clipboard()->ownsClipboard())
+    if (commands.ClipSize(hexText) > kAskCopyAbove)
         QGuiApplication::clipboard()->clear();
     return true;
 }
