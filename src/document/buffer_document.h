@@ -134,6 +134,17 @@ public:
     // CopyBlock into memory the caller owns: `allocate` is asked for
     // last - first + 2 bytes. False when it had none (reported to the user).
     bool CopyBlockTo(Address first, Address last, const std::function<uint8_t*(size_t)>& allocate);
+    // CopyBlock's bytes handed to `piece` a run of at most kPieceSize at a
+    // time (the run's offset from `first`, its bytes, their count), so that
+    // a caller turning them into something else holds no copy of its own;
+    // a long range runs as a long operation, as CopyBlockTo does.
+    static constexpr Address kPieceSize = 64 * 1024;
+    void ReadPieces(Address first, Address last,
+                    const std::function<void(Address offset, const uint8_t* bytes, Address count)>& piece);
+    // What CopyBlockTo and the copies built from ReadPieces say when the
+    // memory for a copy cannot be had.
+    static constexpr const char* kCopyMemoryText = "can't create a copy of the requested data block.";
+    static constexpr const char* kCopyMemoryCaption = "Out of memory";
     void Fill(Address first, Address last, uint8_t value);
     // True when the last long fill, write, copy, swap or save was stopped
     // by the user (DocumentHost::ReportProgress) and undone.
@@ -309,6 +320,9 @@ private:
     uint32_t WindowTotal(Address from, Address count) const;
     // CopyBlock's bytes of address..address+count-1 into `out`.
     void CopyRange(Address address, Address count, uint8_t* out);
+    // CopyRange serving the user interface as a long operation's loop does
+    // while the document is busy.
+    void CopyPumped(Address address, Address count, uint8_t* out);
     // Sets first..end-1, all inside the window, to the erased value.
     void EraseInWindow(Address first, Address end);
     void RecordBlock(Address first, Address last);

@@ -239,27 +239,58 @@ bool OBufferDocument::CopyBlockTo(Address first, Address last, const std::functi
     try {
         out = allocate(static_cast<size_t>(count) + 1);
     } catch (const std::bad_alloc&) {
-        Message("can't create a copy of the requested data block.", "Out of memory");
+        Message(kCopyMemoryText, kCopyMemoryCaption);
     }
-    // Only a copy of its own can be stopped; one inside an edit runs on.
+    // Only a copy of its own can be stopped, between two runs; one inside an
+    // edit runs on.
     stopped_ = false;
     if (out && isLong && busy_ == 1) {
-        if (InPiecesUntil(count, first, [&](int64_t at) { return Proceed(at, count); },
-                          [&](int64_t from, int64_t n) { CopyRange(first + from, n, out + from); }))
+        for (Address done = 0; done < count;) {
+            const Address n = std::min(count - done, kPieceSize);
+            CopyRange(first + done, n, out + done);
+            done += n;
+            if (done < count && !Proceed(done, count)) {
+                out = nullptr;
+                break;
+            }
+        }
+        if (out)
             out[count] = 0;
-        else
-            out = nullptr;
     } else if (out) {
-        // Only under the busy guard: a short copy inside an edit must not
-        // let another command in.
-        InPieces(host_, count, first, busy_ != 0,
-                 [&](int64_t from, int64_t n) { CopyRange(first + from, n, out + from); });
+        CopyPumped(first, count, out);
         out[count] = 0;
     }
     if (isLong)
         SetBusy(false);
     host_.SetWaitCursor(false);
     return out != nullptr;
+}
+
+void OBufferDocument::ReadPieces(Address first, Address last,
+                                 const std::function<void(Address, const uint8_t*, Address)>& piece)
+{
+    const Address count = std::max<Address>(0, last - first + 1);
+    LongOperation bracket(*this, last - first > kLongOperation);
+    std::vector<uint8_t> run(static_cast<size_t>(std::min(count, kPieceSize)));
+    for (Address done = 0; done < count;) {
+        const Address n = std::min(count - done, kPieceSize);
+        CopyPumped(first + done, n, run.data());
+        piece(done, run.data(), n);
+        done += n;
+    }
+}
+
+void OBufferDocument::CopyPumped(Address address, Address count, uint8_t* out)
+{
+    // Only under the busy guard: a short copy inside an edit must not let
+    // another command in. The bytes move a run at a time; the user
+    // interface is still served at every 100th byte.
+    for (Address done = 0; done < count;) {
+        const Address n = std::min(count - done, kPieceSize);
+        CopyRange(address + done, n, out + done);
+        InPieces(host_, n, address + done, busy_ != 0, [](int64_t, int64_t) {});
+        done += n;
+    }
 }
 
 void OBufferDocument::Fill(Address first, Address last, uint8_t value)

@@ -9,6 +9,7 @@
 #include "formats/elf_image.h"
 #include "formats/ffc_in.h"
 #include "formats/ffc_out.h"
+#include "formats/output_size.h"
 #include "formats/save_stream.h"
 #include "formats/streams.h"
 
@@ -545,7 +546,7 @@ bool OBufferDocument::SaveRest(OFFCOut& out)
 
 bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bool exporting)
 {
-    SaveStream stream(path, allOrNothing_);
+    SaveStream stream(path);
     if (!stream.IsOpen()) {
         Message(FileProblem("Cannot create", path, stream.ErrorText()), kEditCaption);
         return false;
@@ -554,9 +555,8 @@ bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bo
     ODataBuffer& buffer = *buffer_;
     host_.SetWaitCursor(true);
     SetBusy(true);
-    uint32_t flags;
-    {
-        OFFCOut out(stream, key);
+    auto write = [&](OutStream& to) {
+        OFFCOut out(to, key);
         out.SetOptions(SaveOptions(key));
         stopped_ = false;
         bool whole;
@@ -573,9 +573,21 @@ bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bo
         }
         if (whole)
             out.Finish();
-        flags = out.GetFlags();
+        const uint32_t written = out.GetFlags();
         out.ClearFlags(0xFFFF);
+        return written;
+    };
+    uint32_t flags = 0;
+    // A pipe or a device takes the records as they are made and cannot be
+    // put back, so a save that must be whole or nothing is first made
+    // without writing: only one that has no record to drop reaches it.
+    // Images have no records to drop.
+    if (stream.InPlace() && allOrNothing_ && !SizeFollowsSpan(FormatFromKey(key))) {
+        NullOutStream trial;
+        flags = write(trial) & ffcFormatError;
     }
+    if (!flags && !stopped_)
+        flags = write(stream);
     if (stopped_) {
         // Stopped by the user: the file stays as it was, without a word.
         stream.Discard();

@@ -15,7 +15,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-SaveStream::SaveStream(const std::string& path, bool holdBack) : holdBack_(holdBack)
+SaveStream::SaveStream(const std::string& path)
 {
     if (path == kStandardOutput) {
         fd_ = STDOUT_FILENO;
@@ -121,10 +121,6 @@ bool SaveStream::Sink(const char* data, size_t size)
 {
     if (fd_ < 0)
         return false;
-    if (inPlace_ && holdBack_) {
-        held_.append(data, size);
-        return true;
-    }
     return WriteOut(data, size);
 }
 
@@ -147,8 +143,7 @@ bool SaveStream::Commit()
 {
     finished_ = true;
     if (inPlace_) {
-        bool ok = Flush() && fd_ >= 0 && (held_.empty() || WriteOut(held_.data(), held_.size()));
-        held_.clear();
+        const bool ok = Flush() && fd_ >= 0;
         // Standard output redirected to a file is made as durable as a
         // saved file; a pipe or a device has nothing to sync.
         struct stat info {};
@@ -173,7 +168,6 @@ void SaveStream::Discard()
 {
     finished_ = true;
     CloseFile();
-    held_.clear();
     if (replacement_)
         replacement_->Discard();
 }

@@ -5,8 +5,9 @@
 // the old contents stay whole until the new ones are on the disk; links are
 // followed to the file they name. A target that is not a regular file (a
 // device, a pipe, a socket, "-" for standard output) cannot be replaced and
-// is written in place. SIGINT, SIGTERM and SIGHUP during the save remove the
-// temporary file before the program ends.
+// is written in place, as the bytes are made, through the stream's bounded
+// buffer. SIGINT, SIGTERM and SIGHUP during the save remove the temporary
+// file before the program ends.
 
 #include "formats/streams.h"
 
@@ -21,10 +22,8 @@ class SaveStream final : public OutStream {
 public:
     static constexpr const char* kStandardOutput = "-";
 
-    // Prepares the save to `path`. With `holdBack`, a target written in
-    // place receives nothing before Commit, so that a save that went wrong
-    // leaves it untouched too.
-    explicit SaveStream(const std::string& path, bool holdBack = false);
+    // Prepares the save to `path`.
+    explicit SaveStream(const std::string& path);
     // Discards the new contents unless they were committed.
     ~SaveStream() override;
     SaveStream(const SaveStream&) = delete;
@@ -39,9 +38,8 @@ public:
     // durable; false when writing failed.
     bool Complete();
     // Puts the new contents in place: renames the temporary file over the
-    // target and syncs the folder, or writes the held-back bytes. False when
-    // that failed; the target then still has its old contents, except where
-    // a write in place was cut short.
+    // target and syncs the folder, or ends the write in place. False when
+    // that failed; a replaced file then still has its old contents.
     bool Commit();
     // Drops the new contents.
     void Discard();
@@ -60,8 +58,6 @@ private:
     int fd_ = -1;
     bool ownsFd_ = true;
     bool inPlace_ = false;
-    bool holdBack_ = false;
-    std::string held_;
     // The temporary file of a regular target; its descriptor is fd_.
     std::unique_ptr<settings::FileReplacement> replacement_;
     bool finished_ = false;

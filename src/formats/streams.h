@@ -149,6 +149,12 @@ private:
     bool failed_ = false;
 };
 
+// Takes the output and keeps none of it, for a trial run of a writer.
+class NullOutStream final : public OutStream {
+protected:
+    bool Sink(const char*, size_t) override { return true; }
+};
+
 // Collects the output in memory.
 class StringOutStream final : public OutStream {
 public:

@@ -84,7 +84,10 @@ OFontRecord OFontRecord::Load(const std::string& path)
     if (auto kept = KeptFonts().find(path); kept != KeptFonts().end())
         return kept->second;
     std::string bytes;
-    if (settings::ReadSettingsFile(path, bytes) != settings::FileState::Read)
+    const settings::FileState state = settings::ReadSettingsFile(path, bytes, nullptr, settings::kFontFileLimit);
+    if (state == settings::FileState::TooLarge)
+        settings::ReportTooLarge(path, settings::kFontFileLimit);
+    if (state != settings::FileState::Read)
         return {};
     return Parse(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int32_t>(std::min<size_t>(bytes.size(), kSize)))
         .value_or(OFontRecord{});
@@ -95,7 +98,8 @@ bool OFontRecord::Save(const std::string& path) const
     if (path.empty())
         return false;
     const auto b = Serialize();
-    if (settings::WriteSettingsFile(path, std::string_view(reinterpret_cast<const char*>(b.data()), kSize))) {
+    if (settings::WriteSettingsFile(path, std::string_view(reinterpret_cast<const char*>(b.data()), kSize),
+                                    settings::kFontFileLimit)) {
         KeptFonts().erase(path);
         return true;
     }

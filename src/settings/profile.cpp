@@ -88,6 +88,8 @@ struct IniLines {
     {
         std::string text;
         state = settings::ReadSettingsFile(path, text);
+        if (state == settings::FileState::TooLarge)
+            settings::ReportTooLarge(path, settings::kIniFileLimit);
         if (text.empty())
             return;
         size_t pos = 0;

@@ -3,6 +3,7 @@
 #include "settings/replace_file.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -27,7 +28,7 @@ std::set<std::string>& ReportedPaths()
 }
 }  // namespace
 
-FileState ReadSettingsFile(const std::string& path, std::string& text, std::string* reason)
+FileState ReadSettingsFile(const std::string& path, std::string& text, std::string* reason, size_t limit)
 {
     text.clear();
     // Without O_NONBLOCK, opening a pipe waits for a writer that may never come.
@@ -46,8 +47,18 @@ FileState ReadSettingsFile(const std::string& path, std::string& text, std::stri
             *reason = kNotRegular;
         return FileState::Unusable;
     }
+    if (static_cast<uint64_t>(info.st_size) > limit) {
+        ::close(fd);
+        return FileState::TooLarge;
+    }
     char chunk[8192];
     for (;;) {
+        // A file that grows while it is read stops at the limit all the same.
+        if (text.size() > limit) {
+            ::close(fd);
+            text.clear();
+            return FileState::TooLarge;
+        }
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
         if (got < 0 && errno == EINTR)
             continue;
@@ -65,11 +76,16 @@ FileState ReadSettingsFile(const std::string& path, std::string& text, std::stri
     return FileState::Read;
 }
 
-bool WriteSettingsFile(const std::string& path, std::string_view bytes)
+bool WriteSettingsFile(const std::string& path, std::string_view bytes, size_t limit)
 {
     std::string old, reason;
-    if (ReadSettingsFile(path, old, &reason) == FileState::Unusable) {
+    const FileState state = ReadSettingsFile(path, old, &reason, limit);
+    if (state == FileState::Unusable) {
         ReportWriteFailure(path, reason);
+        return false;
+    }
+    if (state == FileState::TooLarge) {
+        ReportTooLarge(path, limit);
         return false;
     }
     if (!ReplaceFile(path, bytes, &reason)) {
@@ -81,15 +97,29 @@ bool WriteSettingsFile(const std::string& path, std::string_view bytes)
 
 void SetWriteFailureHandler(WriteFailureHandler handler) { Handler() = std::move(handler); }
 
-void ReportWriteFailure(const std::string& path, const std::string& reason)
+namespace {
+// Each file is spoken of once per session, whatever went wrong with it.
+void ReportOnce(const std::string& path, const std::string& message)
 {
     if (!ReportedPaths().insert(path).second)
         return;
-    const std::string message = "Cannot save settings to " + path + ": " + reason;
     if (Handler())
         Handler()(message);
     else
         std::fprintf(stderr, "%s\n", message.c_str());
+}
+}  // namespace
+
+void ReportWriteFailure(const std::string& path, const std::string& reason)
+{
+    ReportOnce(path, "Cannot save settings to " + path + ": " + reason);
+}
+
+void ReportTooLarge(const std::string& path, size_t limit)
+{
+    const bool mebibytes = limit % (size_t{1} << 20) == 0;
+    const std::string size = std::to_string(limit >> (mebibytes ? 20 : 10)) + (mebibytes ? " MiB" : " KiB");
+    ReportOnce(path, path + " is larger than " + size + " and was not read");
 }
 
 }  // namespace settings

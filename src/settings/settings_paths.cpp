@@ -4,6 +4,7 @@
 #include "settings/settings_file.h"
 
 #include <cstdlib>
+#include <string_view>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,7 +56,8 @@ void SeedSettings(const std::string& programDirectory, const std::string& settin
         if (::lstat(target.c_str(), &info) == 0)
             continue;
         std::string text;
-        if (ReadSettingsFile(programDirectory + "/" + name, text) == FileState::Read)
+        const size_t limit = name == std::string_view(FontFileName) ? kFontFileLimit : kIniFileLimit;
+        if (ReadSettingsFile(programDirectory + "/" + name, text, nullptr, limit) == FileState::Read)
             (void)ReplaceFile(target, text);
     }
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 
 namespace {
 constexpr Address kAddressSpace = 0x100000000;
@@ -250,15 +251,56 @@ void OViewCommands::PasteBytes(const uint8_t* bytes, size_t length)
         TellCut(wanted, fits);
 }
 
-std::optional<std::string> OViewCommands::CopyHexText()
+std::string CopyQuestion(Address count)
+{
+    return "The selection holds " + std::to_string(count) + " bytes. Copy it to the clipboard?";
+}
+
+Address OViewCommands::ClipSize(bool hexText) const
 {
     if (!model_.HasSelection())
-        return std::nullopt;
-    const auto bytes = doc_.CopyBlock(model_.SelStart, model_.SelEnd);
-    if (!bytes)
-        return std::nullopt;
-    // CopyBlock adds a spare zero byte after the range.
-    return FormatHexText(bytes->data(), bytes->size() - 1);
+        return 0;
+    const Address count = model_.SelEnd - model_.SelStart + 1;
+    return hexText ? 3 * count - 1 : count;
+}
+
+bool OViewCommands::ConfirmCopy(bool hexText)
+{
+    if (ClipSize(hexText) <= kAskCopyAbove)
+        return true;
+    if (BeforeMessage)
+        BeforeMessage();
+    return doc_.Host().MessageBox(CopyQuestion(model_.SelEnd - model_.SelStart + 1), doc_.Title(),
+                                  mbIconQuestion | mbYesNoCancel) == idYes;
+}
+
+bool OViewCommands::CopyHexText(const ClipAllocator& allocate)
+{
+    const Address size = ClipSize(true);
+    if (size <= 0)
+        return false;
+    uint8_t* text = nullptr;
+    try {
+        text = allocate(static_cast<size_t>(size));
+    } catch (const std::bad_alloc&) {
+    }
+    if (!text) {
+        doc_.Host().MessageBox(OBufferDocument::kCopyMemoryText, OBufferDocument::kCopyMemoryCaption, mbIconStop);
+        return false;
+    }
+    // FormatHexText's digits, a run at a time, straight into the text.
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    doc_.ReadPieces(model_.SelStart, model_.SelEnd, [&](Address offset, const uint8_t* bytes, Address n) {
+        uint8_t* at = text + 3 * offset;
+        const uint8_t* end = text + size;
+        for (Address i = 0; i < n; ++i, at += 3) {
+            at[0] = kDigits[bytes[i] >> 4];
+            at[1] = kDigits[bytes[i] & 0x0F];
+            if (at + 2 < end)
+                at[2] = ' ';
+        }
+    });
+    return true;
 }
 
 bool OViewCommands::PasteHexText(std::string_view text)

@@ -23,6 +23,16 @@ struct FindRequest;
 inline constexpr const char* kBusyRefusalText = "buffer is processing. Please be patient";
 inline constexpr const char* kPositionCursorTitle = "Position cursor at following address";
 
+// Copy, Cut and Copy as hex text put at most this many bytes on the
+// clipboard without asking: the largest common parallel flash (512 Mbit)
+// goes without a question, while a selection of the whole space would take
+// 4 GiB (12 GiB as hex text) and minutes, and few programs can take such a
+// paste. Hex text is three characters a byte, so it asks above a third.
+inline constexpr Address kAskCopyAbove = Address{64} << 20;
+
+// "The selection holds N bytes. Copy it to the clipboard?"
+std::string CopyQuestion(Address count);
+
 using RangeBlock = std::array<uint8_t, kRangeBlockSize>;
 // Gives memory for a copy of `size` bytes.
 using ClipAllocator = std::function<uint8_t*(size_t size)>;
@@ -76,6 +86,12 @@ public:
     // memory from `allocate`; the result is the range block. None without a
     // selection or when the memory cannot be had (the document said so).
     std::optional<RangeBlock> Copy(const ClipAllocator& allocate);
+    // The bytes Copy (or Copy as hex text, with `hexText`) would put on the
+    // clipboard; 0 without a selection.
+    Address ClipSize(bool hexText) const;
+    // True when Copy, Cut or Copy as hex text may go ahead: a selection
+    // whose clipboard data would pass kAskCopyAbove asks CopyQuestion first.
+    bool ConfirmCopy(bool hexText);
     // After Cut's copy reached the clipboard: the selection becomes 0xFF.
     void CutDone();
 
@@ -86,9 +102,10 @@ public:
     // them, all that can ever fit. What would run past the address space is
     // left out, and the user is told.
     void PasteBytes(const uint8_t* bytes, size_t length);
-    // The selection as hex text ("DE AD BE EF"); none without a selection
-    // or without the memory for it.
-    std::optional<std::string> CopyHexText();
+    // The selection as hex text ("DE AD BE EF", ClipSize(true) characters)
+    // into memory from `allocate`, built from the document a run at a time;
+    // false without a selection or without the memory (the user was told).
+    bool CopyHexText(const ClipAllocator& allocate);
     // Writes the digit pairs of `text` as Paste writes bytes; text that is
     // not hex text says "Not hex text" and writes nothing (false).
     bool PasteHexText(std::string_view text);

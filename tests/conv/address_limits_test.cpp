@@ -1,6 +1,6 @@
 // Where the 24-bit limits used to refuse, clip or stop, the 32-bit ones do
 // now: the dialogs' checks, positioning the cursor, the load offset of the
-// editor and the converter, and the converter's guard on giant binaries.
+// editor and the converter.
 
 #include "dialogs/address_check.h"
 #include "dialogs/number_parser.h"
@@ -59,8 +59,6 @@ TEST(AddressLimits, EveryLimitSitsAtTheTopOfThe32BitSpace)
 
     dir.Write("top.s3f", "S308FFFFFFF001020304\r\nS70500000000FA\r\n");
     dir.Write("stm32.int", ":020000040800F2\r\n:0400000001020304F2\r\n:00000001FF\r\n");
-    // A binary output of the window 0 .. 0x10000000 would be 256 MiB + 1.
-    dir.Write("wide.int", ":020000041000EA\r\n:0100000077" "88\r\n:00000001FF\r\n");
     const std::string d = Shell(dir.Path().string()) + "/";
 
     struct Row {
@@ -108,9 +106,6 @@ TEST(AddressLimits, EveryLimitSitsAtTheTopOfThe32BitSpace)
         {"an offset of more than 32 bits", [&] { return Conv("--offset 0x100000000 " + d + "stm32.int " + d + "o.s3f"); },
          "2 dravel-conv: --offset takes a number of at most 32 bits, decimal or 0x hex, with an optional -, not "
          "\"0x100000000\""},
-        {"a binary over 256 MiB needs --force", [&] { return Conv(d + "wide.int " + d + "wide.bin"); },
-         "2 dravel-conv: The binary file would hold 268435457 bytes (from 00000000 to 10000000); writing more than "
-         "268435456 bytes needs --force; " + dir.File("wide.bin") + " not written"},
     };
     for (const Row& row : rows)
         EXPECT_EQ(row.observe(), row.expected) << row.what;

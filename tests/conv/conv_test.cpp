@@ -182,7 +182,8 @@ TEST(ConvTest, InfoPrintsOneLineAndWithVerboseTheFormatAndRanges)
     EXPECT_EQ(Conv(dir, "-v --info p.int").out, line + "format: Intel HEX\n"
                                                        "range: 00000100-00000101 (2 bytes)\n"
                                                        "range: 000001fe-000001ff (2 bytes)\n"
-                                                       "binary: 512 bytes (from 00000000 to 000001ff)\n");
+                                                       "binary: 512 bytes (from 00000000 to 000001ff)\n"
+                                                       "plain hex: 512 bytes (from 00000000 to 000001ff)\n");
 
     // Every byte of a binary file is given, erased ones included.
     dir.Write("raw.bin", std::string("\x01\xFF\xFF", 3));
@@ -463,4 +464,48 @@ TEST(ConvTest, MessagesNameThePlaceAndTheReason)
     // A name too long to be made leaves no temporary file behind.
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+}
+
+// Binary and plain hex outputs and split lanes are images from address 0:
+// past 256 MiB each is refused before anything is written, unless forced,
+// and -v says what each would hold.
+TEST(ConvTest, OutputsThatFollowTheSpanNeedForceAbove256MiB)
+{
+    TempDir dir;
+    // Windows 0 .. 0x10000000 (256 MiB + 1) and 0 .. 0x20000001, whose
+    // two lanes hold 256 MiB + 1 bytes each; three bytes near the top.
+    dir.Write("wide.int", ":020000041000EA\r\n:010000007788\r\n:00000001FF\r\n");
+    dir.Write("lanes.int", ":020000042000DA\r\n:020000007788FF\r\n:00000001FF\r\n");
+    dir.Write("top.s3f", "S308FFFFFFF001020304\r\nS70500000000FA\r\n");
+    const std::string wide = "268435457 bytes (from 00000000 to 10000000)";
+    struct Row {
+        const char* args;
+        int status;
+        std::string err;
+        const char* written;
+    };
+    const Row rows[] = {
+        {"wide.int wide.bin", 2, "dravel-conv: wide.bin would hold " + wide + "; use --force\n", nullptr},
+        {"wide.int wide.hex", 2, "dravel-conv: wide.hex would hold " + wide + "; use --force\n", nullptr},
+        {"--out-key hex top.s3f /dev/null", 2,
+         "dravel-conv: /dev/null would hold 4294967283 bytes (from 00000000 to fffffff2); use --force\n", nullptr},
+        {"--split 2 lanes.int lanes.bin", 2,
+         "dravel-conv: lanes.even.bin would hold " + wide + "; use --force\n"
+         "dravel-conv: lanes.odd.bin would hold " + wide + "; use --force\n", nullptr},
+        // Records follow the data, not the span.
+        {"--split 2 lanes.int lanes.s3f", 0, "", "lanes.odd.s3f"},
+        {"-v --info --split 2 lanes.int", 0, "", nullptr},
+    };
+    for (const Row& row : rows) {
+        const ConvRun run = Conv(dir, row.args);
+        EXPECT_EQ(run.status, row.status) << row.args;
+        EXPECT_EQ(run.err, row.err) << row.args;
+        for (const char* name : {"wide.bin", "wide.hex", "lanes.even.bin", "lanes.odd.bin", "lanes.odd.s3f"})
+            EXPECT_EQ(std::filesystem::exists(dir.File(name)), row.written && name == std::string(row.written))
+                << row.args << ": " << name;
+        std::filesystem::remove(dir.File(row.written ? row.written : "none"));
+    }
+    const std::string lane = "268435457 bytes (from 00000000 to 10000000)\n";
+    EXPECT_NE(Conv(dir, "-v --info --split 2 lanes.int").out.find("\nlane 0: " + lane + "lane 1: " + lane),
+              std::string::npos);
 }

@@ -161,7 +161,7 @@ TEST(LanesConvTest, BadInput)
         {"--overlap merge --overlay b.bin a.bin o.bin", 2, "--overlap takes error, keep or replace", ""},
         {"--overlap keep a.bin o.bin", 2, "--overlap applies to --overlay", ""},
         {"--interleave a.bin b.bin t.bin o.bin", 2, "--interleave takes 2 or 4 input files, not 3", ""},
-        {"--info --split 2 a.bin", 2, "--info writes nothing; it does not go with --split", ""},
+        {"--info --swap 16 a.bin", 2, "--info writes nothing; it does not go with --interleave", ""},
         {"--split 2 a.bin -", 2, "cannot write standard output", ""},
         {"--overlay b.bin@0xFFFFFFFFFF a.bin o.bin", 2, "the offset lies beyond the address space", ""},
         // An odd-length window: its last byte stays where it is, and that is said.

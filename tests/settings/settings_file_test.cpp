@@ -78,3 +78,33 @@ TEST(SettingsFiles, NoHangNoLossAndOneWordWhenAWriteFails)
     EXPECT_EQ(said[0].rfind("Cannot save settings to /proc/self/none/dravel.ini: ", 0), 0u) << said[0];
     settings::SetWriteFailureHandler({});
 }
+
+// Something far larger than any settings or font file the program writes
+// (a disk image that took the name) is not read, is spoken of once, and is
+// never replaced; a file just at the limit is read as usual.
+TEST(SettingsFiles, AFileLargerThanItsLimitIsNotReadNorReplaced)
+{
+    std::vector<std::string> said;
+    settings::SetWriteFailureHandler([&](const std::string& message) { said.push_back(message); });
+    TempDir dir;
+    const std::string ini = dir.Write("dravel.ini", "[Settings]\nundo=0\n");
+    const std::string font = dir.Write("selfont.cfg", "");
+    fs::resize_file(ini, uintmax_t{4} << 30);
+    fs::resize_file(font, settings::kFontFileLimit + 1);
+    OProfile profile(ini);
+    EXPECT_EQ(profile.GetInt("Settings", "undo", 1), 1);
+    EXPECT_FALSE(profile.WriteInt("Settings", "sumcheck", 1));
+    EXPECT_EQ(profile.GetInt("Settings", "sumcheck", 0), 1);
+    EXPECT_EQ(fs::file_size(ini), uintmax_t{4} << 30);
+    EXPECT_EQ(OFontRecord::Load(font), OFontRecord{});
+    EXPECT_FALSE(OFontRecord{}.Save(font));
+    EXPECT_EQ(fs::file_size(font), settings::kFontFileLimit + 1);
+    EXPECT_EQ(said, (std::vector<std::string>{ini + " is larger than 1 MiB and was not read",
+                                              font + " is larger than 4 KiB and was not read"}));
+
+    const std::string full = "[Settings]\nundo=0\n;" + std::string(settings::kIniFileLimit - 20, 'x') + "\n";
+    ASSERT_EQ(full.size(), settings::kIniFileLimit);
+    EXPECT_EQ(OProfile(dir.Write("full.ini", full)).GetInt("Settings", "undo", 1), 0);
+    EXPECT_EQ(said.size(), 2u);
+    settings::SetWriteFailureHandler({});
+}

@@ -2,6 +2,7 @@
 // and the information panel's lines, over a real document.
 
 #include "view/clip_data.h"
+#include "view/hex_text.h"
 #include "view/memory_info.h"
 #include "view/view_commands.h"
 #include "view/view_model.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,14 @@ protected:
     static ClipAllocator Into(std::vector<uint8_t>& bytes)
     {
         return [&bytes](size_t size) { return bytes.assign(size, 0xEE), bytes.data(); };
+    }
+    // Copy as hex text's characters; none when it made nothing.
+    std::optional<std::string> HexText()
+    {
+        std::vector<uint8_t> text;
+        if (!commands.CopyHexText(Into(text)))
+            return std::nullopt;
+        return std::string(text.begin(), text.end());
     }
     void Select(int32_t first, int32_t last)
     {
@@ -288,9 +298,9 @@ TEST_F(ViewCommandsTest, PasteAndResizePastTheAddressSpaceWriteWhatFitsAndSaySo)
 TEST_F(ViewCommandsTest, HexTextCopiesTheSelectionAndPastesOnlyHexText)
 {
     Window(0x100, 0x40);
-    EXPECT_FALSE(commands.CopyHexText());
+    EXPECT_FALSE(HexText());
     Select(0x1FE - 0xF0, 0x111);
-    EXPECT_EQ(commands.CopyHexText(), "0E 0F 10 11");
+    EXPECT_EQ(HexText(), "0E 0F 10 11");
     model.ClearSelection();
     model.Cursor = 0x120;
     EXPECT_TRUE(commands.PasteHexText("0xDE,ad\r\nBEEF"));
@@ -300,6 +310,48 @@ TEST_F(ViewCommandsTest, HexTextCopiesTheSelectionAndPastesOnlyHexText)
     ASSERT_EQ(host.messages.size(), 1u);
     EXPECT_EQ(host.messages[0].text, "Not hex text");
     EXPECT_EQ(doc.ReadByte(0x120), 0xDE);
+}
+
+// Copies whose clipboard data would pass 64 MiB ask first, counting hex text
+// at three characters a byte; hex text built a run at a time reads as the
+// whole selection's would.
+TEST_F(ViewCommandsTest, LargeCopiesAskFirstAndHexTextJoinsItsRuns)
+{
+    doc.SetTitle("big.bin");
+    doc.WriteByte(0x42, 0xFFFFFFFF);
+    doc.Resize(0, 0xFFFFFFFF);
+    struct Row {
+        Address count;
+        bool hexText;
+        bool asks;
+    };
+    const Row rows[] = {
+        {kAskCopyAbove, false, false},
+        {kAskCopyAbove + 1, false, true},
+        {kAskCopyAbove / 3, true, false},
+        {kAskCopyAbove / 3 + 1, true, true},
+        {Address{1} << 32, false, true},
+    };
+    for (const Row& row : rows) {
+        model.SelStart = 0;
+        model.SelEnd = model.SelStart + row.count - 1;
+        for (int answer : {idYes, idNo}) {
+            host.messages.clear();
+            host.answer = answer;
+            EXPECT_EQ(commands.ConfirmCopy(row.hexText), !row.asks || answer == idYes) << row.count;
+            const std::vector<RecordedMessage> asked{{CopyQuestion(row.count), "big.bin", mbIconQuestion | mbYesNoCancel}};
+            EXPECT_EQ(host.messages, row.asks ? asked : std::vector<RecordedMessage>{}) << row.count;
+        }
+    }
+
+    host.messages.clear();
+    doc.Resize(0, 0x2FFFF);
+    for (Address a = 0xFFF0; a < 0x20010; a += 0x10)
+        doc.WriteByte(uint8_t(a >> 4), a);
+    Select(0xFFF0, 0x2000F);
+    const std::vector<uint8_t> bytes = Bytes(0xFFF0, 0x10020);
+    EXPECT_EQ(HexText(), FormatHexText(bytes.data(), bytes.size()));
+    EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(ViewCommandsTest, BusyDocumentRefusesCommands)

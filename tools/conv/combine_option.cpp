@@ -143,10 +143,11 @@ int ParseCombineOption(int argc, const char* const* argv, int i, ConvOptions& op
 std::string TakeCombineNames(const std::vector<std::string>& names, ConvOptions& options,
                              const std::map<std::string, std::string>& given)
 {
-    const bool combining = options.interleave || options.split.lanes != 0 || options.swap != 0 ||
-                           !options.overlays.empty() || given.count("--overlap") || given.count("--lane-width");
+    // --split with --info only says, with -v, what each lane would hold.
+    const bool combining = options.interleave || options.swap != 0 || !options.overlays.empty() ||
+                           given.count("--overlap") || given.count("--lane-width");
     if (options.info && combining)
-        return "--info writes nothing; it does not go with --split, --interleave, --swap or --overlay";
+        return "--info writes nothing; it does not go with --interleave, --swap or --overlay";
     if (given.count("--overlap") && options.overlays.empty())
         return "--overlap applies to --overlay";
     if (given.count("--lane-width") && !options.interleave)

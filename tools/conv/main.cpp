@@ -1,7 +1,6 @@
 // dravel-conv: converts PROM data files between the editor's formats and
 // reports on them, headless, through the same document code as the editor.
 
-#include "app/binary_size.h"
 #include "checksum_option.h"
 #include "combine_option.h"
 #include "compare_option.h"
@@ -17,6 +16,8 @@
 #include "document/image_steps.h"
 #include "formats/format_registry.h"
 #include "view/memory_info.h"
+#include "document/lane_files.h"
+#include "formats/output_size.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -24,6 +25,7 @@
 #include <string>
 #include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 // Prints what the document reports and answers every question with its
@@ -83,8 +85,17 @@ int StepError(const std::string& problem)
     return 2;
 }
 
-// The format the file was read in and the ranges a save writes.
-void PrintReadDetails(FILE* to, OBufferDocument& document, FileFormat keyFormat)
+// The lanes' shared window, for each lane's image size.
+Address LaneEnd(const OBufferDocument& document, LaneShape shape)
+{
+    Address first, count;
+    LaneWindow(document.Start(), document.Size(), shape, first, count);
+    return first + count;
+}
+
+// The format the file was read in, the ranges a save writes and the size of
+// each output that follows the span.
+void PrintReadDetails(FILE* to, OBufferDocument& document, FileFormat keyFormat, const ConvOptions& options)
 {
     const FileFormat format = document.ReadFormat();
     if (format == ffBinary && keyFormat != ffBinary)
@@ -104,7 +115,30 @@ void PrintReadDetails(FILE* to, OBufferDocument& document, FileFormat keyFormat)
     }
     if (elf && !elf->notice.empty())
         std::fprintf(to, "elf: %s\n", elf->notice.c_str());
-    std::fprintf(to, "binary: %s\n", BinarySizeText(document.End()).c_str());
+    std::fprintf(to, "binary: %s\n", ImageSizeText(document.End()).c_str());
+    std::fprintf(to, "plain hex: %s\n", ImageSizeText(document.End()).c_str());
+    for (int k = 0; k < options.split.lanes; ++k)
+        std::fprintf(to, "lane %d: %s\n", k, ImageSizeText(LaneEnd(document, options.split)).c_str());
+}
+
+// Outputs whose size follows the span are refused before anything is
+// written when they would be giant: a few bytes high up make gigabytes.
+bool RefuseGiantOutputs(const ConvOptions& options, const OBufferDocument& document)
+{
+    const FileFormat format = FormatFromKey(options.outKey);
+    std::vector<std::string> names{options.output};
+    Address end = document.End();
+    if (options.split.lanes != 0) {
+        names = LaneFileNames(options.output, options.split);
+        end = LaneEnd(document, options.split);
+    }
+    bool refused = false;
+    for (const std::string& name : names)
+        if (const std::string problem = OutputSizeProblem(Quoted(name), format, end); !problem.empty()) {
+            std::fprintf(stderr, "dravel-conv: %s\n", problem.c_str());
+            refused = true;
+        }
+    return refused;
 }
 // Once the output is written nothing is left to do but free memory, which for
 // a large image takes longer than the rest of the exit: the process ends
@@ -177,11 +211,11 @@ int main(int argc, char** argv)
         if (int status = RunChecksumOptions(document, options, stdout); status != 0)
             return status;
         if (options.verbose)
-            PrintReadDetails(stdout, document, keyFormat);
+            PrintReadDetails(stdout, document, keyFormat, options);
         return Leave(loadReported ? 1 : 0);
     }
     if (options.verbose)
-        PrintReadDetails(stderr, document, keyFormat);
+        PrintReadDetails(stderr, document, keyFormat, options);
     if (loadReported && !options.force) {
         ReportProblem("%s not written", Quoted(output).c_str());
         return 1;
@@ -194,6 +228,8 @@ int main(int argc, char** argv)
     // Results written into the image may widen its window.
     if (int status = RunChecksumOptions(document, options, output == "-" ? stderr : stdout); status != 0)
         return status;
+    if (!options.force && RefuseGiantOutputs(options, document))
+        return 2;
     if (options.split.lanes != 0)
         return Leave(WriteSplit(host, host.reported, options, document));
     WriterOptions writer;
@@ -209,13 +245,6 @@ int main(int argc, char** argv)
         // Not given: S3, or the input's own type when it holds the output.
         if (options.srecType < 0)
             writer.srecAddressBytes = 0;
-    }
-    const FileFormat outFormat = FormatFromKey(options.outKey);
-    if ((outFormat == ffBinary || outFormat == ffUnknown) && !options.force) {
-        if (const std::string problem = BinaryOutputProblem(document.End()); !problem.empty()) {
-            ReportProblem("%s; %s not written", problem.c_str(), output.c_str());
-            return 2;
-        }
     }
     if (FormatFromKey(options.outKey) == ffIntel) {
         const std::string problem =

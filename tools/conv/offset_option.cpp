@@ -1,7 +1,5 @@
 #include "offset_option.h"
 
-#include "app/binary_size.h"
-
 bool ParseLoadOffset(std::string_view text, Address& offset)
 {
     const bool negative = !text.empty() && text.front() == '-';
@@ -32,12 +30,4 @@ bool ParseLoadOffset(std::string_view text, Address& offset)
     }
     offset = negative ? -value : value;
     return true;
-}
-
-std::string BinaryOutputProblem(Address end)
-{
-    if (BinaryImageSize(end) <= kForceBinaryAbove)
-        return {};
-    return "The binary file would hold " + BinarySizeText(end) + "; writing more than " +
-           std::to_string(kForceBinaryAbove) + " bytes needs --force";
 }

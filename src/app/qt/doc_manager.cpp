@@ -1,6 +1,5 @@
 #include "app/qt/doc_manager.h"
 
-#include "app/binary_size.h"
 #include "app/command_line.h"
 #include "app/doc_templates.h"
 #include "app/qt/qt_document_host.h"
@@ -9,6 +8,7 @@
 #include "document/export_options.h"
 #include "settings/settings_record.h"
 #include "formats/elf_image.h"
+#include "formats/output_size.h"
 
 #include <QApplication>
 #include <QDir>
@@ -147,15 +147,13 @@ void OTovikDocManager::CmFileOpen()
 }
 
 namespace {
-// A binary image starts at address 0, so a window high up makes a large file
-// of erased bytes: above kAskBinaryAbove the user confirms it first.
-bool ConfirmBinarySize(OBufferDocument& document)
+// Binary and plain hex images start at address 0, so a window high up makes
+// a large file of erased bytes: above kAskOutputAbove the user confirms it.
+bool ConfirmImageSize(OBufferDocument& document)
 {
-    const FileFormat format = FormatFromKey(document.FormatKey());
-    if ((format != ffBinary && format != ffUnknown) || BinaryImageSize(document.End()) <= kAskBinaryAbove)
-        return true;
-    return document.Host().MessageBox(BinarySaveQuestion(document.End()), document.Title(),
-                                      mbIconQuestion | mbYesNoCancel) == idYes;
+    const std::string question = SaveSizeQuestion(FormatFromKey(document.FormatKey()), document.End());
+    return question.empty() ||
+           document.Host().MessageBox(question, document.Title(), mbIconQuestion | mbYesNoCancel) == idYes;
 }
 } // namespace
 
@@ -183,7 +181,7 @@ bool OTovikDocManager::saveInPlace(OBufferDocument& document)
     Entry* entry = entryOf(document);
     if (entry && !confirmSave(*entry))
         return false;
-    if (!ConfirmBinarySize(document) || !Commit(document))
+    if (!ConfirmImageSize(document) || !Commit(document))
         return false;
     if ((entry = entryOf(document)))
         entry->incomplete.reset();
@@ -268,7 +266,7 @@ bool OTovikDocManager::SaveAs(OBufferDocument& document)
             return false;
         }
     }
-    if (!ConfirmBinarySize(document) || !Commit(document)) {
+    if (!ConfirmImageSize(document) || !Commit(document)) {
         // Nothing was written: the document keeps the name and format it had.
         document.SetPath(oldPath);
         document.SetFormatKey(oldKey);

@@ -7,6 +7,7 @@
 #include "dialogs/qt/dialog_services.h"
 #include "document/buffer_document.h"
 #include "document/lane_files.h"
+#include "formats/output_size.h"
 #include "view/qt/buffer_view.h"
 
 #include <QStandardItemModel>
@@ -170,6 +171,13 @@ void RunSplitLanes(QWidget* owner, OBufferDocument& document)
     const LaneShape shape = dialog.Shape();
     const std::vector<std::string> names = dialog.Names();
     const std::string key = kDocTemplates[dialog.TemplateIndex()].defaultExtension;
+    // Every lane is an image of the lanes' shared window: one question for all.
+    Address laneFirst, laneCount;
+    LaneWindow(document.Start(), document.Size(), shape, laneFirst, laneCount);
+    const std::string question = SaveSizeQuestion(FormatFromKey(key), laneFirst + laneCount);
+    if (!question.empty() && ShowMessageBox(owner, QString::fromStdString(question), dialog.windowTitle(),
+                                            mbIconQuestion | mbYesNoCancel) != idYes)
+        return;
     // Every lane is made before the first is written; each file is written
     // whole or not at all.
     std::vector<std::unique_ptr<OBufferDocument>> lanes;

@@ -13,10 +13,24 @@ const QString kRangeFormat = QString::fromLatin1(kClipFormatName);
 const QString kBytesFormat = QStringLiteral("application/octet-stream");
 // The most a paste can ever write: the whole address space.
 constexpr size_t kAddressSpace = 0x100000000;
+
+
+// A large copy goes ahead only when the user wants it, and not beside the
+// previous one this program still holds on the clipboard.
+bool PrepareCopy(OViewCommands& commands, bool hexText)
+{
+    if (!commands.ConfirmCopy(hexText))
+        return false;
+    if (commands.ClipSize(hexText) > kAskCopyAbove)
+        QGuiApplication::clipboard()->clear();
+    return true;
+}
 } // namespace
 
 bool CopyToClipboard(OViewCommands& commands)
 {
+    if (!PrepareCopy(commands, false))
+        return false;
     // The bytes are copied straight into the clipboard's own array.
     QByteArray text;
     const std::optional<RangeBlock> range = commands.Copy([&text](size_t size) {
@@ -63,10 +77,19 @@ bool PasteFromClipboard(OViewCommands& commands)
 
 bool CopyHexTextToClipboard(OViewCommands& commands)
 {
-    const auto text = commands.CopyHexText();
-    if (!text)
+    if (!PrepareCopy(commands, true))
         return false;
-    QGuiApplication::clipboard()->setText(QString::fromLatin1(text->data(), qsizetype(text->size())));
+    // The text is made in the clipboard's own array; being ASCII it is its
+    // own UTF-8, so no wide copy of it is ever made.
+    QByteArray text;
+    if (!commands.CopyHexText([&text](size_t size) {
+            text = QByteArray(qsizetype(size), Qt::Uninitialized);
+            return reinterpret_cast<uint8_t*>(text.data());
+        }))
+        return false;
+    auto* mime = new QMimeData;
+    mime->setData(kTextFormat, text);
+    QGuiApplication::clipboard()->setMimeData(mime);
     return true;
 }
 
