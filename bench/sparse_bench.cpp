@@ -5,7 +5,7 @@
 // compared with the same work on a flat 512 KiB array.
 
 #include "buffer/data_buffer.h"
-#include "dialogs/find_request.h"
+#include "document/find_request.h"
 #include "document/buffer_document.h"
 #include "quiet_host.h"
 
