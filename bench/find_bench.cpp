@@ -6,7 +6,7 @@
 // copy of the bytes.
 
 #include "quiet_host.h"
-#include "dialogs/find_request.h"
+#include "document/find_request.h"
 #include "document/buffer_document.h"
 
 #include <benchmark/benchmark.h>

@@ -7,7 +7,7 @@
 // (Scattered*) must stay under 100 ms each.
 
 #include "buffer/data_buffer.h"
-#include "dialogs/find_request.h"
+#include "document/find_request.h"
 #include "document/buffer_document.h"
 #include "quiet_host.h"
 

@@ -4,7 +4,9 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME dravel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Dravel 97 developers <dravel@example.org>")
+# No public address exists yet; the maintainer field names the developers on
+# the building machine until one does.
+set(CPACK_PACKAGE_CONTACT "Dravel 97 developers <dravel@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor and converter for PROM programmer data files")
 # The summary is the synopsis; this is the body, each line indented by cpack.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Dravel 97 opens Intel HEX, Motorola S-record, Tektronix, Signetics, ASCII
@@ -20,7 +22,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://example.org/dravel")
 set(CPACK_STRIP_FILES ON)
 # Debian's rules: 0755 folders whatever the umask, documentation beside.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -14,7 +14,7 @@ const VersionResource& ProgramVersionResource()
             {"\\StringFileInfo\\040904E4\\FileDescription", "EPROM data file editor"},
             {"\\StringFileInfo\\040904E4\\FileVersion", "1.0.0"},
             {"\\StringFileInfo\\040904E4\\InternalName", "dravel"},
-            {"\\StringFileInfo\\040904E4\\LegalCopyright", "Copyright (c) 2026 The Dravel 97 developers\nFree to use, copy and change"},
+            {"\\StringFileInfo\\040904E4\\LegalCopyright", "Copyright (c) 2026 The Dravel 97 developers\nLicence: GPL-3.0-or-later"},
             {"\\StringFileInfo\\040904E4\\LegalTrademarks", ""},
             {"\\StringFileInfo\\040904E4\\OriginalFilename", "dravel"},
             {"\\StringFileInfo\\040904E4\\ProductName", "Dravel 97"},

@@ -4,7 +4,7 @@
 // caption and field each refusal points at. The dialogs only move texts and
 // radio states between their controls and these functions.
 
-#include "dialogs/address_request.h"
+#include "document/address_request.h"
 
 #include <cstdint>
 #include <string>

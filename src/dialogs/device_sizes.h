@@ -4,7 +4,7 @@
 // beside their address fields to fill in the last address.
 
 #include "buffer/address.h"
-#include "dialogs/address_request.h"
+#include "document/address_request.h"
 
 #include <string>
 #include <string_view>

@@ -4,7 +4,7 @@
 #include "document/buffer_document.h"
 
 #include "buffer/data_buffer.h"
-#include "dialogs/find_request.h"
+#include "document/find_request.h"
 #include "formats/file_format.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 // dravel-conv and the tests implement it without a window.
 
 #include "buffer/address.h"
-#include "dialogs/address_request.h"
+#include "document/address_request.h"
 #include "document/lanes.h"
 
 #include <cstdint>

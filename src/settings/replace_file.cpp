@@ -6,8 +6,10 @@
 #include <climits>
 #include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -143,12 +145,50 @@ std::string FinalName(std::string path)
 // A hidden name beside the target that fits the folder's limit whenever the
 // target's name does: the target's name is shortened to make room for the
 // suffix.
-std::string TemporaryName(const std::string& base, int attempt, long nameMax)
+std::string TemporaryName(const std::string& base, long pid, long attempt, long nameMax)
 {
-    const std::string suffix = ".save" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    const std::string suffix = ".save" + std::to_string(pid) + "-" + std::to_string(attempt);
     const long room = nameMax - 1 - static_cast<long>(suffix.size());
     const size_t keep = room <= 0 ? 0 : std::min(base.size(), static_cast<size_t>(room));
     return "." + base.substr(0, keep) + suffix;
+}
+// The number `text` spells in decimal digits alone; -1 for anything else.
+long DecimalOrNone(std::string_view text)
+{
+    if (text.empty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return -1;
+    return std::stol(std::string(text));
+}
+
+// A save killed with SIGKILL cannot remove its temporary file: the next save
+// of the same file removes those whose process no longer runs. A name is
+// taken only when it is exactly what TemporaryName gives for this target, so
+// no other file of the folder is ever touched.
+void RemoveStaleTemporaries(int dirFd, const std::string& targetName, long nameMax)
+{
+    const int fd = ::dup(dirFd);
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (fd >= 0)
+            ::close(fd);
+        return;
+    }
+    ::rewinddir(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        const size_t mark = name.rfind(".save");
+        const size_t dash = name.rfind('-');
+        if (name.size() < 2 || name[0] != '.' || mark == std::string_view::npos || dash == std::string_view::npos
+            || dash < mark)
+            continue;
+        const long pid = DecimalOrNone(name.substr(mark + 5, dash - mark - 5));
+        const long attempt = DecimalOrNone(name.substr(dash + 1));
+        if (pid <= 0 || attempt < 0 || pid == ::getpid() || TemporaryName(targetName, pid, attempt, nameMax) != name)
+            continue;
+        if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            (void)::unlinkat(dirFd, std::string(name).c_str(), 0);
+    }
+    ::closedir(dir);
 }
 } // namespace
 
@@ -193,8 +233,9 @@ FileReplacement::FileReplacement(const std::string& path, bool makeFolders)
         Fail(ENAMETOOLONG);
         return;
     }
+    RemoveStaleTemporaries(dirFd_, targetName_, nameMax);
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        tempName_ = TemporaryName(targetName_, attempt, nameMax);
+        tempName_ = TemporaryName(targetName_, ::getpid(), attempt, nameMax);
         // Known to the signal handler before it exists, so that no moment
         // leaves it behind.
         cleanupSlot_ = ClaimSlot(dirFd_, tempName_);

@@ -2,7 +2,7 @@
 
 #include "document/buffer_document.h"
 #include "view/hex_text.h"
-#include "dialogs/find_request.h"
+#include "document/find_request.h"
 #include "view/view_model.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 // for a request, runs the dialog and hands the answer back; it moves the
 // clipboard's bytes, this class decides what they do.
 
-#include "dialogs/address_request.h"
+#include "document/address_request.h"
 #include "view/clip_data.h"
 
 #include <array>

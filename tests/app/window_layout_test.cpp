@@ -56,8 +56,9 @@ TEST(WindowLayoutTest, DocumentWindowsKeepTheirColumnsWideEnough)
             EXPECT_GE(cascade[i].width, 700);
             EXPECT_GE(cascade[i].height, 300);
             EXPECT_TRUE(Inside(cascade[i], 1000, 600));
-            if (i > 0)
+            if (i > 0) {
                 EXPECT_GT(cascade[i].y, cascade[i - 1].y);  // every title bar in sight
+            }
         }
         const auto tile = TileGeometries(count, 1000, 600, 450);
         ASSERT_EQ(tile.size(), size_t(count));

@@ -3,7 +3,7 @@
 // start-point rules.
 
 #include "buffer/data_buffer.h"
-#include "dialogs/find_request.h"
+#include "document/find_request.h"
 #include "document/document_fixture.h"
 
 #include <gtest/gtest.h>

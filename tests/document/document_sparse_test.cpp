@@ -5,7 +5,7 @@
 #include "document/document_fixture.h"
 
 #include "buffer/data_buffer.h"
-#include "dialogs/find_request.h"
+#include "document/find_request.h"
 
 #include <algorithm>
 #include <numeric>
@@ -135,8 +135,9 @@ TEST_F(DocumentTest, LoadOffsetIsAskedForWhenTheSettingsSaySo)
             EXPECT_EQ(doc->Start(), c.start);
             EXPECT_EQ(doc->ReadByte(c.start + 1), 2);
         }
-        if (c.opened && c.start == kTop)
+        if (c.opened && c.start == kTop) {
             EXPECT_EQ(doc->ReadByte(kTop), 1);
+        }
         // Reverting reads the file again at the same offset without asking.
         if (c.opened) {
             const Address start = doc->Start();

@@ -84,8 +84,9 @@ TEST(DamagedInput, FormatsWithoutChecksumsNeverCrashOrTurnIntoAnEmptyOtherFormat
         const std::string text = WriteAll(image, key).text;
         for (const Mutation& m : Mutations(text)) {
             const ReadResult r = ReadAll(m.text, key);
-            if (r.format != FormatFromKey(key))
+            if (r.format != FormatFromKey(key)) {
                 EXPECT_FALSE(r.image.empty()) << key << ": " << m.what << " read nothing as " << FormatName(r.format);
+            }
         }
     }
 }

@@ -1,6 +1,6 @@
 #include "view/view_model.h"
 
-#include "dialogs/find_request.h"
+#include "document/find_request.h"
 #include "document/buffer_document.h"
 #include "support/recording_host.h"
 

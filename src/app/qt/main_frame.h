@@ -3,6 +3,8 @@
 // status bar and the client area. Closing and dropped files are passed to
 // the application, which decides.
 
+#include "dialogs/qt/glyphs.h"
+
 #include <QMainWindow>
 #include <QMap>
 
@@ -64,7 +66,3 @@ private:
     QToolBar* toolBar = nullptr;
 };
 
-// The pictures of the program, painted here: icon 1001 (main window) and
-// 1002 (document windows), and the toolbar glyph of each command id.
-QIcon ProgramIcon(int id);
-QIcon CommandGlyph(int id);

@@ -9,8 +9,6 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTimer>
 #include <QTreeView>
 
@@ -19,27 +17,10 @@
 
 namespace {
 
-MessageBoxHook& messageBoxHook()
-{
-    static MessageBoxHook hook;
-    return hook;
-}
-
 FileDialogHook& fileDialogHook()
 {
     static FileDialogHook hook;
     return hook;
-}
-
-QMessageBox::Icon iconFor(int style)
-{
-    switch (style & 0xF0) {
-    case mbIconStop: return QMessageBox::Critical;
-    case mbIconQuestion: return QMessageBox::Question;
-    case mbIconExclamation: return QMessageBox::Warning;
-    case mbIconInformation: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
-    }
 }
 
 int lastFileType = 0;
@@ -49,53 +30,6 @@ int lastFileType = 0;
 int LastFileType()
 {
     return lastFileType;
-}
-
-int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, int style)
-{
-    if (messageBoxHook())
-        return messageBoxHook()(owner, text, caption, style);
-    QMessageBox box(iconFor(style), caption, text, QMessageBox::NoButton, owner);
-    if ((style & 0x0F) == mbYesNoCancel) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Yes);
-    } else {
-        box.setStandardButtons(QMessageBox::Ok);
-    }
-    FitCaption(box);
-    switch (box.exec()) {
-    case QMessageBox::Yes: return idYes;
-    case QMessageBox::No: return idNo;
-    case QMessageBox::Cancel: return idCancel;
-    default: return idOk;
-    }
-}
-
-int ShowQuestion(QWidget* owner, const QString& text, const QString& caption, const QString& yes,
-                 const QString& no, bool cancel, bool defaultNo)
-{
-    if (messageBoxHook())
-        return messageBoxHook()(owner, text, caption, mbIconQuestion | (cancel ? mbYesNoCancel : mbYesNo));
-    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, owner);
-    QPushButton* yesButton = box.addButton(yes, QMessageBox::YesRole);
-    QPushButton* noButton = box.addButton(no, QMessageBox::NoRole);
-    if (cancel)
-        box.addButton(QMessageBox::Cancel);
-    else
-        box.setEscapeButton(noButton);
-    box.setDefaultButton(defaultNo ? noButton : yesButton);
-    FitCaption(box);
-    box.exec();
-    if (box.clickedButton() == yesButton)
-        return idYes;
-    if (box.clickedButton() == noButton)
-        return idNo;
-    return idCancel;
-}
-
-void SetMessageBoxHook(MessageBoxHook hook)
-{
-    messageBoxHook() = std::move(hook);
 }
 
 void SetFileDialogHook(FileDialogHook hook)

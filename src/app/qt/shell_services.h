@@ -2,6 +2,8 @@
 // The message boxes and file dialogs of the shell, behind settable hooks so
 // that tests can answer them without a person at the screen.
 
+#include "dialogs/qt/dialog_services.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,24 +11,6 @@
 #include <optional>
 
 class QWidget;
-
-// Shows a message box with the document host's style bits (icon or-ed with
-// a button set) and returns the MessageResult of the button pressed.
-int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, int style);
-
-// The button set of a two-way question, beside the document host's styles.
-inline constexpr int mbYesNo = 0x04;
-
-// A question with buttons named for their answers: `yes` and `no` give idYes
-// and idNo (the hook sees the style mbYesNoCancel, or mbYesNo without
-// `cancel`), Cancel or Escape idCancel. `defaultNo` makes `no` the default.
-int ShowQuestion(QWidget* owner, const QString& text, const QString& caption, const QString& yes,
-                 const QString& no, bool cancel, bool defaultNo);
-
-using MessageBoxHook =
-    std::function<int(QWidget* owner, const QString& text, const QString& caption, int style)>;
-// Replaces the message box; an empty hook restores the real one.
-void SetMessageBoxHook(MessageBoxHook hook);
 
 // A file the user chose and the template whose file type was selected
 // (kFirmwareFilesType for Firmware files); `more` holds the other files

@@ -10,7 +10,7 @@
 // context, the Help button the dialog's own.
 
 #include "dialogs/address_check.h"
-#include "dialogs/address_request.h"
+#include "document/address_request.h"
 
 #include <QDialog>
 

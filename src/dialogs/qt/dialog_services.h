@@ -1,8 +1,9 @@
 #pragma once
-// Two services the dialogs need from the rest of the program, kept as
-// settable hooks so the dialogs depend on neither the main window nor a
-// real message box: the help window (wired up by the application) and the
-// message box for input errors (replaced by tests).
+// The services the dialogs and every window above them share, kept as
+// settable hooks so that they depend on neither the main window nor a real
+// message box: the help window (wired up by the application) and the
+// program's one message box (replaced by tests), of which input errors are a
+// kind with a hook of their own.
 
 #include <QString>
 
@@ -31,3 +32,21 @@ void ShowInputMessage(QWidget* owner, const QString& text, const QString& captio
 // Widens a message box so the window manager shows its whole caption: the
 // caption often carries the meaning ("Can't find", "Value too large").
 void FitCaption(QMessageBox& box);
+
+// Shows a message box with the document host's style bits (icon or-ed with
+// a button set) and returns the MessageResult of the button pressed.
+int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, int style);
+
+// The button set of a two-way question, beside the document host's styles.
+inline constexpr int mbYesNo = 0x04;
+
+// A question with buttons named for their answers: `yes` and `no` give idYes
+// and idNo (the hook sees the style mbYesNoCancel, or mbYesNo without
+// `cancel`), Cancel or Escape idCancel. `defaultNo` makes `no` the default.
+int ShowQuestion(QWidget* owner, const QString& text, const QString& caption, const QString& yes,
+                 const QString& no, bool cancel, bool defaultNo);
+
+using MessageBoxHook =
+    std::function<int(QWidget* owner, const QString& text, const QString& caption, int style)>;
+// Replaces the message box; an empty hook restores the real one.
+void SetMessageBoxHook(MessageBoxHook hook);

@@ -9,7 +9,7 @@
 // "helpId" property; F1 opens the focused control's context, the Help button
 // the dialog's own.
 
-#include "dialogs/find_request.h"
+#include "document/find_request.h"
 
 #include <QDialog>
 

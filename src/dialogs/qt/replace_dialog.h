@@ -4,7 +4,7 @@
 // the owner (queued notices, as the Find dialog sends them); Close or Escape
 // just hides it.
 
-#include "dialogs/find_request.h"
+#include "document/find_request.h"
 
 #include <QDialog>
 

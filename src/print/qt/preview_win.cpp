@@ -1,7 +1,7 @@
 #include "print/qt/preview_win.h"
 
-#include "app/app_resources.h"
-#include "app/qt/main_frame.h"
+#include "dialogs/command_ids.h"
+#include "dialogs/qt/glyphs.h"
 #include "print/qt/page_device.h"
 #include "print/qt/printout.h"
 

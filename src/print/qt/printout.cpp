@@ -1,6 +1,6 @@
 #include "print/qt/printout.h"
 
-#include "app/qt/shell_services.h"
+#include "dialogs/qt/dialog_services.h"
 #include "document/document_host.h"
 #include "print/qt/page_device.h"
 #include "view/qt/buffer_view.h"

@@ -4,6 +4,7 @@
 // Keys, the mouse and the document's notifications go to the view model; the
 // widget draws what the model says and redraws only what it reports.
 
+#include "dialogs/command_ids.h"
 #include "document/document_host.h"
 #include "view/qt/view_painter.h"
 #include "view/view_commands.h"
@@ -37,22 +38,22 @@ public:
     static constexpr const char* kViewName = "Buffer view";
     static constexpr const char* kBusyMessage = kBusyRefusalText;
     // Command ids of the menus, the toolbar and the context menu.
-    static constexpr int kCmInsert = 200;
-    static constexpr int kCmFillSelection = 201;
-    static constexpr int kCmSetSelection = 202;
-    static constexpr int kCmResizeBuffer = 203;
-    static constexpr int kCmSelectAll = 204;
-    static constexpr int kCmPositionCursor = 205;
-    static constexpr int kCmUndo = 24321;
-    static constexpr int kCmCut = 24322;
-    static constexpr int kCmCopy = 24323;
-    static constexpr int kCmPaste = 24324;
-    static constexpr int kCmDelete = 24325;
-    static constexpr int kCmClearAll = 24326;
-    static constexpr int kCmRedo = 24327;
-    static constexpr int kCmOverlayFile = 280;
-    static constexpr int kCmCopyHexText = 254;
-    static constexpr int kCmPasteHexText = 255;
+    static constexpr int kCmInsert = CmInsert;
+    static constexpr int kCmFillSelection = CmFillSelection;
+    static constexpr int kCmSetSelection = CmSetSelection;
+    static constexpr int kCmResizeBuffer = CmResizeBuffer;
+    static constexpr int kCmSelectAll = CmSelectAll;
+    static constexpr int kCmPositionCursor = CmPositionCursor;
+    static constexpr int kCmUndo = CmUndo;
+    static constexpr int kCmCut = CmCut;
+    static constexpr int kCmCopy = CmCopy;
+    static constexpr int kCmPaste = CmPaste;
+    static constexpr int kCmDelete = CmDelete;
+    static constexpr int kCmClearAll = CmClearAll;
+    static constexpr int kCmRedo = CmRedo;
+    static constexpr int kCmOverlayFile = CmOverlayFile;
+    static constexpr int kCmCopyHexText = CmCopyHexText;
+    static constexpr int kCmPasteHexText = CmPasteHexText;
 
     // The font file ("selfont.cfg" next to the program), set once by the
     // application at start. Empty, as in the tests: the default font.

@@ -4,7 +4,7 @@
 
 #include "view/qt/buffer_view.h"
 
-#include "dialogs/find_request.h"
+#include "document/find_request.h"
 #include "dialogs/qt/basic_address_dlg.h"
 #include "dialogs/qt/fill_range_dlg.h"
 #include "document/buffer_document.h"

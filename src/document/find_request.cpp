@@ -1,4 +1,4 @@
-#include "dialogs/find_request.h"
+#include "document/find_request.h"
 
 #include "settings/hex_digit.h"
 

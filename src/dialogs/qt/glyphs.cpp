@@ -1,8 +1,9 @@
 // The program's pictures, painted on a 16-unit grid so they stay sharp at
 // any size: the toolbar glyphs and the window and document icons.
 
-#include "app/app_resources.h"
-#include "app/qt/main_frame.h"
+#include "dialogs/qt/glyphs.h"
+
+#include "dialogs/command_ids.h"
 
 #include <QIcon>
 #include <QImage>
