@@ -599,7 +599,7 @@ std::vector<OUndoEntry> OBufferDocument::MirrorOf(const OUndoJournal& from)
     const OUndoEntry& top = from.Newest();
     std::vector<OUndoEntry> mirror;
     if (top.kind == ukByte) {
-        mirror.push_back(OUndoEntry{ukByte, top.address, ReadByte(top.address), 0, std::nullopt, {}, false});
+        mirror.push_back(OUndoEntry{ukByte, top.address, ReadByte(top.address), 0, std::nullopt, {}, false, {}, {}});
         return mirror;
     }
     if (top.kind != ukWindow) {
@@ -628,10 +628,10 @@ std::vector<OUndoEntry> OBufferDocument::MirrorOf(const OUndoJournal& from)
         mirror.push_back(OUndoEntry{});
     else if (first == last)
         mirror.push_back(OUndoEntry{ukByte, first, first >= start && first < end ? buffer_->At(first) : kErased,
-                                    0, std::nullopt, {}, false});
+                                    0, std::nullopt, {}, false, {}, {}});
     else
         mirror.push_back(BlockEntry(first, last));
-    mirror.push_back(OUndoEntry{ukWindow, start, end - start, kWindowByEdit, std::nullopt, {}, false});
+    mirror.push_back(OUndoEntry{ukWindow, start, end - start, kWindowByEdit, std::nullopt, {}, false, {}, {}});
     return mirror;
 }
 

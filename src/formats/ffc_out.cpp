@@ -112,6 +112,8 @@ void OFFCOut::FlushRecord()
     case ffCArray: WriteCArrayRecord(*this); break;
     case ffVerilog: WriteVerilogRecord(*this); break;
     case ffMif: WriteMifRecord(*this); break;
+    // ELF is never written: callers refuse it before a writer is made.
+    case ffElf:
     case ffBinary:
     case ffUnknown: WriteBinaryRecord(*this); break;
     }

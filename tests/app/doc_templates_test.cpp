@@ -70,7 +70,7 @@ TEST(DocTemplatesTest, SavedNamesNeverKeepAPattern)
     } cases[] = {
         {"/d/name.s?f", 0, "/d/name.s3f"},
         {"name.*", kAllFilesTemplate, "name"},
-        {"name.[ch]", 10, "name.c"},
+        {"name.[ch]", kAllFilesTemplate + 1, "name.c"},
         {"name.s1f", 0, "name.s1f"},
         {"a.s?f/name", 0, "a.s?f/name"},
     };

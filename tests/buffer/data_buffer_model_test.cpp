@@ -115,8 +115,9 @@ TEST(DataBufferModel, ScatteredWritesFillsAndWindowsAgreeWithAPlainMap)
         // Every written byte, its neighbours and random addresses read back.
         for (const auto& [k, v] : model.bytes)
             for (Address p : {k - 1, k, k + 1})
-                if (p >= 0 && p < kLimit)
+                if (p >= 0 && p < kLimit) {
                     ASSERT_EQ(buffer.Peek(p), model.Get(p)) << seed << " at " << p;
+                }
 
         // Spans: consecutive, null only where nothing is written, never two
         // null spans in a row, and the bytes equal the map's.

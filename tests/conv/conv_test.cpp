@@ -486,7 +486,7 @@ TEST(ConvTest, OutputsThatFollowTheSpanNeedForceAbove256MiB)
     };
     const Row rows[] = {
         {"wide.int wide.bin", 2, "dravel-conv: wide.bin would hold " + wide + "; use --force\n", nullptr},
-        {"wide.int wide.hex", 2, "dravel-conv: wide.hex would hold " + wide + "; use --force\n", nullptr},
+        {"--out-key hex wide.int wide.hex", 2, "dravel-conv: wide.hex would hold " + wide + "; use --force\n", nullptr},
         {"--out-key hex top.s3f /dev/null", 2,
          "dravel-conv: /dev/null would hold 4294967283 bytes (from 00000000 to fffffff2); use --force\n", nullptr},
         {"--split 2 lanes.int lanes.bin", 2,

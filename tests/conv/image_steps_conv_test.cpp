@@ -98,8 +98,9 @@ TEST(ImageStepsConvTest, OutputFormatByName)
         }
         EXPECT_EQ(run.status, 0) << name << run.err;
         EXPECT_EQ(text.substr(0, std::string(start).size()), start) << name;
-        if (target == "a.bin")
+        if (target == "a.bin") {
             EXPECT_EQ(text.size(), 0x20003u);
+        }
     }
 }
 

@@ -238,12 +238,15 @@ int main(int argc, char** argv)
     if (FormatFromKey(options.outKey) == ffMotorola) {
         // auto takes a type that holds the start address too.
         const Address highest =
-            options.srecType == 0 ? std::max(document.End() - 1, document.StartAddress()) : document.End() - 1;
+            (options.srecType < 0 ? options.namedSrecType : options.srecType) == 0
+                ? std::max(document.End() - 1, document.StartAddress())
+                : document.End() - 1;
         const std::string problem = ChooseSRecordAddressBytes(options, highest, writer.srecAddressBytes);
         if (!problem.empty())
             return UsageError(problem + " (of " + Quoted(input) + ")");
-        // Not given: S3, or the input's own type when it holds the output.
-        if (options.srecType < 0)
+        // Given neither by option nor by name: S3, or the input's own type
+        // when it holds the output.
+        if (options.srecType < 0 && options.namedSrecType < 0)
             writer.srecAddressBytes = 0;
     }
     if (FormatFromKey(options.outKey) == ffIntel) {

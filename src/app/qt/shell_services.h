@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class QWidget;
 
@@ -16,6 +17,10 @@ class QWidget;
 // (kFirmwareFilesType for Firmware files); `more` holds the other files
 // when the dialog let the user choose several.
 struct FileChoice {
+    FileChoice(QString path = {}, int templateIndex = 0, QStringList more = {})
+        : path(std::move(path)), templateIndex(templateIndex), more(std::move(more))
+    {
+    }
     QString path;
     int templateIndex = 0;
     QStringList more;
