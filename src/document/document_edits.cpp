@@ -182,7 +182,7 @@ void OBufferDocument::WriteBlock(const uint8_t* bytes, Address address, Address 
     bytes += skipped;
     ODataBuffer& buffer = *buffer_;
     const Address count = last - first + 1;
-    const bool stoppable = count > kLongOperation && busy_ == 0;
+    const bool stoppable = count > kLongOperation && busy_ == 0 && host_.CanStop();
     stopped_ = false;
     LongOperation bracket(*this, count > kLongOperation);
     const bool undo = undo_ || stoppable;
@@ -302,7 +302,7 @@ void OBufferDocument::FillRange(Address first, Address last, uint8_t value, bool
 {
     ODataBuffer& buffer = *buffer_;
     const bool isLong = last - first > kLongOperation;
-    stoppable = stoppable && isLong;
+    stoppable = stoppable && isLong && host_.CanStop();
     stopped_ = false;
     LongOperation bracket(*this, isLong);
     first = std::max<Address>(first, 0);

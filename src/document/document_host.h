@@ -86,6 +86,10 @@ public:
         (void)total;
         return true;
     }
+    // Whether anyone can stop a long edit (a progress window with Cancel).
+    // Only then does an edit keep what it needs to take itself back while
+    // undo is off: a converter's swap of 64 MiB would otherwise copy it all.
+    virtual bool CanStop() const { return false; }
 
     // Reading a file that is no regular file (a pipe, a device) waits for
     // its bytes through this: it is called every few milliseconds while

@@ -113,7 +113,7 @@ Address OBufferDocument::SwapBytes(Address first, Address last, int width)
     if (whole == 0)
         return count;
     const bool isLong = whole > kLongOperation;
-    const bool stoppable = isLong && busy_ == 0;
+    const bool stoppable = isLong && busy_ == 0 && host_.CanStop();
     stopped_ = false;
     if (isLong) {
         host_.SetWaitCursor(true);

@@ -34,6 +34,7 @@ public:
     {
         return !onProgress || onProgress(done, total);
     }
+    bool CanStop() const override { return true; }
 
     std::vector<RecordedMessage> messages;
     // The button every message box answers with.

@@ -32,6 +32,7 @@ public:
     // After half a second of a long operation that can be stopped, the
     // please-wait window shows a bar, the bytes done and Cancel.
     bool ReportProgress(int64_t done, int64_t total) override;
+    bool CanStop() const override { return true; }
     bool RequestNewBufferRange(AddressRequest& request) override;
     bool ChooseFileToInsert(std::string& path, std::string& key) override;
     bool ChooseSaveTarget(std::string& path, std::string& key) override;
