@@ -41,11 +41,6 @@ std::vector<uint8_t> ChecksumBytes(uint32_t value, int bytes, bool bigEndian);
 // the text is not one.
 Address ParseChecksumAddress(std::string_view text);
 
-// Reads dravel-conv's "ALG[:FIRST-LAST]" (`write` false) or
-// "ALG:ADDR[:FIRST-LAST][:le|be]" (`write` true). The range stays
-// kNoAddress when not given. Returns the problem, empty when it is right.
-std::string ParseChecksumOption(std::string_view text, bool write, ChecksumPlan& plan);
-
 // The plan's range made concrete for `document` (the whole window when not
 // given), checked together with the write address. Returns the problem;
 // `notice` receives kWrittenInsideRangeText when that applies.

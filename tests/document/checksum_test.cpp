@@ -1,5 +1,6 @@
 #include "buffer/data_buffer.h"
 #include "document/checksum.h"
+#include "checksum_syntax.h"
 #include "document/checksum_plan.h"
 #include "document_fixture.h"
 

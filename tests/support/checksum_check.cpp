@@ -2,6 +2,7 @@
 
 #include "buffer/data_buffer.h"
 #include "document/checksum.h"
+#include "checksum_syntax.h"
 #include "document/checksum_plan.h"
 
 #include <algorithm>

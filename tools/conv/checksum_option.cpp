@@ -1,4 +1,5 @@
 #include "checksum_option.h"
+#include "checksum_syntax.h"
 #include "conv_messages.h"
 
 #include "document/buffer_document.h"
