@@ -335,6 +335,9 @@ private:
     // Applies the newest step of `from` (the undo journal, or the redo list
     // whose entries have the same form).
     Address UndoStep(OUndoJournal& from);
+    // Takes the newest step of `from` (undo journal or redo list) and keeps
+    // the way back to it in `to`.
+    Address TakeStep(OUndoJournal& from, OUndoJournal& to);
     // The entries that take back the newest step of `from`, recorded before
     // it is applied; the addresses the step touches in first..last.
     std::vector<OUndoEntry> MirrorOf(const OUndoJournal& from);

@@ -536,17 +536,7 @@ Address OBufferDocument::Undo()
         return -1;
     if (journal_.Empty())
         return UndoStep(journal_);
-    // Recording the way back and taking the step are one long operation:
-    // one busy window, not one for each.
-    Address first = -1;
-    Address last = -1;
-    StepEntries(journal_, journal_.Count() - 1, first, last);
-    LongOperation bracket(*this, last - first > kLongOperation);
-    std::vector<OUndoEntry> mirror = MirrorOf(journal_);
-    const Address result = UndoStep(journal_);
-    for (OUndoEntry& entry : mirror)
-        redo_.Push(std::move(entry));
-    return result;
+    return TakeStep(journal_, redo_);
 }
 
 bool OBufferDocument::CanRedo() { return undo_ && !redo_.Empty(); }
@@ -555,15 +545,23 @@ Address OBufferDocument::Redo()
 {
     if (!undo_ || redo_.Empty())
         return -1;
+    const Address result = TakeStep(redo_, journal_);
+    dirty_ = true;
+    return result;
+}
+
+Address OBufferDocument::TakeStep(OUndoJournal& from, OUndoJournal& to)
+{
+    // Recording the way back and taking the step are one long operation:
+    // one busy window, not one for each.
     Address first = -1;
     Address last = -1;
-    StepEntries(redo_, redo_.Count() - 1, first, last);
+    StepEntries(from, from.Count() - 1, first, last);
     LongOperation bracket(*this, last - first > kLongOperation);
-    std::vector<OUndoEntry> mirror = MirrorOf(redo_);
-    const Address result = UndoStep(redo_);
+    std::vector<OUndoEntry> mirror = MirrorOf(from);
+    const Address result = UndoStep(from);
     for (OUndoEntry& entry : mirror)
-        journal_.Push(std::move(entry));
-    dirty_ = true;
+        to.Push(std::move(entry));
     return result;
 }
 
