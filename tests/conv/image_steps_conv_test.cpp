@@ -99,7 +99,7 @@ TEST(ImageStepsConvTest, BadInput)
         {"--fill 100 in.int out.int", "--fill 100: \"100\" is not a byte"},
         {"--generate 0-f:abc in.int out.int", "--generate 0-f:abc: the bytes \"abc\""},
         {"--put 0:1:3 in.int out.int", "--put 0:1:3: the width must be 1, 2, 4 or 8"},
-        {"--put 0:10000:2 in.int out.int", "--put 0:10000:2: the value 10000 does not fit"},
+        {"--put 0:100:1 in.int out.int", "--put 0:100:1: the value 100 does not fit in 1 byte\n"},
         {"--crop 0-100000000 in.int out.int", "--crop 0-100000000: address 100000000 lies past ffffffff"},
         {"in.int out", "cannot tell OUTPUT's format from its name; give --out-key KEY"},
         {"in.int out.txt", "cannot tell OUTPUT's format from its name"},
