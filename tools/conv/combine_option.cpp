@@ -194,8 +194,12 @@ int CombineImages(DocumentHost& host, int& reported, const ConvOptions& options,
         OBufferDocument overlay(host, std::string(), KeyOf(file.path));
         if (!ReadImage(overlay, file.path, reported))
             return 1;
-        const std::vector<AddressRange> overlaps = OverlapRanges(document.Data(), overlay.Data(), file.offset);
-        if (!overlaps.empty() && options.overlap == OverlapPolicy::error) {
+        // Only the error policy lists the overlaps; the others would hold a
+        // range per landing byte for nothing.
+        const std::vector<AddressRange> overlaps = options.overlap == OverlapPolicy::error
+                                                       ? OverlapRanges(document.Data(), overlay.Data(), file.offset)
+                                                       : std::vector<AddressRange>();
+        if (!overlaps.empty()) {
             ReportProblem("%s: %s", file.path.c_str(), kOverlapText);
             PrintRanges(RangeList(overlaps));
             overlapped = true;
