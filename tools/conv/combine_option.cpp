@@ -5,6 +5,7 @@
 #include "document/buffer_document.h"
 #include "document/image_steps.h"
 #include "document/lane_files.h"
+#include "settings/replace_file.h"
 
 #include <cstdio>
 #include <memory>
@@ -259,9 +260,13 @@ int WriteSplit(int& reported, const ConvOptions& options, OBufferDocument& docum
     // Every lane goes to a temporary beside its name first, gathered from
     // the image as it is written, so no lane is held whole; only when all
     // were written do they take their names, all or none.
+    // An interruption takes the finished ones away too.
     std::vector<std::string> temporaries;
-    for (int k = 0; k < options.split.lanes; ++k)
+    std::vector<std::unique_ptr<settings::RemovedOnSignal>> removedOnSignal;
+    for (int k = 0; k < options.split.lanes; ++k) {
         temporaries.push_back(names[size_t(k)] + ".dravel-" + std::to_string(::getpid()));
+        removedOnSignal.push_back(std::make_unique<settings::RemovedOnSignal>(temporaries.back()));
+    }
     document.SetSaveAllOrNothing(!options.force);
     for (int k = 0; k < options.split.lanes; ++k) {
         if (!document.ExportLane(temporaries[size_t(k)], options.outKey, options.split, k, writer)) {
