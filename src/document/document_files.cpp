@@ -72,8 +72,8 @@ std::string FileProblem(const char* what, const std::string& path, const std::st
 // called after every piece of stored bytes up to kEventStride long and after
 // every stretch of never-written blocks, which is computed, not read; when it
 // answers false the walk stops there, and the result is false.
-template <class Bytes, class Jump, class Pump>
-bool WalkSave(const ODataBuffer& buffer, Address stride, Bytes bytes, Jump jump, Pump pump)
+template <class Source, class Bytes, class Jump, class Pump>
+bool WalkSave(const Source& buffer, Address stride, Bytes bytes, Jump jump, Pump pump)
 {
     const Address start = buffer.Start();
     const Address size = buffer.Size();
@@ -478,6 +478,16 @@ bool OBufferDocument::ExportTo(const std::string& path, const std::string& key)
     return SaveTo(path, key, true);
 }
 
+bool OBufferDocument::ExportLane(const std::string& path, const std::string& key, LaneShape shape, int lane,
+                                 const WriterOptions& options)
+{
+    if (buffer_->Size() == 0 || busy_ != 0)
+        return false;
+    const LaneView view(*buffer_, buffer_->Start(), buffer_->Size(), shape, lane);
+    const LaneOutput output{view, options};
+    return SaveTo(path, key, true, &output);
+}
+
 bool OBufferDocument::FollowsData() const
 {
     return saveDataOnly_ && buffer_->Size() > 0 && dataAddresses_.Intersects(buffer_->Start(), buffer_->End() - 1);
@@ -517,15 +527,16 @@ bool OBufferDocument::SaveData(OFFCOut& out)
     return going;
 }
 
-bool OBufferDocument::SaveRest(OFFCOut& out)
+template <class Source>
+bool OBufferDocument::SaveRest(const Source& source, OFFCOut& out)
 {
     // Stretches of written bytes go to the converter whole; what it is given
     // is call for call what a byte at a time would give it.
-    Address next = buffer_->Start() + 1;
-    const Address size = buffer_->Size();
+    Address next = source.Start() + 1;
+    const Address size = source.Size();
     const bool stoppable = busy_ == 1 && size > kLongOperation;
     return WalkSave(
-        *buffer_, kEventStride,
+        source, kEventStride,
         [&](Address address, const uint8_t* bytes, Address n) {
             if (address != next)
                 out.SetAddress(address);
@@ -544,7 +555,7 @@ bool OBufferDocument::SaveRest(OFFCOut& out)
         });
 }
 
-bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bool exporting)
+bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bool exporting, const LaneOutput* lane)
 {
     SaveStream stream(path);
     if (!stream.IsOpen()) {
@@ -557,10 +568,14 @@ bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bo
     SetBusy(true);
     auto write = [&](OutStream& to) {
         OFFCOut out(to, key);
-        out.SetOptions(SaveOptions(key));
+        out.SetOptions(lane ? lane->options : SaveOptions(key));
         stopped_ = false;
         bool whole;
-        if (SavesDataOnly(key)) {
+        if (lane) {
+            out.SetAddress(lane->view.Start());
+            out.PutByte(lane->view.Peek(lane->view.Start()));
+            whole = SaveRest(lane->view, out);
+        } else if (SavesDataOnly(key)) {
             whole = SaveData(out);
         } else {
             const Address start = buffer.Start();
@@ -569,7 +584,7 @@ bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bo
             uint8_t first;
             buffer.CopyOut(start, 1, &first);
             out.PutByte(first);
-            whole = SaveRest(out);
+            whole = SaveRest(buffer, out);
         }
         if (whole)
             out.Finish();

@@ -180,10 +180,11 @@ bool OBufferDocument::Overlay(const OBufferDocument& overlay, Address offset, Ov
         RecordBlock(std::max(start, first), std::min(start + size - 1, last));
     // Every address the overlay's file gave holds data now, its erased
     // bytes included, even where the bytes under them stay.
-    AddressSet laid = overlay.dataAddresses_;
-    laid.Keep(overlay.Start(), overlay.End() - 1);
-    laid.Shift(offset);
-    AddData(laid, NewestEntry());
+    // Range by range: a copy of the overlay's set would cost a node per range
+    // again, and scattered files have a range per byte.
+    const int32_t entry = NewestEntry();
+    overlay.dataAddresses_.ForEachIn(overlay.Start(), overlay.End() - 1,
+                                     [&](Address from, Address to) { AddData(from + offset, to + offset, entry); });
     const bool wasShort = buffer.OutOfMemory();
     LayOver(buffer, *overlay.buffer_, offset, policy);
     if (!wasShort && buffer.OutOfMemory())

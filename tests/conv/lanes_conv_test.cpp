@@ -179,6 +179,14 @@ TEST(LanesConvTest, BadInput)
     }
     EXPECT_EQ(ReadFileBytes(dir.File("o.even.bin")), std::string("\x01\x03\x05", 3));
     EXPECT_EQ(ReadFileBytes(dir.File("o.odd.bin")), std::string("\x02\x04\xFF", 3));
+    // Replaced with --force, the set keeps nothing of the old one beside it.
+    {
+        std::string err;
+        EXPECT_EQ(Conv(dir, "--force --split 2 t.bin o.bin", err), 0) << err;
+        EXPECT_EQ(ReadFileBytes(dir.File("o.odd.bin")), "\x22");
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            EXPECT_EQ(entry.path().filename().string().find(".dravel-"), std::string::npos) << entry.path();
+    }
 
     // An unwritable folder stops the split before the first lane is written.
     std::filesystem::create_directory(dir.File("locked"));

@@ -231,7 +231,7 @@ int main(int argc, char** argv)
     if (!options.force && RefuseGiantOutputs(options, document))
         return 2;
     if (options.split.lanes != 0)
-        return Leave(WriteSplit(host, host.reported, options, document));
+        return Leave(WriteSplit(host.reported, options, document));
     WriterOptions writer;
     writer.recordSize = options.recordSize;
     writer.lineEnd = options.lineEnd;
