@@ -238,7 +238,7 @@ private slots:
         answers = {idNo};
         press(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(messages.size(), 3);
-        QCOMPARE(messages[2].text, QStringLiteral("cut.int was not read completely (Read Error at line 2). Saving "
+        QCOMPARE(messages[2].text, QStringLiteral("cut.int was not read completely (Read Error at line 2: bad hex digit 'Q'). Saving "
                                                   "replaces it with the 4 bytes that were read. Save anyway?"));
         QCOMPARE(messages[2].style, mbIconQuestion | mbYesNo);
         QCOMPARE(readFile(dir.filePath("cut.int")), broken);
