@@ -34,8 +34,8 @@ class ConsoleHost : public DocumentHost {
 public:
     int MessageBox(std::string_view text, std::string_view caption, int style) override
     {
-        const std::string shown = Quoted(text, true);
-        std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(caption.size()), caption.data(), shown.c_str());
+        // Captions may be a document's title, which is its file's name.
+        std::fprintf(stderr, "%s: %s\n", Quoted(caption).c_str(), Quoted(text, true).c_str());
         ++reported;
         return (style & mbYesNoCancel) ? idCancel : idOk;
     }

@@ -104,7 +104,8 @@ void OQtDocumentHost::ReportReadError(std::string_view body, std::string_view ca
     if (!loadError && EndsLoad(body))
         loadError = LoadError{std::string(body), line, std::string(reason)};
     QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : owner.data();
-    ShowMessageBox(parent, text(body), text(caption), mbIconStop, text(Quoted(ReadErrorPlace(line, reason))));
+    // An ELF file's damage is told in its own words, which may quote the file.
+    ShowMessageBox(parent, text(Quoted(body)), text(caption), mbIconStop, text(Quoted(ReadErrorPlace(line, reason))));
 }
 
 void OQtDocumentHost::SetWaitCursor(bool on)
