@@ -105,7 +105,8 @@ void OQtDocumentHost::ReportReadError(std::string_view body, std::string_view ca
         loadError = LoadError{std::string(body), line, std::string(reason)};
     QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : owner.data();
     // An ELF file's damage is told in its own words, which may quote the file.
-    ShowMessageBox(parent, text(Quoted(body)), text(caption), mbIconStop, text(Quoted(ReadErrorPlace(line, reason))));
+    ShowMessageBox(parent, text(Quoted(body, true)), text(caption), mbIconStop,
+                   text(Quoted(ReadErrorPlace(line, reason))));
 }
 
 void OQtDocumentHost::SetWaitCursor(bool on)
