@@ -277,10 +277,14 @@ private:
     static constexpr int32_t kEventStride = 256;
 
     // Streams the converter's bytes into the buffer from `origin` on;
-    // `loaded` gets the addresses they went to.
+    // `loaded` gets the addresses they went to. Keeps the read places.
     uint32_t LoadFrom(OFFCIn& in, Address origin, AddressSet& loaded);
-    // Keeps the format `in` read and the lines of its errors for the report.
+    // Keeps the format `in` read and the lines of its errors, and their
+    // reasons, for the report.
     void KeepReadPlaces(const OFFCIn& in);
+    // Why the byte the file puts at `fileAddress` has no place when the
+    // file's address 0 goes to `origin`.
+    std::string NoPlaceReason(Address fileAddress, Address origin) const;
     // An opened file's ELF sections and symbols, and its entry point.
     void KeepElfDetails(const OFFCIn& in);
     // Keeps what the opened file gives beside its bytes: its start address
@@ -402,6 +406,9 @@ private:
     uint32_t formatErrorLine_ = 0;
     uint32_t readErrorLine_ = 0;
     uint32_t checksumErrorLine_ = 0;
+    std::string formatErrorReason_;
+    std::string readErrorReason_;
+    std::string checksumErrorReason_;
     std::string readProblem_;
     std::shared_ptr<const ElfInfo> elfInfo_;
     bool readOnlySource_ = false;

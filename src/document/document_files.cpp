@@ -209,8 +209,13 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, Address origin, AddressSet& loade
     loaded.Add(runFirst, runEnd - 1);
     uint32_t flags = in.GetFlags();
     in.ClearFlags(0xFFFF);
+    KeepReadPlaces(in);
     if (buffer.OutOfMemory())
         return flags | ffcReadError;
+    if (dropped && !(flags & ffcFormatError)) {
+        formatErrorLine_ = in.RecordLine();
+        formatErrorReason_ = NoPlaceReason(in.GetAddress(), origin);
+    }
     return dropped ? flags | ffcFormatError : flags;
 }
 
@@ -221,7 +226,23 @@ void OBufferDocument::KeepReadPlaces(const OFFCIn& in)
     formatErrorLine_ = in.ErrorLine(ffcFormatError);
     readErrorLine_ = in.ErrorLine(ffcReadError);
     checksumErrorLine_ = in.ErrorLine(ffcChecksumError);
+    formatErrorReason_ = in.ErrorReason(ffcFormatError);
+    readErrorReason_ = in.ErrorReason(ffcReadError);
+    checksumErrorReason_ = in.ErrorReason(ffcChecksumError);
     readProblem_ = in.Problem();
+}
+
+std::string OBufferDocument::NoPlaceReason(Address fileAddress, Address origin) const
+{
+    const std::string where = (origin + fileAddress < 0 ? " below 0" : " past FFFFFFFF");
+    if (fileAddress >= ODataBuffer::AddressLimit || origin == 0)
+        return "address" + where;
+    // What moved the file: the load offset, or an insert that starts at
+    // the cursor (with the load offset added).
+    const std::string mover = origin == loadOffset_ ? host_.LoadOffsetName()
+                                                    : "inserting at " + std::string(origin < 0 ? "-" : "") +
+                                                          HexAddress(origin < 0 ? -origin : origin);
+    return mover + " moves " + HexAddress(fileAddress) + where;
 }
 
 void OBufferDocument::KeepElfDetails(const OFFCIn& in)
@@ -285,13 +306,16 @@ void OBufferDocument::ReportLoadFlags(uint32_t flags, bool inserting, const std:
 {
     const char* caption = inserting ? kEditCaption : kLoadCaption;
     if ((flags & ffcFormatError) && !readProblem_.empty())
-        host_.ReportReadError(readProblem_, caption, path, 0);
+        host_.ReportReadError(readProblem_, caption, path, 0, {});
     else if (flags & ffcFormatError)
-        host_.ReportReadError(inserting ? "FORMAT ERROR" : "Format Error", caption, path, formatErrorLine_);
+        host_.ReportReadError(inserting ? "FORMAT ERROR" : "Format Error", caption, path, formatErrorLine_,
+                              formatErrorReason_);
     if (flags & ffcReadError)
-        host_.ReportReadError(inserting ? "READ ERROR" : "Read Error", caption, path, readErrorLine_);
+        host_.ReportReadError(inserting ? "READ ERROR" : "Read Error", caption, path, readErrorLine_,
+                              readErrorReason_);
     if (flags & ffcChecksumError)
-        host_.ReportReadError(inserting ? "CHECKSUM ERROR" : "Checksum Error", caption, path, checksumErrorLine_);
+        host_.ReportReadError(inserting ? "CHECKSUM ERROR" : "Checksum Error", caption, path, checksumErrorLine_,
+                              checksumErrorReason_);
 }
 
 void OBufferDocument::ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting)
@@ -327,7 +351,6 @@ bool OBufferDocument::Open(std::string_view path)
             OFFCIn in(stream, key_);
             host_.SetWaitCursor(true);
             flags = LoadFrom(in, loadOffset_, dataAddresses_);
-            KeepReadPlaces(in);
             KeepFileShape(in);
             KeepElfDetails(in);
         }
@@ -440,7 +463,6 @@ void OBufferDocument::InsertFrom(FileInStream& stream, Address origin, const std
             // The receiving document's format is tried first.
             OFFCIn in(stream, key_);
             flags = LoadFrom(in, origin, loaded);
-            KeepReadPlaces(in);
         }
         AddData(loaded, undo ? journal_.Count() - 1 : -1);
         ReportStreamEnd(stream, flags, true);

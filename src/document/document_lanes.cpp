@@ -23,14 +23,15 @@ public:
 
     int MessageBox(std::string_view text, std::string_view caption, int style) override
     {
-        kept_.push_back({std::string(text), std::string(caption), std::string(), 0, style, false});
+        kept_.push_back({std::string(text), std::string(caption), std::string(), 0, style, false, std::string()});
         return idOk;
     }
-    void ReportReadError(std::string_view text, std::string_view caption, const std::string& path,
-                         uint32_t line) override
+    void ReportReadError(std::string_view text, std::string_view caption, const std::string& path, uint32_t line,
+                         std::string_view reason) override
     {
-        kept_.push_back({std::string(text), std::string(caption), path, line, mbIconStop, true});
+        kept_.push_back({std::string(text), std::string(caption), path, line, mbIconStop, true, std::string(reason)});
     }
+    std::string LoadOffsetName() const override { return host_.LoadOffsetName(); }
     void SetWaitCursor(bool) override {}
     void ShowBusyWindow(std::string_view, std::string_view) override {}
     void HideBusyWindow() override {}
@@ -46,7 +47,7 @@ public:
     {
         for (const Kept& k : kept_) {
             if (k.readError)
-                host_.ReportReadError(k.text, k.caption, k.path, k.line);
+                host_.ReportReadError(k.text, k.caption, k.path, k.line, k.reason);
             else
                 host_.MessageBox(k.text, k.caption, k.style);
         }
@@ -58,6 +59,7 @@ private:
         uint32_t line;
         int style;
         bool readError;
+        std::string reason;
     };
     DocumentHost& host_;
     std::vector<Kept> kept_;
@@ -234,7 +236,8 @@ void OBufferDocument::InsertWithOverlap(Address address, const std::string& path
                 incoming.Resize(incoming.Start(), std::min<Address>(incoming.End(), room) - 1);
                 Overlay(incoming, origin, OverlapPolicy::keep);
             }
-            Message("FORMAT ERROR", "ERROR");
+            const Address lost = incoming.Start() + origin < 0 ? incoming.Start() : std::max(room, incoming.Start());
+            host_.ReportReadError("FORMAT ERROR", "ERROR", path, 0, NoPlaceReason(lost, origin));
         }
     }
 }

@@ -33,7 +33,7 @@ std::string SectionNames(const ElfInfo& info, Address first, Address last)
         }
         if (named++ > 0)
             names += ", ";
-        names += it->name;
+        names += Quoted(it->name);
         if (it->runAddress != it->loadAddress)
             names += " (load address of " + Hex(it->runAddress) + ")";
     }

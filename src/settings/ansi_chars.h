@@ -15,6 +15,10 @@ char16_t AnsiToUnicode(uint8_t byte);
 char16_t AnsiGlyph(uint8_t byte);
 // The byte for a typed character; -1 when the page has none.
 int32_t UnicodeToAnsi(char32_t c);
+// `text` with control characters as \xNN (line feeds kept when asked): what
+// a file holds or is named, shown in a message, can neither move a
+// terminal's cursor nor vanish in a message box.
+std::string Quoted(std::string_view text, bool keepLineFeeds = false);
 // Bytes of the page as UTF-8 text, for showing them in messages.
 std::string AnsiToUtf8(std::string_view bytes);
 

@@ -162,8 +162,8 @@ private slots:
         answers = {idNo};
         press(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(messages.size(), 3);
-        QCOMPARE(texts()[2], QStringLiteral("cut.int was not read completely (Read Error at line 2). Saving "
-                                                  "replaces it with the 4 bytes that were read. Save anyway?"));
+        QCOMPARE(texts()[2], QStringLiteral("cut.int was not read completely (Read Error at line 2: bad hex digit "
+                                            "'Q'). Saving replaces it with the 4 bytes that were read. Save anyway?"));
         QCOMPARE(styles[2], mbIconQuestion | mbYesNo);
         QCOMPARE(readFile(dir.filePath("cut.int")), broken);
         QVERIFY(cut->IsDirty());
