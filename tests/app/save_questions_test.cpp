@@ -58,7 +58,7 @@ TEST(SaveQuestions, IncompleteLoadNamesTheErrorItsLineAndTheBytesRead)
               "fw.s3f was not read completely (Format Error at line 37: address past FFFFFFFF). Saving replaces it "
               "with the 1024 bytes "
               "that were read. Save anyway?");
-    EXPECT_EQ(IncompleteLoadQuestion("a.int", {"Read Error", 0, 1}),
+    EXPECT_EQ(IncompleteLoadQuestion("a.int", {"Read Error", 0, 1, {}}),
               "a.int was not read completely (Read Error). Saving replaces it with the 1 byte that was read. "
               "Save anyway?");
 }
