@@ -393,7 +393,9 @@ OFFCIn::Trial OFFCIn::TryFormat(FileFormat format, bool& readData)
         return Trial::Passed;
     // Good records, their end, and more records after it: the file is of
     // this format, and what follows its end must be reported.
-    if (readData && errorAfterEnd_ && RecordMark(format) != 0)
+    // Good records, then anything that stops reading: a line of junk among
+    // them is damage to this format's file, as it is past its tenth record.
+    if (readData && RecordMark(format) != 0)
         return Trial::FailedInRecord;
     // TI-TXT has no record mark, but an "@" address line read well says as
     // much: what went wrong after it is damage to report on its line.

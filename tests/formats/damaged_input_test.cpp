@@ -151,6 +151,8 @@ TEST(DamagedInput, LineEndAndEndRecordRules)
          31, 0},
         {"one Intel record without its end record", "", ":04000000AAE242909E", ffIntel, ffcFormatError, 4, 1},
         {"the same, read as Signetics first", "sig", ":04000000AAE242909E\n", ffIntel, ffcFormatError, 4, 2},
+        {"a junk line among Intel records, read as plain hex first", "hex",
+         ":0100000041BE\r\nX\r\n:00000001FF\r\n", ffIntel, ffcFormatError, 1, 2},
         {"TI-TXT data after q", "tix", "@0100\r\n01 02\r\nq\r\n03 04\r\n", ffTiTxt, ffcEndOfData | ffcFormatError,
          2, 4},
         {"q amid a TI-TXT line", "tix", "@0100\r\n01 q 02\r\nq\r\n", ffTiTxt, ffcFormatError, 0, 2},
