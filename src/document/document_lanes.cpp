@@ -64,7 +64,7 @@ private:
 };
 } // namespace
 
-void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, int lane)
+bool OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, int lane)
 {
     journal_.Clear();
     redo_.Clear();
@@ -72,16 +72,32 @@ void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, i
     given.Keep(source.Start(), source.End() - 1);
     dataAddresses_ = LaneAddresses(given, shape, lane);
     buffer_ = std::make_unique<ODataBuffer>();
-    SplitLane(*source.buffer_, source.Start(), source.Size(), shape, lane, *buffer_);
+    // Slices of the source give disjoint stretches of the lane; the whole
+    // lane's window is set once they are all in.
+    constexpr Address kSlice = Address{1} << 22;
+    if (!RunStoppable(source.Size(), [&](Address done) {
+            const Address n = std::min(kSlice, source.Size() - done);
+            SplitLane(*source.buffer_, source.Start() + done, n, shape, lane, *buffer_);
+            return done + n;
+        })) {
+        buffer_ = std::make_unique<ODataBuffer>();
+        buffer_->Put(kErased);
+        dataAddresses_.Clear();
+        return false;
+    }
+    Address laneFirst, laneCount;
+    LaneWindow(source.Start(), source.Size(), shape, laneFirst, laneCount);
+    buffer_->SetWindow(laneFirst, laneFirst + laneCount - 1);
     if (buffer_->OutOfMemory())
         Message(kOutOfMemory, "Out of memory");
     if (buffer_->Size() == 0)
         buffer_->Put(kErased);
     dirty_ = false;
     SizeChanged(buffer_->Size());
+    return true;
 }
 
-void OBufferDocument::TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape)
+bool OBufferDocument::TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape)
 {
     journal_.Clear();
     redo_.Clear();
@@ -92,13 +108,18 @@ void OBufferDocument::TakeMerged(const std::vector<const OBufferDocument*>& lane
     std::vector<const ODataBuffer*> buffers;
     for (const OBufferDocument* lane : lanes)
         buffers.push_back(lane->buffer_.get());
-    MergeLanes(buffers, shape, *buffer_);
-    if (buffer_->OutOfMemory())
+    LongRead read = BeginLongRead();
+    MergeLanes(buffers, shape, *buffer_, [&](Address done, Address total) { return TickLongRead(read, done, total); });
+    EndLongRead(read);
+    if (stopped_)
+        buffer_ = std::make_unique<ODataBuffer>();
+    else if (buffer_->OutOfMemory())
         Message(kOutOfMemory, "Out of memory");
     if (buffer_->Size() == 0)
         buffer_->Put(kErased);
     dirty_ = false;
     SizeChanged(buffer_->Size());
+    return !stopped_;
 }
 
 Address OBufferDocument::SwapBytes(Address first, Address last, int width)

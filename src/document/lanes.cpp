@@ -189,7 +189,8 @@ void SplitLane(const ODataBuffer& source, Address first, Address count, LaneShap
     });
 }
 
-void MergeLanes(const std::vector<const ODataBuffer*>& laneBuffers, LaneShape shape, ODataBuffer& merged)
+void MergeLanes(const std::vector<const ODataBuffer*>& laneBuffers, LaneShape shape, ODataBuffer& merged,
+                const std::function<bool(Address done, Address total)>& proceed)
 {
     const Address group = shape.Group();
     // The merged window, and where any lane holds stored bytes, in whole groups.
@@ -230,6 +231,8 @@ void MergeLanes(const std::vector<const ODataBuffer*>& laneBuffers, LaneShape sh
             const Address hi = std::min(d + c, high + 1);
             if (lo < hi)
                 PutIntoFresh(merged, lo, out.get() + (lo - d), hi - lo);
+            if (proceed && !proceed(std::max(d + c, low) - low, high - low + 1))
+                return;
         }
     }
 }

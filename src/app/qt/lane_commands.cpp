@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -24,6 +25,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -178,24 +180,45 @@ void RunSplitLanes(QWidget* owner, OBufferDocument& document)
     if (!question.empty() && ShowMessageBox(owner, QString::fromStdString(question), dialog.windowTitle(),
                                             mbIconQuestion | mbYesNoCancel) != idYes)
         return;
-    // Every lane is made before the first is written; each file is written
-    // whole or not at all.
+    // Every lane is made and written beside its name before the first name
+    // is replaced, so Cancel at any point leaves every lane file as it was.
     std::vector<std::unique_ptr<OBufferDocument>> lanes;
     for (int k = 0; k < shape.lanes; ++k) {
         lanes.push_back(std::make_unique<OBufferDocument>(document.Host(), std::string(), key));
-        lanes.back()->TakeLane(document, shape, k);
+        if (!lanes.back()->TakeLane(document, shape, k))
+            return;
     }
+    std::vector<std::string> written;
+    const auto dropWritten = [&written] {
+        for (const std::string& path : written)
+            std::remove(path.c_str());
+    };
     for (int k = 0; k < shape.lanes; ++k) {
+        const QFileInfo name(QString::fromStdString(names[size_t(k)]));
+        const std::string part = name.dir().filePath(QStringLiteral(".part-") + name.fileName()).toStdString();
         OBufferDocument& lane = *lanes[size_t(k)];
-        lane.SetPath(names[size_t(k)]);
         lane.SetSaveAllOrNothing(true);
-        if (!lane.Commit(true)) {
-            ShowMessageBox(owner, QString::fromStdString(names[size_t(k)]) +
-                                      QStringLiteral(" and the lanes after it were not written."),
-                           dialog.windowTitle(), mbIconStop);
+        const bool saved = lane.ExportTo(part, key);
+        if (saved)
+            written.push_back(part);
+        if (!saved || lane.WasStopped()) {
+            dropWritten();
+            if (!lane.WasStopped())
+                ShowMessageBox(owner, QString::fromStdString(names[size_t(k)]) +
+                                          QStringLiteral(": no lane was written."),
+                               dialog.windowTitle(), mbIconStop);
             return;
         }
     }
+    for (int k = 0; k < shape.lanes; ++k)
+        if (std::rename(written[size_t(k)].c_str(), names[size_t(k)].c_str()) != 0) {
+            ShowMessageBox(owner, QString::fromStdString(names[size_t(k)]) +
+                                      QStringLiteral(" and the lanes after it were not written."),
+                           dialog.windowTitle(), mbIconStop);
+            written.erase(written.begin(), written.begin() + k);
+            dropWritten();
+            return;
+        }
     ShowMessageBox(owner, QStringLiteral("The lanes were written:\n") + Lines(names), dialog.windowTitle(),
                    mbIconInformation);
 }
@@ -308,10 +331,15 @@ void RunMergeLanes(QWidget* owner, OTovikDocManager& manager)
     }
     const int match = MatchTemplate(paths.front());
     const LaneShape shape = dialog.Shape();
-    manager.CreateFilled(match < 0 ? int(kDocTemplateCount) - 1 : match, [&](OBufferDocument& merged) {
-        merged.TakeMerged(order, shape);
-        merged.SetDirty(true);
-    });
+    const OBufferDocument* made =
+        manager.CreateFilled(match < 0 ? int(kDocTemplateCount) - 1 : match, [&](OBufferDocument& merged) {
+            if (!merged.TakeMerged(order, shape))
+                return false;
+            merged.SetDirty(true);
+            return true;
+        });
+    if (!made)
+        return;
     if (const std::string problem = LaneCoverageProblem(order, paths); !problem.empty())
         ShowMessageBox(owner, QString::fromStdString(problem), dialog.windowTitle(), mbIconExclamation);
 }

@@ -66,6 +66,7 @@ public:
 
 private:
     void ShowProgress();
+    void FitBusyWindow();
 
     QPointer<QWidget> owner;
     QPointer<QWidget> busyWindow;
