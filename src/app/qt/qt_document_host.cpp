@@ -6,6 +6,8 @@
 #include "app/save_questions.h"
 #include "app/qt/doc_manager.h"
 #include "app/qt/shell_services.h"
+#include "app/qt/main_frame.h"
+#include "app/qt/tovik_app.h"
 #include "dialogs/qt/basic_address_dlg.h"
 
 #include <QApplication>
@@ -165,7 +167,9 @@ void OQtDocumentHost::FitBusyWindow()
     // Centred over the editor's main window, where the progress and Cancel
     // are looked for, again whenever the bar or Cancel makes it grow.
     busyWindow->adjustSize();
-    QWidget* over = owner ? owner->window() : QApplication::activeWindow();
+    QWidget* over = TTovikApp::Instance() ? TTovikApp::Instance()->MainWindow() : nullptr;
+    if (!over)
+        over = owner ? owner->window() : QApplication::activeWindow();
     if (!over)
         return;
     const QSize frame = busyWindow->frameGeometry().size();
