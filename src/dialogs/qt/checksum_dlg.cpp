@@ -246,6 +246,8 @@ bool OChecksumDlg::Refresh()
         notice_->clear();
         return false;
     }
+    // Seen only when the calculation takes long enough to show its progress.
+    result_->setText(QStringLiteral("Calculating..."));
     const std::optional<uint32_t> value = DocumentChecksum(document_, plan_.algorithm, plan_.first, plan_.last);
     if (!value) {
         // OK calculates again; nothing is written from a stopped one.
