@@ -1,6 +1,7 @@
 #include "app/doc_templates.h"
 
 #include "formats/format_registry.h"
+#include "settings/ansi_chars.h"
 
 namespace {
 // A file type of the editor made of the format's row.
@@ -12,7 +13,6 @@ constexpr DocTemplateInfo FromRow(FileFormat format)
     return {"", "", ""};
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 } // namespace
 
 // The editor's own order of types, whatever the registry's order.
@@ -90,12 +90,7 @@ int TemplateForKey(std::string_view key)
 {
     for (size_t i = 0; i < kDocTemplateCount; ++i) {
         std::string_view ext = kDocTemplates[i].defaultExtension;
-        if (ext.size() != key.size())
-            continue;
-        bool same = true;
-        for (size_t j = 0; j < ext.size() && same; ++j)
-            same = Lower(ext[j]) == Lower(key[j]);
-        if (same)
+        if (SameTextIgnoringCase(ext, key))
             return static_cast<int>(i);
     }
     return -1;

@@ -1,5 +1,6 @@
 #include "app/program_paths.h"
 
+#include "settings/ansi_chars.h"
 #include "settings/settings_paths.h"
 #include "settings/settings_record.h"
 
@@ -56,11 +57,7 @@ std::optional<std::string> WorkingDirToRestore(const std::string& stored)
     if (stored.empty())
         return std::nullopt;
     const std::string marker(settings::NoWorkingDir);
-    const bool isMarker = stored.size() == marker.size()
-        && std::equal(stored.begin(), stored.end(), marker.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-           });
-    if (isMarker)
+    if (SameTextIgnoringCase(stored, marker))
         return std::nullopt;
     return stored;
 }

@@ -1,5 +1,6 @@
 #include "app/recent_files.h"
 
+#include "settings/ansi_chars.h"
 #include "settings/profile.h"
 
 #include <algorithm>
@@ -7,12 +8,7 @@
 
 namespace {
 
-bool sameName(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
+bool sameName(const std::string& a, const std::string& b) { return SameTextIgnoringCase(a, b); }
 
 // Reading keeps the stored order and drops later duplicates.
 void AddRecentFileAtEnd(std::vector<std::string>& entries, std::string path, size_t capacity)

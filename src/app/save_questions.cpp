@@ -1,6 +1,7 @@
 #include "app/save_questions.h"
 
 #include "app/doc_templates.h"
+#include "document/document_host.h"
 
 std::string SaveFormatName(FileFormat format)
 {
@@ -50,8 +51,8 @@ bool EndsLoad(std::string_view reportText)
 std::string IncompleteLoadQuestion(std::string_view title, const IncompleteLoad& load)
 {
     std::string where = load.error;
-    if (load.line)
-        where += " at line " + std::to_string(load.line);
+    if (const std::string place = ReadErrorPlace(load.line, load.reason); !place.empty())
+        where += (load.line ? " at " : ": ") + place;
     return std::string(title) + " was not read completely (" + where + "). Saving replaces it with the " +
            std::to_string(load.bytesRead) +
            (load.bytesRead == 1 ? " byte that was read" : " bytes that were read") + ". Save anyway?";

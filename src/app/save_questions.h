@@ -32,17 +32,18 @@ std::optional<FormatQuestion> AskFormatBeforeSave(std::string_view title, FileFo
                                                   std::string_view saveKey);
 
 // The first error that ended a load ("Format Error", "Read Error" or
-// "Checksum Error"), the line it was found on (0: none) and the bytes read
-// before it.
+// "Checksum Error"), the line it was found on (0: none), the bytes read
+// before it and why it stopped (empty: not known).
 struct IncompleteLoad {
     std::string error;
     uint32_t line = 0;
     int64_t bytesRead = 0;
+    std::string reason;
 };
 
 // True for the report texts of errors that stop a load (not an insert's).
 bool EndsLoad(std::string_view reportText);
 
-// "FILE was not read completely (Format Error at line N). Saving replaces it
+// "FILE was not read completely (Format Error at line N: REASON). Saving replaces it
 // with the N bytes that were read. Save anyway?"
 std::string IncompleteLoadQuestion(std::string_view title, const IncompleteLoad& load);

@@ -1,5 +1,7 @@
 #include "app/version_info.h"
 
+#include "settings/ansi_chars.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -27,10 +29,7 @@ const VersionResource& ProgramVersionResource()
 std::optional<std::string_view> VersionQueryString(const VersionResource& resource, std::string_view path)
 {
     const auto same = [path](const std::pair<std::string, std::string>& entry) {
-        return entry.first.size() == path.size()
-            && std::equal(path.begin(), path.end(), entry.first.begin(), [](char a, char b) {
-                   return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-               });
+        return SameTextIgnoringCase(entry.first, path);
     };
     const auto it = std::find_if(resource.strings.begin(), resource.strings.end(), same);
     if (it == resource.strings.end())

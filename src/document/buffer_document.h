@@ -94,6 +94,13 @@ public:
     // Writes the window to `path` in `key`'s format without taking either
     // on: the document keeps its name, format, changes and undo entries.
     bool ExportTo(const std::string& path, const std::string& key);
+    // Writes lane `lane` of the window to `path` in `key`'s format with
+    // `options` and no start address, as ExportTo writes (the document keeps
+    // everything). The lane is gathered from the window as it is written,
+    // never built whole, and written by the erased-run rule over its whole
+    // window, so the lanes of a set stay alike.
+    bool ExportLane(const std::string& path, const std::string& key, LaneShape shape, int lane,
+                    const WriterOptions& options);
     // Forgets the changes; unless `clear`, reads the file again. Refused
     // (false) while busy.
     bool Revert(bool clear = false);
@@ -138,9 +145,10 @@ public:
     // CopyBlock's bytes handed to `piece` a run of at most kPieceSize at a
     // time (the run's offset from `first`, its bytes, their count), so that
     // a caller turning them into something else holds no copy of its own;
-    // a long range runs as a long operation, as CopyBlockTo does.
+    // a long range runs as a long operation, as CopyBlockTo does, and can
+    // be stopped as it can (then false).
     static constexpr Address kPieceSize = 64 * 1024;
-    void ReadPieces(Address first, Address last,
+    bool ReadPieces(Address first, Address last,
                     const std::function<void(Address offset, const uint8_t* bytes, Address count)>& piece);
     // What CopyBlockTo and the copies built from ReadPieces say when the
     // memory for a copy cannot be had.
@@ -179,11 +187,11 @@ public:
 
     // --- Lanes, swaps and overlays (document_lanes.cpp) ---
     // Makes this document lane `lane` of `source`'s window, clean and
-    // without undo entries. Long ones can be stopped: false then, and the
-    // document is left with one erased byte.
-    bool TakeLane(const OBufferDocument& source, LaneShape shape, int lane);
+    // without undo entries.
+    void TakeLane(const OBufferDocument& source, LaneShape shape, int lane);
     // Makes this document the interleave of `lanes` (lane 0 first); clean.
-    // False, as TakeLane, when the user stopped it.
+    // A long one can be stopped: false then, and the document is left with
+    // one erased byte.
     bool TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape);
     // Swaps the bytes of each whole group of `width` (2 or 4) in first..last
     // (kept inside the window), undoable. Returns how many bytes at the end
@@ -222,7 +230,7 @@ public:
 
     // --- Busy state and settings ---
     bool IsBusy() const { return busy_ != 0; }
-    // Runs a long read (a search, a sum, a lane) a slice at a time:
+    // Runs a long read (a search, a sum) a slice at a time:
     // step(done) does the slice from `done` and returns how far the work got
     // (`total` or more when it is over). Once it has run a moment it is a
     // long operation with the please-wait window, its progress and Cancel.
@@ -279,10 +287,14 @@ private:
     static constexpr int32_t kEventStride = 256;
 
     // Streams the converter's bytes into the buffer from `origin` on;
-    // `loaded` gets the addresses they went to.
+    // `loaded` gets the addresses they went to. Keeps the read places.
     uint32_t LoadFrom(OFFCIn& in, Address origin, AddressSet& loaded);
-    // Keeps the format `in` read and the lines of its errors for the report.
+    // Keeps the format `in` read and the lines of its errors, and their
+    // reasons, for the report.
     void KeepReadPlaces(const OFFCIn& in);
+    // Why the byte the file puts at `fileAddress` has no place when the
+    // file's address 0 goes to `origin`.
+    std::string NoPlaceReason(Address fileAddress, Address origin) const;
     // An opened file's ELF sections and symbols, and its entry point.
     void KeepElfDetails(const OFFCIn& in);
     // Keeps what the opened file gives beside its bytes: its start address
@@ -294,12 +306,19 @@ private:
     void ReportLoadFlags(uint32_t flags, bool inserting, const std::string& path);
     // Reports the load's flags, or the input's refusal when it was too long.
     void ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting);
-    // Writes the window to `target` in `key`'s format; with `exporting` the
-    // document's state stays as it was.
-    bool SaveTo(const std::string& target, const std::string& key, bool exporting = false);
-    // Writes the window's bytes after its first through `out`; false when
-    // the user stopped the save.
-    bool SaveRest(OFFCOut& out);
+    // A lane written in place of the window, with options of its own.
+    struct LaneOutput {
+        const LaneView& view;
+        const WriterOptions& options;
+    };
+    // Writes the window (or `lane`) to `target` in `key`'s format; with
+    // `exporting` the document's state stays as it was.
+    bool SaveTo(const std::string& target, const std::string& key, bool exporting = false,
+                const LaneOutput* lane = nullptr);
+    // Writes the bytes of `source` (the buffer or a lane) after its first
+    // through `out`; false when the user stopped the save.
+    template <class Source>
+    bool SaveRest(const Source& source, OFFCOut& out);
     // Writes the data addresses inside the window through `out`; false when
     // the user stopped the save.
     bool SaveData(OFFCOut& out);
@@ -330,6 +349,12 @@ private:
     uint32_t WindowTotal(Address from, Address count) const;
     // CopyBlock's bytes of address..address+count-1 into `out`.
     void CopyRange(Address address, Address count, uint8_t* out);
+    // The one loop of CopyBlockTo and ReadPieces: first..first+count-1 a
+    // run of at most kPieceSize at a time, copied to where(offset) and then
+    // handed to `then` (when given). A long copy of its own shows how far it
+    // is and stops between two runs when the user asks: false.
+    bool CopyRuns(Address first, Address count, bool isLong, const std::function<uint8_t*(Address offset)>& where,
+                  const std::function<void(Address offset, const uint8_t* bytes, Address n)>& then);
     // CopyRange serving the user interface as a long operation's loop does
     // while the document is busy.
     void CopyPumped(Address address, Address count, uint8_t* out);
@@ -403,6 +428,9 @@ private:
     uint32_t formatErrorLine_ = 0;
     uint32_t readErrorLine_ = 0;
     uint32_t checksumErrorLine_ = 0;
+    std::string formatErrorReason_;
+    std::string readErrorReason_;
+    std::string checksumErrorReason_;
     std::string readProblem_;
     std::shared_ptr<const ElfInfo> elfInfo_;
     bool readOnlySource_ = false;

@@ -241,43 +241,47 @@ bool OBufferDocument::CopyBlockTo(Address first, Address last, const std::functi
     } catch (const std::bad_alloc&) {
         Message(kCopyMemoryText, kCopyMemoryCaption);
     }
-    // Only a copy of its own can be stopped, between two runs; one inside an
-    // edit runs on.
-    stopped_ = false;
-    if (out && isLong && busy_ == 1) {
-        for (Address done = 0; done < count;) {
-            const Address n = std::min(count - done, kPieceSize);
-            CopyRange(first + done, n, out + done);
-            done += n;
-            if (done < count && !Proceed(done, count)) {
-                out = nullptr;
-                break;
-            }
-        }
-        if (out)
-            out[count] = 0;
-    } else if (out) {
-        CopyPumped(first, count, out);
+    if (out && !CopyRuns(first, count, isLong, [out](Address offset) { return out + offset; }, nullptr))
+        out = nullptr;
+    if (out)
         out[count] = 0;
-    }
     if (isLong)
         SetBusy(false);
     host_.SetWaitCursor(false);
     return out != nullptr;
 }
 
-void OBufferDocument::ReadPieces(Address first, Address last,
+bool OBufferDocument::ReadPieces(Address first, Address last,
                                  const std::function<void(Address, const uint8_t*, Address)>& piece)
 {
     const Address count = std::max<Address>(0, last - first + 1);
-    LongOperation bracket(*this, last - first > kLongOperation);
+    const bool isLong = last - first > kLongOperation;
+    LongOperation bracket(*this, isLong);
     std::vector<uint8_t> run(static_cast<size_t>(std::min(count, kPieceSize)));
+    return CopyRuns(first, count, isLong, [&run](Address) { return run.data(); }, piece);
+}
+
+bool OBufferDocument::CopyRuns(Address first, Address count, bool isLong, const std::function<uint8_t*(Address)>& where,
+                               const std::function<void(Address, const uint8_t*, Address)>& then)
+{
+    // Only a copy of its own can be stopped, between two runs; one inside an
+    // edit runs on.
+    stopped_ = false;
+    const bool stoppable = isLong && busy_ == 1;
     for (Address done = 0; done < count;) {
         const Address n = std::min(count - done, kPieceSize);
-        CopyPumped(first + done, n, run.data());
-        piece(done, run.data(), n);
+        uint8_t* out = where(done);
+        if (stoppable)
+            CopyRange(first + done, n, out);
+        else
+            CopyPumped(first + done, n, out);
+        if (then)
+            then(done, out, n);
         done += n;
+        if (stoppable && done < count && !Proceed(done, count))
+            return false;
     }
+    return true;
 }
 
 void OBufferDocument::CopyPumped(Address address, Address count, uint8_t* out)

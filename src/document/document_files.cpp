@@ -72,8 +72,8 @@ std::string FileProblem(const char* what, const std::string& path, const std::st
 // called after every piece of stored bytes up to kEventStride long and after
 // every stretch of never-written blocks, which is computed, not read; when it
 // answers false the walk stops there, and the result is false.
-template <class Bytes, class Jump, class Pump>
-bool WalkSave(const ODataBuffer& buffer, Address stride, Bytes bytes, Jump jump, Pump pump)
+template <class Source, class Bytes, class Jump, class Pump>
+bool WalkSave(const Source& buffer, Address stride, Bytes bytes, Jump jump, Pump pump)
 {
     const Address start = buffer.Start();
     const Address size = buffer.Size();
@@ -209,8 +209,13 @@ uint32_t OBufferDocument::LoadFrom(OFFCIn& in, Address origin, AddressSet& loade
     loaded.Add(runFirst, runEnd - 1);
     uint32_t flags = in.GetFlags();
     in.ClearFlags(0xFFFF);
+    KeepReadPlaces(in);
     if (buffer.OutOfMemory())
         return flags | ffcReadError;
+    if (dropped && !(flags & ffcFormatError)) {
+        formatErrorLine_ = in.RecordLine();
+        formatErrorReason_ = NoPlaceReason(in.GetAddress(), origin);
+    }
     return dropped ? flags | ffcFormatError : flags;
 }
 
@@ -221,7 +226,23 @@ void OBufferDocument::KeepReadPlaces(const OFFCIn& in)
     formatErrorLine_ = in.ErrorLine(ffcFormatError);
     readErrorLine_ = in.ErrorLine(ffcReadError);
     checksumErrorLine_ = in.ErrorLine(ffcChecksumError);
+    formatErrorReason_ = in.ErrorReason(ffcFormatError);
+    readErrorReason_ = in.ErrorReason(ffcReadError);
+    checksumErrorReason_ = in.ErrorReason(ffcChecksumError);
     readProblem_ = in.Problem();
+}
+
+std::string OBufferDocument::NoPlaceReason(Address fileAddress, Address origin) const
+{
+    const std::string where = (origin + fileAddress < 0 ? " below 0" : " past FFFFFFFF");
+    if (fileAddress >= ODataBuffer::AddressLimit || origin == 0)
+        return "address" + where;
+    // What moved the file: the load offset, or an insert that starts at
+    // the cursor (with the load offset added).
+    const std::string mover = origin == loadOffset_ ? host_.LoadOffsetName()
+                                                    : "inserting at " + std::string(origin < 0 ? "-" : "") +
+                                                          HexAddress(origin < 0 ? -origin : origin);
+    return mover + " moves " + HexAddress(fileAddress) + where;
 }
 
 void OBufferDocument::KeepElfDetails(const OFFCIn& in)
@@ -285,13 +306,16 @@ void OBufferDocument::ReportLoadFlags(uint32_t flags, bool inserting, const std:
 {
     const char* caption = inserting ? kEditCaption : kLoadCaption;
     if ((flags & ffcFormatError) && !readProblem_.empty())
-        host_.ReportReadError(readProblem_, caption, path, 0);
+        host_.ReportReadError(readProblem_, caption, path, 0, {});
     else if (flags & ffcFormatError)
-        host_.ReportReadError(inserting ? "FORMAT ERROR" : "Format Error", caption, path, formatErrorLine_);
+        host_.ReportReadError(inserting ? "FORMAT ERROR" : "Format Error", caption, path, formatErrorLine_,
+                              formatErrorReason_);
     if (flags & ffcReadError)
-        host_.ReportReadError(inserting ? "READ ERROR" : "Read Error", caption, path, readErrorLine_);
+        host_.ReportReadError(inserting ? "READ ERROR" : "Read Error", caption, path, readErrorLine_,
+                              readErrorReason_);
     if (flags & ffcChecksumError)
-        host_.ReportReadError(inserting ? "CHECKSUM ERROR" : "Checksum Error", caption, path, checksumErrorLine_);
+        host_.ReportReadError(inserting ? "CHECKSUM ERROR" : "Checksum Error", caption, path, checksumErrorLine_,
+                              checksumErrorReason_);
 }
 
 void OBufferDocument::ReportStreamEnd(const FileInStream& stream, uint32_t flags, bool inserting)
@@ -327,7 +351,6 @@ bool OBufferDocument::Open(std::string_view path)
             OFFCIn in(stream, key_);
             host_.SetWaitCursor(true);
             flags = LoadFrom(in, loadOffset_, dataAddresses_);
-            KeepReadPlaces(in);
             KeepFileShape(in);
             KeepElfDetails(in);
         }
@@ -440,7 +463,6 @@ void OBufferDocument::InsertFrom(FileInStream& stream, Address origin, const std
             // The receiving document's format is tried first.
             OFFCIn in(stream, key_);
             flags = LoadFrom(in, origin, loaded);
-            KeepReadPlaces(in);
         }
         AddData(loaded, undo ? journal_.Count() - 1 : -1);
         ReportStreamEnd(stream, flags, true);
@@ -476,6 +498,16 @@ bool OBufferDocument::ExportTo(const std::string& path, const std::string& key)
     if (buffer_->Size() == 0 || busy_ != 0)
         return false;
     return SaveTo(path, key, true);
+}
+
+bool OBufferDocument::ExportLane(const std::string& path, const std::string& key, LaneShape shape, int lane,
+                                 const WriterOptions& options)
+{
+    if (buffer_->Size() == 0 || busy_ != 0)
+        return false;
+    const LaneView view(*buffer_, buffer_->Start(), buffer_->Size(), shape, lane);
+    const LaneOutput output{view, options};
+    return SaveTo(path, key, true, &output);
 }
 
 bool OBufferDocument::FollowsData() const
@@ -517,15 +549,16 @@ bool OBufferDocument::SaveData(OFFCOut& out)
     return going;
 }
 
-bool OBufferDocument::SaveRest(OFFCOut& out)
+template <class Source>
+bool OBufferDocument::SaveRest(const Source& source, OFFCOut& out)
 {
     // Stretches of written bytes go to the converter whole; what it is given
     // is call for call what a byte at a time would give it.
-    Address next = buffer_->Start() + 1;
-    const Address size = buffer_->Size();
+    Address next = source.Start() + 1;
+    const Address size = source.Size();
     const bool stoppable = busy_ == 1 && size > kLongOperation;
     return WalkSave(
-        *buffer_, kEventStride,
+        source, kEventStride,
         [&](Address address, const uint8_t* bytes, Address n) {
             if (address != next)
                 out.SetAddress(address);
@@ -544,7 +577,7 @@ bool OBufferDocument::SaveRest(OFFCOut& out)
         });
 }
 
-bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bool exporting)
+bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bool exporting, const LaneOutput* lane)
 {
     SaveStream stream(path);
     if (!stream.IsOpen()) {
@@ -557,10 +590,14 @@ bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bo
     SetBusy(true);
     auto write = [&](OutStream& to) {
         OFFCOut out(to, key);
-        out.SetOptions(SaveOptions(key));
+        out.SetOptions(lane ? lane->options : SaveOptions(key));
         stopped_ = false;
         bool whole;
-        if (SavesDataOnly(key)) {
+        if (lane) {
+            out.SetAddress(lane->view.Start());
+            out.PutByte(lane->view.Peek(lane->view.Start()));
+            whole = SaveRest(lane->view, out);
+        } else if (SavesDataOnly(key)) {
             whole = SaveData(out);
         } else {
             const Address start = buffer.Start();
@@ -569,7 +606,7 @@ bool OBufferDocument::SaveTo(const std::string& path, const std::string& key, bo
             uint8_t first;
             buffer.CopyOut(start, 1, &first);
             out.PutByte(first);
-            whole = SaveRest(out);
+            whole = SaveRest(buffer, out);
         }
         if (whole)
             out.Finish();

@@ -41,15 +41,22 @@ public:
     virtual int MessageBox(std::string_view text, std::string_view caption, int style) = 0;
 
     // An error found while reading the file `path`, on `line` (from 1; 0 when
-    // no line applies). The editor shows the fixed text in a stop box; a
-    // console host may name the place as well.
+    // no line applies), for `reason` ("checksum 3A, expected 3B"; empty when
+    // unknown). The fixed text goes in a stop box; hosts that can say more
+    // add ReadErrorPlace(line, reason) beside it.
     virtual void ReportReadError(std::string_view text, std::string_view caption, const std::string& path,
-                                 uint32_t line)
+                                 uint32_t line, std::string_view reason)
     {
         (void)path;
         (void)line;
+        (void)reason;
         MessageBox(text, caption, mbIconStop);
     }
+
+    // What a read error says moved the file's addresses when a load offset
+    // pushes a byte out of the space ("the load offset moves 00000010
+    // below 0").
+    virtual std::string LoadOffsetName() const { return "the load offset"; }
 
     // Writing the file `path` failed for `reason` (the system's words). The
     // editor shows the fixed text in a stop box; a console host may give
@@ -129,6 +136,16 @@ public:
     // save it. True when confirmed; `path` and `key` as for Insert.
     virtual bool ChooseSaveTarget(std::string& path, std::string& key) = 0;
 };
+
+// "line 12: address past FFFFFFFF": where and why, as far as either is
+// known; empty when neither is.
+inline std::string ReadErrorPlace(uint32_t line, std::string_view reason)
+{
+    std::string place = line > 0 ? "line " + std::to_string(line) : std::string();
+    if (!place.empty() && !reason.empty())
+        place += ": ";
+    return place.append(reason);
+}
 
 // Notifications from a document to its views.
 enum ViewNotification : int {

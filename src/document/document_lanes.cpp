@@ -23,14 +23,15 @@ public:
 
     int MessageBox(std::string_view text, std::string_view caption, int style) override
     {
-        kept_.push_back({std::string(text), std::string(caption), std::string(), 0, style, false});
+        kept_.push_back({std::string(text), std::string(caption), std::string(), 0, style, false, std::string()});
         return idOk;
     }
-    void ReportReadError(std::string_view text, std::string_view caption, const std::string& path,
-                         uint32_t line) override
+    void ReportReadError(std::string_view text, std::string_view caption, const std::string& path, uint32_t line,
+                         std::string_view reason) override
     {
-        kept_.push_back({std::string(text), std::string(caption), path, line, mbIconStop, true});
+        kept_.push_back({std::string(text), std::string(caption), path, line, mbIconStop, true, std::string(reason)});
     }
+    std::string LoadOffsetName() const override { return host_.LoadOffsetName(); }
     void SetWaitCursor(bool) override {}
     void ShowBusyWindow(std::string_view, std::string_view) override {}
     void HideBusyWindow() override {}
@@ -46,7 +47,7 @@ public:
     {
         for (const Kept& k : kept_) {
             if (k.readError)
-                host_.ReportReadError(k.text, k.caption, k.path, k.line);
+                host_.ReportReadError(k.text, k.caption, k.path, k.line, k.reason);
             else
                 host_.MessageBox(k.text, k.caption, k.style);
         }
@@ -58,13 +59,14 @@ private:
         uint32_t line;
         int style;
         bool readError;
+        std::string reason;
     };
     DocumentHost& host_;
     std::vector<Kept> kept_;
 };
 } // namespace
 
-bool OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, int lane)
+void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, int lane)
 {
     journal_.Clear();
     redo_.Clear();
@@ -72,29 +74,13 @@ bool OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, i
     given.Keep(source.Start(), source.End() - 1);
     dataAddresses_ = LaneAddresses(given, shape, lane);
     buffer_ = std::make_unique<ODataBuffer>();
-    // Slices of the source give disjoint stretches of the lane; the whole
-    // lane's window is set once they are all in.
-    constexpr Address kSlice = Address{1} << 22;
-    if (!RunStoppable(source.Size(), [&](Address done) {
-            const Address n = std::min(kSlice, source.Size() - done);
-            SplitLane(*source.buffer_, source.Start() + done, n, shape, lane, *buffer_);
-            return done + n;
-        })) {
-        buffer_ = std::make_unique<ODataBuffer>();
-        buffer_->Put(kErased);
-        dataAddresses_.Clear();
-        return false;
-    }
-    Address laneFirst, laneCount;
-    LaneWindow(source.Start(), source.Size(), shape, laneFirst, laneCount);
-    buffer_->SetWindow(laneFirst, laneFirst + laneCount - 1);
+    SplitLane(*source.buffer_, source.Start(), source.Size(), shape, lane, *buffer_);
     if (buffer_->OutOfMemory())
         Message(kOutOfMemory, "Out of memory");
     if (buffer_->Size() == 0)
         buffer_->Put(kErased);
     dirty_ = false;
     SizeChanged(buffer_->Size());
-    return true;
 }
 
 bool OBufferDocument::TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape)
@@ -201,10 +187,11 @@ bool OBufferDocument::Overlay(const OBufferDocument& overlay, Address offset, Ov
         RecordBlock(std::max(start, first), std::min(start + size - 1, last));
     // Every address the overlay's file gave holds data now, its erased
     // bytes included, even where the bytes under them stay.
-    AddressSet laid = overlay.dataAddresses_;
-    laid.Keep(overlay.Start(), overlay.End() - 1);
-    laid.Shift(offset);
-    AddData(laid, NewestEntry());
+    // Range by range: a copy of the overlay's set would cost a node per range
+    // again, and scattered files have a range per byte.
+    const int32_t entry = NewestEntry();
+    overlay.dataAddresses_.ForEachIn(overlay.Start(), overlay.End() - 1,
+                                     [&](Address from, Address to) { AddData(from + offset, to + offset, entry); });
     const bool wasShort = buffer.OutOfMemory();
     LayOver(buffer, *overlay.buffer_, offset, policy);
     if (!wasShort && buffer.OutOfMemory())
@@ -254,7 +241,8 @@ void OBufferDocument::InsertWithOverlap(Address address, const std::string& path
                 incoming.Resize(incoming.Start(), std::min<Address>(incoming.End(), room) - 1);
                 Overlay(incoming, origin, OverlapPolicy::keep);
             }
-            Message("FORMAT ERROR", "ERROR");
+            const Address lost = incoming.Start() + origin < 0 ? incoming.Start() : std::max(room, incoming.Start());
+            host_.ReportReadError("FORMAT ERROR", "ERROR", path, 0, NoPlaceReason(lost, origin));
         }
     }
 }

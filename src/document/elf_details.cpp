@@ -1,11 +1,12 @@
 #include "document/elf_details.h"
 
+#include "settings/ansi_chars.h"
+
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 
 namespace {
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string Hex(Address value)
 {
@@ -32,7 +33,7 @@ std::string SectionNames(const ElfInfo& info, Address first, Address last)
         }
         if (named++ > 0)
             names += ", ";
-        names += it->name;
+        names += Quoted(it->name);
         if (it->runAddress != it->loadAddress)
             names += " (load address of " + Hex(it->runAddress) + ")";
     }
@@ -47,7 +48,7 @@ std::vector<size_t> MatchingSymbols(const ElfInfo& info, std::string_view filter
     for (size_t i = 0; i < info.symbols.size(); ++i) {
         const std::string& name = info.symbols[i].name;
         const auto hit = std::search(name.begin(), name.end(), filter.begin(), filter.end(),
-                                     [](char a, char b) { return Lower(a) == Lower(b); });
+                                     [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
         if (filter.empty() || hit != name.end())
             found.push_back(i);
     }

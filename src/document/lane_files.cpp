@@ -2,9 +2,13 @@
 
 #include "document/buffer_document.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -90,6 +94,56 @@ std::string UnwritableProblem(const std::vector<std::string>& paths)
             return "Cannot create \"" + path + "\":\nthe folder " + folder + " cannot be written";
     }
     return {};
+}
+
+std::string PutLaneFilesInPlace(const std::vector<std::string>& temporaries, const std::vector<std::string>& names)
+{
+    const std::string aside = ".dravel-old-" + std::to_string(::getpid());
+    std::string problem;
+    const auto fail = [&](const std::string& name, int error) {
+        problem = name + ": " + std::strerror(error);
+    };
+    sigset_t all, previous;
+    sigfillset(&all);
+    sigprocmask(SIG_BLOCK, &all, &previous);
+    // A second link keeps an old file while the new one takes its name, so
+    // the name is never missing; where links are not to be had (FAT), the
+    // old file moves aside instead. A folder is never moved.
+    std::vector<bool> kept(names.size(), false);
+    for (size_t k = 0; k < names.size() && problem.empty(); ++k) {
+        const std::string old = names[k] + aside;
+        struct stat status;
+        if (::lstat(names[k].c_str(), &status) != 0) {
+            if (errno != ENOENT)
+                fail(names[k], errno);
+        } else if (S_ISDIR(status.st_mode)) {
+            fail(names[k], EISDIR);
+        } else if (::link(names[k].c_str(), old.c_str()) == 0 || std::rename(names[k].c_str(), old.c_str()) == 0) {
+            kept[k] = true;
+        } else {
+            fail(names[k], errno);
+        }
+    }
+    size_t renamed = 0;
+    while (problem.empty() && renamed < names.size()) {
+        if (std::rename(temporaries[renamed].c_str(), names[renamed].c_str()) != 0)
+            fail(names[renamed], errno);
+        else
+            ++renamed;
+    }
+    for (size_t k = 0; k < names.size(); ++k) {
+        const std::string old = names[k] + aside;
+        // Putting back a name that still links the old file changes nothing
+        // and leaves the second link, which goes too; an old file that could
+        // not be put back stays where it is.
+        if (kept[k] && (problem.empty() || std::rename(old.c_str(), names[k].c_str()) == 0))
+            std::remove(old.c_str());
+        else if (!kept[k] && !problem.empty() && k < renamed)
+            std::remove(names[k].c_str());
+        std::remove(temporaries[k].c_str());
+    }
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    return problem;
 }
 
 std::string LaneCoverageProblem(const std::vector<const OBufferDocument*>& lanes,

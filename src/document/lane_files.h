@@ -27,6 +27,13 @@ std::vector<std::string> ExistingFiles(const std::vector<std::string>& paths);
 // nothing stands in the way.
 std::string UnwritableProblem(const std::vector<std::string>& paths);
 
+// Puts the lane files written to `temporaries` in place under `names`, all
+// or none: each old file is kept under a second name until every rename has
+// succeeded, and a rename that fails puts back the ones already made, so
+// the old set stays whole. Signals wait meanwhile; no temporary is left.
+// Empty, or the name that failed and why.
+std::string PutLaneFilesInPlace(const std::vector<std::string>& temporaries, const std::vector<std::string>& names);
+
 // When the lanes' windows differ: the message that lists them (each lane
 // is merged as far as it goes, the rest reads 0xFF); empty when they agree.
 std::string LaneCoverageProblem(const std::vector<const OBufferDocument*>& lanes,

@@ -189,6 +189,86 @@ void SplitLane(const ODataBuffer& source, Address first, Address count, LaneShap
     });
 }
 
+LaneView::LaneView(const ODataBuffer& source, Address first, Address count, LaneShape shape, int lane)
+    : source_(source), first_(first), last_(first + count - 1), shape_(shape), lane_(lane),
+      gathered_(std::make_unique<uint8_t[]>(size_t(kChunk)))
+{
+    LaneWindow(first, count, shape, laneFirst_, laneCount_);
+}
+
+uint8_t LaneView::Peek(Address address) const
+{
+    if (address < laneFirst_ || address >= End())
+        return kErased;
+    const Address at = SourceAddress(address);
+    return at >= first_ && at <= last_ ? source_.Peek(at) : kErased;
+}
+
+Address LaneView::LaneCeiling(Address address) const
+{
+    const Address group = shape_.Group();
+    const Address width = shape_.width;
+    const Address low = Address{lane_} * width;
+    const Address r = address % group;
+    return address / group * width + (r <= low ? 0 : r < low + width ? r - low : width);
+}
+
+void LaneView::ForEachSpan(Address address, Address count,
+                           const std::function<void(const uint8_t* bytes, Address n)>& visit) const
+{
+    if (count <= 0)
+        return;
+    const Address end = address + count;
+    // Lane addresses whose source bytes lie outside the source window read
+    // as erased, as they do in a lane SplitLane built.
+    const Address from = std::max(SourceAddress(address), first_);
+    const Address to = std::min(SourceAddress(end - 1), last_);
+    Address next = address; // the first lane address not handed over yet
+    Address held = 0;       // gathered bytes for next.. waiting in gathered_
+    const auto flush = [&] {
+        if (held > 0) {
+            visit(gathered_.get(), held);
+            next += held;
+            held = 0;
+        }
+    };
+    const auto gap = [&](Address upTo) {
+        flush();
+        if (upTo > next) {
+            visit(nullptr, upTo - next);
+            next = upTo;
+        }
+    };
+    if (from <= to) {
+        gap(std::min(end, LaneCeiling(from)));
+        const Address width = shape_.width;
+        Address at = from;
+        source_.ForEachSpan(from, to - from + 1, [&](const uint8_t* bytes, Address n) {
+            // The lane addresses up to stop - 1 take their bytes from this span.
+            const Address stop = LaneCeiling(at + n);
+            if (!bytes)
+                gap(stop);
+            for (Address lane = next + held; bytes && lane < stop;) {
+                if (held == kChunk)
+                    flush();
+                const Address offset = SourceAddress(lane) - at;
+                const Address groups =
+                    lane % width == 0 ? std::min((stop - lane) / width, (kChunk - held) / width) : 0;
+                if (groups == 0) {
+                    gathered_[size_t(held++)] = bytes[offset];
+                    ++lane;
+                    continue;
+                }
+                MoveGroups(true, shape_, bytes + offset, groups, 0, gathered_.get() + held);
+                held += groups * width;
+                lane += groups * width;
+            }
+            at += n;
+        });
+    }
+    gap(end);
+}
+
 void MergeLanes(const std::vector<const ODataBuffer*>& laneBuffers, LaneShape shape, ODataBuffer& merged,
                 const std::function<bool(Address done, Address total)>& proceed)
 {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,39 @@ AddressSet LaneAddresses(const AddressSet& addresses, LaneShape shape, int lane)
 // should be empty; sets its window to LaneWindow.
 void SplitLane(const ODataBuffer& source, Address first, Address count, LaneShape shape, int lane,
                ODataBuffer& laneBuffer);
+
+// Lane `lane` of first..first+count-1 of `source` as SplitLane would make
+// it, read in place: a save walks it span by span, each gathered from the
+// source as it is asked for, so no lane image is ever built. The source
+// must outlive the view and stay unchanged while it is read.
+class LaneView {
+public:
+    LaneView(const ODataBuffer& source, Address first, Address count, LaneShape shape, int lane);
+
+    Address Start() const { return laneFirst_; }
+    Address Size() const { return laneCount_; }
+    Address End() const { return laneFirst_ + laneCount_; }
+    // The lane's byte at `address`; 0xFF outside the window.
+    uint8_t Peek(Address address) const;
+    // As ODataBuffer::ForEachSpan over lane addresses inside the window:
+    // gathered bytes at most 64 KiB at a time, null for a stretch whose
+    // source bytes were never written (or lie outside the source window),
+    // however long.
+    void ForEachSpan(Address address, Address count,
+                     const std::function<void(const uint8_t* bytes, Address n)>& visit) const;
+
+private:
+    // The first lane address whose source address is at or after `address`.
+    Address LaneCeiling(Address address) const;
+    Address SourceAddress(Address laneAddress) const { return MergedAddress(laneAddress, lane_, shape_); }
+
+    const ODataBuffer& source_;
+    Address first_, last_;
+    LaneShape shape_;
+    int lane_;
+    Address laneFirst_ = 0, laneCount_ = 0;
+    std::unique_ptr<uint8_t[]> gathered_;
+};
 
 // Interleaves laneBuffers[k] (their windows) into `merged`, which should be
 // empty; its window becomes the union of the lanes' windows mapped back.

@@ -80,7 +80,7 @@ void ReadAsciiHexRecord(OFFCIn& in)
             continue;
         }
         if (count == OFFCIn::kRecordCapacity) {
-            in.SetFlag(ffcReadError);
+            in.SetFlag(ffcReadError, "line longer than 256 bytes");
             return;
         }
         if (c < 0) {
@@ -112,7 +112,7 @@ void ReadAsciiHexRecord(OFFCIn& in)
         if (IsAsciiHexSeparator(next))
             in.Get();
         else if (next != '\n' && next != '\r' && next != kEndOfText && next != '$' && next >= 0) {
-            in.SetFlag(ffcFormatError);
+            in.SetFlag(ffcFormatError, CharText(next) + " after a byte");
             in.SetRecordLength(0);
             return;
         }
@@ -195,13 +195,13 @@ void ReadRcaRecord(OFFCIn& in)
             // A read error left over from the address also ends the data
             // here, so no byte lands at an address that was never read.
             if (in.HasFlag(ffcReadError)) {
-                in.SetFlag(ffcFormatError);
+                in.SetFlag(ffcFormatError, in.ErrorReason(ffcReadError));
                 in.SetRecordLength(0);
                 return;
             }
         }
         if (count == OFFCIn::kRecordCapacity) {
-            in.SetFlag(ffcReadError);
+            in.SetFlag(ffcReadError, "line longer than 256 bytes");
             in.SetRecordLength(0);
             return;
         }

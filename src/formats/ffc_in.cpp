@@ -2,8 +2,11 @@
 
 #include "formats/format_registry.h"
 #include "formats/record_formats.h"
+#include "settings/ansi_chars.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <sys/stat.h>
 #include <cstring>
 #include <vector>
@@ -21,6 +24,12 @@ constexpr uint32_t kCarriageReturnLineFeed = 2;
 constexpr uint32_t kOtherLineEnd = 4;
 
 int Upper(int c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
+
+// The reasons kept, one per error flag that notes its line.
+int ReasonIndex(uint32_t flag)
+{
+    return flag == ffcFormatError ? 0 : flag == ffcReadError ? 1 : flag == ffcChecksumError ? 2 : -1;
+}
 
 #if defined(__SSE2__)
 // The values of sixteen hex digits of either case; `bad` gets 0xFF in the
@@ -60,6 +69,27 @@ bool DecodeHex16(const unsigned char* p, uint8_t* dest, uint32_t& sum)
 }
 #endif
 } // namespace
+
+std::string ReasonText(const char* format, ...)
+{
+    char text[160];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    return text;
+}
+
+std::string CharText(int c)
+{
+    if (c < 0)
+        return "end of file";
+    if (c == '\n' || c == '\r')
+        return "line end";
+    if (c >= 0x80)
+        return ReasonText("'\\x%02x'", static_cast<unsigned>(c));
+    return "'" + Quoted(std::string(1, static_cast<char>(c))) + "'";
+}
 
 OFFCIn::OFFCIn(InStream& stream, std::string_view key)
     : stream_(stream), source_(&stream), keyFormat_(FormatFromKey(key))
@@ -142,6 +172,10 @@ void OFFCIn::ResetReadingState()
     formatErrorLine_ = 0;
     readErrorLine_ = 0;
     checksumErrorLine_ = 0;
+    for (std::string& reason : errorReasons_)
+        reason.clear();
+    recordReason_.clear();
+    recordLine_ = 0;
     dataRecords_ = 0;
     addressWidths_ = 0;
     startAddress_ = kNoAddress;
@@ -193,6 +227,49 @@ uint32_t OFFCIn::ErrorLine(uint32_t errorFlag) const
     }
 }
 
+const std::string& OFFCIn::ErrorReason(uint32_t errorFlag) const
+{
+    static const std::string none;
+    const int index = ReasonIndex(errorFlag);
+    return index < 0 ? none : errorReasons_[index];
+}
+
+void OFFCIn::SetFlag(uint32_t flag, std::string_view reason)
+{
+    const uint32_t fresh = flag & ~flags_;
+    SetFlag(flag);
+    for (uint32_t f : {ffcFormatError, ffcReadError, ffcChecksumError})
+        if (fresh & f)
+            errorReasons_[ReasonIndex(f)] = recordReason_.empty() ? reason : std::string_view(recordReason_);
+    if (fresh & kLineNotedFlags)
+        recordReason_.clear();
+}
+
+void OFFCIn::BadChecksum(unsigned found, unsigned expected, const char* which)
+{
+    SetFlag(ffcChecksumError, ReasonText("%s %02X, expected %02X", which, found & 0xFF, expected & 0xFF));
+}
+
+int32_t OFFCIn::HexBytesOnLine() const
+{
+    const unsigned char* p = source_->Data();
+    const size_t n = source_->Buffered();
+    int32_t digits = 0;
+    bool blanks = false;
+    for (size_t i = 0; i < n; ++i) {
+        const int c = p[i];
+        if (c == '\n' || c == '\r')
+            return digits % 2 == 0 ? digits / 2 : -1;
+        if (c == ' ' || c == '\t')
+            blanks = true;
+        else if (HexValue(c) < 0 || blanks)
+            return -1;
+        else
+            ++digits;
+    }
+    return -1;
+}
+
 void OFFCIn::NoteErrorLine(uint32_t freshFlags)
 {
     if ((flags_ & kLineNotedFlags) == 0)
@@ -206,15 +283,25 @@ void OFFCIn::NoteErrorLine(uint32_t freshFlags)
         checksumErrorLine_ = line;
 }
 
+std::string BadDigitReason(int c)
+{
+    if (c < 0)
+        return "file ends inside a record";
+    if (c == '\n' || c == '\r')
+        return "line ends inside a record";
+    return "bad hex digit " + CharText(c);
+}
+
 void OFFCIn::BadHexPair(int first, int second)
 {
-    SetFlag(ffcReadError);
+    SetFlag(ffcReadError, BadDigitReason(HexValue(first) < 0 ? first : second));
     lineEnds_ += (first == '\n') + (second == '\n');
 }
 
 void OFFCIn::BadHexRun(const unsigned char* chars, size_t count)
 {
-    SetFlag(ffcReadError);
+    const unsigned char* bad = std::find_if(chars, chars + count, [](unsigned char c) { return kHexValue[c] < 0; });
+    SetFlag(ffcReadError, BadDigitReason(bad < chars + count ? *bad : 0));
     lineEnds_ += static_cast<uint32_t>(std::count(chars, chars + count, '\n'));
 }
 
@@ -388,6 +475,8 @@ void OFFCIn::ReadRecord()
 {
     recordStart_ = GetAddress();
     recordPos_ = 0;
+    recordLine_ = lineEnds_ + 1;
+    recordReason_.clear();
     if (flags_ & ffcEndOfData)
         return;
     switch (active_) {
@@ -418,7 +507,11 @@ bool OFFCIn::ExpectChar(char expected)
     const int c = Get();
     if (Upper(c) == Upper(static_cast<unsigned char>(expected)))
         return true;
-    SetFlag(ffcFormatError);
+    // Where a record's mark should begin a line, the file simply ended.
+    if (c < 0 && Upper(static_cast<unsigned char>(expected)) == RecordMark(active_))
+        SetFlag(ffcFormatError, "end record missing");
+    else
+        SetFlag(ffcFormatError, CharText(static_cast<unsigned char>(expected)) + " expected, found " + CharText(c));
     if (c == '\n')
         ++lineEnds_;
     return false;
@@ -553,7 +646,7 @@ void OFFCIn::EndLine()
         if (c == '\n' || c == '\r')
             SkipLine();
         else if (c >= 0)
-            SetFlag(ffcFormatError);
+            SetFlag(ffcFormatError, CharText(c) + " after the record");
         return;
     }
 }
@@ -577,7 +670,7 @@ void OFFCIn::EndOfRecords(bool restOfLineIsRecord)
         } else if (c == ' ' || c == '\t' || c == kCtrlZ) {
             Get();
         } else {
-            SetFlag(ffcFormatError);
+            SetFlag(ffcFormatError, "data after end record");
             break;
         }
     }

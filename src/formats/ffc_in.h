@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace ffc_detail {
@@ -29,6 +30,15 @@ constexpr std::array<int8_t, 256> MakeHexTable()
     return table;
 }
 } // namespace ffc_detail
+
+// A reason's text, printf-formatted.
+std::string ReasonText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// A character of the input as a reason names it: 'G' (control characters
+// quoted), "line end" or "end of file".
+std::string CharText(int c);
+// "bad hex digit 'G'" for `c` where a digit should be, or that the line or
+// the file ended there.
+std::string BadDigitReason(int c);
 
 class OFFCIn {
 public:
@@ -121,6 +131,12 @@ public:
     // `errorFlag` (ffcFormatError, ffcReadError or ffcChecksumError); 0 when
     // it did not. Lines are counted where the readers pass their line ends.
     uint32_t ErrorLine(uint32_t errorFlag) const;
+    // Why the reader raised `errorFlag` on that line ("checksum 3A,
+    // expected 3B"): short, lower case first; empty when it did not say.
+    const std::string& ErrorReason(uint32_t errorFlag) const;
+    // The line of the record read last, for faults the caller finds in its
+    // bytes; 0 in the formats without lines (binary, ELF).
+    uint32_t RecordLine() const { return active_ == ffBinary || active_ == ffElf ? 0 : recordLine_; }
 
     // --- Interface of the record readers (one per format family) ---
 
@@ -197,6 +213,17 @@ public:
             NoteErrorLine(flag & ~flags_);
         flags_ |= flag;
     }
+    // SetFlag with the reason an error flag is raised for, kept with its
+    // line when the flag is fresh.
+    void SetFlag(uint32_t flag, std::string_view reason);
+    // A record whose fields disagree with its line (a length that does not
+    // match the digits there): the first error the record then raises gets
+    // this reason, the cause, rather than its own consequence.
+    void ExplainRecord(std::string reason) { recordReason_ = std::move(reason); }
+    void BadChecksum(unsigned found, unsigned expected, const char* which = "checksum");
+    // The hex bytes from here to the line's end, when the line lies whole
+    // in the buffer and holds nothing but hex digits; -1 otherwise.
+    int32_t HexBytesOnLine() const;
     bool HasFlag(uint32_t flag) const { return (flags_ & flag) != 0; }
 
     uint8_t* RecordData() { return record_; }
@@ -301,6 +328,9 @@ private:
     uint32_t formatErrorLine_ = 0;
     uint32_t readErrorLine_ = 0;
     uint32_t checksumErrorLine_ = 0;
+    std::string errorReasons_[3];
+    std::string recordReason_;
+    uint32_t recordLine_ = 0;
     std::unique_ptr<ElfImage> elf_;
     size_t elfRun_ = 0;
     size_t elfPos_ = 0;

@@ -1,18 +1,8 @@
 #include "formats/format_registry.h"
 
+#include "settings/ansi_chars.h"
+
 namespace {
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameText(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
-}
-
 // Calls `take` with each ";"-separated item of `list` until it says true.
 template <class Take>
 bool AnyItem(std::string_view list, Take&& take)
@@ -44,7 +34,7 @@ bool PartMatches(std::string_view pattern, std::string_view part)
             return true;
         if (i >= part.size())
             return false;
-        if (pattern[i] != '?' && Lower(pattern[i]) != Lower(part[i]))
+        if (pattern[i] != '?' && AsciiLower(pattern[i]) != AsciiLower(part[i]))
             return false;
     }
     return i == part.size();
@@ -78,7 +68,7 @@ const FormatRow* FormatRowForKey(std::string_view key)
     if (key.empty())
         return nullptr;
     for (const FormatRow& row : kFormatRows)
-        if (SameText(row.key, key) || AnyItem(row.aliases, [&](std::string_view alias) { return SameText(alias, key); }))
+        if (SameTextIgnoringCase(row.key, key) || AnyItem(row.aliases, [&](std::string_view alias) { return SameTextIgnoringCase(alias, key); }))
             return &row;
     return nullptr;
 }
@@ -110,7 +100,7 @@ OutputNaming OutputFormatForName(std::string_view fileName)
         // generic ones take the smallest that holds the image.
         std::string_view name, ext;
         SplitAtLastDot(LastComponent(fileName), name, ext);
-        if (SameText(ext, "s19") || SameText(ext, "s28") || SameText(ext, "s37"))
+        if (SameTextIgnoringCase(ext, "s19") || SameTextIgnoringCase(ext, "s28") || SameTextIgnoringCase(ext, "s37"))
             naming.srecType = ext[1] - '0';
         else if (!NamePatternMatches("*.s?f", fileName))
             naming.srecType = 0;

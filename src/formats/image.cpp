@@ -36,7 +36,7 @@ void ReadPlainHexRecord(OFFCIn& in)
         if (count == OFFCIn::kRecordCapacity) {
             // The line is too long: deliver what fits and go on with the
             // rest of the line as the next record.
-            in.SetFlag(ffcReadError);
+            in.SetFlag(ffcReadError, "line longer than 256 bytes");
             endLine();
             return;
         }

@@ -99,13 +99,18 @@ void ReadIntelRecord(OFFCIn& in)
         return;
     if (!in.ExpectChar(':'))
         return;
+    const int32_t onLine = in.HexBytesOnLine();
     const uint8_t length = in.ReadHexByte();
+    // Length, address, type and checksum make five bytes besides the data.
+    if (onLine >= 5 && onLine != length + 5)
+        in.ExplainRecord(ReasonText("record length %d does not match %d bytes", length, onLine - 5));
     const uint8_t offsetHigh = in.ReadHexByte();
     const uint8_t offsetLow = in.ReadHexByte();
     const uint8_t type = in.ReadHexByte();
     uint8_t* data = in.RecordData();
     uint32_t sum = length + offsetHigh + offsetLow + type + in.ReadHexBytes(data, length);
-    sum += in.ReadHexByte();
+    const uint8_t check = in.ReadHexByte();
+    sum += check;
 
     // With the highest base, 0xFFFF0000, a record can reach 0xFFFFFFFF;
     // bytes past it get addresses beyond the space instead of wrapping.
@@ -113,7 +118,7 @@ void ReadIntelRecord(OFFCIn& in)
     in.SetRecord(in.AddressBase() + offset, length);
     if ((sum & 0xFF) != 0) {
         // The caller stops here, so none of the record's bytes is stored.
-        in.SetFlag(ffcChecksumError);
+        in.BadChecksum(check, TwosComplement(sum - check));
         return;
     }
 
@@ -132,7 +137,7 @@ void ReadIntelRecord(OFFCIn& in)
         // data record's address can make a change worth reporting.
         in.SetRecord(in.GetAddress(), 0);
         if (length != 2) {
-            in.SetFlag(ffcFormatError);
+            in.SetFlag(ffcFormatError, ReasonText("type %02X record length %d, expected 2", type, length));
             break;
         }
         if (type == kExtendedSegment)
@@ -145,7 +150,7 @@ void ReadIntelRecord(OFFCIn& in)
     case kStartLinear: {
         in.SetRecord(in.GetAddress(), 0);
         if (length != 4) {
-            in.SetFlag(ffcFormatError);
+            in.SetFlag(ffcFormatError, ReasonText("type %02X record length %d, expected 4", type, length));
             break;
         }
         const Address high = (Address{data[0]} << 8) | data[1];
@@ -156,7 +161,7 @@ void ReadIntelRecord(OFFCIn& in)
     }
     default:
         // Unknown types are reported but their bytes still count as data.
-        in.SetFlag(ffcReadError);
+        in.SetFlag(ffcReadError, ReasonText("unknown record type %02X", type));
         break;
     }
     in.EndLine();

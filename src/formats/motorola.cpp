@@ -44,7 +44,7 @@ void NoteDataRecord(OFFCIn& in, int addressBytes, uint32_t address)
         state |= kLongerThanNeeded;
     in.SetReaderState(state);
     if (!TypesFit(state))
-        in.SetFlag(ffcFormatError);
+        in.SetFlag(ffcFormatError, ReasonText("S%d record mixed with other types", addressBytes - 1));
 }
 
 // An S0 header is passed over unchecked, as headers are free text. Two
@@ -54,7 +54,7 @@ void NoteDataRecord(OFFCIn& in, int addressBytes, uint32_t address)
 void SkipHeader(OFFCIn& in)
 {
     if (in.ReaderState() & 0x1C) {
-        in.SetFlag(ffcFormatError);
+        in.SetFlag(ffcFormatError, "S0 header after data records");
         return;
     }
     uint8_t bytes[OFFCIn::kRecordCapacity];
@@ -78,7 +78,7 @@ void SkipHeader(OFFCIn& in)
     for (int i = 3; hex && i < count - 1; ++i) {
         const uint8_t b = bytes[i];
         if (b != 0 && b != '\t' && b != '\r' && b != '\n' && (b < 0x20 || b > 0x7E)) {
-            in.SetFlag(ffcFormatError);
+            in.SetFlag(ffcFormatError, "S0 header holds no text");
             return;
         }
     }
@@ -166,11 +166,14 @@ void ReadMotorolaRecord(OFFCIn& in)
     default:
         // The line is left unread, so the next record could not start
         // cleanly anyway: reading ends here.
-        in.SetFlag(ffcReadError | ffcFormatError);
+        in.SetFlag(ffcReadError | ffcFormatError, "unknown record type " + CharText(type));
         return;
     }
 
+    const int32_t onLine = in.HexBytesOnLine();
     const uint8_t count = in.ReadHexByte();
+    if (onLine >= 1 && onLine != count + 1)
+        in.ExplainRecord(ReasonText("record length %d does not match %d bytes", count, onLine - 1));
     uint32_t sum = count;
     uint32_t address = 0;
     for (int i = 0; i < addressBytes; ++i) {
@@ -190,18 +193,18 @@ void ReadMotorolaRecord(OFFCIn& in)
         in.SetRecord(in.GetAddress(), 0);
 
     if (OnesComplement(sum) != checksum) {
-        in.SetFlag(ffcChecksumError);
+        in.BadChecksum(checksum, OnesComplement(sum));
         return;
     }
     // Count and end records hold nothing but their address.
     if (kind != RecordKind::Data && count != addressBytes + 1) {
-        in.SetFlag(ffcFormatError);
+        in.SetFlag(ffcFormatError, ReasonText("S%c record length %d, expected %d", type, count, addressBytes + 1));
         return;
     }
     if (kind == RecordKind::End) {
         // Whatever the data records' type: tools split S1 data under an S8.
         if (EndSaysTypeDigitChanged(in, addressBytes)) {
-            in.SetFlag(ffcFormatError);
+            in.SetFlag(ffcFormatError, ReasonText("S%c end record does not fit the data records", type));
             return;
         }
         in.SetStartAddress(Address{address});
@@ -211,8 +214,9 @@ void ReadMotorolaRecord(OFFCIn& in)
     if (kind == RecordKind::Count) {
         // A count that matches ends the file as an end record does when no
         // end record follows; one that does not is damage.
-        if (address != (in.DataRecordsCounted() & (addressBytes == 2 ? 0xFFFFu : 0xFFFFFFu))) {
-            in.SetFlag(ffcFormatError);
+        const uint32_t counted = in.DataRecordsCounted() & (addressBytes == 2 ? 0xFFFFu : 0xFFFFFFu);
+        if (address != counted) {
+            in.SetFlag(ffcFormatError, ReasonText("S%c count %u, expected %u", type, address, counted));
             return;
         }
         in.EndLine();

@@ -30,7 +30,7 @@ uint32_t ReadHeaderField(OFFCIn& in, int digits, uint32_t& sum)
         int c = in.Get();
         int digit = HeaderDigit(c);
         if (digit < 0) {
-            in.SetFlag(c < 0 ? ffcReadError | ffcEndOfData : ffcReadError);
+            in.SetFlag(c < 0 ? ffcReadError | ffcEndOfData : ffcReadError, BadDigitReason(c));
             return 0;
         }
         value = value * 16 + static_cast<uint32_t>(digit);
@@ -56,7 +56,7 @@ void SkipTektronixComment(OFFCIn& in)
             ++others;
     }
     if (others == 0 && digits >= 6)
-        in.SetFlag(ffcFormatError);
+        in.SetFlag(ffcFormatError, "comment of nothing but hex digits");
     else
         in.SkipLine();
 }
@@ -100,9 +100,9 @@ void ReadTektronixRecord(OFFCIn& in)
     uint32_t headerSum = 0;
     const uint32_t address = ReadHeaderField(in, 4, headerSum);
     const uint32_t count = ReadHeaderField(in, 2, headerSum);
-    if (in.ReadHexByte() != (headerSum & 0xFF)) {
+    if (const uint8_t check = in.ReadHexByte(); check != (headerSum & 0xFF)) {
         in.SetRecord(Address{address}, static_cast<int32_t>(count));
-        in.SetFlag(ffcChecksumError);
+        in.BadChecksum(check, headerSum, "header checksum");
         return;
     }
     if (count == 0) {
@@ -121,8 +121,8 @@ void ReadTektronixRecord(OFFCIn& in)
     in.ReadHexBytes(data, static_cast<int32_t>(count));
     dataSum.AddBlock(data, static_cast<int32_t>(count));
     in.SetRecord(Address{address}, static_cast<int32_t>(count));
-    if (in.ReadHexByte() != (dataSum.Value() & 0xFF)) {
-        in.SetFlag(ffcChecksumError);
+    if (const uint8_t check = in.ReadHexByte(); check != (dataSum.Value() & 0xFF)) {
+        in.BadChecksum(check, dataSum.Value(), "data checksum");
         return;
     }
     if (CutShort(in, hadReadError))
@@ -177,8 +177,8 @@ void ReadSigneticsRecord(OFFCIn& in)
     }
     in.SetRecord(high * 256 + low, count);
     headerSum.Add(count);
-    if (in.ReadHexByte() != headerSum.Value()) {
-        in.SetFlag(ffcChecksumError);
+    if (const uint8_t check = in.ReadHexByte(); check != headerSum.Value()) {
+        in.BadChecksum(check, headerSum.Value(), "header checksum");
         return;
     }
 
@@ -187,8 +187,8 @@ void ReadSigneticsRecord(OFFCIn& in)
     const bool hadReadError = in.HasFlag(ffcReadError);
     in.ReadHexBytes(data, count);
     dataSum.AddBlock(data, count);
-    if (in.ReadHexByte() != dataSum.Value()) {
-        in.SetFlag(ffcChecksumError);
+    if (const uint8_t check = in.ReadHexByte(); check != dataSum.Value()) {
+        in.BadChecksum(check, dataSum.Value(), "data checksum");
         return;
     }
     if (CutShort(in, hadReadError))

@@ -23,7 +23,7 @@ void ReadAddressLine(OFFCIn& in)
     for (int c = in.Peek(); c >= 0 && !IsBlank(c) && !IsLineEnd(c); c = in.Peek()) {
         const int value = HexDigitValue(c);
         if (value < 0) {
-            in.SetFlag(ffcReadError);
+            in.SetFlag(ffcReadError, BadDigitReason(c));
             in.SkipLine();
             return;
         }
@@ -35,7 +35,9 @@ void ReadAddressLine(OFFCIn& in)
         in.Get();
     const int next = in.Peek();
     if (digits == 0 || digits > 8 || (next >= 0 && !IsLineEnd(next))) {
-        in.SetFlag(ffcFormatError);
+        in.SetFlag(ffcFormatError, digits == 0  ? std::string("'@' without an address")
+                                   : digits > 8 ? std::string("address of more than 8 digits")
+                                                : CharText(next) + " after the address");
         return;
     }
     in.SetAddressBase(static_cast<Address>(address));
@@ -58,7 +60,7 @@ void ReadTiTxtRecord(OFFCIn& in)
         }
         if (c < 0) {
             // The end of the file before "q": the image may be cut short.
-            in.SetFlag(ffcFormatError);
+            in.SetFlag(ffcFormatError, "'q' missing at the end");
             return;
         }
         if (c == '@') {
@@ -75,7 +77,7 @@ void ReadTiTxtRecord(OFFCIn& in)
     }
     if (in.ExpectAddress()) {
         // Bytes before any address have no place.
-        in.SetFlag(ffcFormatError);
+        in.SetFlag(ffcFormatError, "bytes before any '@' address");
         return;
     }
 
@@ -91,14 +93,14 @@ void ReadTiTxtRecord(OFFCIn& in)
         if (c < 0 || IsLineEnd(c))
             break;
         if (c == '@' || c == 'q' || c == 'Q') {
-            in.SetFlag(ffcFormatError);
+            in.SetFlag(ffcFormatError, CharText(c) + " among the bytes");
             return;
         }
         if (in.BufferedChars() >= 2) {
             const unsigned char second = in.BufferedData()[1];
             if (IsBlank(second) || IsLineEnd(second)) {
                 // A digit alone is half a byte.
-                in.SetFlag(ffcFormatError);
+                in.SetFlag(ffcFormatError, "single hex digit");
                 return;
             }
             data[count++] = in.ReadHexByte();
@@ -107,14 +109,14 @@ void ReadTiTxtRecord(OFFCIn& in)
         const int first = in.Get();
         const int second = in.Peek();
         if (second < 0 || IsBlank(second) || IsLineEnd(second)) {
-            in.SetFlag(ffcFormatError);
+            in.SetFlag(ffcFormatError, "single hex digit");
             return;
         }
         in.Get();
         const int high = HexDigitValue(first);
         const int low = HexDigitValue(second);
         if ((high | low) < 0)
-            in.SetFlag(ffcReadError);
+            in.SetFlag(ffcReadError, BadDigitReason(high < 0 ? first : second));
         data[count++] = (high | low) < 0 ? 0 : static_cast<uint8_t>(high * 16 + low);
     }
     if (IsLineEnd(in.Peek()))

@@ -1,5 +1,7 @@
 #include "settings/ansi_chars.h"
 
+#include <cstdio>
+
 namespace {
 
 // 0x80-0x9F; the five unassigned places keep their own code.
@@ -52,4 +54,19 @@ std::string AnsiToUtf8(std::string_view bytes)
         }
     }
     return text;
+}
+
+std::string Quoted(std::string_view text, bool keepLineFeeds)
+{
+    std::string shown;
+    for (unsigned char c : text) {
+        if ((c < 0x20 && !(keepLineFeeds && c == '\n')) || c == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            shown += hex;
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown;
 }

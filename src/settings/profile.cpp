@@ -1,5 +1,6 @@
 #include "settings/profile.h"
 
+#include "settings/ansi_chars.h"
 #include "settings/settings_file.h"
 
 #include <cerrno>
@@ -10,18 +11,6 @@
 #include <vector>
 
 namespace {
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return true;
-}
-
 std::string_view Trim(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
@@ -45,10 +34,10 @@ std::string OverlayKey(std::string_view section, std::string_view key)
 {
     std::string k;
     for (char c : section)
-        k += Lower(c);
+        k += AsciiLower(c);
     k += '\n';
     for (char c : key)
-        k += Lower(c);
+        k += AsciiLower(c);
     return k;
 }
 
@@ -134,7 +123,7 @@ struct IniLines {
     {
         for (size_t i = 0; i < lines.size(); ++i) {
             std::string_view name;
-            if (SectionName(lines[i], name) && SameName(name, section))
+            if (SectionName(lines[i], name) && SameTextIgnoringCase(name, section))
                 return static_cast<long>(i);
         }
         return -1;
@@ -149,7 +138,7 @@ struct IniLines {
             std::string_view name, k, v;
             if (SectionName(lines[i], name))
                 break;
-            if (KeyLine(lines[i], k, v) && SameName(k, key)) {
+            if (KeyLine(lines[i], k, v) && SameTextIgnoringCase(k, key)) {
                 sectionEnd = i;
                 return static_cast<long>(i);
             }

@@ -264,6 +264,22 @@ FileReplacement::FileReplacement(const std::string& path, bool makeFolders)
     }
 }
 
+RemovedOnSignal::RemovedOnSignal(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    dirFd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd_ >= 0)
+        slot_ = ClaimSlot(dirFd_, slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+RemovedOnSignal::~RemovedOnSignal()
+{
+    ReleaseSlot(slot_);
+    if (dirFd_ >= 0)
+        ::close(dirFd_);
+}
+
 FileReplacement::~FileReplacement()
 {
     Discard();

@@ -48,6 +48,22 @@ private:
     int cleanupSlot_ = -1;
 };
 
+// Removes the file `path` names when SIGINT, SIGTERM or SIGHUP ends the
+// program while the object lives, as a replacement's temporary file is
+// removed: for finished files kept for a later rename, such as the lanes of
+// a split waiting to take their names together.
+class RemovedOnSignal {
+public:
+    explicit RemovedOnSignal(const std::string& path);
+    ~RemovedOnSignal();
+    RemovedOnSignal(const RemovedOnSignal&) = delete;
+    RemovedOnSignal& operator=(const RemovedOnSignal&) = delete;
+
+private:
+    int dirFd_ = -1;
+    int slot_ = -1;
+};
+
 // Writes all of `size` bytes to `fd`, retrying after interruptions; false
 // with errno set when the system refuses.
 bool WriteAll(int fd, const char* data, size_t size);

@@ -290,7 +290,7 @@ bool OViewCommands::CopyHexText(const ClipAllocator& allocate)
     }
     // FormatHexText's digits, a run at a time, straight into the text.
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    doc_.ReadPieces(model_.SelStart, model_.SelEnd, [&](Address offset, const uint8_t* bytes, Address n) {
+    return doc_.ReadPieces(model_.SelStart, model_.SelEnd, [&](Address offset, const uint8_t* bytes, Address n) {
         uint8_t* at = text + 3 * offset;
         const uint8_t* end = text + size;
         for (Address i = 0; i < n; ++i, at += 3) {
@@ -300,7 +300,6 @@ bool OViewCommands::CopyHexText(const ClipAllocator& allocate)
                 at[2] = ' ';
         }
     });
-    return true;
 }
 
 bool OViewCommands::PasteHexText(std::string_view text)

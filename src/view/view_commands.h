@@ -104,7 +104,8 @@ public:
     void PasteBytes(const uint8_t* bytes, size_t length);
     // The selection as hex text ("DE AD BE EF", ClipSize(true) characters)
     // into memory from `allocate`, built from the document a run at a time;
-    // false without a selection or without the memory (the user was told).
+    // false without a selection, without the memory (the user was told) or
+    // when the user stopped a long one, as Copy can be stopped.
     bool CopyHexText(const ClipAllocator& allocate);
     // Writes the digit pairs of `text` as Paste writes bytes; text that is
     // not hex text says "Not hex text" and writes nothing (false).

@@ -54,8 +54,9 @@ TEST(SaveQuestions, IncompleteLoadNamesTheErrorItsLineAndTheBytesRead)
     EXPECT_TRUE(EndsLoad("Checksum Error"));
     EXPECT_TRUE(EndsLoad("Read Error"));
     EXPECT_FALSE(EndsLoad("FORMAT ERROR"));  // an insert's: the file itself is whole
-    EXPECT_EQ(IncompleteLoadQuestion("fw.s3f", {"Format Error", 37, 1024}),
-              "fw.s3f was not read completely (Format Error at line 37). Saving replaces it with the 1024 bytes "
+    EXPECT_EQ(IncompleteLoadQuestion("fw.s3f", {"Format Error", 37, 1024, "address past FFFFFFFF"}),
+              "fw.s3f was not read completely (Format Error at line 37: address past FFFFFFFF). Saving replaces it "
+              "with the 1024 bytes "
               "that were read. Save anyway?");
     EXPECT_EQ(IncompleteLoadQuestion("a.int", {"Read Error", 0, 1}),
               "a.int was not read completely (Read Error). Saving replaces it with the 1 byte that was read. "

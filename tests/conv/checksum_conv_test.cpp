@@ -1,4 +1,4 @@
-#include "support/recording_host.h"
+#include "support/conv_run.h"
 #include "support/srec_peer.h"
 
 #include <gtest/gtest.h>
@@ -7,23 +7,6 @@
 #include <string>
 
 namespace {
-struct ConvResult {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// dravel-conv in `dir` with its standard output and error apart.
-ConvResult Conv(const TempDir& dir, const std::string& args)
-{
-    ConvResult run;
-    const std::string err = dir.File("err.txt");
-    run.status = RunCommand("(cd '" + dir.Path().string() + "' && '" DRAVEL_CONV_PATH "' " + args + " 2>'" + err + "')",
-                            run.out);
-    run.err = ReadFileBytes(err);
-    return run;
-}
-
 // Bytes 0x10..0x1F and 0x20000..0x20002 with erased bytes between: a window
 // of 0x10..0x20002 that is mostly gap.
 constexpr const char* kSparse = ":1000100000112233445566778899AABBCCDDEEFFE8\r\n"
@@ -38,25 +21,25 @@ TEST(ChecksumConvTest, LinesWritesAndWrongUsage)
     dir.Write("in.int", kSparse);
     dir.Write("nine.bin", "123456789");
 
-    ConvResult list = Conv(dir, "--checksum list");
+    ConvRun list = RunConv(dir, "--checksum list");
     EXPECT_EQ(list.status, 0);
     EXPECT_NE(list.out.find("crc16/xmodem     16 bits, check 31c3\n"), std::string::npos) << list.out;
 
-    ConvResult lines = Conv(dir, "--checksum CRC-32 --checksum sum8/neg:0-4 nine.bin");
+    ConvRun lines = RunConv(dir, "--checksum CRC-32 --checksum sum8/neg:0-4 nine.bin");
     EXPECT_EQ(lines.status, 0) << lines.err;
     EXPECT_EQ(lines.out, "crc32 00000000-00000008 cbf43926\nsum8/neg 00000000-00000004 01\n");
 
-    ConvResult info = Conv(dir, "--info --checksum crc16/xmodem nine.bin");
+    ConvRun info = RunConv(dir, "--info --checksum crc16/xmodem nine.bin");
     EXPECT_EQ(info.out, "size (00000009 dec) start (00000000 hex) end (00000008 hex) sum check (000001dd hex)\n"
                         "crc16/xmodem 00000000-00000008 31c3\n");
 
     // Written at the end of the window, which grows to hold it; then inside
     // the range it covers, which is said but done.
-    ConvResult write = Conv(dir, "--checksum-write crc32:9:be --checksum crc32 nine.bin out.bin");
+    ConvRun write = RunConv(dir, "--checksum-write crc32:9:be --checksum crc32 nine.bin out.bin");
     EXPECT_EQ(write.status, 0) << write.err;
     EXPECT_EQ(ReadFileBytes(dir.File("out.bin")), std::string("123456789\xCB\xF4\x39\x26", 13));
     EXPECT_EQ(write.out, "crc32 00000000-0000000c 3cc9742c\n");
-    ConvResult inside = Conv(dir, "--checksum-write sum8:0:0-8 nine.bin in2.bin");
+    ConvRun inside = RunConv(dir, "--checksum-write sum8:0:0-8 nine.bin in2.bin");
     EXPECT_EQ(inside.status, 0);
     EXPECT_EQ(inside.err, "dravel-conv: --checksum-write sum8: the result is written inside the range it covers\n");
     EXPECT_EQ(ReadFileBytes(dir.File("in2.bin")), "\xDD" "23456789");
@@ -72,7 +55,7 @@ TEST(ChecksumConvTest, LinesWritesAndWrongUsage)
         {"--checksum", "option '--checksum' requires an argument"},
     };
     for (const auto& [args, message] : wrong) {
-        ConvResult run = Conv(dir, args);
+        ConvRun run = RunConv(dir, args);
         EXPECT_EQ(run.status, 2) << args;
         EXPECT_NE(run.err.find(message), std::string::npos) << args << "\n" << run.err;
         EXPECT_EQ(run.out, "") << args;
@@ -128,7 +111,7 @@ TEST(ChecksumConvTest, AgreesWithSrecCat)
             for (size_t i = 0; i < bytes.size(); ++i)
                 value |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[c.bigEndian ? bytes.size() - 1 - i : i]))
                          << (8 * i);
-            ConvResult ours = Conv(dir, std::string("--checksum ") + c.ours + ":" + range + " in.int");
+            ConvRun ours = RunConv(dir, std::string("--checksum ") + c.ours + ":" + range + " in.int");
             char expected[64];
             std::snprintf(expected, sizeof expected, " %0*x\n", static_cast<int>(2 * bytes.size()), value);
             EXPECT_NE(ours.out.find(expected), std::string::npos) << c.ours << " " << range << ": " << ours.out

@@ -1,4 +1,4 @@
-#include "support/recording_host.h"
+#include "support/conv_run.h"
 
 #include <gtest/gtest.h>
 
@@ -8,20 +8,6 @@
 #include <sys/wait.h>
 
 namespace {
-
-// Runs dravel-conv in `dir`; standard output and error as one text.
-std::pair<int, std::string> RunConv(const TempDir& dir, const std::string& args)
-{
-    const std::string command = "cd '" + dir.Path().string() + "' && '" DRAVEL_CONV_PATH "' " + args + " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::string out;
-    char chunk[4096];
-    size_t got;
-    while (pipe && (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-        out.append(chunk, got);
-    const int status = pipe ? ::pclose(pipe) : -1;
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
 
 // The Intel HEX of `bytes` from 0, one record each 16.
 std::string IntelOf(const std::string& bytes)
@@ -88,7 +74,9 @@ TEST(CompareConvTest, ExitStatusesAndLines)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
-        const auto [status, output] = RunConv(dir, c.args);
+        const ConvRun run = RunConv(dir, c.args);
+        const int status = run.status;
+        const std::string output = run.out + run.err;
         EXPECT_EQ(status, c.status);
         if (!c.output.empty() && c.output[0] == '~')
             EXPECT_NE(output.find(c.output.substr(1)), std::string::npos) << output;
@@ -106,7 +94,9 @@ TEST(CompareConvTest, ManyRangesStream)
         b[i] = 1;
     dir.Write("a.bin", a);
     dir.Write("b.bin", b);
-    const auto [status, output] = RunConv(dir, "--compare a.bin b.bin");
+    const ConvRun run = RunConv(dir, "--compare a.bin b.bin");
+    const int status = run.status;
+    const std::string& output = run.out;
     EXPECT_EQ(status, 1);
     EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 100000);
     EXPECT_EQ(output.substr(output.size() - 28), "00030d3e-00030d3e (1 bytes)\n");

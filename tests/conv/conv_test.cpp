@@ -1,4 +1,4 @@
-#include "support/recording_host.h"
+#include "support/conv_run.h"
 
 #include <gtest/gtest.h>
 
@@ -13,41 +13,6 @@
 #include <vector>
 
 namespace {
-struct ConvRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-// Runs dravel-conv with the arguments, after `feed |` when given; standard
-// error goes through a file.
-ConvRun Conv(const TempDir& dir, const std::string& args, const std::string& feed = {})
-{
-    ConvRun run;
-    std::string errFile = dir.File("stderr.txt");
-    std::string command = "cd " + Quote(dir.Path().string()) + " && " + (feed.empty() ? "" : feed + " | ") +
-                          Quote(DRAVEL_CONV_PATH) + " " + args + " 2>" + Quote(errFile);
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> chunk;
-    size_t got;
-    while ((got = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
-        run.out.append(chunk.data(), got);
-    int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.err = ReadFileBytes(errFile);
-    return run;
-}
-
 std::string Intel(uint16_t address, std::initializer_list<uint8_t> bytes)
 {
     char buf[16];
@@ -116,7 +81,7 @@ TEST(ConvTest, OptionCases)
     for (const Case& c : cases) {
         for (const char* o : outputs)
             std::filesystem::remove(dir.File(o));
-        ConvRun run = Conv(dir, c.args);
+        ConvRun run = RunConv(dir, c.args);
         EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.args << "\n" << run.err;
         if (c.status == 2) {
@@ -125,7 +90,7 @@ TEST(ConvTest, OptionCases)
                 EXPECT_FALSE(std::filesystem::exists(dir.File(o))) << c.args;
         }
     }
-    EXPECT_NE(Conv(dir, "--help").out.find("--srec-type"), std::string::npos);
+    EXPECT_NE(RunConv(dir, "--help").out.find("--srec-type"), std::string::npos);
 }
 
 // The keys of the newer formats follow the output's name too; a name that
@@ -134,7 +99,7 @@ TEST(ConvTest, NewerFormatsByNameWithTheirNotices)
 {
     TempDir dir;
     dir.Write("in.int", Intel(0x100, {1, 2, 3}) + ":020000040010EA\r\n" + Intel(0x0000, {4}) + ":00000001FF\r\n");
-    ConvRun run = Conv(dir, "in.int rom-v2.c");
+    ConvRun run = RunConv(dir, "in.int rom-v2.c");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("dravel-conv: array name \"rom-v2\" is not a C identifier; written as rom_v2"),
               std::string::npos);
@@ -142,21 +107,21 @@ TEST(ConvTest, NewerFormatsByNameWithTheirNotices)
     EXPECT_NE(c.find("const unsigned char rom_v2_0x0100[] = {\n    0x01, 0x02, 0x03,\n};"), std::string::npos);
     EXPECT_NE(c.find("#define rom_v2_0x100000_LENGTH 1\n"), std::string::npos);
 
-    EXPECT_EQ(Conv(dir, "in.int out.tix").status, 0);
+    EXPECT_EQ(RunConv(dir, "in.int out.tix").status, 0);
     EXPECT_EQ(ReadFileBytes(dir.File("out.tix")), "@0100\r\n01 02 03\r\n@100000\r\n04\r\nq\r\n");
-    run = Conv(dir, "-v --info out.tix");
+    run = RunConv(dir, "-v --info out.tix");
     EXPECT_NE(run.out.find("format: TI-TXT"), std::string::npos);
-    EXPECT_EQ(Conv(dir, "in.int out.mif").status, 0);
+    EXPECT_EQ(RunConv(dir, "in.int out.mif").status, 0);
     EXPECT_NE(ReadFileBytes(dir.File("out.mif")).find("DEPTH = 1048577;"), std::string::npos);
 
     // auto takes segments while they reach; 02 refuses what they cannot.
     dir.Write("seg.int", ":020000040001F9\r\n" + Intel(0x2345, {4}) + ":00000001FF\r\n");
-    EXPECT_EQ(Conv(dir, "--ihex-type auto seg.int seg.ext").status, 0);
+    EXPECT_EQ(RunConv(dir, "--ihex-type auto seg.int seg.ext").status, 0);
     EXPECT_NE(ReadFileBytes(dir.File("seg.ext")).find(":020000021000EC\r\n"), std::string::npos);
-    run = Conv(dir, "--ihex-type 02 in.int seg2.ext");
+    run = RunConv(dir, "--ihex-type 02 in.int seg2.ext");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("--ihex-type 02 cannot hold the highest address 00100000 (of in.int)"), std::string::npos);
-    EXPECT_EQ(Conv(dir, "--ihex-type auto in.int lin.ext").status, 0);
+    EXPECT_EQ(RunConv(dir, "--ihex-type auto in.int lin.ext").status, 0);
     EXPECT_NE(ReadFileBytes(dir.File("lin.ext")).find(":020000040010EA\r\n"), std::string::npos);
 
     // A missing q is a Format Error with its place.
@@ -164,9 +129,10 @@ TEST(ConvTest, NewerFormatsByNameWithTheirNotices)
     for (int i = 0; i < 12; ++i)
         text += "01 02\n";
     dir.Write("cut.tix", text);
-    run = Conv(dir, "cut.tix cut.bin");
+    run = RunConv(dir, "cut.tix cut.bin");
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("dravel-conv: cut.tix:14: Format Error"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("dravel-conv: cut.tix:14: Format Error: 'q' missing at the end\n"), std::string::npos)
+        << run.err;
 }
 
 TEST(ConvTest, InfoPrintsOneLineAndWithVerboseTheFormatAndRanges)
@@ -174,12 +140,12 @@ TEST(ConvTest, InfoPrintsOneLineAndWithVerboseTheFormatAndRanges)
     TempDir dir;
     std::string file = dir.Write("p.int", Intel(0x100, {0x10, 0x20}) + Intel(0x1FE, {0xFF, 0x01}) + ":00000001FF\r\n");
     const std::string line = "size (00000256 dec) start (00000100 hex) end (000001ff hex) sum check (0000fc34 hex)\n";
-    ConvRun run = Conv(dir, "--info " + Quote(file));
+    ConvRun run = RunConv(dir, "--info " + ShellQuote(file));
     EXPECT_EQ(run.status, 0);
     // 0x10 + 0x20 + 0xFF + 0x01 and 252 erased bytes.
     EXPECT_EQ(run.out, line);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(Conv(dir, "-v --info p.int").out, line + "format: Intel HEX\n"
+    EXPECT_EQ(RunConv(dir, "-v --info p.int").out, line + "format: Intel HEX\n"
                                                        "range: 00000100-00000101 (2 bytes)\n"
                                                        "range: 000001fe-000001ff (2 bytes)\n"
                                                        "binary: 512 bytes (from 00000000 to 000001ff)\n"
@@ -189,8 +155,8 @@ TEST(ConvTest, InfoPrintsOneLineAndWithVerboseTheFormatAndRanges)
     dir.Write("raw.bin", std::string("\x01\xFF\xFF", 3));
     dir.Write("raw.dat", std::string("\x01\xFF\xFF", 3));
     const std::string ranges = "range: 00000000-00000002 (3 bytes)\n";
-    EXPECT_NE(Conv(dir, "--verbose --info raw.bin").out.find("\nformat: binary\n" + ranges), std::string::npos);
-    EXPECT_NE(Conv(dir, "--verbose --info raw.dat").out.find("\nformat: binary (no format recognised)\n" + ranges),
+    EXPECT_NE(RunConv(dir, "--verbose --info raw.bin").out.find("\nformat: binary\n" + ranges), std::string::npos);
+    EXPECT_NE(RunConv(dir, "--verbose --info raw.dat").out.find("\nformat: binary (no format recognised)\n" + ranges),
               std::string::npos);
 }
 
@@ -216,8 +182,10 @@ TEST(ConvTest, ReadProblemsNameTheirPlace)
         bool written;
     };
     const Case cases[] = {
-        {"fw.int o.bin", 1, "dravel-conv: fw.int:11: Checksum Error\ndravel-conv: o.bin not written\n", false},
-        {"--force noend.int o.bin", 1, "dravel-conv: noend.int:13: Format Error\n", true},
+        {"fw.int o.bin", 1,
+         "dravel-conv: fw.int:11: Checksum Error: checksum D7, expected D6\ndravel-conv: o.bin not written\n",
+         false},
+        {"--force noend.int o.bin", 1, "dravel-conv: noend.int:13: Format Error: end record missing\n", true},
         {"text.int o.bin", 1,
          "dravel-conv: text.int: not recognised as Intel HEX; read as binary\ndravel-conv: o.bin not written\n", false},
         {"--in-key s3f text.dat o.bin", 1,
@@ -230,7 +198,7 @@ TEST(ConvTest, ReadProblemsNameTheirPlace)
     };
     for (const Case& c : cases) {
         std::filesystem::remove(dir.File("o.bin"));
-        ConvRun run = Conv(dir, c.args);
+        ConvRun run = RunConv(dir, c.args);
         EXPECT_EQ(run.status, c.status) << c.args;
         EXPECT_EQ(run.err, c.err) << c.args;
         EXPECT_EQ(std::filesystem::exists(dir.File("o.bin")), c.written) << c.args;
@@ -243,16 +211,16 @@ TEST(ConvTest, ConvertsByNameAndByKey)
     TempDir dir;
     std::string in = dir.Write("p.int", Intel(0, {1, 2, 3}) + Intel(0x20, {4}) + ":00000001FF\r\n");
     std::string out = dir.File("p.bin");
-    ConvRun run = Conv(dir, Quote(in) + " " + Quote(out));
+    ConvRun run = RunConv(dir, ShellQuote(in) + " " + ShellQuote(out));
     EXPECT_EQ(run.status, 0) << run.err;
     std::string expected = std::string("\x01\x02\x03", 3) + std::string(0x1D, '\xFF') + "\x04";
     EXPECT_EQ(ReadFileBytes(out), expected);
 
     // A name of no file type needs a key.
     std::string other = dir.File("p.out");
-    EXPECT_EQ(Conv(dir, "--out-key hex " + Quote(in) + " " + Quote(other)).status, 0);
+    EXPECT_EQ(RunConv(dir, "--out-key hex " + ShellQuote(in) + " " + ShellQuote(other)).status, 0);
     EXPECT_EQ(ReadFileBytes(other).substr(0, 6), "010203");
-    EXPECT_EQ(Conv(dir, "--in-key bin --out-key '' " + Quote(in) + " " + Quote(other)).status, 0);
+    EXPECT_EQ(RunConv(dir, "--in-key bin --out-key '' " + ShellQuote(in) + " " + ShellQuote(other)).status, 0);
     EXPECT_EQ(ReadFileBytes(other), ReadFileBytes(in));
 }
 
@@ -264,20 +232,20 @@ TEST(ConvTest, LoadErrorsWriteNothingUnlessForced)
         text += Intel(i, {i});
     std::string in = dir.Write("noend.int", text); // no end record
     std::string out = dir.File("o.bin");
-    ConvRun run = Conv(dir, Quote(in) + " " + Quote(out));
+    ConvRun run = RunConv(dir, ShellQuote(in) + " " + ShellQuote(out));
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find(": Format Error\n"), std::string::npos);
+    EXPECT_NE(run.err.find(":11: Format Error: end record missing\n"), std::string::npos) << run.err;
     EXPECT_FALSE(std::filesystem::exists(out));
 
-    ConvRun forced = Conv(dir, "--force " + Quote(in) + " " + Quote(out));
+    ConvRun forced = RunConv(dir, "--force " + ShellQuote(in) + " " + ShellQuote(out));
     EXPECT_EQ(forced.status, 1);
     EXPECT_EQ(ReadFileBytes(out), std::string("\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09", 10));
 
-    ConvRun missing = Conv(dir, Quote(dir.File("none.hex")) + " " + Quote(out));
+    ConvRun missing = RunConv(dir, ShellQuote(dir.File("none.hex")) + " " + ShellQuote(out));
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.err.find("none.hex"), std::string::npos);
 
-    ConvRun unwritable = Conv(dir, Quote(in) + " --force " + Quote(dir.File("no/dir/x.bin")));
+    ConvRun unwritable = RunConv(dir, ShellQuote(in) + " --force " + ShellQuote(dir.File("no/dir/x.bin")));
     EXPECT_EQ(unwritable.status, 1);
 }
 
@@ -290,10 +258,10 @@ TEST(ConvTest, ObjcopyReadsWhatItWrites)
     for (int i = 0; i < 3000; ++i)
         image += static_cast<char>(i % 7 == 0 ? 0xFF : i * 13);
     std::string in = dir.Write("img.bin", image);
-    ASSERT_EQ(Conv(dir, Quote(in) + " " + Quote(dir.File("img.ext"))).status, 0);
+    ASSERT_EQ(RunConv(dir, ShellQuote(in) + " " + ShellQuote(dir.File("img.ext"))).status, 0);
     std::string back = dir.File("back.bin");
-    ASSERT_EQ(std::system(("objcopy -I ihex -O binary --gap-fill 0xFF " + Quote(dir.File("img.ext")) + " " +
-                           Quote(back)).c_str()),
+    ASSERT_EQ(std::system(("objcopy -I ihex -O binary --gap-fill 0xFF " + ShellQuote(dir.File("img.ext")) + " " +
+                           ShellQuote(back)).c_str()),
               0);
     EXPECT_EQ(ReadFileBytes(back), image);
 }
@@ -303,14 +271,14 @@ TEST(ConvTest, PipesAndDevicesAtEitherEnd)
     TempDir dir;
     std::string in = dir.Write("p.int", Intel(0x10, {0xA1, 0xB2}) + ":00000001FF\r\n");
     // Read once from the pipe, recognised from memory, written to the pipe.
-    ConvRun piped = Conv(dir, "--out-key hex - -", "cat " + Quote(in));
+    ConvRun piped = RunConv(dir, "--out-key hex - -", "cat " + ShellQuote(in));
     EXPECT_EQ(piped.status, 0) << piped.err;
     EXPECT_EQ(piped.out.substr(0, 38), std::string(32, 'F') + "A1B2\r\n");
-    ConvRun byName = Conv(dir, "/dev/stdin " + Quote(dir.File("o.s3f")), "cat " + Quote(in));
+    ConvRun byName = RunConv(dir, "/dev/stdin " + ShellQuote(dir.File("o.s3f")), "cat " + ShellQuote(in));
     EXPECT_EQ(byName.status, 0) << byName.err;
     EXPECT_EQ(ReadFileBytes(dir.File("o.s3f")).substr(0, 18), "S30700000010A1B295");
 
-    ConvRun full = Conv(dir, "--out-key bin " + Quote(in) + " /dev/full");
+    ConvRun full = RunConv(dir, "--out-key bin " + ShellQuote(in) + " /dev/full");
     EXPECT_EQ(full.status, 1);
     EXPECT_EQ(full.err, "dravel-conv: /dev/full: write error: No space left on device\n");
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
@@ -322,15 +290,15 @@ TEST(ConvTest, SaveErrorsKeepTheOldOutputUnlessForced)
     // Signetics holds no address above 0xFFFF.
     std::string in = dir.Write("far.int", ":020000040001F9\r\n" + Intel(0x10, {1}) + ":00000001FF\r\n");
     std::string out = dir.Write("far.sig", "old output");
-    ConvRun run = Conv(dir, Quote(in) + " " + Quote(out));
+    ConvRun run = RunConv(dir, ShellQuote(in) + " " + ShellQuote(out));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "ERROR: FORMAT ERROR\n");
     EXPECT_EQ(ReadFileBytes(out), "old output");
-    ConvRun toPipe = Conv(dir, "--out-key sig " + Quote(in) + " -");
+    ConvRun toPipe = RunConv(dir, "--out-key sig " + ShellQuote(in) + " -");
     EXPECT_EQ(toPipe.status, 1);
     EXPECT_EQ(toPipe.out, "");
 
-    ConvRun forced = Conv(dir, "--force " + Quote(in) + " " + Quote(out));
+    ConvRun forced = RunConv(dir, "--force " + ShellQuote(in) + " " + ShellQuote(out));
     EXPECT_EQ(forced.status, 1);
     EXPECT_EQ(ReadFileBytes(out), ":000000\n");
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
@@ -380,7 +348,7 @@ TEST(ConvTest, PeersReadWhatTheWriterOptionsWrite)
     combos.push_back({"--record-size 252 --srec-type 1", "narrow.bin", "o.s3f", 252, '1'});
     for (const Combo& c : combos) {
         const std::string args = c.options + " " + c.input + " " + c.out;
-        ASSERT_EQ(Conv(dir, args).status, 0) << args;
+        ASSERT_EQ(RunConv(dir, args).status, 0) << args;
         const std::string ext = c.out.substr(2);
         const std::string text = ReadFileBytes(dir.File(c.out));
         if (c.options.find("--line-end lf") != std::string::npos) {
@@ -410,7 +378,7 @@ TEST(ConvTest, PeersReadWhatTheWriterOptionsWrite)
                                  : ext == "s3f" ? "-motorola"
                                  : ext == "tek" ? "-tektronix"
                                                 : "-signetics";
-        const std::string cd = "cd " + Quote(dir.Path().string()) + " && ";
+        const std::string cd = "cd " + ShellQuote(dir.Path().string()) + " && ";
         ASSERT_EQ(std::system((cd + "srec_cat " + c.out + " " + peer + " -fill 0xFF -over " + c.out + " " + peer +
                                " -o peer.bin -binary")
                                   .c_str()),
@@ -447,13 +415,15 @@ TEST(ConvTest, MessagesNameThePlaceAndTheReason)
         {"empty.int o.bin", "", 1, "dravel-conv: empty.int: no data\ndravel-conv: o.bin not written\n", false},
         {"--in-key ext - o.bin", "printf ''", 1, "dravel-conv: -: no data\ndravel-conv: o.bin not written\n", false},
         {"--force empty.int o.bin", "", 1, "dravel-conv: empty.int: no data\n", true},
-        {"fw.int o.bin", "", 1, "dravel-conv: fw.int:1: Checksum Error\ndravel-conv: o.bin not written\n", false},
+        {"fw.int o.bin", "", 1,
+         "dravel-conv: fw.int:1: Checksum Error: checksum C0, expected 58\ndravel-conv: o.bin not written\n",
+         false},
         {"\"$(printf 'a\\033b.int')\" o.bin", "", 1, "Error: Cannot open \"a\\x1bb.int\":\nNo such file or directory\n", false},
         {"good.int " + std::string(256, 'n') + ".bin", "", 1, "File name too long", false},
     };
     for (const Case& c : cases) {
         std::filesystem::remove(dir.File("o.bin"));
-        ConvRun run = Conv(dir, c.args, c.feed);
+        ConvRun run = RunConv(dir, c.args, c.feed);
         EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
         if (c.err.back() == '\n')
             EXPECT_EQ(run.err, c.err) << c.args;
@@ -497,7 +467,7 @@ TEST(ConvTest, OutputsThatFollowTheSpanNeedForceAbove256MiB)
         {"-v --info --split 2 lanes.int", 0, "", nullptr},
     };
     for (const Row& row : rows) {
-        const ConvRun run = Conv(dir, row.args);
+        const ConvRun run = RunConv(dir, row.args);
         EXPECT_EQ(run.status, row.status) << row.args;
         EXPECT_EQ(run.err, row.err) << row.args;
         for (const char* name : {"wide.bin", "wide.hex", "lanes.even.bin", "lanes.odd.bin", "lanes.odd.s3f"})
@@ -506,6 +476,6 @@ TEST(ConvTest, OutputsThatFollowTheSpanNeedForceAbove256MiB)
         std::filesystem::remove(dir.File(row.written ? row.written : "none"));
     }
     const std::string lane = "268435457 bytes (from 00000000 to 10000000)\n";
-    EXPECT_NE(Conv(dir, "-v --info --split 2 lanes.int").out.find("\nlane 0: " + lane + "lane 1: " + lane),
+    EXPECT_NE(RunConv(dir, "-v --info --split 2 lanes.int").out.find("\nlane 0: " + lane + "lane 1: " + lane),
               std::string::npos);
 }

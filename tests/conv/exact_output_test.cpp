@@ -3,22 +3,12 @@
 // filled; --erased-gaps gives the editor's rule instead.
 
 #include "support/convert_helpers.h"
-#include "support/recording_host.h"
+#include "support/conv_run.h"
 #include "support/srec_peer.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-std::string Quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-std::string In(const TempDir& dir) { return "cd " + Quote(dir.Path().string()) + " && "; }
-
 ByteImage Image(std::initializer_list<std::pair<int32_t, std::vector<uint8_t>>> runs)
 {
     ByteImage image;
@@ -64,9 +54,9 @@ TEST(ExactOutputTest, WritesWhatSrecCatWrites)
         if (!c.overlay.empty())
             dir.Write("over.ext", WriteAll(c.overlay, "ext").text);
         std::string log;
-        ASSERT_EQ(RunCommand(In(dir) + Quote(DRAVEL_CONV_PATH) + " " + c.ours + " in.ext " + c.out, log), 0) << log;
-        ASSERT_EQ(RunCommand(In(dir) + "srec_cat in.ext -intel " + c.peer + " -o peer.srec", log), 0) << log;
-        EXPECT_EQ(RunCommand(In(dir) + "srec_cmp " + c.out + " " + c.outOption + " peer.srec", log), 0) << log;
+        ASSERT_EQ(RunCommand(InDir(dir) + ShellQuote(DRAVEL_CONV_PATH) + " " + c.ours + " in.ext " + c.out, log), 0) << log;
+        ASSERT_EQ(RunCommand(InDir(dir) + "srec_cat in.ext -intel " + c.peer + " -o peer.srec", log), 0) << log;
+        EXPECT_EQ(RunCommand(InDir(dir) + "srec_cmp " + c.out + " " + c.outOption + " peer.srec", log), 0) << log;
     }
 }
 
@@ -81,7 +71,7 @@ TEST(ExactOutputTest, InfoListsTheRangesWrittenAndErasedGapsTheEditors)
     };
     for (const auto& [options, ranges] : cases) {
         std::string log;
-        ASSERT_EQ(RunCommand(In(dir) + Quote(DRAVEL_CONV_PATH) + " --info -v " + options + "in.ext", log), 0);
+        ASSERT_EQ(RunCommand(InDir(dir) + ShellQuote(DRAVEL_CONV_PATH) + " --info -v " + options + "in.ext", log), 0);
         EXPECT_NE(log.find(ranges), std::string::npos) << log;
     }
 }

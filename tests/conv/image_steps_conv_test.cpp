@@ -1,4 +1,4 @@
-#include "support/recording_host.h"
+#include "support/conv_run.h"
 #include "support/srec_peer.h"
 
 #include <gtest/gtest.h>
@@ -7,22 +7,6 @@
 #include <string>
 
 namespace {
-struct StepRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-StepRun Conv(const TempDir& dir, const std::string& args)
-{
-    StepRun run;
-    const std::string err = dir.File("err.txt");
-    run.status = RunCommand("(cd '" + dir.Path().string() + "' && '" DRAVEL_CONV_PATH "' " + args + " 2>'" + err + "')",
-                            run.out);
-    run.err = ReadFileBytes(err);
-    return run;
-}
-
 // Two memories in one file: 0x10..0x1F and 0x20000..0x20002.
 constexpr const char* kTwoMemories = ":1000100000112233445566778899AABBCCDDEEFFE8\r\n"
                                      ":020000040002F8\r\n"
@@ -62,7 +46,7 @@ TEST(ImageStepsConvTest, AgreeWithSrecCat)
     };
     for (const Case& c : cases) {
         std::filesystem::remove(dir.File("ours.int"));
-        StepRun ours = Conv(dir, std::string(c.ours) + " in.int ours.int");
+        ConvRun ours = RunConv(dir, std::string(c.ours) + " in.int ours.int");
         ASSERT_EQ(ours.status, 0) << c.ours << "\n" << ours.err;
         std::string log;
         ASSERT_EQ(RunCommand("cd '" + dir.Path().string() + "' && srec_cat in.int -intel " + c.peer +
@@ -70,7 +54,7 @@ TEST(ImageStepsConvTest, AgreeWithSrecCat)
                              log),
                   0)
             << c.peer << "\n" << log;
-        StepRun same = Conv(dir, "--compare ours.int peer.int");
+        ConvRun same = RunConv(dir, "--compare ours.int peer.int");
         EXPECT_EQ(same.status, 0) << c.ours << " vs " << c.peer << "\n" << same.out << same.err;
     }
 }
@@ -88,7 +72,7 @@ TEST(ImageStepsConvTest, OutputFormatByName)
     };
     for (const auto& [name, start] : names) {
         const std::string target = std::string(name).substr(std::string(name).rfind(' ') + 1);
-        StepRun run = Conv(dir, std::string("in.int ") + name);
+        ConvRun run = RunConv(dir, std::string("in.int ") + name);
         const std::string text = ReadFileBytes(dir.File(target));
         if (std::string(name) == "a.s19") {
             // S1 records cannot reach 0x20002.
@@ -115,7 +99,7 @@ TEST(ImageStepsConvTest, BadInput)
         {"--fill 100 in.int out.int", "--fill 100: \"100\" is not a byte"},
         {"--generate 0-f:abc in.int out.int", "--generate 0-f:abc: the bytes \"abc\""},
         {"--put 0:1:3 in.int out.int", "--put 0:1:3: the width must be 1, 2, 4 or 8"},
-        {"--put 0:10000:2 in.int out.int", "--put 0:10000:2: the value 10000 does not fit"},
+        {"--put 0:100:1 in.int out.int", "--put 0:100:1: the value 100 does not fit in 1 byte\n"},
         {"--crop 0-100000000 in.int out.int", "--crop 0-100000000: address 100000000 lies past ffffffff"},
         {"in.int out", "cannot tell OUTPUT's format from its name; give --out-key KEY"},
         {"in.int out.txt", "cannot tell OUTPUT's format from its name"},
@@ -126,14 +110,14 @@ TEST(ImageStepsConvTest, BadInput)
         {"--word-width 3 in.int out.vmem", "--word-width 3: takes 1, 2 or 4"},
     };
     for (const auto& [args, message] : cases) {
-        StepRun run = Conv(dir, args);
+        ConvRun run = RunConv(dir, args);
         EXPECT_EQ(run.status, 2) << args;
         EXPECT_EQ(run.err.rfind("dravel-conv: ", 0), 0u) << args;
         EXPECT_EQ(run.err.find('\n'), run.err.rfind("\nTry 'dravel-conv --help'.\n")) << run.err;
         EXPECT_NE(run.err.find(message), std::string::npos) << args << "\n" << run.err;
     }
     // A step that finds no image to work on stops before anything is written.
-    StepRun empty = Conv(dir, "--exclude 0-ffffffff --move-to 0 in.int out.int");
+    ConvRun empty = RunConv(dir, "--exclude 0-ffffffff --move-to 0 in.int out.int");
     EXPECT_EQ(empty.status, 2);
     EXPECT_EQ(empty.err, "dravel-conv: --move-to: the image holds no data to move; nothing written\n");
     for (const char* name : {"out.int", "out", "out.txt", "out.vmem"})
@@ -148,7 +132,7 @@ TEST(ImageStepsConvTest, OverlaysAndWords)
     dir.Write("in.int", kTwoMemories);
     dir.Write("over.bin", std::string("\xFF\x41", 2));
     dir.Write("same.bin", std::string("\x00\x11", 2));
-    ASSERT_EQ(Conv(dir, "--move-to 30 over.bin over.int").status, 0);
+    ASSERT_EQ(RunConv(dir, "--move-to 30 over.bin over.int").status, 0);
     struct Case {
         const char* args;
         int status;
@@ -164,7 +148,7 @@ TEST(ImageStepsConvTest, OverlaysAndWords)
     };
     for (const Case& c : cases) {
         std::filesystem::remove(dir.File("out.bin"));
-        StepRun run = Conv(dir, c.args);
+        ConvRun run = RunConv(dir, c.args);
         EXPECT_EQ(run.status, c.status) << c.args << "\n" << run.err;
         if (c.status == 0)
             EXPECT_EQ(ReadFileBytes(dir.File("out.bin")).substr(0x10, 3), c.bytes) << c.args;
@@ -175,19 +159,19 @@ TEST(ImageStepsConvTest, OverlaysAndWords)
     if (!SrecToolsAvailable())
         GTEST_SKIP() << "srec_cat not installed";
     for (const char* width : {"2", "4"}) {
-        ASSERT_EQ(Conv(dir, std::string("--word-width ") + width + " in.int out.vmem").status, 0);
+        ASSERT_EQ(RunConv(dir, std::string("--word-width ") + width + " in.int out.vmem").status, 0);
         std::string log;
         // srec_cat tells the word's width by its digits.
         ASSERT_EQ(RunCommand("cd '" + dir.Path().string() + "' && srec_cat out.vmem -vmem -o peer.int -intel 2>&1",
                              log),
                   0)
             << log;
-        EXPECT_EQ(Conv(dir, "--compare in.int peer.int").status, 0) << width;
+        EXPECT_EQ(RunConv(dir, "--compare in.int peer.int").status, 0) << width;
     }
-    ASSERT_EQ(Conv(dir, "--crop 10-13 --word-width 2 in.int out.mif").status, 0);
+    ASSERT_EQ(RunConv(dir, "--crop 10-13 --word-width 2 in.int out.mif").status, 0);
     EXPECT_NE(ReadFileBytes(dir.File("out.mif")).find("WIDTH = 16;\nDEPTH = 10;\n"), std::string::npos);
     EXPECT_NE(ReadFileBytes(dir.File("out.mif")).find("    8 : 0011 2233;\n"), std::string::npos);
-    ASSERT_EQ(Conv(dir, "--crop 10-13 --word-width 2 in.int out.c").status, 0);
+    ASSERT_EQ(RunConv(dir, "--crop 10-13 --word-width 2 in.int out.c").status, 0);
     EXPECT_NE(ReadFileBytes(dir.File("out.c")).find("const uint16_t out[] = {\n    0x1100, 0x3322,\n"), std::string::npos)
         << ReadFileBytes(dir.File("out.c"));
 }

@@ -2,7 +2,7 @@
 // on random sparse images, and its answers to bad input.
 
 #include "support/convert_helpers.h"
-#include "support/recording_host.h"
+#include "support/conv_run.h"
 #include "support/srec_peer.h"
 
 #include <gtest/gtest.h>
@@ -13,19 +13,11 @@
 #include <unistd.h>
 
 namespace {
-std::string Quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
 // Runs dravel-conv in `dir`; its status, with standard error in `err`.
 int Conv(const TempDir& dir, const std::string& args, std::string& err)
 {
     err.clear();
-    return RunCommand("cd " + Quote(dir.Path().string()) + " && " + Quote(DRAVEL_CONV_PATH) + " " + args, err);
+    return RunCommand(InDir(dir) + ShellQuote(DRAVEL_CONV_PATH) + " " + args, err);
 }
 
 // The bytes a file holds that read other than erased: how two writers that
@@ -87,7 +79,7 @@ TEST(LanesConvTest, SplitAgreesWithSrecCatAndInterleaveUndoesIt)
                 names += ours + " ";
                 const std::string peer = "peer" + std::to_string(k) + ".s3f";
                 std::string log;
-                ASSERT_EQ(RunCommand("cd " + Quote(dir.Path().string()) + " && srec_cat in.s3f -motorola -split " +
+                ASSERT_EQ(RunCommand("cd " + ShellQuote(dir.Path().string()) + " && srec_cat in.s3f -motorola -split " +
                                          std::to_string(lanes * width) + " " + std::to_string(k * width) + " " +
                                          std::to_string(width) + " -o " + peer + " -motorola",
                                      log),
@@ -117,7 +109,7 @@ TEST(LanesConvTest, OverlayAgreesWithSrecCatAndListsOverlaps)
     dir.Write("app.s3f", WriteAll(app, "s3f").text);
     std::string err, log;
     ASSERT_EQ(Conv(dir, "--overlay app.s3f@0x40000 boot.s3f out.s3f", err), 0) << err;
-    ASSERT_EQ(RunCommand("cd " + Quote(dir.Path().string()) +
+    ASSERT_EQ(RunCommand("cd " + ShellQuote(dir.Path().string()) +
                              " && srec_cat boot.s3f -motorola app.s3f -motorola -offset 0x40000 -o peer.s3f -motorola",
                          log),
               0)
@@ -187,6 +179,14 @@ TEST(LanesConvTest, BadInput)
     }
     EXPECT_EQ(ReadFileBytes(dir.File("o.even.bin")), std::string("\x01\x03\x05", 3));
     EXPECT_EQ(ReadFileBytes(dir.File("o.odd.bin")), std::string("\x02\x04\xFF", 3));
+    // Replaced with --force, the set keeps nothing of the old one beside it.
+    {
+        std::string err;
+        EXPECT_EQ(Conv(dir, "--force --split 2 t.bin o.bin", err), 0) << err;
+        EXPECT_EQ(ReadFileBytes(dir.File("o.odd.bin")), "\x22");
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            EXPECT_EQ(entry.path().filename().string().find(".dravel-"), std::string::npos) << entry.path();
+    }
 
     // An unwritable folder stops the split before the first lane is written.
     std::filesystem::create_directory(dir.File("locked"));

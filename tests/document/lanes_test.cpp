@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <map>
 #include <random>
 
@@ -88,6 +90,23 @@ TEST(LanesTest, SplitAndMergeEveryShape)
                           kNoAddress);
                 EXPECT_LE(lanes.back()->BlockCount(), source.BlockCount());
                 order.push_back(lanes.back().get());
+
+                // Read in place as a save reads it (first byte, then the
+                // rest), over a ragged window, it is the lane SplitLane builds.
+                const Address first = source.Start() + 1, count = source.Size() - 2;
+                ODataBuffer built;
+                SplitLane(source, first, count, shape, k, built);
+                const LaneView view(source, first, count, shape, k);
+                ASSERT_EQ(view.Start(), built.Start());
+                ASSERT_EQ(view.Size(), built.Size());
+                std::vector<uint8_t> walked{view.Peek(view.Start())}, expected(size_t(built.Size()));
+                view.ForEachSpan(view.Start() + 1, view.Size() - 1, [&](const uint8_t* bytes, Address n) {
+                    walked.insert(walked.end(), size_t(n), 0xFF);
+                    if (bytes)
+                        std::copy(bytes, bytes + n, walked.end() - n);
+                });
+                built.CopyOut(built.Start(), built.Size(), expected.data());
+                EXPECT_EQ(walked, expected);
             }
             ODataBuffer merged;
             MergeLanes(order, shape, merged);
@@ -132,6 +151,25 @@ TEST(LanesTest, ShapesNamesAndPolicies)
     EXPECT_FALSE(ParseOverlapPolicy("merge", policy));
     EXPECT_EQ(RangeList({{0x10, 0x1F}, {0x30, 0x30}, {0x40, 0x41}}, 2),
               "00000010-0000001F\n00000030-00000030\n... and 1 more");
+}
+
+// A lane set takes its names all or none: when the second rename fails,
+// the first lane's old file is back and nothing else is left behind.
+TEST(LanesTest, LaneFilesInPlaceAllOrNone)
+{
+    for (const bool secondWritten : {false, true}) {
+        SCOPED_TRACE(secondWritten ? "both written" : "second temporary missing");
+        TempDir dir;
+        const std::vector<std::string> names{dir.Write("o.even.bin", "old0"), dir.Write("o.odd.bin", "old1")};
+        std::vector<std::string> temporaries{dir.Write("t0", "new0"), dir.File("t1")};
+        if (secondWritten)
+            dir.Write("t1", "new1");
+        const std::string problem = PutLaneFilesInPlace(temporaries, names);
+        EXPECT_EQ(problem.empty(), secondWritten) << problem;
+        EXPECT_EQ(ReadFileBytes(names[0]), secondWritten ? "new0" : "old0");
+        EXPECT_EQ(ReadFileBytes(names[1]), secondWritten ? "new1" : "old1");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
+    }
 }
 
 // Swaps over ranges of every remainder: whole groups swapped, the rest left

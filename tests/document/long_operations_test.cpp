@@ -81,12 +81,19 @@ TEST_F(DocumentTest, AStoppedCopyOrSaveGivesNothingAndKeepsTheFile)
     host.onProgress = [](int64_t done, int64_t) { return done < 0x8000; };
     EXPECT_FALSE(doc->CopyBlock(0, 0x1FFFF));
     EXPECT_TRUE(doc->WasStopped());
+    // Copy as hex text reads in pieces and stops as Copy does.
+    Address handed = 0;
+    const auto piece = [&handed](Address, const uint8_t*, Address n) { handed += n; };
+    EXPECT_FALSE(doc->ReadPieces(0, 0x1FFFF, piece));
+    EXPECT_TRUE(doc->WasStopped());
+    EXPECT_LT(handed, 0x20000);
     EXPECT_FALSE(doc->Commit());
     EXPECT_TRUE(doc->WasStopped());
     EXPECT_EQ(ReadFileBytes(doc->Path()), old);
     EXPECT_TRUE(doc->IsDirty());
     host.onProgress = {};
     EXPECT_TRUE(doc->CopyBlock(0, 0x1FFFF));
+    EXPECT_TRUE(doc->ReadPieces(0, 0x1FFFF, piece));
     EXPECT_TRUE(doc->Commit());
     EXPECT_NE(ReadFileBytes(doc->Path()), old);
     EXPECT_TRUE(host.messages.empty());

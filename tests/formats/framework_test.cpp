@@ -157,9 +157,10 @@ TEST(ReadingProtocol, NextBytePastTheEndAnswersAtOnce)
     EXPECT_EQ(in.NextByte(), 0);
 }
 
-// Where each error was first raised, after the reading protocol ran: the
-// line the reader stood on, counted through every kind of line end.
-TEST(ReadingProtocol, ErrorsKnowTheirLines)
+// Where each error was first raised, after the reading protocol ran, and
+// why: the line the reader stood on, counted through every kind of line
+// end, and the reason it gives there.
+TEST(ReadingProtocol, ErrorsKnowTheirLinesAndReasons)
 {
     ByteImage image;
     for (int i = 0; i < 11 * 32; ++i)
@@ -181,23 +182,31 @@ TEST(ReadingProtocol, ErrorsKnowTheirLines)
     for (int i = 0; i < 11; ++i)
         plain += "0102\n\r";
     plain += "030G\n\r";
+    const std::string good = ":0400000001020304F2\r\n";
 
     struct Case {
         const char* key;
         std::string text;
         uint32_t flag;
-        uint32_t line;
+        std::string where;
     };
     const Case cases[] = {
-        {"ext", damage(intel, 4), ffcChecksumError, 4},
-        {"ext", intel.substr(0, intel.find(":00000001FF")), ffcFormatError, 12},
-        {"s3f", srec, ffcChecksumError, 12},
+        {"ext", damage(intel, 4), ffcChecksumError, "line 4: checksum F1, expected F0"},
+        {"ext", intel.substr(0, intel.find(":00000001FF")), ffcFormatError, "line 12: end record missing"},
+        {"s3f", srec, ffcChecksumError, "line 12: checksum 00, expected 09"},
         // A short line swallows the next line's start: the damage is on
         // line 5, the sum no longer fits on line 6.
-        {"ext", shortLine, ffcReadError, 5},
-        {"ext", shortLine, ffcChecksumError, 6},
-        {"hex", plain, ffcReadError, 12},
-        {"tek", damage(WriteAll(image, "tek").text, 11), ffcChecksumError, 11},
+        {"ext", shortLine, ffcReadError, "line 5: record length 32 does not match 30 bytes"},
+        {"ext", shortLine, ffcChecksumError, "line 6: checksum 00, expected 29"},
+        {"hex", plain, ffcReadError, "line 12: bad hex digit 'G'"},
+        {"tek", damage(WriteAll(image, "tek").text, 11), ffcChecksumError, "line 11: data checksum D0, expected DA"},
+        {"ext", good + ":0400040001\x1b" "20304F0\r\n", ffcReadError, "line 2: bad hex digit '\\x1b'"},
+        {"ext", good + ":03000004000100F8\r\n", ffcFormatError, "line 2: type 04 record length 3, expected 2"},
+        {"ext", good + ":0400000701020304EB\r\n", ffcReadError, "line 2: unknown record type 07"},
+        {"ext", good + ":00000001FF\r\n" + good, ffcFormatError, "line 3: data after end record"},
+        {"s3f", "S107000041424344EE\r\nS5030003F9\r\nS9030000FC\r\n", ffcFormatError, "line 2: S5 count 3, expected 1"},
+        {"tek", "/00100211\n", ffcChecksumError, "line 1: header checksum 11, expected 03"},
+        {"tix", "@1000\n01 0\nq\n", ffcFormatError, "line 2: single hex digit"},
     };
     for (const Case& c : cases) {
         StringInStream stream(c.text);
@@ -207,7 +216,8 @@ TEST(ReadingProtocol, ErrorsKnowTheirLines)
             in.NextByte();
         }
         EXPECT_TRUE(in.GetFlags() & c.flag) << c.key << " " << FlagName(c.flag);
-        EXPECT_EQ(in.ErrorLine(c.flag), c.line) << c.key << " " << FlagName(c.flag);
+        EXPECT_EQ("line " + std::to_string(in.ErrorLine(c.flag)) + ": " + in.ErrorReason(c.flag), c.where)
+            << c.key << " " << FlagName(c.flag);
     }
 }
 

@@ -35,3 +35,25 @@ TEST(ReplaceFile, TheNextSaveRemovesATemporaryLeftByAKilledSave)
     EXPECT_TRUE(fs::exists(other));
     EXPECT_TRUE(fs::exists(lookalike));
 }
+
+// A finished file kept for a later rename goes when a signal ends the
+// program, unless its keeper let it go first.
+TEST(ReplaceFile, AKeptFileGoesWithTheProgramASignalEnds)
+{
+    TempDir dir;
+    const std::string kept = dir.Write("lane.bin.dravel-1", "lane");
+    const std::string released = dir.Write("other.bin.dravel-1", "renamed already");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        settings::RemovedOnSignal keep(kept);
+        { settings::RemovedOnSignal letGo(released); }
+        ::raise(SIGTERM);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_FALSE(fs::exists(kept));
+    EXPECT_TRUE(fs::exists(released));
+}

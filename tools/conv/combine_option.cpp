@@ -5,11 +5,9 @@
 #include "document/buffer_document.h"
 #include "document/image_steps.h"
 #include "document/lane_files.h"
+#include "settings/replace_file.h"
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 #include <unistd.h>
@@ -194,8 +192,12 @@ int CombineImages(DocumentHost& host, int& reported, const ConvOptions& options,
         OBufferDocument overlay(host, std::string(), KeyOf(file.path));
         if (!ReadImage(overlay, file.path, reported))
             return 1;
-        const std::vector<AddressRange> overlaps = OverlapRanges(document.Data(), overlay.Data(), file.offset);
-        if (!overlaps.empty() && options.overlap == OverlapPolicy::error) {
+        // Only the error policy lists the overlaps; the others would hold a
+        // range per landing byte for nothing.
+        const std::vector<AddressRange> overlaps = options.overlap == OverlapPolicy::error
+                                                       ? OverlapRanges(document.Data(), overlay.Data(), file.offset)
+                                                       : std::vector<AddressRange>();
+        if (!overlaps.empty()) {
             ReportProblem("%s: %s", file.path.c_str(), kOverlapText);
             PrintRanges(RangeList(overlaps));
             overlapped = true;
@@ -227,7 +229,7 @@ void SwapImage(const ConvOptions& options, OBufferDocument& document)
         ReportProblem("%s", notice.c_str());
 }
 
-int WriteSplit(DocumentHost& host, int& reported, const ConvOptions& options, OBufferDocument& document)
+int WriteSplit(int& reported, const ConvOptions& options, OBufferDocument& document)
 {
     const std::vector<std::string> names = LaneFileNames(options.output, options.split);
     if (const std::string problem = UnwritableProblem(names); !problem.empty()) {
@@ -241,55 +243,42 @@ int WriteSplit(DocumentHost& host, int& reported, const ConvOptions& options, OB
         if (!existing.empty())
             return 1;
     }
-    const int before = reported;
-    std::vector<std::unique_ptr<OBufferDocument>> lanes;
-    for (int k = 0; k < options.split.lanes; ++k) {
-        lanes.push_back(std::make_unique<OBufferDocument>(host, std::string(), options.outKey));
-        // Lanes keep the erased-run rule: it writes each lane's whole window,
-        // so the lanes stay alike for --interleave.
-        lanes.back()->TakeLane(document, options.split, k);
-        WriterOptions writer;
-        writer.recordSize = options.recordSize;
-        writer.lineEnd = options.lineEnd;
-        if (FormatFromKey(options.outKey) == ffMotorola) {
-            const std::string problem = ChooseSRecordAddressBytes(
-                options, static_cast<uint32_t>(lanes.back()->End() - 1), writer.srecAddressBytes);
-            if (!problem.empty()) {
-                ReportProblem("%s (of %s)", problem.c_str(), names[size_t(k)].c_str());
-                return 2;
-            }
+    // Every lane has the lanes' shared window.
+    Address laneFirst, laneCount;
+    LaneWindow(document.Start(), document.Size(), options.split, laneFirst, laneCount);
+    WriterOptions writer;
+    writer.recordSize = options.recordSize;
+    writer.lineEnd = options.lineEnd;
+    if (FormatFromKey(options.outKey) == ffMotorola) {
+        const std::string problem = ChooseSRecordAddressBytes(
+            options, static_cast<uint32_t>(laneFirst + laneCount - 1), writer.srecAddressBytes);
+        if (!problem.empty()) {
+            ReportProblem("%s (of %s)", problem.c_str(), names.front().c_str());
+            return 2;
         }
-        lanes.back()->SetWriterOptions(writer);
     }
-    if (reported != before && !options.force) {
-        ReportProblem("no lane written");
-        return 1;
-    }
-    // Every lane goes to a temporary beside its name first; only when all
-    // were written are they renamed, with signals held off, so a failure or
-    // an interruption leaves the old set of lanes.
+    // Every lane goes to a temporary beside its name first, gathered from
+    // the image as it is written, so no lane is held whole; only when all
+    // were written do they take their names, all or none.
+    // An interruption takes the finished ones away too.
     std::vector<std::string> temporaries;
-    for (int k = 0; k < options.split.lanes; ++k)
-        temporaries.push_back(names[size_t(k)] + ".dravel-" + std::to_string(::getpid()));
+    std::vector<std::unique_ptr<settings::RemovedOnSignal>> removedOnSignal;
     for (int k = 0; k < options.split.lanes; ++k) {
-        OBufferDocument& lane = *lanes[size_t(k)];
-        lane.SetPath(temporaries[size_t(k)]);
-        lane.SetSaveAllOrNothing(!options.force);
-        if (!lane.Commit(true)) {
+        temporaries.push_back(names[size_t(k)] + ".dravel-" + std::to_string(::getpid()));
+        removedOnSignal.push_back(std::make_unique<settings::RemovedOnSignal>(temporaries.back()));
+    }
+    document.SetSaveAllOrNothing(!options.force);
+    for (int k = 0; k < options.split.lanes; ++k) {
+        if (!document.ExportLane(temporaries[size_t(k)], options.outKey, options.split, k, writer)) {
             for (const std::string& temporary : temporaries)
                 std::remove(temporary.c_str());
             ReportProblem("%s not written; no lane written", names[size_t(k)].c_str());
             return 1;
         }
     }
-    sigset_t all, previous;
-    sigfillset(&all);
-    sigprocmask(SIG_BLOCK, &all, &previous);
-    for (int k = 0; k < options.split.lanes; ++k)
-        if (std::rename(temporaries[size_t(k)].c_str(), names[size_t(k)].c_str()) != 0) {
-            ReportProblem("%s: %s", names[size_t(k)].c_str(), std::strerror(errno));
-            ++reported;
-        }
-    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    if (const std::string problem = PutLaneFilesInPlace(temporaries, names); !problem.empty()) {
+        ReportProblem("%s; no lane written", problem.c_str());
+        ++reported;
+    }
     return reported != 0 ? 1 : 0;
 }

@@ -36,4 +36,4 @@ int CombineImages(DocumentHost& host, int& reported, const ConvOptions& options,
 void SwapImage(const ConvOptions& options, OBufferDocument& document);
 
 // Writes the lanes of --split; returns the exit status.
-int WriteSplit(DocumentHost& host, int& reported, const ConvOptions& options, OBufferDocument& document);
+int WriteSplit(int& reported, const ConvOptions& options, OBufferDocument& document);

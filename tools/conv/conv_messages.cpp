@@ -4,21 +4,6 @@
 #include <cstdio>
 #include <vector>
 
-std::string Quoted(std::string_view text, bool keepLineFeeds)
-{
-    std::string shown;
-    for (unsigned char c : text) {
-        if ((c < 0x20 && !(keepLineFeeds && c == '\n')) || c == 0x7F) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", c);
-            shown += hex;
-        } else {
-            shown += static_cast<char>(c);
-        }
-    }
-    return shown;
-}
-
 void ReportProblem(const char* format, ...)
 {
     va_list args;

@@ -114,7 +114,8 @@ std::string ParsePut(std::string_view value, ConvOptions& options)
         return "the width must be 1, 2, 4 or 8, not \"" + std::string(parts[2]) + "\"";
     step.width = parts[2][0] - '0';
     if (step.width < 8 && (step.value >> (8 * step.width)) != 0)
-        return "the value " + std::string(parts[1]) + " does not fit in " + std::string(parts[2]) + " bytes";
+        return "the value " + std::string(parts[1]) + " does not fit in " + std::string(parts[2]) +
+               (step.width == 1 ? " byte" : " bytes");
     if (step.at + step.width - 1 > kHighest)
         return "the value would end past address ffffffff";
     if (parts.size() == 4 && parts[3] != "le" && parts[3] != "be")

@@ -34,23 +34,24 @@ class ConsoleHost : public DocumentHost {
 public:
     int MessageBox(std::string_view text, std::string_view caption, int style) override
     {
-        const std::string shown = Quoted(text, true);
-        std::fprintf(stderr, "%.*s: %s\n", static_cast<int>(caption.size()), caption.data(), shown.c_str());
+        // Captions may be a document's title, which is its file's name.
+        std::fprintf(stderr, "%s: %s\n", Quoted(caption).c_str(), Quoted(text, true).c_str());
         ++reported;
         return (style & mbYesNoCancel) ? idCancel : idOk;
     }
-    // "dravel-conv: fw.int:37: Checksum Error": the place, as compilers give it.
-    void ReportReadError(std::string_view text, std::string_view, const std::string& path, uint32_t line) override
+    // "dravel-conv: fw.int:37: Checksum Error: checksum 3A, expected 3B": the
+    // place, as compilers give it, and the reason.
+    void ReportReadError(std::string_view text, std::string_view, const std::string& path, uint32_t line,
+                         std::string_view reason) override
     {
-        const std::string name = Quoted(path);
+        std::string place = Quoted(path);
         if (line > 0)
-            ReportProblem("%s:%lu: %.*s", name.c_str(), static_cast<unsigned long>(line),
-                         static_cast<int>(text.size()), text.data());
-        else
-            ReportProblem("%s: %.*s", name.c_str(), static_cast<int>(text.size()),
-                         text.data());
+            place += ":" + std::to_string(line);
+        ReportProblem("%s: %.*s%s%.*s", place.c_str(), static_cast<int>(text.size()), text.data(),
+                      reason.empty() ? "" : ": ", static_cast<int>(reason.size()), reason.data());
         ++reported;
     }
+    std::string LoadOffsetName() const override { return "--offset"; }
     // "dravel-conv: out.int: write error: No space left on device".
     void ReportWriteError(std::string_view, std::string_view, const std::string& path,
                           const std::string& reason) override
@@ -135,7 +136,7 @@ bool RefuseGiantOutputs(const ConvOptions& options, const OBufferDocument& docum
     bool refused = false;
     for (const std::string& name : names)
         if (const std::string problem = OutputSizeProblem(Quoted(name), format, end); !problem.empty()) {
-            std::fprintf(stderr, "dravel-conv: %s\n", problem.c_str());
+            ReportProblem("%s", problem.c_str());
             refused = true;
         }
     return refused;
@@ -231,7 +232,7 @@ int main(int argc, char** argv)
     if (!options.force && RefuseGiantOutputs(options, document))
         return 2;
     if (options.split.lanes != 0)
-        return Leave(WriteSplit(host, host.reported, options, document));
+        return Leave(WriteSplit(host.reported, options, document));
     WriterOptions writer;
     writer.recordSize = options.recordSize;
     writer.lineEnd = options.lineEnd;

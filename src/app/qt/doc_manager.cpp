@@ -101,7 +101,7 @@ OBufferDocument* OTovikDocManager::CreateDoc(int templateIndex, const std::strin
         entry.host->MessageBox(document->Title() + ": " + document->Elf()->notice, document->Title(),
                                mbIconInformation);
     if (const auto error = entry.host->TakeLoadError())
-        entry.incomplete = IncompleteLoad{error->text, error->line, document->Size()};
+        entry.incomplete = IncompleteLoad{error->text, error->line, document->Size(), error->reason};
     return adopt(std::move(entry));
 }
 

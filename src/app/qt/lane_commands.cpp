@@ -13,8 +13,8 @@
 #include <QStandardItemModel>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -27,6 +27,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace {
 QString ShapeText(LaneShape shape)
@@ -180,45 +181,27 @@ void RunSplitLanes(QWidget* owner, OBufferDocument& document)
     if (!question.empty() && ShowMessageBox(owner, QString::fromStdString(question), dialog.windowTitle(),
                                             mbIconQuestion | mbYesNoCancel) != idYes)
         return;
-    // Every lane is made and written beside its name before the first name
-    // is replaced, so Cancel at any point leaves every lane file as it was.
-    std::vector<std::unique_ptr<OBufferDocument>> lanes;
-    for (int k = 0; k < shape.lanes; ++k) {
-        lanes.push_back(std::make_unique<OBufferDocument>(document.Host(), std::string(), key));
-        if (!lanes.back()->TakeLane(document, shape, k))
-            return;
-    }
-    std::vector<std::string> written;
-    const auto dropWritten = [&written] {
-        for (const std::string& path : written)
-            std::remove(path.c_str());
-    };
-    for (int k = 0; k < shape.lanes; ++k) {
-        const QFileInfo name(QString::fromStdString(names[size_t(k)]));
-        const std::string part = name.dir().filePath(QStringLiteral(".part-") + name.fileName()).toStdString();
-        OBufferDocument& lane = *lanes[size_t(k)];
-        lane.SetSaveAllOrNothing(true);
-        const bool saved = lane.ExportTo(part, key);
-        if (saved)
-            written.push_back(part);
-        if (!saved || lane.WasStopped()) {
-            dropWritten();
-            if (!lane.WasStopped())
-                ShowMessageBox(owner, QString::fromStdString(names[size_t(k)]) +
-                                          QStringLiteral(": no lane was written."),
+    // Every lane goes to a temporary beside its name, gathered from the
+    // window as it is written, and takes its name only once all were
+    // written, all or none: Cancel or a failure leaves the lane files as
+    // they were.
+    std::vector<std::string> temporaries;
+    for (const std::string& name : names)
+        temporaries.push_back(name + ".dravel-" + std::to_string(QCoreApplication::applicationPid()));
+    for (int k = 0; k < shape.lanes; ++k)
+        if (!document.ExportLane(temporaries[size_t(k)], key, shape, k, WriterOptions{})) {
+            for (const std::string& temporary : temporaries)
+                std::remove(temporary.c_str());
+            if (!document.WasStopped())
+                ShowMessageBox(owner, QString::fromStdString(names[size_t(k)] + " not written; no lane written."),
                                dialog.windowTitle(), mbIconStop);
             return;
         }
+    if (const std::string problem = PutLaneFilesInPlace(temporaries, names); !problem.empty()) {
+        ShowMessageBox(owner, QString::fromStdString(problem + "; no lane written."), dialog.windowTitle(),
+                       mbIconStop);
+        return;
     }
-    for (int k = 0; k < shape.lanes; ++k)
-        if (std::rename(written[size_t(k)].c_str(), names[size_t(k)].c_str()) != 0) {
-            ShowMessageBox(owner, QString::fromStdString(names[size_t(k)]) +
-                                      QStringLiteral(" and the lanes after it were not written."),
-                           dialog.windowTitle(), mbIconStop);
-            written.erase(written.begin(), written.begin() + k);
-            dropWritten();
-            return;
-        }
     ShowMessageBox(owner, QStringLiteral("The lanes were written:\n") + Lines(names), dialog.windowTitle(),
                    mbIconInformation);
 }

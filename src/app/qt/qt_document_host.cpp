@@ -9,6 +9,7 @@
 #include "app/qt/main_frame.h"
 #include "app/qt/tovik_app.h"
 #include "dialogs/qt/basic_address_dlg.h"
+#include "settings/ansi_chars.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -99,12 +100,15 @@ int OQtDocumentHost::MessageBox(std::string_view body, std::string_view caption,
     return answer;
 }
 
-void OQtDocumentHost::ReportReadError(std::string_view body, std::string_view caption, const std::string& path,
-                                      uint32_t line)
+void OQtDocumentHost::ReportReadError(std::string_view body, std::string_view caption, const std::string&,
+                                      uint32_t line, std::string_view reason)
 {
     if (!loadError && EndsLoad(body))
-        loadError = LoadError{std::string(body), line};
-    DocumentHost::ReportReadError(body, caption, path, line);
+        loadError = LoadError{std::string(body), line, std::string(reason)};
+    QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : owner.data();
+    // An ELF file's damage is told in its own words, which may quote the file.
+    ShowMessageBox(parent, text(Quoted(body, true)), text(caption), mbIconStop,
+                   text(Quoted(ReadErrorPlace(line, reason))));
 }
 
 void OQtDocumentHost::SetWaitCursor(bool on)

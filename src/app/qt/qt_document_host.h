@@ -23,8 +23,9 @@ public:
     ~OQtDocumentHost() override;
 
     int MessageBox(std::string_view text, std::string_view caption, int style) override;
-    void ReportReadError(std::string_view text, std::string_view caption, const std::string& path,
-                         uint32_t line) override;
+    // The fixed text, and the line and reason under it.
+    void ReportReadError(std::string_view text, std::string_view caption, const std::string& path, uint32_t line,
+                         std::string_view reason) override;
     void SetWaitCursor(bool on) override;
     void ShowBusyWindow(std::string_view text, std::string_view caption) override;
     void HideBusyWindow() override;
@@ -53,10 +54,12 @@ public:
 
     QWidget* BusyWindow() const { return busyWindow; }
 
-    // The first error that ended a load since the last call, and its line.
+    // The first error that ended a load since the last call, its line and
+    // its reason.
     struct LoadError {
         std::string text;
         uint32_t line = 0;
+        std::string reason;
     };
     std::optional<LoadError> TakeLoadError() { return std::exchange(loadError, std::nullopt); }
 

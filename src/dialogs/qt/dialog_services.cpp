@@ -79,11 +79,12 @@ void FitCaption(QMessageBox& box)
                   grid->columnCount());
 }
 
-int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, int style)
+int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, int style, const QString& detail)
 {
     if (messageBoxHook())
         return messageBoxHook()(owner, text, caption, style);
     QMessageBox box(iconFor(style), caption, text, QMessageBox::NoButton, owner);
+    box.setInformativeText(detail);
     if ((style & 0x0F) == mbYesNoCancel) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);

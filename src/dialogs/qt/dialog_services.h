@@ -34,8 +34,11 @@ void ShowInputMessage(QWidget* owner, const QString& text, const QString& captio
 void FitCaption(QMessageBox& box);
 
 // Shows a message box with the document host's style bits (icon or-ed with
-// a button set) and returns the MessageResult of the button pressed.
-int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, int style);
+// a button set) and returns the MessageResult of the button pressed. A
+// `detail` stands under the text ("line 12: address past FFFFFFFF"), so
+// that the fixed text stays as it is; the hook sees the text only.
+int ShowMessageBox(QWidget* owner, const QString& text, const QString& caption, int style,
+                   const QString& detail = QString());
 
 // The button set of a two-way question, beside the document host's styles.
 inline constexpr int mbYesNo = 0x04;

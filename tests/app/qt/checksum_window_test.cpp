@@ -2,52 +2,27 @@
 // the result following the fields, Copy, a wrong range refused with the
 // dialog left open, and OK writing the result as one change Undo takes back.
 
-#include "app/app_resources.h"
-#include "app/program_paths.h"
-#include "app/qt/doc_manager.h"
-#include "app/qt/qt_document_host.h"
-#include "app/qt/shell_services.h"
-#include "app/qt/tovik_app.h"
+#include "app/qt/app_window_fixture.h"
 #include "dialogs/qt/checksum_dlg.h"
-#include "dialogs/qt/dialog_services.h"
-#include "document/buffer_document.h"
 #include "settings/profile.h"
-#include "view/qt/buffer_view.h"
 
 #include <QLabel>
-#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 #include <functional>
 
-class ChecksumWindowTest : public QObject {
+class ChecksumWindowTest : public AppWindowFixture {
     Q_OBJECT
 
-    QTemporaryDir dir;
-    std::unique_ptr<TTovikApp> app;
     QStringList inputMessages;
 
-    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
-    {
-        QTest::keyClick(app->MainWindow()->windowHandle(), key, modifiers);
-    }
-    // The main window has the keys again, as the desktop hands them back
-    // after a dialog.
-    void activate()
-    {
-        app->MainWindow()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(app->MainWindow()));
-    }
     template <class W> static W* child(QDialog* dialog, const char* name)
     {
         return dialog->findChild<W*>(QString::fromLatin1(name));
@@ -79,28 +54,17 @@ class ChecksumWindowTest : public QObject {
 private slots:
     void init()
     {
-        qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
-        InitProgramPaths(dir.filePath("dravel").toStdString());
-        QFile::remove(QString::fromStdString(IniFilePath));
+        prepare();
         OProfile(IniFilePath).WriteInt("Settings", "undo", 1);
-        SetMessageBoxHook([](QWidget*, const QString&, const QString&, int) { return int(idNo); });
         SetInputMessageHandler([this](QWidget*, const QString& text, const QString&) { inputMessages << text; });
         OQtDocumentHost::SetNewBufferHook([](AddressRequest&) { return false; });
-        app = std::make_unique<TTovikApp>();
-        app->InitInstance({});
-        const QString path = dir.filePath(QStringLiteral("nine.bin"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("123456789");
-        file.close();
-        app->OpenPendingFiles({path.toStdString()});
+        launch();
+        app->OpenPendingFiles({writeFile("nine.bin", "123456789")});
     }
     void cleanup()
     {
-        app.reset();
-        SetMessageBoxHook({});
+        stopApp();
         SetInputMessageHandler({});
-        OQtDocumentHost::SetNewBufferHook({});
         inputMessages.clear();
     }
 

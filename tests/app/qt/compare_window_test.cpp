@@ -2,55 +2,22 @@
 // Shift+F8 moving both windows, the marks on screen and the status bar, the
 // marks following an edit, and the ways out.
 
-#include "app/app_resources.h"
-#include "app/program_paths.h"
+#include "app/qt/app_window_fixture.h"
 #include "app/qt/compare_commands.h"
-#include "app/qt/doc_manager.h"
-#include "app/qt/main_frame.h"
-#include "app/qt/qt_document_host.h"
-#include "app/qt/shell_services.h"
-#include "app/qt/tovik_app.h"
-#include "document/buffer_document.h"
-#include "view/qt/buffer_view.h"
 
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QPainter>
 #include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTest>
 
-#include <fstream>
-
-class CompareWindowTest : public QObject {
+class CompareWindowTest : public AppWindowFixture {
     Q_OBJECT
 
-private:
-    QTemporaryDir dir;
-    std::unique_ptr<TTovikApp> app;
-    QStringList messages;
-    std::string chosen;
+    std::string chosen;   // the file Window › Compare with... picks
 
-    TDecoratedMDIFrame* frame() const { return app->MainWindow(); }
-    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
-    {
-        QTest::keyClick(frame()->windowHandle(), key, modifiers);
-    }
     QString status() const
     {
         auto* label = frame()->statusBar()->findChild<QLabel*>(QStringLiteral("CompareStatus"));
         return label ? label->text() : QString();
-    }
-    std::string write(const char* name, const std::string& bytes)
-    {
-        const std::string path = dir.filePath(QString::fromLatin1(name)).toStdString();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-    void open(const char* name, const std::string& bytes)
-    {
-        app->OpenPendingFiles({write(name, bytes)});
-        activate();
     }
     // Window › Compare with..., through the menu's keys.
     void compareCommand()
@@ -61,11 +28,6 @@ private:
         // The menu and the file's please-wait window had the keyboard; the
         // desktop hands it back to the main window.
         activate();
-    }
-    void activate()
-    {
-        frame()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frame()));
     }
     // Whether byte `address`'s hex cell is painted marked: a good part of
     // its pixels (those the bold digits leave) have the marks' colour.
@@ -86,29 +48,17 @@ private:
 private slots:
     void init()
     {
-        QVERIFY(dir.isValid());
-        qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
-        InitProgramPaths(dir.filePath("dravel").toStdString());
-        messages.clear();
-        SetMessageBoxHook([this](QWidget*, const QString& text, const QString&, int) {
-            messages << text;
-            return int(idOk);
-        });
+        answer = idOk;
+        prepare();
         TCompareCommands::SetChooser([this](const std::vector<OBufferDocument*>&, TCompareCommands::Choice& c) {
             c.path = chosen;
             return true;
         });
-        app = std::make_unique<TTovikApp>();
-        app->InitInstance({});
-        QCoreApplication::sendPostedEvents(app.get());
-        frame()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frame()));
+        launch();
     }
-
     void cleanup()
     {
-        app.reset();
-        SetMessageBoxHook({});
+        stopApp();
         TCompareCommands::SetChooser({});
     }
 
@@ -122,7 +72,7 @@ private slots:
             b[size_t(i)] = '\x55';
         b[0x80] = 'a';
         open("a.bin", a);
-        chosen = write("b.bin", b);
+        chosen = writeFile("b.bin", b);
         compareCommand();
         TCompareCommands& compare = *app->Compare();
         QVERIFY(compare.Active());
@@ -181,7 +131,7 @@ private slots:
         QCOMPARE(messages.size(), 1);
         QVERIFY(messages[0].contains(QStringLiteral("missing.bin")));
 
-        chosen = write("b.bin", "abd");
+        chosen = writeFile("b.bin", "abd");
         compareCommand();
         QVERIFY(app->Compare()->Active());
         OBufferView* viewA = app->Compare()->ViewA();
@@ -190,7 +140,7 @@ private slots:
         QVERIFY(!viewA->Painter().Marks());
         QCOMPARE(app->MainWindow()->statusBar()->currentMessage(), QString::fromLatin1(TCompareCommands::kEndedText));
         // Both sides empty of differences say so at once.
-        chosen = write("c.bin", "abc");
+        chosen = writeFile("c.bin", "abc");
         app->ClientArea->setActiveSubWindow(app->Children().front());
         compareCommand();
         QTRY_COMPARE(status(), QString::fromLatin1(TCompareCommands::kEqualText));

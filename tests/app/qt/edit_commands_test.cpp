@@ -2,51 +2,18 @@
 // enabled with the active view's state, run on the active view, and Undo
 // reached through its accelerators.
 
-#include "app/app_resources.h"
-#include "app/program_paths.h"
-#include "app/qt/doc_manager.h"
-#include "app/qt/qt_document_host.h"
-#include "app/qt/shell_services.h"
-#include "app/qt/tovik_app.h"
-#include "document/buffer_document.h"
-#include "view/qt/buffer_view.h"
+#include "app/qt/app_window_fixture.h"
 
-#include <QAction>
-#include <QTemporaryDir>
-#include <QTest>
-
-class EditCommandsTest : public QObject {
+class EditCommandsTest : public AppWindowFixture {
     Q_OBJECT
 
-    QTemporaryDir dir;
-    std::unique_ptr<TTovikApp> app;
-
     bool Enabled(int id) const { return app->MainWindow()->Action(id)->isEnabled(); }
-    OBufferView* ActiveView() const
-    {
-        QMdiSubWindow* child = app->ClientArea->activeSubWindow();
-        return child ? qobject_cast<OBufferView*>(child->widget()) : nullptr;
-    }
 
 private slots:
-    void init()
-    {
-        qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
-        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
-        InitProgramPaths(dir.filePath("dravel").toStdString());
-        SetMessageBoxHook([](QWidget*, const QString&, const QString&, int) { return int(idNo); });
-        OQtDocumentHost::SetNewBufferHook([](AddressRequest&) { return false; });
-        app = std::make_unique<TTovikApp>();
-        app->InitInstance({});
-    }
-    void cleanup()
-    {
-        app.reset();
-        SetMessageBoxHook({});
-        OQtDocumentHost::SetNewBufferHook({});
-    }
+    void init() { startApp(true); }
+    void cleanup() { stopApp(); }
 
-    void menusFollowTheActiveView()
+    void menusFollowTheactiveView()
     {
         for (int id : {CmSelectAll, CmFillSelection, CmCut, CmUndo, CmClearAll})
             QVERIFY(!Enabled(id));
@@ -57,7 +24,7 @@ private slots:
         for (int id : {CmCut, CmCopy, CmDelete, CmUndo})
             QVERIFY(!Enabled(id));
         app->Command(CmSelectAll);
-        OBufferView* view = ActiveView();
+        OBufferView* view = activeView();
         QVERIFY(view);
         QCOMPARE(view->Model().SelEnd, 511);
         for (int id : {CmCut, CmCopy, CmDelete})
@@ -69,8 +36,8 @@ private slots:
     void undoAcceleratorsStepBackThroughTypedBytes()
     {
         app->Command(CmFileNew);
-        QTRY_VERIFY(ActiveView());
-        OBufferView* view = ActiveView();
+        QTRY_VERIFY(activeView());
+        OBufferView* view = activeView();
         QVERIFY(QTest::qWaitForWindowActive(app->MainWindow()));
         view->setFocus();
         QTest::keyClicks(view, "xy");

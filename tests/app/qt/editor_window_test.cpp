@@ -3,32 +3,16 @@
 // opened with their Alt keys, and what the screen shows is read back from
 // the window's backing store.
 
-#include "app/app_resources.h"
-#include "app/program_paths.h"
-#include "app/qt/doc_manager.h"
+#include "app/qt/app_window_fixture.h"
 #include "app/qt/help_window.h"
-#include "app/qt/main_frame.h"
-#include "app/qt/qt_document_host.h"
-#include "app/qt/shell_services.h"
-#include "app/qt/tovik_app.h"
 #include "dialogs/qt/basic_address_dlg.h"
-#include "document/buffer_document.h"
-#include "view/qt/buffer_view.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QMdiSubWindow>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 #include <QToolBar>
-
-#include <fstream>
 
 namespace {
 
@@ -48,60 +32,15 @@ struct KeySpy : QObject {
 
 } // namespace
 
-class EditorWindowTest : public QObject {
+class EditorWindowTest : public AppWindowFixture {
     Q_OBJECT
-
-private:
-    QTemporaryDir dir;
-    std::unique_ptr<TTovikApp> app;
-    QStringList messages;
-    std::optional<FileChoice> nextChoice;
-
-    TDecoratedMDIFrame* frame() const { return app->MainWindow(); }
-
-    void start()
-    {
-        app = std::make_unique<TTovikApp>();
-        app->InitInstance({});
-        QCoreApplication::sendPostedEvents(app.get());
-        frame()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frame()));
-    }
-
-    // A key as the user types it: to the window with the keyboard focus,
-    // through shortcuts, popups and the focus widget.
-    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
-    {
-        QTest::keyClick(frame()->windowHandle(), key, modifiers);
-    }
-
-    OBufferView* activeView() const
-    {
-        QMdiSubWindow* child = app->ClientArea->currentSubWindow();
-        return child ? qobject_cast<OBufferView*>(child->widget()) : nullptr;
-    }
 
     OBufferDocument* openBytes(const char* name)
     {
-        const QString path = dir.filePath(QString::fromLatin1(name));
-        std::ofstream out(path.toStdString(), std::ios::binary);
+        std::string bytes;
         for (int i = 0; i < 256; ++i)
-            out.put(char(i));
-        out.close();
-        app->OpenPendingFiles({path.toStdString()});
-        // Loading showed its please-wait window; the main window takes the
-        // keys again, as the desktop hands them back.
-        frame()->activateWindow();
-        [&] { QVERIFY(QTest::qWaitForWindowActive(frame())); }();
-        return app->DocManager()->Documents().back();
-    }
-
-    QStringList menuTitles() const
-    {
-        QStringList titles;
-        for (QAction* action : frame()->menuBar()->actions())
-            titles << action->text();
-        return titles;
+            bytes += char(i);
+        return open(name, bytes);
     }
 
     // What the screen holds for the frame, not a fresh rendering.
@@ -159,32 +98,8 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        QVERIFY(dir.isValid());
-        qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
-        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
-        InitProgramPaths(dir.filePath("dravel").toStdString());
-        QFile::remove(QString::fromStdString(IniFilePath));
-        QFile::copy(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/Dravel.hlp"), dir.filePath("Dravel.hlp"));
-        messages.clear();
-        SetMessageBoxHook([this](QWidget*, const QString& text, const QString& caption, int) {
-            messages << caption + "|" + text;
-            return int(idNo);
-        });
-        nextChoice.reset();
-        SetFileDialogHook([this](FileDialogKind, const QString&, int) { return nextChoice; });
-        OQtDocumentHost::SetNewBufferHook([](AddressRequest&) { return false; });
-        start();
-    }
-
-    void cleanup()
-    {
-        app.reset();
-        SetMessageBoxHook({});
-        SetFileDialogHook({});
-        OQtDocumentHost::SetNewBufferHook({});
-    }
+    void init() { startApp(true); }
+    void cleanup() { stopApp(); }
 
     void acceleratorsAreUsedUpAndNeverReachTheView()
     {
@@ -405,7 +320,7 @@ private slots:
         frame()->setGeometry(place);
         QVERIFY(frame()->close());
         app.reset();
-        start();
+        launch();
         QCOMPARE(frame()->geometry(), place);
         QVERIFY(!frame()->isMaximized());
 
@@ -413,7 +328,7 @@ private slots:
         QTRY_VERIFY(frame()->isMaximized());
         QVERIFY(frame()->close());
         app.reset();
-        start();
+        launch();
         QVERIFY(frame()->isMaximized());
     }
 

@@ -1,85 +1,34 @@
 // Redo, Replace all, the value inspector and Overlay file as a user meets
 // them: keys go to the main window and menus open with their Alt keys.
 
-#include "app/app_resources.h"
-#include "app/program_paths.h"
+#include "app/qt/app_window_fixture.h"
 #include "app/qt/find_commands.h"
 #include "app/qt/inspector_commands.h"
-#include "app/qt/main_frame.h"
 #include "app/qt/mdi_windows.h"
-#include "app/qt/qt_document_host.h"
-#include "app/qt/shell_services.h"
-#include "app/qt/tovik_app.h"
-#include "document/buffer_document.h"
-#include "view/qt/buffer_view.h"
 
-#include <QApplication>
 #include <QDockWidget>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTableWidget>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
-#include <fstream>
-
-class EverydayEditTest : public QObject {
+class EverydayEditTest : public AppWindowFixture {
     Q_OBJECT
 
-    QTemporaryDir dir;
-    std::unique_ptr<TTovikApp> app;
-    QStringList messages;
-    std::optional<FileChoice> nextChoice;
-
-    TDecoratedMDIFrame* frame() const { return app->MainWindow(); }
-    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
-    {
-        QTest::keyClick(frame()->windowHandle(), key, modifiers);
-    }
-    OBufferView* activeView() const
-    {
-        QMdiSubWindow* child = app->ClientArea->currentSubWindow();
-        return child ? qobject_cast<OBufferView*>(child->widget()) : nullptr;
-    }
     // A new 512-byte document, active, with the keys at the main window.
     OBufferDocument& newDocument()
     {
         app->Command(CmFileNew);
         [&] { QTRY_VERIFY(activeView()); }();
-        frame()->activateWindow();
-        [&] { QVERIFY(QTest::qWaitForWindowActive(frame())); }();
-        activeView()->setFocus();
+        activate();
         return activeView()->Document();
     }
 
 private slots:
-    void init()
-    {
-        QVERIFY(dir.isValid());
-        qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
-        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
-        InitProgramPaths(dir.filePath("dravel").toStdString());
-        messages.clear();
-        SetMessageBoxHook([this](QWidget*, const QString& text, const QString& caption, int) {
-            messages << caption + "|" + text;
-            return int(idNo);
-        });
-        SetFileDialogHook([this](FileDialogKind, const QString&, int) { return nextChoice; });
-        OQtDocumentHost::SetNewBufferHook([](AddressRequest&) { return false; });
-        app = std::make_unique<TTovikApp>();
-        app->InitInstance({});
-    }
-    void cleanup()
-    {
-        app.reset();
-        SetMessageBoxHook({});
-        SetFileDialogHook({});
-        OQtDocumentHost::SetNewBufferHook({});
-    }
+    void init() { startApp(true); }
+    void cleanup() { stopApp(); }
 
     void redoTakesBackUndoUntilTheNextEdit()
     {
@@ -128,8 +77,7 @@ private slots:
         QTRY_COMPARE(doc.ReadByte(0x1F1), uint8_t(2));
         QCOMPARE(doc.ReadByte(0x10), uint8_t(1));
         QCOMPARE(frame()->statusBar()->currentMessage(), QStringLiteral("3 matches replaced"));
-        frame()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frame()));
+        activate();
         press(Qt::Key_Z, Qt::ControlModifier);
         for (Address a : {0x10, 0x20, 0x1F0})
             QCOMPARE(doc.ReadByte(a), uint8_t('A'));

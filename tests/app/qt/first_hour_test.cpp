@@ -3,46 +3,30 @@
 // keys. One test per group: saving, the document that takes the keys,
 // dialogs, and the preview and window furniture.
 
-#include "app/app_resources.h"
-#include "app/program_paths.h"
-#include "app/qt/doc_manager.h"
+#include "app/qt/app_window_fixture.h"
 #include "app/qt/find_commands.h"
-#include "app/qt/main_frame.h"
-#include "app/qt/qt_document_host.h"
-#include "app/qt/shell_services.h"
-#include "app/qt/tovik_app.h"
 #include "dialogs/address_dialog_ids.h"
-#include "dialogs/qt/dialog_services.h"
 #include "dialogs/qt/find_dialog.h"
-#include "document/buffer_document.h"
 #include "print/qt/preview_win.h"
 #include "settings/font_record.h"
 #include "settings/profile.h"
 #include "view/hex_layout.h"
-#include "view/qt/buffer_view.h"
 #include "view/qt/memory_view.h"
 #include "view/qt/view_font.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScopeGuard>
 #include <QScrollBar>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
-#include <fstream>
 #include <functional>
 #include <sstream>
 
@@ -56,35 +40,22 @@ std::string readFile(const QString& path)
     return text.str();
 }
 
-void writeFile(const QString& path, const std::string& text)
+void writePath(const QString& path, const std::string& text)
 {
     std::ofstream(path.toStdString(), std::ios::binary) << text;
 }
 
 } // namespace
 
-class FirstHourTest : public QObject {
+class FirstHourTest : public AppWindowFixture {
     Q_OBJECT
-
-private:
-    QTemporaryDir dir;
-    std::unique_ptr<TTovikApp> app;
-    struct Shown {
-        QString caption, text;
-        int style;
-    };
-    QList<Shown> messages;
-    // Answers the next message boxes in turn; idOk once they run out.
-    QList<int> answers;
-
-    TDecoratedMDIFrame* frame() const { return app->MainWindow(); }
 
     void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
     {
         // A save or load showed its please-wait window; the main window takes
         // the keys again, as the desktop hands them back.
         if (QApplication::activeWindow() != frame())
-            backToMainWindow();
+            activate();
         QTest::keyClick(frame()->windowHandle(), key, modifiers);
     }
 
@@ -94,36 +65,6 @@ private:
         press(title, Qt::AltModifier);
         QTRY_VERIFY(QApplication::activePopupWidget());
         QTest::keyClick(QApplication::activePopupWidget(), item);
-    }
-
-    void backToMainWindow()
-    {
-        frame()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frame()));
-        if (OBufferView* view = activeView())
-            view->setFocus();
-    }
-
-    // Characters as the user types them, to the main window.
-    void type(const char* text)
-    {
-        for (const char* c = text; *c; ++c)
-            QTest::keyClick(frame()->windowHandle(), *c);
-    }
-
-    OBufferView* activeView() const
-    {
-        QMdiSubWindow* child = app->ClientArea->activeSubWindow();
-        return child ? qobject_cast<OBufferView*>(child->widget()) : nullptr;
-    }
-
-    OBufferDocument* open(const char* name, const std::string& contents)
-    {
-        const QString path = dir.filePath(QString::fromLatin1(name));
-        writeFile(path, contents);
-        app->OpenPendingFiles({path.toStdString()});
-        backToMainWindow();
-        return app->DocManager()->Documents().back();
     }
 
     // Runs `step` on the next modal dialog once it shows.
@@ -159,29 +100,12 @@ private:
 private slots:
     void init()
     {
-        QVERIFY(dir.isValid());
-        qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
-        InitProgramPaths(dir.filePath("dravel").toStdString());
-        QFile::remove(QString::fromStdString(IniFilePath));
-        QFile::remove(QString::fromStdString(FontFilePath));
-        messages.clear();
-        answers.clear();
-        SetMessageBoxHook([this](QWidget*, const QString& text, const QString& caption, int style) {
-            messages.append({caption, text, style});
-            return answers.isEmpty() ? int(idOk) : answers.takeFirst();
-        });
-        OQtDocumentHost::SetNewBufferHook([](AddressRequest&) { return false; });
-        app = std::make_unique<TTovikApp>();
-        app->InitInstance({});
-        QCoreApplication::sendPostedEvents(app.get());
-        backToMainWindow();
+        answer = idOk;
+        startApp(true);
     }
-
     void cleanup()
     {
-        app.reset();
-        SetMessageBoxHook({});
-        OQtDocumentHost::SetNewBufferHook({});
+        stopApp();
         TApxPreviewWin::SetPageQuestion({});
     }
 
@@ -196,9 +120,9 @@ private slots:
         answers = {idCancel};
         press(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(messages.size(), 1);
-        QCOMPARE(messages[0].text, QStringLiteral("fw.hex was read as Intel HEX. Save it as Intel HEX, or as plain "
+        QCOMPARE(texts()[0], QStringLiteral("fw.hex was read as Intel HEX. Save it as Intel HEX, or as plain "
                                                   "hex image (the file type it was opened with)?"));
-        QCOMPARE(messages[0].style, mbIconQuestion | mbYesNoCancel);
+        QCOMPARE(styles[0], mbIconQuestion | mbYesNoCancel);
         QCOMPARE(readFile(dir.filePath("fw.hex")), intel);  // Cancel writes nothing
         answers = {idYes};
         press(Qt::Key_S, Qt::ControlModifier);
@@ -215,32 +139,32 @@ private slots:
         QVERIFY2(again.rfind(":0412340041420304", 0) == 0, again.c_str());
 
         // The other answer converts, also on the way out of the close question.
-        messages.clear();
+        forget();
         OBufferDocument* other = open("s.int", "S107000041424344EE\r\nS9030000FC\r\n");
         QCOMPARE(int(other->ReadByte(0)), 0x41);
         type("Z");
         answers = {idYes, idNo};
         press(Qt::Key_W, Qt::ControlModifier);
         QCOMPARE(messages.size(), 2);
-        QVERIFY(messages[1].text.startsWith("s.int was read as Motorola S-records. Save it as Motorola S-records, "
+        QVERIFY(texts()[1].startsWith("s.int was read as Motorola S-records. Save it as Motorola S-records, "
                                             "or as Intel HEX"));
         QCOMPARE(readFile(dir.filePath("s.int")).substr(0, 1), std::string(":"));
         QCOMPARE(app->DocManager()->Documents().size(), size_t(1));
 
         // A file read only up to an error: Save over it asks, No by default.
-        messages.clear();
+        forget();
         const std::string broken = ":0400000001020304F2\r\n:04000400QQ\r\n";
         OBufferDocument* cut = open("cut.int", broken);
         // Bad digits on line 2: the load reports them and stops there.
         QCOMPARE(messages.size(), 2);
-        QCOMPARE(messages[0].text, QStringLiteral("Read Error"));
+        QCOMPARE(texts()[0], QStringLiteral("Read Error"));
         type("A");
         answers = {idNo};
         press(Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(messages.size(), 3);
-        QCOMPARE(messages[2].text, QStringLiteral("cut.int was not read completely (Read Error at line 2). Saving "
-                                                  "replaces it with the 4 bytes that were read. Save anyway?"));
-        QCOMPARE(messages[2].style, mbIconQuestion | mbYesNo);
+        QCOMPARE(texts()[2], QStringLiteral("cut.int was not read completely (Read Error at line 2: bad hex digit "
+                                            "'Q'). Saving replaces it with the 4 bytes that were read. Save anyway?"));
+        QCOMPARE(styles[2], mbIconQuestion | mbYesNo);
         QCOMPARE(readFile(dir.filePath("cut.int")), broken);
         QVERIFY(cut->IsDirty());
         // Save As another name does not ask, and the file it came from stays.
@@ -300,7 +224,7 @@ private slots:
         // Another instance changed the recent files: the menu shows the file
         // list as it is now and its entry opens the file it shows.
         const QString third = dir.filePath("third.bin");
-        writeFile(third, std::string(16, '\x11'));
+        writePath(third, std::string(16, '\x11'));
         {
             OProfile ini(IniFilePath);
             ini.WriteInt("MRU", "Count", 2);
@@ -320,7 +244,7 @@ private slots:
 
         // A file that is open already: the message, then its window in front.
         menu(Qt::Key_F, Qt::Key_2);
-        QCOMPARE(messages.last().text, QStringLiteral("Document already loaded."));
+        QCOMPARE(texts().last(), QStringLiteral("Document already loaded."));
         QCOMPARE(&activeView()->Document(), second);
     }
 
@@ -344,7 +268,7 @@ private slots:
         QVERIFY(messages.isEmpty());
         // The dialog stands clear of the hit.
         QTRY_VERIFY(!find->frameGeometry().intersects(view->CursorRowOnScreen()));
-        backToMainWindow();
+        activate();
         press(Qt::Key_F3);
         QCOMPARE(view->Model().Cursor, 7);
         find->close();
@@ -372,7 +296,7 @@ private slots:
             edit(AddressDialogIds::FillEdit)->setText(QStringLiteral("0"));
             dialog->findChild<QPushButton*>(QString::number(AddressDialogIds::Ok))->click();
         });
-        backToMainWindow();
+        activate();
         menu(Qt::Key_B, Qt::Key_F);
         QVERIFY(seen);
         QVERIFY(messages.isEmpty());
@@ -439,7 +363,7 @@ private slots:
         QCOMPARE(int(view->Document().ReadByte(17)), 0xAD);
         QApplication::clipboard()->setText(QStringLiteral("not hex"));
         press(Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(messages.last().text, QStringLiteral("Not hex text"));
+        QCOMPARE(texts().last(), QStringLiteral("Not hex text"));
 
         // Two pages fit the preview; zoom and Go to page.
         bool checked = false;

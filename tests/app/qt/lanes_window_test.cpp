@@ -1,55 +1,29 @@
 // Lanes, swaps, overlays and device sizes as a user meets them: the menus
 // are opened with their Alt keys and the dialogs answered where they open.
 
-#include "app/app_resources.h"
-#include "app/program_paths.h"
-#include "app/qt/doc_manager.h"
+#include "app/qt/app_window_fixture.h"
 #include "app/qt/lane_commands.h"
-#include "app/qt/main_frame.h"
 #include "app/qt/mdi_windows.h"
-#include "app/qt/qt_document_host.h"
-#include "app/qt/shell_services.h"
-#include "app/qt/tovik_app.h"
 #include "dialogs/device_sizes.h"
 #include "dialogs/qt/basic_address_dlg.h"
-#include "document/buffer_document.h"
-#include "view/qt/buffer_view.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
-#include <fstream>
 #include <functional>
 
-class LanesWindowTest : public QObject {
+class LanesWindowTest : public AppWindowFixture {
     Q_OBJECT
 
-private:
-    QTemporaryDir dir;
-    std::unique_ptr<TTovikApp> app;
-    QStringList messages;
-    std::optional<FileChoice> nextChoice;
-
-    TDecoratedMDIFrame* frame() const { return app->MainWindow(); }
-
-    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
-    {
-        QTest::keyClick(frame()->windowHandle(), key, modifiers);
-    }
-
-    // Runs `answer` on the next modal dialog that opens, while the keys
+    // Runs `reply` on the next modal dialog that opens, while the keys
     // `menu` then `item` open it through the menu bar.
-    void throughMenu(Qt::Key menu, Qt::Key item, const std::function<void(QDialog*)>& answer)
+    void throughMenu(Qt::Key menu, Qt::Key item, const std::function<void(QDialog*)>& reply)
     {
         bool answered = false;
         QTimer poll;
@@ -59,12 +33,10 @@ private:
                 return;
             answered = true;
             poll.stop();
-            answer(dialog);
+            reply(dialog);
         });
         poll.start(10);
-        // After a dialog the desktop hands the keys back to the main window.
-        frame()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frame()));
+        activate();
         press(menu, Qt::AltModifier);
         press(item);
         QVERIFY(answered);
@@ -78,12 +50,6 @@ private:
             dialog->findChild<QPushButton*>(QStringLiteral("1"))->click();
     }
 
-    OBufferView* activeView() const
-    {
-        QMdiSubWindow* child = app->ClientArea->currentSubWindow();
-        return child ? qobject_cast<OBufferView*>(child->widget()) : nullptr;
-    }
-
     std::vector<uint8_t> window(OBufferDocument& doc) const
     {
         std::vector<uint8_t> bytes;
@@ -95,29 +61,10 @@ private:
 private slots:
     void init()
     {
-        QVERIFY(dir.isValid());
-        qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
-        InitProgramPaths(dir.filePath("dravel").toStdString());
-        QFile::remove(QString::fromStdString(IniFilePath));
-        messages.clear();
-        SetMessageBoxHook([this](QWidget*, const QString& text, const QString& caption, int) {
-            messages << caption + "|" + text;
-            return int(idYes);
-        });
-        SetFileDialogHook([this](FileDialogKind, const QString&, int) { return nextChoice; });
-        app = std::make_unique<TTovikApp>();
-        app->InitInstance({});
-        QCoreApplication::sendPostedEvents(app.get());
-        frame()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frame()));
+        answer = idYes;
+        startApp();
     }
-
-    void cleanup()
-    {
-        app.reset();
-        SetMessageBoxHook({});
-        SetFileDialogHook({});
-    }
+    void cleanup() { stopApp(); }
 
     void newFromADeviceSwapSplitMergeAndInsertOver()
     {
@@ -147,8 +94,7 @@ private slots:
         QCOMPARE(doc->ReadByte(0x100), uint8_t(0x13));
         QCOMPARE(doc->ReadByte(0x104), uint8_t(0xFF));
         QCOMPARE(doc->ReadByte(0x107), uint8_t(0x14));
-        frame()->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(frame()));
+        activate();
         press(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(doc->ReadByte(0x100), uint8_t(0x10));
 

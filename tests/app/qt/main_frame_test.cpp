@@ -1,76 +1,27 @@
 // The main frame as the user meets it: menus, the buffer menu merge,
 // accelerators, toolbar, status hints and the help keys.
 
-#include "app/app_resources.h"
-#include "app/program_paths.h"
+#include "app/qt/app_window_fixture.h"
 #include "app/qt/about_dlg.h"
-#include "app/qt/doc_manager.h"
+#include "app/qt/app_window_fixture.h"
 #include "app/version_info.h"
 #include "app/qt/help_window.h"
-#include "app/qt/qt_document_host.h"
-#include "app/qt/shell_services.h"
-#include "app/qt/tovik_app.h"
-#include "dialogs/qt/dialog_services.h"
 
-#include <QAction>
 #include <QDialog>
 #include <QLabel>
 #include <QTimer>
 #include <QMenu>
-#include <QMenuBar>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolBar>
 #include <QTextBrowser>
 
-class MainFrameTest : public QObject {
+class MainFrameTest : public AppWindowFixture {
     Q_OBJECT
 
-private:
-    QTemporaryDir dir;
-    std::unique_ptr<TTovikApp> app;
-    QStringList messages;
-    int fileDialogs = 0;
-
-    QStringList menuTitles() const
-    {
-        QStringList titles;
-        for (QAction* action : app->MainWindow()->menuBar()->actions())
-            titles << action->text();
-        return titles;
-    }
-
 private slots:
-    void init()
-    {
-        qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
-        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
-        InitProgramPaths(dir.filePath("dravel").toStdString());
-        QFile::copy(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/Dravel.hlp"), dir.filePath("Dravel.hlp"));
-        messages.clear();
-        fileDialogs = 0;
-        SetMessageBoxHook([this](QWidget*, const QString& text, const QString& caption, int) {
-            messages << caption + "|" + text;
-            return int(idNo);
-        });
-        SetFileDialogHook([this](FileDialogKind, const QString&, int) {
-            ++fileDialogs;
-            return std::optional<FileChoice>();
-        });
-        OQtDocumentHost::SetNewBufferHook([](AddressRequest&) { return false; });
-        app = std::make_unique<TTovikApp>();
-        app->InitInstance({});
-    }
-
-    void cleanup()
-    {
-        app.reset();
-        SetMessageBoxHook({});
-        SetFileDialogHook({});
-        OQtDocumentHost::SetNewBufferHook({});
-    }
+    void init() { startApp(true); }
+    void cleanup() { stopApp(); }
 
     void menuBarHasSixPopupsAndBufferThirdWithADocument()
     {
@@ -139,7 +90,7 @@ private slots:
         QTest::keyClick(frame, Qt::Key_F1, Qt::ShiftModifier);
         QVERIFY(app->HelpPickMode);
         app->MainWindow()->Action(CmFileOpen)->trigger();
-        QCOMPARE(fileDialogs, 0);
+        QCOMPARE(dialogs.size(), 0);
         QVERIFY(!app->HelpPickMode);
         QVERIFY(app->HelpShown);
         QCOMPARE(app->HelpWindow()->CurrentTopic(), QStringLiteral("topic24332"));
@@ -152,7 +103,7 @@ private slots:
         QVERIFY(!app->HelpPickMode);
         QVERIFY(!app->HelpWindow()->isVisible());
         app->MainWindow()->Action(CmFileOpen)->trigger();
-        QCOMPARE(fileDialogs, 1);
+        QCOMPARE(dialogs.size(), 1);
 
         // A grey toolbar button still gives its help while picking.
         QTest::keyClick(frame, Qt::Key_F1, Qt::ShiftModifier);
@@ -190,7 +141,7 @@ private slots:
         QTest::keyClick(file, Qt::Key_F1);
         QCOMPARE(app->HelpWindow()->CurrentTopic(), QStringLiteral("topic24332"));
         QVERIFY(!file->isVisible());
-        QCOMPARE(fileDialogs, 0);
+        QCOMPARE(dialogs.size(), 0);
     }
 
     void saveFollowsTheActiveDocumentsChanges()

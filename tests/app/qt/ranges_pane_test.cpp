@@ -3,66 +3,31 @@
 // walk the cursor through the ranges, the cursor's line is marked, a click
 // on a line moves the cursor there, and an edit shows up after a pause.
 
-#include "app/app_resources.h"
-#include "app/program_paths.h"
-#include "app/qt/main_frame.h"
-#include "app/qt/qt_document_host.h"
+#include "app/qt/app_window_fixture.h"
 #include "app/qt/range_commands.h"
-#include "app/qt/shell_services.h"
-#include "app/qt/tovik_app.h"
-#include "document/buffer_document.h"
 #include "settings/profile.h"
-#include "view/qt/buffer_view.h"
 
-#include <QAction>
 #include <QDockWidget>
-#include <QFile>
 #include <QListView>
 #include <QMenu>
-#include <QMenuBar>
-#include <QTemporaryDir>
-#include <QTest>
 
-class RangesPaneTest : public QObject {
+class RangesPaneTest : public AppWindowFixture {
     Q_OBJECT
-
-    QTemporaryDir dir;
-    std::unique_ptr<TTovikApp> app;
-
-    OBufferView* ActiveView() const
-    {
-        QMdiSubWindow* child = app->ClientArea->activeSubWindow();
-        return child ? qobject_cast<OBufferView*>(child->widget()) : nullptr;
-    }
-    void Start(const std::vector<std::string>& args)
-    {
-        app = std::make_unique<TTovikApp>();
-        app->InitInstance(args);
-        QCoreApplication::sendPostedEvents(app.get());
-    }
 
 private slots:
     void init()
     {
-        qputenv("XDG_DATA_HOME", dir.filePath("xdg").toUtf8());
-        InitProgramPaths(dir.filePath("dravel").toStdString());
-        SetMessageBoxHook([](QWidget*, const QString&, const QString&, int) { return int(idNo); });
+        prepare();
         // Three ranges: 0x0100-0x0102, 0x0200-0x0201 and 0x0300.
-        QFile file(dir.filePath("sparse.int"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(":03010000010203F6\r\n:020200000405F3\r\n:0103000006F6\r\n:00000001FF\r\n");
+        writeFile("sparse.int", ":03010000010203F6\r\n:020200000405F3\r\n:0103000006F6\r\n:00000001FF\r\n");
     }
-    void cleanup()
-    {
-        app.reset();
-        SetMessageBoxHook({});
-    }
+    void cleanup() { stopApp(); }
 
     void paneListsJumpsAndFollowsEdits()
     {
-        Start({dir.filePath("sparse.int").toStdString()});
-        QTRY_VERIFY(ActiveView());
-        OBufferView* view = ActiveView();
+        launch({dir.filePath("sparse.int").toStdString()});
+        QTRY_VERIFY(activeView());
+        OBufferView* view = activeView();
         TRangeCommands* ranges = app->Ranges();
         QVERIFY(!ranges->Pane()->isVisible());
         app->MainWindow()->activateWindow();
