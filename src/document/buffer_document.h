@@ -171,14 +171,16 @@ public:
     // the last one ending at or before it. A match at `from` itself is passed
     // over, so repeated searches move on from hit to hit; in ASCII mode with
     // whole words, so is a match touching a letter or digit, the window's
-    // ends counting as word boundaries. -1 when none.
+    // ends counting as word boundaries. -1 when none, or when the user
+    // stopped a long search (WasStopped).
     Address Find(const FindRequest& request, Address from);
     // Whether the request's pattern matches at `address`, under the same
     // case and word rules as Find.
     bool MatchesAt(const FindRequest& request, Address address);
     // Overwrites every match in the window, from the lowest up and never
     // overlapping, with the request's length of bytes from `with`; one undo
-    // step. The number of matches replaced.
+    // step. The number of matches replaced; 0, with nothing changed, when
+    // the user stopped it (WasStopped).
     Address ReplaceAll(const FindRequest& request, const uint8_t* with);
 
     // The bytes for read-only walkers (checksums, comparisons, lanes): walk
