@@ -714,12 +714,12 @@ Address ODataBuffer::FindFlat(Address first, Address last, const Matcher& matche
 }
 
 Address ODataBuffer::FindForward(Address from, const uint8_t* pattern, bool exact, int32_t length,
-                                 bool wholeWords)
+                                 bool wholeWords, Address below)
 {
     if (!pattern || length < 1 || length > size_)
         return -1;
     const Address first = std::max<Address>(from, 0);
-    const Address last = End() - length;
+    const Address last = below == kNoAddress ? End() - length : std::min(End() - length, below);
     if (first > last)
         return -1;
     const Matcher matcher(*this, pattern, length, exact, wholeWords);
@@ -758,12 +758,12 @@ Address ODataBuffer::FindForward(Address from, const uint8_t* pattern, bool exac
 }
 
 Address ODataBuffer::FindBackward(Address from, const uint8_t* pattern, bool exact, int32_t length,
-                                  bool wholeWords)
+                                  bool wholeWords, Address above)
 {
     if (!pattern || length < 1 || length > size_ || from < 0)
         return -1;
     // Every candidate, also one crossing a seam, ends at or before `from`.
-    const Address first = start_;
+    const Address first = std::max(start_, above);
     const Address matchEnd = std::min<Address>(End(), from + 1);
     const Address last = matchEnd - length;
     if (last < first)

@@ -145,12 +145,14 @@ public:
     // Lowest match at or above `from` that ends within the window; -1 if none.
     // With `wholeWords`, a match with a letter or digit (A-Z, a-z, 0-9) right
     // before or after it inside the window is passed over; the window's ends
-    // count as word boundaries.
+    // count as word boundaries. With `below` (not kNoAddress), only matches
+    // that begin at or below it count, so a long search can go in slices.
     Address FindForward(Address from, const uint8_t* pattern, bool exact, int32_t length,
-                        bool wholeWords = false);
-    // Highest match at or above start that ends at or before `from`; -1 if none.
+                        bool wholeWords = false, Address below = kNoAddress);
+    // Highest match at or above start that ends at or before `from`; -1 if
+    // none. With `above`, only matches that begin at or above it count.
     Address FindBackward(Address from, const uint8_t* pattern, bool exact, int32_t length,
-                         bool wholeWords = false);
+                         bool wholeWords = false, Address above = kNoAddress);
 
 
     // The byte stored at `address`, 0xFF where never written or outside the

@@ -4,6 +4,7 @@
 #include "buffer/data_buffer.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 constexpr const char* kHexDigits = "0123456789ABCDEF";
@@ -170,4 +171,46 @@ void OBufferDocument::ReloadSettings()
         host_.SetWaitCursor(false);
     }
     Notify(vnSettings, 0);
+}
+
+bool OBufferDocument::RunStoppable(Address total, const std::function<Address(Address done)>& step)
+{
+    LongRead read = BeginLongRead();
+    for (Address done = 0; (done = step(done)) < total;)
+        if (!TickLongRead(read, done, total))
+            break;
+    EndLongRead(read);
+    return !stopped_;
+}
+
+OBufferDocument::LongRead OBufferDocument::BeginLongRead()
+{
+    stopped_ = false;
+    return LongRead{std::chrono::steady_clock::now(), busy_ == 0, busy_ == 0 && host_.CanStop(), false};
+}
+
+bool OBufferDocument::TickLongRead(LongRead& read, Address done, Address total)
+{
+    // Most searches and sums over a sparse window are over in a blink: only
+    // one that is still at work after a moment shows the please-wait window.
+    constexpr auto kQuiet = std::chrono::milliseconds(50);
+    if (read.own && !read.busy && std::chrono::steady_clock::now() - read.began > kQuiet) {
+        read.busy = true;
+        host_.SetWaitCursor(true);
+        SetBusy(true);
+    }
+    if (read.stoppable && read.busy)
+        return Proceed(done, total);
+    if (read.busy || !read.own)
+        host_.ProcessPendingEvents();
+    return true;
+}
+
+void OBufferDocument::EndLongRead(LongRead& read)
+{
+    if (read.busy) {
+        SetBusy(false);
+        host_.SetWaitCursor(false);
+    }
+    read.busy = false;
 }

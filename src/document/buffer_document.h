@@ -11,6 +11,7 @@
 #include "document/undo_journal.h"
 #include "formats/file_format.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -154,8 +155,8 @@ public:
     static constexpr const char* kCopyMemoryText = "can't create a copy of the requested data block.";
     static constexpr const char* kCopyMemoryCaption = "Out of memory";
     void Fill(Address first, Address last, uint8_t value);
-    // True when the last long fill, write, copy, swap or save was stopped
-    // by the user (DocumentHost::ReportProgress) and undone.
+    // True when the last long fill, write, copy, swap, save, search or sum
+    // was stopped by the user (DocumentHost::ReportProgress) and undone.
     bool WasStopped() const { return stopped_; }
     void Resize(Address newStart, Address newLast);
     // Undoes the newest entry: where the change was, or -1.
@@ -170,14 +171,16 @@ public:
     // the last one ending at or before it. A match at `from` itself is passed
     // over, so repeated searches move on from hit to hit; in ASCII mode with
     // whole words, so is a match touching a letter or digit, the window's
-    // ends counting as word boundaries. -1 when none.
+    // ends counting as word boundaries. -1 when none, or when the user
+    // stopped a long search (WasStopped).
     Address Find(const FindRequest& request, Address from);
     // Whether the request's pattern matches at `address`, under the same
     // case and word rules as Find.
     bool MatchesAt(const FindRequest& request, Address address);
     // Overwrites every match in the window, from the lowest up and never
     // overlapping, with the request's length of bytes from `with`; one undo
-    // step. The number of matches replaced.
+    // step. The number of matches replaced; 0, with nothing changed, when
+    // the user stopped it (WasStopped).
     Address ReplaceAll(const FindRequest& request, const uint8_t* with);
 
     // The bytes for read-only walkers (checksums, comparisons, lanes): walk
@@ -189,7 +192,9 @@ public:
     // without undo entries.
     void TakeLane(const OBufferDocument& source, LaneShape shape, int lane);
     // Makes this document the interleave of `lanes` (lane 0 first); clean.
-    void TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape);
+    // A long one can be stopped: false then, and the document is left with
+    // one erased byte.
+    bool TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape);
     // Swaps the bytes of each whole group of `width` (2 or 4) in first..last
     // (kept inside the window), undoable. Returns how many bytes at the end
     // made no whole group and were left alone.
@@ -227,6 +232,13 @@ public:
 
     // --- Busy state and settings ---
     bool IsBusy() const { return busy_ != 0; }
+    // Runs a long read (a search, a sum) a slice at a time:
+    // step(done) does the slice from `done` and returns how far the work got
+    // (`total` or more when it is over). Once it has run a moment it is a
+    // long operation with the please-wait window, its progress and Cancel.
+    // False when the user stopped it (WasStopped() then says so too); the
+    // caller takes back whatever the slices made.
+    bool RunStoppable(Address total, const std::function<Address(Address done)>& step);
     void SetBusy(bool on);
     void SizeChanged(Address newSize);
     // Reads "sumcheck" and "undo" again. While the document is busy the
@@ -369,6 +381,18 @@ private:
     static int32_t StepEntries(const OUndoJournal& from, int32_t top, Address& first, Address& last);
     // Fill; only a `stoppable` one offers the user to stop it.
     void FillRange(Address first, Address last, uint8_t value, bool stoppable);
+    // RunStoppable's pace, for loops that cannot go in its slices: Begin at
+    // the start, Tick between two pieces (false once the user stopped it),
+    // End when over.
+    struct LongRead {
+        std::chrono::steady_clock::time_point began;
+        bool own;
+        bool stoppable;
+        bool busy;
+    };
+    LongRead BeginLongRead();
+    bool TickLongRead(LongRead& read, Address done, Address total);
+    void EndLongRead(LongRead& read);
     // Handles events in a long operation that can be stopped, tells the host
     // how far it is and answers false once the user asked it to stop.
     bool Proceed(Address done, Address total);

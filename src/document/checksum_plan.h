@@ -7,6 +7,7 @@
 #include "document/checksum.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,8 +47,14 @@ Address ParseChecksumAddress(std::string_view text);
 // `notice` receives kWrittenInsideRangeText when that applies.
 std::string ResolveChecksumPlan(ChecksumPlan& plan, Address start, Address end, std::string* notice = nullptr);
 
+// The algorithm over first..last of the document, a slice at a time: over
+// a huge window a long operation the user can stop, none when stopped.
+std::optional<uint32_t> DocumentChecksum(OBufferDocument& document, const ChecksumAlgorithm& algorithm,
+                                         Address first, Address last);
+// Writes `value` where the resolved plan says, as one edit (one undo step).
+void WriteChecksum(OBufferDocument& document, const ChecksumPlan& plan, uint32_t value);
 // Computes a resolved plan over the document and, when it says where,
-// writes the result there as one edit (one undo step).
+// writes the result there; a stopped computation writes nothing.
 uint32_t RunChecksum(OBufferDocument& document, const ChecksumPlan& plan);
 
 // "NAME FIRST-LAST VALUE", as dravel-conv prints a result.

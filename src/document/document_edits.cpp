@@ -560,9 +560,15 @@ Address OBufferDocument::TakeStep(OUndoJournal& from, OUndoJournal& to)
     // one busy window, not one for each.
     Address first = -1;
     Address last = -1;
-    StepEntries(from, from.Count() - 1, first, last);
+    const int32_t count = StepEntries(from, from.Count() - 1, first, last);
     LongOperation bracket(*this, last - first > kLongOperation);
     std::vector<OUndoEntry> mirror = MirrorOf(from);
+    // The data addresses the step puts back are the ones the way back takes
+    // out again, and the other way round.
+    for (int32_t i = from.Count() - count; i < from.Count(); ++i) {
+        mirror.back().dataRemoved.Add(from.At(i).dataAdded);
+        mirror.back().dataAdded.Add(from.At(i).dataRemoved);
+    }
     const Address result = UndoStep(from);
     for (OUndoEntry& entry : mirror)
         to.Push(std::move(entry));
@@ -719,8 +725,26 @@ Address OBufferDocument::Find(const FindRequest& request, Address from)
     const bool exact = request.hex || request.matchCase;
     const bool words = request.wholeWords && request.ascii;
     // A match at `from` itself is passed over. Upwards matches end at or
-    // before `from`, so only a one-byte match can begin there.
-    if (request.up)
-        return buffer.FindBackward(length == 1 ? from - 1 : from, request.Bytes(), exact, length, words);
-    return buffer.FindForward(from + 1, request.Bytes(), exact, length, words);
+    // before `from`, so only a one-byte match can begin there. A big window
+    // is searched a slice of starting points at a time, so the search can
+    // show how far it got and be stopped, leaving the cursor where it was.
+    constexpr Address kSlice = Address{1} << 22;
+    Address found = -1;
+    if (request.up) {
+        const Address top = (length == 1 ? from - 1 : from) - length + 1;
+        const Address total = top - buffer.Start() + 1;
+        RunStoppable(total, [&](Address done) {
+            const Address at = top - done;
+            found = buffer.FindBackward(at + length - 1, request.Bytes(), exact, length, words, at - kSlice + 1);
+            return found >= 0 ? total : done + kSlice;
+        });
+    } else {
+        const Address total = buffer.End() - length - from;
+        RunStoppable(total, [&](Address done) {
+            const Address at = from + 1 + done;
+            found = buffer.FindForward(at, request.Bytes(), exact, length, words, at + kSlice - 1);
+            return found >= 0 ? total : done + kSlice;
+        });
+    }
+    return stopped_ ? -1 : found;
 }

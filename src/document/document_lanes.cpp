@@ -83,7 +83,7 @@ void OBufferDocument::TakeLane(const OBufferDocument& source, LaneShape shape, i
     SizeChanged(buffer_->Size());
 }
 
-void OBufferDocument::TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape)
+bool OBufferDocument::TakeMerged(const std::vector<const OBufferDocument*>& lanes, LaneShape shape)
 {
     journal_.Clear();
     redo_.Clear();
@@ -94,13 +94,18 @@ void OBufferDocument::TakeMerged(const std::vector<const OBufferDocument*>& lane
     std::vector<const ODataBuffer*> buffers;
     for (const OBufferDocument* lane : lanes)
         buffers.push_back(lane->buffer_.get());
-    MergeLanes(buffers, shape, *buffer_);
-    if (buffer_->OutOfMemory())
+    LongRead read = BeginLongRead();
+    MergeLanes(buffers, shape, *buffer_, [&](Address done, Address total) { return TickLongRead(read, done, total); });
+    EndLongRead(read);
+    if (stopped_)
+        buffer_ = std::make_unique<ODataBuffer>();
+    else if (buffer_->OutOfMemory())
         Message(kOutOfMemory, "Out of memory");
     if (buffer_->Size() == 0)
         buffer_->Put(kErased);
     dirty_ = false;
     SizeChanged(buffer_->Size());
+    return !stopped_;
 }
 
 Address OBufferDocument::SwapBytes(Address first, Address last, int width)

@@ -26,37 +26,68 @@ Address OBufferDocument::ReplaceAll(const FindRequest& request, const uint8_t* w
         return 0;
     const bool exact = request.hex || request.matchCase;
     const bool words = request.wholeWords && request.ascii;
-    const auto next = [&](Address from) { return buffer.FindForward(from, request.Bytes(), exact, length, words); };
-    Address at = next(buffer.Start());
-    if (at < 0)
+    const auto next = [&](Address from, Address below) {
+        return buffer.FindForward(from, request.Bytes(), exact, length, words, below);
+    };
+    // The first hit is looked for as Find looks, so that search too shows
+    // its progress and can be stopped.
+    FindRequest down = request;
+    down.up = false;
+    down.down = true;
+    const Address firstHit = MatchesAt(down, buffer.Start()) ? buffer.Start() : Find(down, buffer.Start());
+    if (firstHit < 0)
         return 0;
     // One undo copy from the first hit to the window's end keeps the whole
-    // replace one step, without holding every hit's address in memory.
+    // replace one step, without holding every hit's address in memory; a
+    // replace that can be stopped keeps it even without undo, for Cancel.
     const Address last = buffer.End() - 1;
-    const bool isLong = last - at > kLongOperation;
+    const bool isLong = last - firstHit > kLongOperation;
+    const bool stoppable = isLong && busy_ == 0 && host_.CanStop();
+    stopped_ = false;
     if (isLong) {
         host_.SetWaitCursor(true);
         SetBusy(true);
     }
-    if (undo_)
-        RecordBlock(at, last);
+    const int32_t mark = journal_.Count();
+    const bool dirty = dirty_;
+    if (undo_ || stoppable)
+        RecordBlock(firstHit, last);
     const uint32_t added = std::accumulate(with, with + length, uint32_t{0});
     Address count = 0;
-    // Hits never overlap: the search goes on after the end of each one.
-    for (; at >= 0; at = next(at + length)) {
-        if (sumCheck_) {
-            buffer.ForEachSpan(at, length, [this](const uint8_t* bytes, Address n) {
-                sum_ -= bytes ? std::accumulate(bytes, bytes + n, uint32_t{0}) : uint32_t(n) * 0xFFu;
-            });
-            sum_ += added;
+    // Hits never overlap: the search goes on after the end of each one, a
+    // slice of starting points at a time; a slice full of hits takes as
+    // long as a big one without any.
+    constexpr Address kSlice = kPieceSize;
+    const Address end = buffer.End() - length;
+    for (Address pos = firstHit; pos <= end;) {
+        const Address bound = std::min(end, pos + kSlice - 1);
+        for (Address hit = -1; pos <= bound && (hit = next(pos, bound)) >= 0; pos = hit + length) {
+            if (sumCheck_) {
+                buffer.ForEachSpan(hit, length, [this](const uint8_t* bytes, Address n) {
+                    sum_ -= bytes ? std::accumulate(bytes, bytes + n, uint32_t{0}) : uint32_t(n) * 0xFFu;
+                });
+                sum_ += added;
+            }
+            buffer.SetPosition(hit);
+            buffer.PutBlock(with, length);
+            if (++count % 4096 == 0)
+                host_.ProcessPendingEvents();
         }
-        buffer.SetPosition(at);
-        buffer.PutBlock(with, length);
-        if (++count % 4096 == 0)
+        pos = std::max(pos, bound + 1);
+        if (stoppable && pos <= end && !Proceed(pos - firstHit, end + 1 - firstHit)) {
+            Withdraw(mark, pos - firstHit, buffer.Start(), buffer.Size(), dirty);
+            count = 0;
+            break;
+        }
+        if (!stoppable && isLong)
             host_.ProcessPendingEvents();
     }
-    dirty_ = true;
-    redo_.Clear();
+    if (!stopped_) {
+        dirty_ = true;
+        redo_.Clear();
+    }
+    if (!undo_)
+        DropEntries(mark);
     if (isLong) {
         SetBusy(false);
         host_.SetWaitCursor(false);

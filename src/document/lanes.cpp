@@ -269,7 +269,8 @@ void LaneView::ForEachSpan(Address address, Address count,
     gap(end);
 }
 
-void MergeLanes(const std::vector<const ODataBuffer*>& laneBuffers, LaneShape shape, ODataBuffer& merged)
+void MergeLanes(const std::vector<const ODataBuffer*>& laneBuffers, LaneShape shape, ODataBuffer& merged,
+                const std::function<bool(Address done, Address total)>& proceed)
 {
     const Address group = shape.Group();
     // The merged window, and where any lane holds stored bytes, in whole groups.
@@ -310,6 +311,8 @@ void MergeLanes(const std::vector<const ODataBuffer*>& laneBuffers, LaneShape sh
             const Address hi = std::min(d + c, high + 1);
             if (lo < hi)
                 PutIntoFresh(merged, lo, out.get() + (lo - d), hi - lo);
+            if (proceed && !proceed(std::max(d + c, low) - low, high - low + 1))
+                return;
         }
     }
 }

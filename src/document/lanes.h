@@ -88,7 +88,10 @@ private:
 
 // Interleaves laneBuffers[k] (their windows) into `merged`, which should be
 // empty; its window becomes the union of the lanes' windows mapped back.
-void MergeLanes(const std::vector<const ODataBuffer*>& laneBuffers, LaneShape shape, ODataBuffer& merged);
+// `proceed(done, total)`, when given, hears how far the merge is after every
+// piece, and stops it by answering false.
+void MergeLanes(const std::vector<const ODataBuffer*>& laneBuffers, LaneShape shape, ODataBuffer& merged,
+                const std::function<bool(Address done, Address total)>& proceed = {});
 
 // Swaps the bytes of every whole group of `width` (2 or 4) bytes in
 // first..first+count-1, groups counted from `first`. Returns how many bytes

@@ -2,6 +2,7 @@
 // was stopped, the document (and a saved file) is as it was before.
 
 #include "buffer/data_buffer.h"
+#include "document/find_request.h"
 #include "document_fixture.h"
 
 #include <functional>
@@ -39,6 +40,15 @@ TEST_F(DocumentTest, AStoppedLongOperationLeavesTheDocumentAsItWas)
         {"fill below the window", [](OBufferDocument& d) { d.Fill(0, 0x2FFFF, 0x11); }},
         {"write past the end", [&](OBufferDocument& d) { d.WriteBlock(pasted.data(), 0x20000, Address(pasted.size())); }},
         {"swap", [](OBufferDocument& d) { d.SwapBytes(0x1000, 0x2FFFF, 4); }},
+        {"replace all",
+         [](OBufferDocument& d) {
+             FindRequest request;
+             request.text = "00";
+             request.hex = true;
+             request.ascii = false;
+             PrepareFindPattern(request);
+             d.ReplaceAll(request, reinterpret_cast<const uint8_t*>("\x5A"));
+         }},
     };
     for (const bool undo : {true, false}) {
         WriteSettings(std::string("[Settings]\nsumcheck=1\nundo=") + (undo ? "1" : "0") + "\n");

@@ -9,12 +9,13 @@ namespace {
 struct Snapshot {
     Address start;
     Bytes bytes;
+    std::vector<AddressSet::Range> data;
     bool operator==(const Snapshot&) const = default;
 };
 } // namespace
 
 // Every kind of step comes back with Redo exactly as it was made, the sum
-// kept, and goes away again with Undo; an edit or a save ends the redo list.
+// and the data addresses kept, and goes away again with Undo; an edit or a save ends the redo list.
 TEST_F(DocumentTest, RedoReappliesEveryKindOfStep)
 {
     WriteSettings("[Settings]\nsumcheck=1\n");
@@ -39,7 +40,7 @@ TEST_F(DocumentTest, RedoReappliesEveryKindOfStep)
         auto doc = LoadBytes({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});
         auto take = [&](OBufferDocument& d) {
             EXPECT_EQ(d.Sum(), d.SumWindow());
-            return Snapshot{d.Start(), Window(d)};
+            return Snapshot{d.Start(), Window(d), d.DataAddresses().Ranges()};
         };
         const Snapshot before = take(*doc);
         c.edit(*doc);

@@ -15,7 +15,7 @@ void RunChecksumCommand(OBufferView* view)
     if (dialog.exec() != QDialog::Accepted || dialog.Plan().writeAt == kNoAddress)
         return;
     // One block write: one step of undo, as a paste.
-    RunChecksum(document, dialog.Plan());
+    WriteChecksum(document, dialog.Plan(), dialog.Value());
     view->Model().Refresh();
     view->ApplyDamage();
 }

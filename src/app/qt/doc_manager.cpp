@@ -105,12 +105,13 @@ OBufferDocument* OTovikDocManager::CreateDoc(int templateIndex, const std::strin
     return adopt(std::move(entry));
 }
 
-OBufferDocument* OTovikDocManager::CreateFilled(int templateIndex, const std::function<void(OBufferDocument&)>& fill)
+OBufferDocument* OTovikDocManager::CreateFilled(int templateIndex, const std::function<bool(OBufferDocument&)>& fill)
 {
     if (templateIndex < 0 || templateIndex >= int(kDocTemplateCount))
         return nullptr;
     Entry entry = newEntry(templateIndex);
-    fill(*entry.document);
+    if (!fill(*entry.document))
+        return nullptr;
     return adopt(std::move(entry));
 }
 

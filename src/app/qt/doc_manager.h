@@ -46,8 +46,9 @@ public:
 
     // A new untitled document of template `templateIndex` whose contents
     // `fill` makes (instead of File New's prompt); the document wants a view
-    // like any other. `fill` gets the document's own host.
-    OBufferDocument* CreateFilled(int templateIndex, const std::function<void(OBufferDocument&)>& fill);
+    // like any other. `fill` gets the document's own host; when it answers
+    // false (the user stopped it) no document is made.
+    OBufferDocument* CreateFilled(int templateIndex, const std::function<bool(OBufferDocument&)>& fill);
 
     void ReloadAllSettings();
 

@@ -3,6 +3,7 @@
 #include "app/program_paths.h"
 #include "app/qt/shell_services.h"
 #include "dialogs/qt/find_dialog.h"
+#include "document/buffer_document.h"
 #include "document/document_host.h"
 #include "view/qt/buffer_view.h"
 
@@ -107,8 +108,10 @@ void TFindCommands::ReplacePressed(ReplaceStep step)
         return;
     }
     const Address count = view->ServeReplaceAll(request, bytes);
+    const std::string said = view->Document().WasStopped() ? "Replace all stopped: nothing was replaced."
+                                                             : ReplacedText(count);
     if (auto* frame = qobject_cast<QMainWindow*>(owner->window()))
-        frame->statusBar()->showMessage(QString::fromStdString(ReplacedText(count)));
+        frame->statusBar()->showMessage(QString::fromStdString(said));
 }
 
 void TFindCommands::FindNextPressed()

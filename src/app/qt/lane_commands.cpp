@@ -13,6 +13,7 @@
 #include <QStandardItemModel>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -24,7 +25,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <cstdio>
 #include <memory>
+#include <string>
 
 namespace {
 QString ShapeText(LaneShape shape)
@@ -178,23 +181,26 @@ void RunSplitLanes(QWidget* owner, OBufferDocument& document)
     if (!question.empty() && ShowMessageBox(owner, QString::fromStdString(question), dialog.windowTitle(),
                                             mbIconQuestion | mbYesNoCancel) != idYes)
         return;
-    // Every lane is made before the first is written; each file is written
-    // whole or not at all.
-    std::vector<std::unique_ptr<OBufferDocument>> lanes;
-    for (int k = 0; k < shape.lanes; ++k) {
-        lanes.push_back(std::make_unique<OBufferDocument>(document.Host(), std::string(), key));
-        lanes.back()->TakeLane(document, shape, k);
-    }
-    for (int k = 0; k < shape.lanes; ++k) {
-        OBufferDocument& lane = *lanes[size_t(k)];
-        lane.SetPath(names[size_t(k)]);
-        lane.SetSaveAllOrNothing(true);
-        if (!lane.Commit(true)) {
-            ShowMessageBox(owner, QString::fromStdString(names[size_t(k)]) +
-                                      QStringLiteral(" and the lanes after it were not written."),
-                           dialog.windowTitle(), mbIconStop);
+    // Every lane goes to a temporary beside its name, gathered from the
+    // window as it is written, and takes its name only once all were
+    // written, all or none: Cancel or a failure leaves the lane files as
+    // they were.
+    std::vector<std::string> temporaries;
+    for (const std::string& name : names)
+        temporaries.push_back(name + ".dravel-" + std::to_string(QCoreApplication::applicationPid()));
+    for (int k = 0; k < shape.lanes; ++k)
+        if (!document.ExportLane(temporaries[size_t(k)], key, shape, k, WriterOptions{})) {
+            for (const std::string& temporary : temporaries)
+                std::remove(temporary.c_str());
+            if (!document.WasStopped())
+                ShowMessageBox(owner, QString::fromStdString(names[size_t(k)] + " not written; no lane written."),
+                               dialog.windowTitle(), mbIconStop);
             return;
         }
+    if (const std::string problem = PutLaneFilesInPlace(temporaries, names); !problem.empty()) {
+        ShowMessageBox(owner, QString::fromStdString(problem + "; no lane written."), dialog.windowTitle(),
+                       mbIconStop);
+        return;
     }
     ShowMessageBox(owner, QStringLiteral("The lanes were written:\n") + Lines(names), dialog.windowTitle(),
                    mbIconInformation);
@@ -308,10 +314,15 @@ void RunMergeLanes(QWidget* owner, OTovikDocManager& manager)
     }
     const int match = MatchTemplate(paths.front());
     const LaneShape shape = dialog.Shape();
-    manager.CreateFilled(match < 0 ? int(kDocTemplateCount) - 1 : match, [&](OBufferDocument& merged) {
-        merged.TakeMerged(order, shape);
-        merged.SetDirty(true);
-    });
+    const OBufferDocument* made =
+        manager.CreateFilled(match < 0 ? int(kDocTemplateCount) - 1 : match, [&](OBufferDocument& merged) {
+            if (!merged.TakeMerged(order, shape))
+                return false;
+            merged.SetDirty(true);
+            return true;
+        });
+    if (!made)
+        return;
     if (const std::string problem = LaneCoverageProblem(order, paths); !problem.empty())
         ShowMessageBox(owner, QString::fromStdString(problem), dialog.windowTitle(), mbIconExclamation);
 }

@@ -6,6 +6,8 @@
 #include "app/save_questions.h"
 #include "app/qt/doc_manager.h"
 #include "app/qt/shell_services.h"
+#include "app/qt/main_frame.h"
+#include "app/qt/tovik_app.h"
 #include "dialogs/qt/basic_address_dlg.h"
 #include "settings/ansi_chars.h"
 
@@ -123,7 +125,12 @@ void OQtDocumentHost::SetWaitCursor(bool on)
 void OQtDocumentHost::ShowBusyWindow(std::string_view body, std::string_view caption)
 {
     if (!busyWindow) {
-        auto* window = new QWidget(owner, Qt::Tool | Qt::WindowTitleHint);
+        // Over a modal dialog (the checksum's) only a window of its own
+        // takes clicks: Cancel must be one, and the dialog waits meanwhile.
+        QWidget* modal = QApplication::activeModalWidget();
+        auto* window = new QWidget(modal ? modal : owner.data(), Qt::Tool | Qt::WindowTitleHint);
+        if (modal)
+            window->setWindowModality(Qt::WindowModal);
         window->setAttribute(Qt::WA_DeleteOnClose);
         auto* layout = new QVBoxLayout(window);
         auto* label = new QLabel(window);
@@ -155,22 +162,34 @@ void OQtDocumentHost::ShowBusyWindow(std::string_view body, std::string_view cap
     busyWindow->findChild<QLabel*>(QStringLiteral("busyText"))->setText(text(body));
     busyWindow->setWindowTitle(text(caption));
     busyWindow->setEnabled(false);
-    busyWindow->adjustSize();
-    // Over the window the user works in, where the progress and Cancel are
-    // looked for.
-    if (QWidget* over = owner ? owner->window() : QApplication::activeWindow()) {
-        const QRect frame = over->geometry();
-        busyWindow->move(frame.center() - busyWindow->rect().center());
-    }
+    FitBusyWindow();
     busyWindow->show();
+}
+
+void OQtDocumentHost::FitBusyWindow()
+{
+    // Centred over the editor's main window, where the progress and Cancel
+    // are looked for, again whenever the bar or Cancel makes it grow.
+    busyWindow->adjustSize();
+    QWidget* over = TTovikApp::Instance() ? TTovikApp::Instance()->MainWindow() : nullptr;
+    if (!over)
+        over = owner ? owner->window() : QApplication::activeWindow();
+    if (!over)
+        return;
+    const QSize frame = busyWindow->frameGeometry().size();
+    busyWindow->move(over->frameGeometry().center() - QPoint(frame.width() / 2, frame.height() / 2));
 }
 
 void OQtDocumentHost::HideBusyWindow()
 {
     progressTotal = 0;
     delete keySwallower;
-    if (busyWindow)
-        busyWindow->close();
+    // The next long operation, which may follow right away, gets a window
+    // of its own rather than this one, whose deletion is pending.
+    if (QWidget* window = busyWindow.data()) {
+        busyWindow = nullptr;
+        window->close();
+    }
 }
 
 void OQtDocumentHost::ProcessPendingEvents()
@@ -205,7 +224,7 @@ void OQtDocumentHost::ShowProgress()
         bytes->show();
         busyWindow->findChild<QPushButton*>(QStringLiteral("busyCancel"))->show();
         busyWindow->setEnabled(true);
-        busyWindow->adjustSize();
+        FitBusyWindow();
     }
 }
 
@@ -219,7 +238,7 @@ std::function<bool()> OQtDocumentHost::InputWaiter()
             if (!cancel->isVisible()) {
                 busyWindow->setEnabled(true);
                 cancel->show();
-                busyWindow->adjustSize();
+                FitBusyWindow();
             }
         }
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);

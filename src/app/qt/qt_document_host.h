@@ -69,6 +69,7 @@ public:
 
 private:
     void ShowProgress();
+    void FitBusyWindow();
 
     QPointer<QWidget> owner;
     QPointer<QWidget> busyWindow;

@@ -246,7 +246,19 @@ bool OChecksumDlg::Refresh()
         notice_->clear();
         return false;
     }
-    value_ = ComputeChecksum(plan_.algorithm, document_.Data(), plan_.first, plan_.last);
+    // Seen only when the calculation takes long enough to show its progress.
+    result_->setText(QStringLiteral("Calculating..."));
+    const std::optional<uint32_t> value = DocumentChecksum(document_, plan_.algorithm, plan_.first, plan_.last);
+    if (!value) {
+        // OK calculates again; nothing is written from a stopped one.
+        valid_ = false;
+        copy_->setEnabled(false);
+        result_->setText(QStringLiteral("The calculation was stopped."));
+        extent_->clear();
+        notice_->clear();
+        return false;
+    }
+    value_ = *value;
     result_->setText(Text(ChecksumResultText(value_, plan_.algorithm.width)));
     extent_->setText(Text(ChecksumExtentText(plan_.first, plan_.last, document_.DataAddresses())));
     notice_->setText(Text(notice));
@@ -271,7 +283,8 @@ void OChecksumDlg::CopyResult()
 
 void OChecksumDlg::accept()
 {
-    if (!Refresh()) {
+    // Every change of a field calculated the result anew already.
+    if (!valid_ && !Refresh()) {
         ShowInputMessage(this, result_->text(), QString::fromLatin1(kCaption));
         return;
     }

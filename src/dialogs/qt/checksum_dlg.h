@@ -37,6 +37,8 @@ public:
 
     // What OK accepted: the resolved plan.
     const ChecksumPlan& Plan() const { return plan_; }
+    // The result OK accepted, to be written without calculating it again.
+    uint32_t Value() const { return value_; }
     // The result shown, or the problem in its place.
     QString ResultText() const;
     QString NoticeText() const;

@@ -116,7 +116,9 @@ void OBufferView::ServeFind(const FindRequest& request)
     if (RefuseWhileBusy())
         return;
     if (model_.Find(request) < 0) {
-        doc_->Host().MessageBox(AnsiToUtf8(request.text), CantFindCaption, mbIconInformation | mbOk);
+        // A search the user stopped found nothing to report.
+        if (!doc_->WasStopped())
+            doc_->Host().MessageBox(AnsiToUtf8(request.text), CantFindCaption, mbIconInformation | mbOk);
         return;
     }
     ApplyDamage();
@@ -131,7 +133,7 @@ void OBufferView::ServeReplace(const FindRequest& request, const std::vector<uin
     const Address found = commands_.Replace(request, with);
     ApplyDamage();
     emit edited();
-    if (found < 0)
+    if (found < 0 && !doc_->WasStopped())
         doc_->Host().MessageBox(AnsiToUtf8(request.text), CantFindCaption, mbIconInformation | mbOk);
 }
 
