@@ -1,12 +1,14 @@
 #include "document/lane_files.h"
 
 #include "document/buffer_document.h"
+#include "settings/replace_file.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -172,4 +174,24 @@ std::string SwapRemainderNotice(Address first, Address last, int width, Address 
     return "The range " + Hex8(first) + "-" + Hex8(last) + " does not divide into groups of " + std::to_string(width) +
            " bytes: its last " + std::to_string(left) + " bytes (" + Hex8(last - left + 1) + "-" + Hex8(last) +
            ") were left alone.";
+}
+
+std::string WriteLaneFiles(OBufferDocument& document, const std::vector<std::string>& names, const std::string& key,
+                           LaneShape shape, const WriterOptions& options)
+{
+    std::vector<std::string> temporaries;
+    std::vector<std::unique_ptr<settings::RemovedOnSignal>> removedOnSignal;
+    for (const std::string& name : names) {
+        temporaries.push_back(name + ".dravel-" + std::to_string(::getpid()));
+        removedOnSignal.push_back(std::make_unique<settings::RemovedOnSignal>(temporaries.back()));
+    }
+    for (int k = 0; k < shape.lanes; ++k)
+        if (!document.ExportLane(temporaries[size_t(k)], key, shape, k, options)) {
+            for (const std::string& temporary : temporaries)
+                std::remove(temporary.c_str());
+            return names[size_t(k)] + " not written; no lane written";
+        }
+    if (std::string problem = PutLaneFilesInPlace(temporaries, names); !problem.empty())
+        return problem + "; no lane written";
+    return {};
 }

@@ -5,6 +5,7 @@
 
 #include "buffer/address.h"
 #include "document/lanes.h"
+#include "formats/file_format.h"
 
 #include <string>
 #include <vector>
@@ -33,6 +34,14 @@ std::string UnwritableProblem(const std::vector<std::string>& paths);
 // the old set stays whole. Signals wait meanwhile; no temporary is left.
 // Empty, or the name that failed and why.
 std::string PutLaneFilesInPlace(const std::vector<std::string>& temporaries, const std::vector<std::string>& names);
+
+// Writes the lanes of `document`'s window to `names` in `key`'s format, all
+// or none: each lane goes to a temporary beside its name, gathered from the
+// window as it is written, and the set takes its names only once every lane
+// was written. A failure, a stop (Cancel) or a signal leaves the old files
+// as they were and no temporary behind. Empty, or what went wrong.
+std::string WriteLaneFiles(OBufferDocument& document, const std::vector<std::string>& names, const std::string& key,
+                           LaneShape shape, const WriterOptions& options);
 
 // When the lanes' windows differ: the message that lists them (each lane
 // is merged as far as it goes, the rest reads 0xFF); empty when they agree.

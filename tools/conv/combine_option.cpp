@@ -5,12 +5,10 @@
 #include "document/buffer_document.h"
 #include "document/image_steps.h"
 #include "document/lane_files.h"
-#include "settings/replace_file.h"
 
 #include <cstdio>
 #include <memory>
 
-#include <unistd.h>
 
 namespace {
 std::string KeyOf(const std::string& name) { return InputKeyForName(name); }
@@ -257,28 +255,11 @@ int WriteSplit(int& reported, const ConvOptions& options, OBufferDocument& docum
             return 2;
         }
     }
-    // Every lane goes to a temporary beside its name first, gathered from
-    // the image as it is written, so no lane is held whole; only when all
-    // were written do they take their names, all or none.
-    // An interruption takes the finished ones away too.
-    std::vector<std::string> temporaries;
-    std::vector<std::unique_ptr<settings::RemovedOnSignal>> removedOnSignal;
-    for (int k = 0; k < options.split.lanes; ++k) {
-        temporaries.push_back(names[size_t(k)] + ".dravel-" + std::to_string(::getpid()));
-        removedOnSignal.push_back(std::make_unique<settings::RemovedOnSignal>(temporaries.back()));
-    }
     document.SetSaveAllOrNothing(!options.force);
-    for (int k = 0; k < options.split.lanes; ++k) {
-        if (!document.ExportLane(temporaries[size_t(k)], options.outKey, options.split, k, writer)) {
-            for (const std::string& temporary : temporaries)
-                std::remove(temporary.c_str());
-            ReportProblem("%s not written; no lane written", names[size_t(k)].c_str());
-            return 1;
-        }
-    }
-    if (const std::string problem = PutLaneFilesInPlace(temporaries, names); !problem.empty()) {
-        ReportProblem("%s; no lane written", problem.c_str());
-        ++reported;
+    if (const std::string problem = WriteLaneFiles(document, names, options.outKey, options.split, writer);
+        !problem.empty()) {
+        ReportProblem("%s", problem.c_str());
+        return 1;
     }
     return reported != 0 ? 1 : 0;
 }

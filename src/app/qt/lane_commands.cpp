@@ -13,7 +13,6 @@
 #include <QStandardItemModel>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -25,7 +24,6 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -181,25 +179,10 @@ void RunSplitLanes(QWidget* owner, OBufferDocument& document)
     if (!question.empty() && ShowMessageBox(owner, QString::fromStdString(question), dialog.windowTitle(),
                                             mbIconQuestion | mbYesNoCancel) != idYes)
         return;
-    // Every lane goes to a temporary beside its name, gathered from the
-    // window as it is written, and takes its name only once all were
-    // written, all or none: Cancel or a failure leaves the lane files as
-    // they were.
-    std::vector<std::string> temporaries;
-    for (const std::string& name : names)
-        temporaries.push_back(name + ".dravel-" + std::to_string(QCoreApplication::applicationPid()));
-    for (int k = 0; k < shape.lanes; ++k)
-        if (!document.ExportLane(temporaries[size_t(k)], key, shape, k, WriterOptions{})) {
-            for (const std::string& temporary : temporaries)
-                std::remove(temporary.c_str());
-            if (!document.WasStopped())
-                ShowMessageBox(owner, QString::fromStdString(names[size_t(k)] + " not written; no lane written."),
-                               dialog.windowTitle(), mbIconStop);
-            return;
-        }
-    if (const std::string problem = PutLaneFilesInPlace(temporaries, names); !problem.empty()) {
-        ShowMessageBox(owner, QString::fromStdString(problem + "; no lane written."), dialog.windowTitle(),
-                       mbIconStop);
+    // All lanes or none: Cancel or a failure leaves the lane files as they were.
+    if (const std::string problem = WriteLaneFiles(document, names, key, shape, WriterOptions{}); !problem.empty()) {
+        if (!document.WasStopped())
+            ShowMessageBox(owner, QString::fromStdString(problem + "."), dialog.windowTitle(), mbIconStop);
         return;
     }
     ShowMessageBox(owner, QStringLiteral("The lanes were written:\n") + Lines(names), dialog.windowTitle(),
