@@ -3,35 +3,37 @@
 // window; keys typed meanwhile go nowhere, and Cancel leaves the document
 // and the cursor as they were.
 
-#include "app/app_resources.h"
-#include "app/program_paths.h"
-#include "app/qt/doc_manager.h"
+#include "app/qt/app_window_fixture.h"
 #include "app/qt/find_commands.h"
 #include "app/qt/mdi_windows.h"
-#include "app/qt/qt_document_host.h"
-#include "app/qt/shell_services.h"
-#include "app/qt/tovik_app.h"
 #include "buffer/data_buffer.h"
 #include "dialogs/address_dialog_ids.h"
 #include "dialogs/qt/find_dialog.h"
-#include "document/buffer_document.h"
-#include "view/qt/buffer_view.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
-class ProgressWindowTest : public QObject {
+class ProgressWindowTest : public AppWindowFixture {
     Q_OBJECT
 
 private slots:
+    void init()
+    {
+        answer = idOk;
+        prepare();
+        OQtDocumentHost::SetNewBufferHook([](AddressRequest& request) {
+            request.start = 0;
+            request.last = 0xFFFFFFFF;
+            return true;
+        });
+        launch();
+    }
+    void cleanup() { stopApp(); }
+
     void cancelLeavesTheDocumentAsItWas_data()
     {
         QTest::addColumn<bool>("find");
@@ -46,24 +48,9 @@ private slots:
     {
         QFETCH(bool, find);
         QFETCH(QString, total);
-        QTemporaryDir dir;
-        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
-        InitProgramPaths(dir.filePath("dravel").toStdString());
-        QStringList messages;
-        SetMessageBoxHook([&](QWidget*, const QString& text, const QString&, int) {
-            messages << text;
-            return int(idOk);
-        });
-        OQtDocumentHost::SetNewBufferHook([](AddressRequest& request) {
-            request.start = 0;
-            request.last = 0xFFFFFFFF;
-            return true;
-        });
-        TTovikApp app;
-        app.InitInstance({});
-        app.Command(CmFileNew);
-        OBufferDocument* doc = app.DocManager()->Documents().back();
-        auto* view = static_cast<OBufferView*>(app.ClientArea->activeSubWindow()->widget());
+        app->Command(CmFileNew);
+        OBufferDocument* doc = app->DocManager()->Documents().back();
+        OBufferView* view = activeView();
         if (find) {
             doc->Fill(0, (Address{1} << 27) - 1, 0x00);
             view->Model().Cursor = 5;
@@ -82,17 +69,17 @@ private slots:
                     continue;
                 poll.stop();
                 bytes = top->findChild<QLabel*>(QStringLiteral("busyBytes"))->text();
-                centre = top->frameGeometry().center() - app.MainWindow()->frameGeometry().center();
+                centre = top->frameGeometry().center() - frame()->frameGeometry().center();
                 QTest::keyClick(view, Qt::Key_A);
-                QTest::keyClick(app.MainWindow(), Qt::Key_Z, Qt::ControlModifier);
+                QTest::keyClick(frame(), Qt::Key_Z, Qt::ControlModifier);
                 sinceCancel.start();
                 QTest::mouseClick(cancel, Qt::LeftButton);
             }
         });
         poll.start(20);
         if (find) {
-            app.Command(CmFind);
-            OFindDialog* dialog = app.ClientArea->Find().Dialog();
+            app->Command(CmFind);
+            OFindDialog* dialog = app->ClientArea->Find().Dialog();
             dialog->findChild<QRadioButton*>(QString::number(FindDialogIds::Hex))->click();
             dialog->findChild<QLineEdit*>(QString::number(FindDialogIds::Text))->setText(QStringLiteral("00 00 FF 00"));
             dialog->findChild<QPushButton*>(QString::number(FindDialogIds::FindNext))->click();
@@ -103,7 +90,7 @@ private slots:
                 value->setText(QStringLiteral("0"));
                 QTest::keyClick(value, Qt::Key_Return);
             });
-            app.Command(CmFillSelection);
+            app->Command(CmFillSelection);
         }
         QTRY_VERIFY_WITH_TIMEOUT(doc->WasStopped() && !doc->IsBusy(), 60000);
         qInfo("the cancelled %s returned %lld ms after the click", find ? "find" : "fill",
@@ -118,8 +105,6 @@ private slots:
         if (find)
             QCOMPARE(view->Model().Cursor, 5);
         QVERIFY(messages.isEmpty());
-        SetMessageBoxHook({});
-        OQtDocumentHost::SetNewBufferHook({});
     }
 };
 
