@@ -2,6 +2,7 @@
 // and the upkeep of the sum check.
 
 #include "document/buffer_document.h"
+#include "document/long_operation.h"
 
 #include "buffer/data_buffer.h"
 #include "document/find_request.h"
@@ -68,30 +69,6 @@ uint32_t StoredTotal(const ODataBuffer& buffer, Address address, Address count)
 // them keep only what was written.
 constexpr Address kSparseCopy = Address{1} << 20;
 
-// Brackets an operation on many bytes: busy window and wait cursor.
-class LongOperation {
-public:
-    LongOperation(OBufferDocument& document, bool active) : document_(document), active_(active)
-    {
-        if (active_) {
-            document_.Host().SetWaitCursor(true);
-            document_.SetBusy(true);
-        }
-    }
-    ~LongOperation()
-    {
-        if (active_) {
-            document_.SetBusy(false);
-            document_.Host().SetWaitCursor(false);
-        }
-    }
-    LongOperation(const LongOperation&) = delete;
-    LongOperation& operator=(const LongOperation&) = delete;
-
-private:
-    OBufferDocument& document_;
-    bool active_;
-};
 } // namespace
 
 uint32_t OBufferDocument::WindowTotal(Address from, Address count) const

@@ -3,6 +3,7 @@
 // choice when the inserted bytes land on written ones.
 
 #include "document/buffer_document.h"
+#include "document/long_operation.h"
 
 #include "buffer/data_buffer.h"
 #include "formats/streams.h"
@@ -122,10 +123,7 @@ Address OBufferDocument::SwapBytes(Address first, Address last, int width)
     const bool isLong = whole > kLongOperation;
     const bool stoppable = isLong && busy_ == 0 && host_.CanStop();
     stopped_ = false;
-    if (isLong) {
-        host_.SetWaitCursor(true);
-        SetBusy(true);
-    }
+    LongOperation bracket(*this, isLong);
     const int32_t mark = journal_.Count();
     const bool dirty = dirty_;
     if (undo_ || stoppable)
@@ -159,10 +157,6 @@ Address OBufferDocument::SwapBytes(Address first, Address last, int width)
     }
     if (!undo_)
         DropEntries(mark);
-    if (isLong) {
-        SetBusy(false);
-        host_.SetWaitCursor(false);
-    }
     return count - whole;
 }
 
@@ -173,11 +167,7 @@ bool OBufferDocument::Overlay(const OBufferDocument& overlay, Address offset, Ov
     const Address last = overlay.End() - 1 + offset;
     if (overlay.Size() == 0 || first < 0 || last >= ODataBuffer::AddressLimit)
         return false;
-    const bool isLong = overlay.Size() > kLongOperation;
-    if (isLong) {
-        host_.SetWaitCursor(true);
-        SetBusy(true);
-    }
+    LongOperation bracket(*this, overlay.Size() > kLongOperation);
     const Address size = buffer.Size();
     const Address start = buffer.Start();
     const bool undo = undo_;
@@ -201,10 +191,6 @@ bool OBufferDocument::Overlay(const OBufferDocument& overlay, Address offset, Ov
     if (undo && (buffer.Size() != size || buffer.Start() != start))
         RecordWindow(start, size, kWindowByEdit);
     SizeChanged(buffer.Size());
-    if (isLong) {
-        SetBusy(false);
-        host_.SetWaitCursor(false);
-    }
     return true;
 }
 

@@ -2,6 +2,7 @@
 // bytes of the same length, as one undoable step.
 
 #include "document/buffer_document.h"
+#include "document/long_operation.h"
 
 #include "buffer/data_buffer.h"
 #include "document/find_request.h"
@@ -44,10 +45,7 @@ Address OBufferDocument::ReplaceAll(const FindRequest& request, const uint8_t* w
     const bool isLong = last - firstHit > kLongOperation;
     const bool stoppable = isLong && busy_ == 0 && host_.CanStop();
     stopped_ = false;
-    if (isLong) {
-        host_.SetWaitCursor(true);
-        SetBusy(true);
-    }
+    LongOperation bracket(*this, isLong);
     const int32_t mark = journal_.Count();
     const bool dirty = dirty_;
     if (undo_ || stoppable)
@@ -88,9 +86,5 @@ Address OBufferDocument::ReplaceAll(const FindRequest& request, const uint8_t* w
     }
     if (!undo_)
         DropEntries(mark);
-    if (isLong) {
-        SetBusy(false);
-        host_.SetWaitCursor(false);
-    }
     return count;
 }
