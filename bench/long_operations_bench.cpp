@@ -70,13 +70,19 @@ void TimeCancel(benchmark::State& state, Run run)
     }
 }
 
-void CancelFind(benchmark::State& state)
+FindRequest HexRequest(const char* text)
 {
     FindRequest request;
-    request.text = "00 00 FF 00";
+    request.text = text;
     request.hex = true;
     request.ascii = false;
     PrepareFindPattern(request);
+    return request;
+}
+
+void CancelFind(benchmark::State& state)
+{
+    const FindRequest request = HexRequest("00 00 FF 00");
     Dense();
     TimeCancel(state, [&] { return Dense().Find(request, 0) < 0 && Dense().WasStopped(); });
 }
@@ -111,11 +117,7 @@ void CancelMerge(benchmark::State& state)
 
 void ReplaceAll10000In16MiB(benchmark::State& state)
 {
-    FindRequest request;
-    request.text = "CAFE";
-    request.hex = true;
-    request.ascii = false;
-    PrepareFindPattern(request);
+    const FindRequest request = HexRequest("CAFE");
     std::vector<uint8_t> image(16 << 20, 0x00);
     for (size_t i = 0; i < 10000; ++i)
         image[i * 1600 + 7] = 0xCA, image[i * 1600 + 8] = 0xFE;
